@@ -1,0 +1,28 @@
+// The level statistics: five means in the order R, G, B, G1, G2.
+//
+// One computation serves the three libraries: the chip library takes it over its
+// search region, the package library over its scan area and the level library
+// over its measurement window. Sums are exact 64-bit integers; each mean is the
+// sum converted to double divided by the count converted to double.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "image_binding.h"
+#include "rect.h"
+
+namespace sensor {
+
+using LevelSet = std::array<double, 5>;
+
+// Colour levels: mean red (byte 2), green (byte 1) and blue (byte 0) over the
+// rectangle; G1 and G2 are 0. All five are 0 when the rectangle is empty.
+LevelSet ColourLevels(const ImageBinding& image, const Rect& region);
+
+// Bayer levels: mean sample of each Bayer position, positions counted from the
+// rectangle's top-left pixel; G is always 0, and so is a position with no site.
+LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t sensorBpp,
+                     std::int32_t testBpp);
+
+}  // namespace sensor

@@ -1,0 +1,47 @@
+// Ostrel: measures the five level statistics over a window and reports the
+// dimensions of the bound bitmap.
+//
+// Calling order of a host: Open, BindImage, Execute, get_Ostrel, get_SensorDim,
+// Close, Clean. The working state is per process.
+#pragma once
+
+#include <cstdint>
+
+#include "sensordefect/ResultCodes.h"
+
+namespace SensorDefectDetectionClass {
+
+struct _PARAMS_Ostrel {
+  bool BayerMode;
+  std::int32_t SensorBpp;
+  std::int32_t TestBpp;
+  std::int32_t OutlierLeft;
+  std::int32_t OutlierTop;
+  std::int32_t OutlierRight;
+  std::int32_t OutlierBottom;
+  double RoiLeft;
+  double RoiTop;
+  double RoiRight;
+  double RoiBottom;
+};
+
+// Execute neither reads nor writes this record; results come from the getters.
+struct _RESULT_Ostrel {
+  std::int32_t Reserved;
+};
+
+class SENSORDEFECT_API Ostrel {
+ public:
+  std::int32_t Open(int debug);
+  std::int32_t Close();
+  std::int32_t Clean();
+  std::int32_t BindImage(unsigned char* header, unsigned char* pixels);
+  std::int32_t Execute(_RESULT_Ostrel& result, _PARAMS_Ostrel params);
+  std::int32_t get_Ostrel(double* r, double* g, double* b, double* g1, double* g2);
+  std::int32_t get_SensorDim(std::int32_t* width, std::int32_t* height);
+
+  std::int32_t ActiveSensorBpp;
+  std::int32_t ActiveTestBpp;
+};
+
+}  // namespace SensorDefectDetectionClass

@@ -1,0 +1,75 @@
+// Waferon: finds defective pixels and clusters in the sensor's silicon.
+//
+// Calling order of a host: Open, BindImage, set_TableSize, Execute, then the
+// getters, then Close and Clean. The working state is per process: one object
+// at a time may be open.
+#pragma once
+
+#include <cstdint>
+
+#include "sensordefect/ResultCodes.h"
+
+namespace SensorDefectDetectionClass {
+
+struct _PARAMS_Waferon {
+  std::uint8_t BayerMode;
+  std::int32_t SensorBpp;
+  std::int32_t TestBpp;
+  std::int32_t OutlierLeft;
+  std::int32_t OutlierTop;
+  std::int32_t OutlierRight;
+  std::int32_t OutlierBottom;
+  double CenterLeft;
+  double CenterTop;
+  double CenterRight;
+  double CenterBottom;
+  std::uint8_t LocalSearch;
+  std::uint8_t CountPixels;
+  std::uint8_t FindClusters;
+  std::int32_t ClusterSize;
+  std::int32_t HammerSize;
+  double CenterClusterThreshold[5];
+  double SideClusterThreshold[5];
+  double CenterPixelThreshold[5];
+  double SidePixelThreshold[5];
+  std::uint8_t ThresholdPercent;
+};
+
+struct _RESULT_Waferon {
+  std::int32_t CenterClusters;
+  std::int32_t CenterPixels;
+  std::int32_t SideClusters;
+  std::int32_t SidePixels;
+};
+
+// Entry of the worst-pixel and cluster tables. X = Y = -1 with Score 0.0 is empty.
+struct DefectRecord {
+  std::int32_t X;
+  std::int32_t Y;
+  double Score;
+  std::int32_t Colour;
+  std::int32_t Reserved;
+};
+
+class SENSORDEFECT_API Waferon {
+ public:
+  std::int32_t Open(int flag);
+  std::int32_t Close();
+  std::int32_t Clean();
+  std::int32_t get_ParameterSet(_PARAMS_Waferon& params);
+  std::int32_t set_TableSize(std::int32_t size);
+  std::int32_t get_SingleDefect(short index, std::int32_t* x, std::int32_t* y, double* score);
+  std::int32_t get_Cluster(short index, std::int32_t* x, std::int32_t* y, double* score,
+                           std::int32_t* reserved);
+  std::int32_t get_Ostrel(double* r, double* g, double* b, double* g1, double* g2);
+  std::int32_t BindImage(unsigned char* header, unsigned char* pixels);
+  std::int32_t Execute(_RESULT_Waferon& result, _PARAMS_Waferon params, int enableR,
+                       int enableG, int enableB, int enableG1, int enableG2);
+
+  std::int32_t ActiveSensorBpp;
+  std::int32_t ActiveTestBpp;
+  _PARAMS_Waferon Params;
+  _RESULT_Waferon Results;
+};
+
+}  // namespace SensorDefectDetectionClass

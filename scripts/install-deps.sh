@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, when it is missing: a C++20
+# compiler, CMake, Ninja, GoogleTest and Google Benchmark (Debian packages).
+set -euo pipefail
+
+need=()
+command -v g++ >/dev/null 2>&1 || need+=(g++)
+command -v cmake >/dev/null 2>&1 || need+=(cmake)
+command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
+[ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
+[ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
+[ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+for extra in "$@"; do need+=("$extra"); done
+
+if [ ${#need[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages: ${need[*]} (run as root, or install them)" >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q "${need[@]}"
+fi

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test. Usage: scripts/test.sh [build-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+scripts/install-deps.sh
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j2

@@ -1,0 +1,136 @@
+#include "common/levels.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/sample_rule.h"
+#include "test_image.h"
+
+namespace sensor {
+namespace {
+
+using test::TestImage;
+
+ImageBinding Bind(TestImage& image) {
+  ImageBinding b;
+  EXPECT_EQ(BindBitmap(image.Header(), image.Pixels(), b), SensorDefectDetectionClass::S_OK);
+  return b;
+}
+
+// The rule as written: every pixel visited, its colour by parity from the
+// region's corner, sums divided by counts.
+LevelSet PlainBayerLevels(const ImageBinding& b, const Rect& r, int sensorBpp, int testBpp) {
+  LevelSet levels{};
+  std::uint64_t sums[5] = {};
+  std::uint64_t counts[5] = {};
+  const SampleRule sample = SampleRule::For(sensorBpp, testBpp);
+  for (int y = r.Top; y <= r.Bottom; ++y)
+    for (int x = r.Left; x <= r.Right; ++x) {
+      const int c = BayerColourIndex(x - r.Left, y - r.Top);
+      sums[c] += sample(b.PixelAt(x, y));
+      ++counts[c];
+    }
+  for (int c = 0; c < 5; ++c)
+    if (counts[c] != 0) levels[c] = static_cast<double>(sums[c]) / static_cast<double>(counts[c]);
+  return levels;
+}
+
+LevelSet PlainColourLevels(const ImageBinding& b, const Rect& r) {
+  LevelSet levels{};
+  std::uint64_t s[3] = {};
+  std::uint64_t n = 0;
+  for (int y = r.Top; y <= r.Bottom; ++y)
+    for (int x = r.Left; x <= r.Right; ++x, ++n)
+      for (int k = 0; k < 3; ++k) s[k] += b.PixelAt(x, y)[2 - k];
+  if (n != 0)
+    for (int k = 0; k < 3; ++k) levels[k] = static_cast<double>(s[k]) / static_cast<double>(n);
+  return levels;
+}
+
+TEST(SampleRule, LowPartKeepsTwoBitsAtTenAndTwelveBits) {
+  const std::uint8_t pixel[2] = {0x81, 0x0F};
+  EXPECT_EQ(SampleRule::For(12, 12)(pixel), 0x813);
+  EXPECT_EQ(SampleRule::For(12, 10)(pixel), 0x813);
+  EXPECT_EQ(SampleRule::For(10, 10)(pixel), (0x81 << 2) | 3);
+  EXPECT_EQ(SampleRule::For(12, 8)(pixel), 0x81);
+  const std::uint8_t full[2] = {255, 255};
+  EXPECT_EQ(SampleRule::For(12, 12)(full), 4083);
+  const std::uint8_t ten[2] = {255, 3};
+  EXPECT_EQ(SampleRule::For(10, 10)(ten), 1023);
+}
+
+TEST(SampleRule, BitDepthValidation) {
+  EXPECT_TRUE(ValidBitDepths(12, 8));
+  EXPECT_TRUE(ValidBitDepths(12, 10));
+  EXPECT_TRUE(ValidBitDepths(8, 8));
+  EXPECT_FALSE(ValidBitDepths(10, 12));
+  EXPECT_FALSE(ValidBitDepths(9, 8));
+  EXPECT_FALSE(ValidBitDepths(14, 8));
+  EXPECT_FALSE(ValidBitDepths(12, 11));
+  EXPECT_FALSE(ValidBitDepths(0, 0));
+}
+
+TEST(Levels, UniformColourPictureGivesItsChannels) {
+  TestImage image(7, 5, 24);
+  image.FillBgr(10, 20, 30);
+  const LevelSet l = ColourLevels(Bind(image), Rect{1, 1, 5, 3});
+  EXPECT_EQ(l, (LevelSet{30, 20, 10, 0, 0}));
+}
+
+TEST(Levels, BayerPositionsFollowTheRegionCorner) {
+  TestImage image(4, 2, 24);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) image.SetSample(x, y, x % 2 == 0 ? 1 : 2, 8);
+  const ImageBinding b = Bind(image);
+  LevelSet l = BayerLevels(b, Rect{0, 0, 3, 1}, 8, 8);
+  EXPECT_EQ(l[3], 1.0);  // G1
+  EXPECT_EQ(l[0], 2.0);  // R
+  l = BayerLevels(b, Rect{1, 0, 3, 1}, 8, 8);
+  EXPECT_EQ(l[3], 2.0);
+  EXPECT_EQ(l[0], 1.0);
+  EXPECT_EQ(l[1], 0.0);  // G never has sites
+}
+
+TEST(Levels, OnePixelAndEmptyRegions) {
+  TestImage image(3, 3, 32);
+  image.SetSample(1, 1, 200, 8);
+  const ImageBinding b = Bind(image);
+  EXPECT_EQ(BayerLevels(b, Rect{1, 1, 1, 1}, 8, 8), (LevelSet{0, 0, 0, 200, 0}));
+  EXPECT_EQ(BayerLevels(b, Rect{2, 0, 1, 2}, 8, 8), LevelSet{});
+  EXPECT_EQ(ColourLevels(b, Rect{0, 2, 2, 1}), LevelSet{});
+}
+
+TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
+  std::mt19937 random(1234);
+  for (int trial = 0; trial < 40; ++trial) {
+    const int w = 1 + static_cast<int>(random() % 37), h = 1 + static_cast<int>(random() % 23);
+    TestImage image(w, h, trial % 2 ? 32 : 24, trial % 3 == 0);
+    image.Randomise(random);
+    const ImageBinding b = Bind(image);
+    const int left = static_cast<int>(random() % w), top = static_cast<int>(random() % h);
+    const Rect r{left, top, left + static_cast<int>(random() % (w - left)),
+                 top + static_cast<int>(random() % (h - top))};
+    EXPECT_EQ(ColourLevels(b, r), PlainColourLevels(b, r));
+    for (auto [s, t] : {std::pair{8, 8}, {10, 10}, {12, 12}, {12, 8}, {12, 10}}) {
+      EXPECT_EQ(BayerLevels(b, r, s, t), PlainBayerLevels(b, r, s, t)) << s << "/" << t;
+    }
+  }
+}
+
+TEST(Levels, BottomUpAndTopDownPicturesAgree) {
+  std::mt19937 random(7);
+  TestImage up(9, 6, 24, false), down(9, 6, 24, true);
+  up.Randomise(random);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 9; ++x) {
+      const unsigned char* p = up.At(x, y);
+      down.SetBgr(x, y, p[0], p[1], p[2]);
+    }
+  const Rect r{1, 1, 7, 4};
+  EXPECT_EQ(BayerLevels(Bind(up), r, 10, 10), BayerLevels(Bind(down), r, 10, 10));
+  EXPECT_EQ(ColourLevels(Bind(up), r), ColourLevels(Bind(down), r));
+}
+
+}  // namespace
+}  // namespace sensor
