@@ -1,0 +1,80 @@
+#include "bench_images.h"
+
+#include <map>
+#include <memory>
+#include <random>
+#include <tuple>
+
+namespace sensor::bench {
+namespace {
+
+BenchImage Blank(std::int32_t width, std::int32_t height, int bitCount) {
+  BenchImage image;
+  image.Width = width;
+  image.Height = height;
+  image.BitCount = bitCount;
+  const std::uint32_t stride = static_cast<std::uint32_t>((bitCount * width + 31) / 32 * 4);
+  image.Header.assign(40, 0);
+  auto put32 = [&](int at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) image.Header[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  put32(0, 40);
+  put32(4, static_cast<std::uint32_t>(width));
+  put32(8, static_cast<std::uint32_t>(height));
+  image.Header[12] = 1;
+  image.Header[14] = static_cast<unsigned char>(bitCount);
+  image.Pixels.assign(static_cast<std::size_t>(stride) * height, 0);
+  return image;
+}
+
+}  // namespace
+
+BenchImage MakeColourImage(std::int32_t width, std::int32_t height, int bitCount, int noise,
+                           std::uint32_t seed) {
+  BenchImage image = Blank(width, height, bitCount);
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> jitter(-noise, noise);
+  const int bpp = bitCount / 8;
+  const std::size_t stride = image.Pixels.size() / height;
+  const int means[3] = {90, 140, 120};  // blue, green, red
+  for (std::int32_t row = 0; row < height; ++row)
+    for (std::int32_t x = 0; x < width; ++x) {
+      unsigned char* p = &image.Pixels[row * stride + static_cast<std::size_t>(x) * bpp];
+      for (int k = 0; k < 3; ++k) p[k] = static_cast<unsigned char>(means[k] + jitter(random));
+    }
+  return image;
+}
+
+BenchImage MakeBayerImage(std::int32_t width, std::int32_t height, int bitCount, int mean,
+                          int noise, std::uint32_t seed) {
+  BenchImage image = Blank(width, height, bitCount);
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> jitter(-noise, noise);
+  const int bpp = bitCount / 8;
+  const std::size_t stride = image.Pixels.size() / height;
+  for (std::int32_t row = 0; row < height; ++row)
+    for (std::int32_t x = 0; x < width; ++x) {
+      int s = mean + jitter(random);
+      s = s < 0 ? 0 : (s > 4095 ? 4095 : s);
+      unsigned char* p = &image.Pixels[row * stride + static_cast<std::size_t>(x) * bpp];
+      p[0] = static_cast<unsigned char>(s >> 4);
+      p[1] = static_cast<unsigned char>(s & 3);
+    }
+  return image;
+}
+
+const BenchImage& SharedColourImage(std::int32_t width, std::int32_t height, int bitCount) {
+  static std::map<std::tuple<int, int, int>, std::unique_ptr<BenchImage>> cache;
+  auto& slot = cache[{width, height, bitCount}];
+  if (!slot) slot = std::make_unique<BenchImage>(MakeColourImage(width, height, bitCount));
+  return *slot;
+}
+
+const BenchImage& SharedBayerImage(std::int32_t width, std::int32_t height, int bitCount) {
+  static std::map<std::tuple<int, int, int>, std::unique_ptr<BenchImage>> cache;
+  auto& slot = cache[{width, height, bitCount}];
+  if (!slot) slot = std::make_unique<BenchImage>(MakeBayerImage(width, height, bitCount));
+  return *slot;
+}
+
+}  // namespace sensor::bench
