@@ -1,5 +1,7 @@
 #include "levels.h"
 
+#include <cstring>
+
 #include "sample_rule.h"
 
 namespace sensor {
@@ -11,76 +13,143 @@ Rect Clip(const ImageBinding& image, const Rect& region) {
   return Intersect(region, image.Bounds());
 }
 
-template <int kBytesPerPixel>
-void SumColourRows(const ImageBinding& image, const Rect& r, std::uint64_t (&sums)[3]) {
-  const std::int64_t columns = r.Columns();
-  for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
-    const std::uint8_t* p = image.PixelAt(r.Left, y);
-    // A 32-bit partial sum holds 2^24 pixels of 255 without wrapping.
-    std::int64_t remaining = columns;
-    while (remaining > 0) {
-      const std::int64_t chunk = remaining < (1 << 24) ? remaining : (1 << 24);
-      std::uint32_t b = 0, g = 0, red = 0;
-      for (std::int64_t i = 0; i < chunk; ++i, p += kBytesPerPixel) {
-        b += p[0];
-        g += p[1];
-        red += p[2];
+// Byte lanes: a 32-bit word masked with 0x00FF00FF holds two bytes in 16-bit
+// lanes. 256 such words add up without carrying from one lane into the next.
+constexpr std::uint32_t kLaneMask = 0x00FF00FFu;
+constexpr std::int64_t kLaneChunk = 256;
+
+std::uint32_t Load32(const std::uint8_t* p) {
+  std::uint32_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// Blue, green and red sums of `count` 32-bit pixels.
+void SumColour32(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums)[3]) {
+  while (count > 0) {
+    const std::int64_t chunk = count < kLaneChunk ? count : kLaneChunk;
+    std::uint32_t blueRed = 0, greenAlpha = 0;
+    for (std::int64_t i = 0; i < chunk; ++i) {
+      const std::uint32_t w = Load32(p + 4 * i);
+      blueRed += w & kLaneMask;
+      greenAlpha += (w >> 8) & kLaneMask;
+    }
+    sums[0] += blueRed & 0xFFFFu;
+    sums[1] += greenAlpha & 0xFFFFu;
+    sums[2] += blueRed >> 16;
+    p += 4 * chunk;
+    count -= chunk;
+  }
+}
+
+// Blue, green and red sums of `count` 24-bit pixels: four pixels are three
+// words, whose byte lanes are summed and then given to their channels.
+void SumColour24(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums)[3]) {
+  while (count >= 4) {
+    const std::int64_t groups = count / 4 < kLaneChunk ? count / 4 : kLaneChunk;
+    std::uint32_t even[3] = {0, 0, 0}, odd[3] = {0, 0, 0};
+    for (std::int64_t i = 0; i < groups; ++i) {
+      for (int k = 0; k < 3; ++k) {
+        const std::uint32_t w = Load32(p + 12 * i + 4 * k);
+        even[k] += w & kLaneMask;
+        odd[k] += (w >> 8) & kLaneMask;
       }
-      sums[0] += b;
-      sums[1] += g;
-      sums[2] += red;
-      remaining -= chunk;
     }
+    // Byte j of the 12-byte group belongs to channel j mod 3 (blue, green, red).
+    for (int k = 0; k < 3; ++k) {
+      const std::uint32_t lanes[4] = {even[k] & 0xFFFFu, odd[k] & 0xFFFFu, even[k] >> 16,
+                                      odd[k] >> 16};
+      for (int j = 0; j < 4; ++j) sums[(4 * k + j) % 3] += lanes[j];
+    }
+    p += 12 * groups;
+    count -= 4 * groups;
+  }
+  for (; count > 0; --count, p += 3) {
+    sums[0] += p[0];
+    sums[1] += p[1];
+    sums[2] += p[2];
   }
 }
 
-// Sums the samples of the even and the odd columns of one row separately.
-template <int kBytesPerPixel, int kShift>
-void SumBayerRow(const std::uint8_t* p, std::int64_t columns, std::uint64_t& even,
-                 std::uint64_t& odd) {
-  auto sample = [](const std::uint8_t* px) -> std::uint32_t {
-    if constexpr (kShift == 0) {
-      return px[0];
+void SumColourRows(const ImageBinding& image, const Rect& r, std::uint64_t (&sums)[3]) {
+  for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
+    if (image.BytesPerPixel == 4) {
+      SumColour32(image.PixelAt(r.Left, y), r.Columns(), sums);
     } else {
-      return static_cast<std::uint32_t>((px[0] << kShift) | (px[1] & 3));
+      SumColour24(image.PixelAt(r.Left, y), r.Columns(), sums);
     }
-  };
-  std::int64_t remaining = columns;
-  while (remaining > 0) {
-    // Each parity gets at most 2^19 samples of at most 4095: no 32-bit wrap.
-    const std::int64_t chunk = remaining < (1 << 20) ? remaining : (1 << 20);
-    std::uint32_t e = 0, o = 0;
-    std::int64_t i = 0;
-    for (; i + 1 < chunk; i += 2, p += 2 * kBytesPerPixel) {
-      e += sample(p);
-      o += sample(p + kBytesPerPixel);
-    }
-    if (i < chunk) {
-      e += sample(p);
-      p += kBytesPerPixel;
-    }
-    even += e;
-    odd += o;
-    remaining -= chunk;
   }
 }
 
-template <int kBytesPerPixel, int kShift>
-void SumBayerRows(const ImageBinding& image, const Rect& r, std::uint64_t (&sums)[5]) {
+// Sums of the samples of the even and the odd columns of one row. A sample is
+// (b0 << shift) | (b1 & 3) with shift 2 or 4, or b0 alone (shift 0); its low two
+// bits never overlap the shifted byte, so the sum of the samples is the sum of
+// byte 0 shifted plus the sum of the low parts.
+template <int kBytesPerPixel>
+void SumBayerRow(const std::uint8_t* p, std::int64_t columns, int shift, std::uint64_t& even,
+                 std::uint64_t& odd) {
+  std::uint64_t high[2] = {0, 0}, low[2] = {0, 0};
+  std::int64_t pairs = columns / 2;
+  if constexpr (kBytesPerPixel == 4) {
+    // Two pixels are one 64-bit word: byte 0 of each lands in its own 32-bit
+    // lane, and so does the low part of byte 1; 2^16 pairs cannot carry.
+    constexpr std::uint64_t kHigh = 0x000000FF000000FFull, kLow = 0x0000000300000003ull;
+    while (pairs > 0) {
+      const std::int64_t chunk = pairs < 65536 ? pairs : 65536;
+      std::uint64_t h = 0, l = 0;
+      for (std::int64_t i = 0; i < chunk; ++i) {
+        std::uint64_t w;
+        std::memcpy(&w, p + 8 * i, sizeof w);
+        h += w & kHigh;
+        l += (w >> 8) & kLow;
+      }
+      high[0] += h & 0xFFFFFFFFu;
+      high[1] += h >> 32;
+      low[0] += l & 0xFFFFFFFFu;
+      low[1] += l >> 32;
+      p += 8 * chunk;
+      pairs -= chunk;
+    }
+  } else {
+    while (pairs > 0) {
+      // 2^16 pairs of bytes below 256 fit 32-bit partial sums.
+      const std::int64_t chunk = pairs < 65536 ? pairs : 65536;
+      std::uint32_t he = 0, ho = 0, le = 0, lo = 0;
+      for (std::int64_t i = 0; i < chunk; ++i) {
+        const std::uint8_t* q = p + 2 * kBytesPerPixel * i;
+        he += q[0];
+        le += q[1] & 3u;
+        ho += q[kBytesPerPixel];
+        lo += q[kBytesPerPixel + 1] & 3u;
+      }
+      high[0] += he;
+      high[1] += ho;
+      low[0] += le;
+      low[1] += lo;
+      p += 2 * kBytesPerPixel * chunk;
+      pairs -= chunk;
+    }
+  }
+  if (columns % 2 != 0) {  // one last even column
+    high[0] += p[0];
+    low[0] += p[1] & 3u;
+  }
+  if (shift == 0) {
+    even += high[0];
+    odd += high[1];
+  } else {
+    even += (high[0] << shift) + low[0];
+    odd += (high[1] << shift) + low[1];
+  }
+}
+
+template <int kBytesPerPixel>
+void SumBayerRows(const ImageBinding& image, const Rect& r, int shift, std::uint64_t (&sums)[5]) {
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     const bool oddRow = ((std::int64_t{y} - r.Top) & 1) != 0;
     std::uint64_t& even = oddRow ? sums[2] : sums[3];
     std::uint64_t& odd = oddRow ? sums[4] : sums[0];
-    SumBayerRow<kBytesPerPixel, kShift>(image.PixelAt(r.Left, y), r.Columns(), even, odd);
-  }
-}
-
-template <int kBytesPerPixel>
-void SumBayer(const ImageBinding& image, const Rect& r, int shift, std::uint64_t (&sums)[5]) {
-  switch (shift) {
-    case 2: SumBayerRows<kBytesPerPixel, 2>(image, r, sums); break;
-    case 4: SumBayerRows<kBytesPerPixel, 4>(image, r, sums); break;
-    default: SumBayerRows<kBytesPerPixel, 0>(image, r, sums); break;
+    SumBayerRow<kBytesPerPixel>(image.PixelAt(r.Left, y), r.Columns(), shift, even, odd);
   }
 }
 
@@ -91,11 +160,7 @@ LevelSet ColourLevels(const ImageBinding& image, const Rect& region) {
   const Rect r = Clip(image, region);
   if (r.Empty()) return levels;
   std::uint64_t sums[3] = {0, 0, 0};  // blue, green, red
-  if (image.BytesPerPixel == 4) {
-    SumColourRows<4>(image, r, sums);
-  } else {
-    SumColourRows<3>(image, r, sums);
-  }
+  SumColourRows(image, r, sums);
   const double count = static_cast<double>(r.Columns() * r.Rows());
   levels[0] = static_cast<double>(sums[2]) / count;
   levels[1] = static_cast<double>(sums[1]) / count;
@@ -111,9 +176,9 @@ LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t
   std::uint64_t sums[5] = {0, 0, 0, 0, 0};
   const int shift = SampleRule::For(sensorBpp, testBpp).Shift;
   if (image.BytesPerPixel == 4) {
-    SumBayer<4>(image, r, shift, sums);
+    SumBayerRows<4>(image, r, shift, sums);
   } else {
-    SumBayer<3>(image, r, shift, sums);
+    SumBayerRows<3>(image, r, shift, sums);
   }
   // Sites per position: even/odd columns times even/odd rows of the region.
   const std::int64_t cols = r.Columns(), rows = r.Rows();
