@@ -1,0 +1,101 @@
+#include "frontend/common/bitmap_loader.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+#include "common/image_binding.h"
+
+namespace sensor::frontend {
+namespace {
+
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+std::uint32_t ReadU32(const unsigned char* p) {
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+         std::uint32_t{p[3]} << 24;
+}
+
+// A zero-filled buffer of `size` bytes read in full from the file's current
+// position; false on a short read or when the buffer cannot be had.
+bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft,
+               std::vector<unsigned char>& out) {
+  if (size > bytesLeft) return false;
+  try {
+    out.assign(static_cast<std::size_t>(size), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  return std::fread(out.data(), 1, out.size(), file) == out.size();
+}
+
+// Whether the library's binding of this bitmap stays inside the pixel buffer.
+bool BindingFitsBuffer(LoadedBitmap& bitmap) {
+  unsigned char anyPixel = 0;
+  unsigned char* pixels = bitmap.Pixels.empty() ? &anyPixel : bitmap.Pixels.data();
+  ImageBinding scratch;
+  if (BindBitmap(bitmap.Header.data(), pixels, scratch) != SensorDefectDetectionClass::S_OK) {
+    return true;  // the library refuses this header and reads no pixel
+  }
+  const std::uint64_t addressed = std::uint64_t{scratch.Stride} * std::uint64_t(scratch.Height);
+  return addressed <= bitmap.Pixels.size();
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header) {
+  if (header.size() < kInfoHeaderSize) return std::nullopt;
+  const BitmapHeaderFields fields = ReadHeaderFields(header.data());
+  if (fields.SizeImage != 0) return fields.SizeImage;
+  if (fields.Width < 0) return std::nullopt;
+  const std::uint64_t bits = std::uint64_t{fields.BitCount} * static_cast<std::uint64_t>(fields.Width);
+  const std::uint64_t stride = ((bits >> 5) + ((bits & 31u) != 0 ? 1 : 0)) * 4;
+  const std::uint64_t height = fields.Height < 0 ? -static_cast<std::int64_t>(fields.Height)
+                                                 : static_cast<std::int64_t>(fields.Height);
+  std::uint64_t size = 0;
+  if (__builtin_mul_overflow(stride, height, &size)) return std::nullopt;
+  return size;
+}
+
+std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& path) {
+  if (!path || access(path->c_str(), F_OK) != 0 || access(path->c_str(), R_OK) != 0) {
+    return std::nullopt;
+  }
+  FilePtr file(std::fopen(path->c_str(), "rb"), &std::fclose);
+  if (!file) return std::nullopt;
+
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  const std::uint64_t fileSize = static_cast<std::uint64_t>(info.st_size);
+
+  unsigned char fileHeader[kFileHeaderSize];
+  if (std::fread(fileHeader, 1, sizeof fileHeader, file.get()) != sizeof fileHeader) {
+    return std::nullopt;
+  }
+  if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return std::nullopt;
+  const std::uint32_t pixelOffset = ReadU32(fileHeader + 10);
+  if (pixelOffset < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
+
+  LoadedBitmap bitmap;
+  const std::uint64_t headerSize = pixelOffset - kFileHeaderSize;
+  if (!ReadPiece(file.get(), headerSize, fileSize - kFileHeaderSize, bitmap.Header)) {
+    return std::nullopt;
+  }
+  const std::optional<std::uint64_t> pixelSize = PixelDataSize(bitmap.Header);
+  if (!pixelSize || !ReadPiece(file.get(), *pixelSize, fileSize - pixelOffset, bitmap.Pixels)) {
+    return std::nullopt;
+  }
+  if (!BindingFitsBuffer(bitmap)) return std::nullopt;
+  return bitmap;
+}
+
+}  // namespace sensor::frontend

@@ -1,0 +1,33 @@
+// Loading of the bitmap file that a run analyses: the header block (the
+// information header and whatever lies between it and the pixel data) and the
+// pixel data, in two buffers that the run owns and hands to the library's
+// image binding unchanged.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sensor::frontend {
+
+struct LoadedBitmap {
+  std::vector<unsigned char> Header;  // bfOffBits - 14 bytes, at least 40
+  std::vector<unsigned char> Pixels;  // the pixel-data size below
+};
+
+// Pixel-data size of a header block: biSizeImage when it is not 0, else
+// ceil(biBitCount x biWidth / 32) x 4 x |biHeight|, computed in 64 bits.
+// Nothing when the block is shorter than 40 bytes, the width is negative, or
+// the size does not fit in 64 bits.
+std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header);
+
+// Reads the file; nothing when the path is absent or the file cannot be read,
+// does not begin with "BM", puts its pixel data less than 54 bytes in, is
+// shorter than the two pieces, or needs buffers that cannot be had. A bitmap
+// whose pixel buffer is smaller than the image binding would address (height x
+// stride as the libraries compute them) is refused as well, so that no file can
+// make a library read outside the buffers.
+std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& path);
+
+}  // namespace sensor::frontend

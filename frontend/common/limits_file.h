@@ -1,0 +1,45 @@
+// The test-limits file: sections of four key lines ("Header=" or "Headers=",
+// "Unit=", "HighLimit=", "LowLimit=") whose comma-separated columns set the
+// label and the limits of the verdict table's entries. Which entry a column
+// sets is decided by its header text alone, by the program's rule.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frontend/common/verdict_table.h"
+
+namespace sensor::frontend {
+
+struct LimitsRules {
+  // Section names that the file must hold, brackets included, e.g. "[PIXEL]".
+  std::vector<std::string> Sections;
+  // The entry that a column header selects, or nothing when the header is
+  // refused (which fails its section).
+  std::function<std::optional<std::size_t>(std::string_view header)> EntryFor;
+};
+
+// Whether a line opens one of the sections: it holds a '[' and a ']', and the
+// text from its first '[' begins with the name, case-insensitively.
+bool IsSectionLine(std::string_view line, const std::vector<std::string>& sections);
+
+// Reads one section from the line pieces that follow its name (`begin`) up to
+// the next line that begins with '['. True when it held exactly four key lines
+// and every column was read and selected an entry.
+bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
+                      const LimitsRules& rules, VerdictTable& table);
+
+// Reads the file's line pieces into the table: true when every required
+// section is present and every section was read without fault. Entries set
+// before a fault stay set.
+bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRules& rules,
+                         VerdictTable& table);
+
+// Reads the limits file; false as well when it cannot be opened.
+bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table);
+
+}  // namespace sensor::frontend

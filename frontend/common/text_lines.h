@@ -1,0 +1,25 @@
+// Lines of the settings and limits files, read the way the test stations have
+// always written and read them: as text in which a CR right before a LF is
+// dropped (so CR LF and LF files read alike), in pieces of at most 259
+// characters. A longer line gives several pieces, each handled as a line of its
+// own; a piece keeps the line break that ended it. A piece ends at a NUL byte,
+// as a C text would.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sensor::frontend {
+
+inline constexpr std::size_t kLinePieceLength = 259;
+
+// Splits file contents into line pieces.
+std::vector<std::string> SplitTextPieces(std::string_view contents);
+
+// Reads and splits a file; nothing when it cannot be opened or read.
+std::optional<std::vector<std::string>> ReadTextPieces(const std::string& path);
+
+}  // namespace sensor::frontend
