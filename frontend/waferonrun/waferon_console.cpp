@@ -1,0 +1,80 @@
+#include "frontend/waferonrun/waferon_console.h"
+
+#include "frontend/common/text_format.h"
+
+namespace sensor::waferonrun {
+
+using frontend::Format;
+using frontend::Shown;
+
+std::vector<std::string> WaferonUsageLines() {
+  return {
+      "\nUSAGE: Waferonrun (argument list below)\n",
+      "[ REQUIRED ]\n",
+      "\t-BMPFileIn <*.bmp>\n",
+      "\t-BitsUsage <n,n> ...<sensor bpp,test bpp>\n",
+      "\t-ClusterThreshold(%) <f,f,f,f,f,f,f,f,f,f> or\n",
+      "\t-ClusterThreshold(-) <n,n,n,n,n,n,n,n,n,n> ...<center R,G,B,G1,G2,side R,G,B,G1,G2>\n",
+      "\t-PixelThreshold(%) <f,f,f,f,f,f,f,f,f,f> or\n",
+      "\t-PixelThreshold(-) <n,n,n,n,n,n,n,n,n,n> ...<center R,G,B,G1,G2,side R,G,B,G1,G2>\n",
+      "[ OPTIONAL ]\n",
+      "\t-ClusterSize <n> ...default 2\n",
+      "\t-HammerSize <n> ...default 11\n",
+      "\t-BayerOutliers <n,n,n,n> ...<left,top,right,bottom>\n",
+      "\t-CenterROI(%) <f,f,f,f> ...<left,top,right,bottom>\n",
+      "\t-<BayerMode|ColorMode> ...default bayer\n",
+      "\t-<LocalSearch|GlobalSearch> ...default local search\n",
+      "[ OPTIONAL ]\n",
+      "\t-OutputFile <*.txt>\n",
+      "\t-TestLimits <*.txt>\n",
+      "\t-LogFile <*.csv>\n",
+  };
+}
+
+namespace {
+
+// One zone's cluster and pixel thresholds share an output line.
+std::string ThresholdLines(const double (&cluster)[5], const double (&pixel)[5], bool percent) {
+  const char* clusterFormat =
+      percent ? "\tcluster threshold: R=%.2lf%%,G=%.2lf%%,B=%.2lf%%,G1=%.2lf%%,G2=%.2lf%%"
+              : "\tcluster threshold: R=%.2lf,G=%.2lf,B=%.2lf,G1=%.2lf,G2=%.2lf";
+  const char* pixelFormat =
+      percent ? "\tpixel threshold= R=%.2lf%%,G=%.2lf%%,B=%.2lf%%,G1=%.2lf%%,G2=%.2lf%%\n"
+              : "\tpixel threshold= R=%.2lf,G=%.2lf,B=%.2lf,G1=%.2lf,G2=%.2lf\n";
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  return Format(clusterFormat, cluster[0], cluster[1], cluster[2], cluster[3], cluster[4]) +
+         Format(pixelFormat, pixel[0], pixel[1], pixel[2], pixel[3], pixel[4]);
+#pragma GCC diagnostic pop
+}
+
+}  // namespace
+
+frontend::SettingsEcho EchoWaferonSettings(const frontend::CommonOptions& options,
+                                           const WaferonSettings& settings) {
+  const _PARAMS_Waferon& p = settings.Params;
+  const bool percent = p.ThresholdPercent == 1;
+  std::string text = "\nsettings:\n";
+  text += Format("\tstatus file= %s\n", Shown(options.OutputFile));
+  text += Format("\tdata log file= %s\n", Shown(options.LogFile));
+  text += Format("\ttest limit file= %s\n", Shown(options.TestLimits));
+  text += Format("\tBMP file input= %s\n", Shown(options.BMPFileIn));
+  text += Format("\tbits per pixel= %ld\n", static_cast<long>(p.SensorBpp));
+  text += Format("\tbits for test= %ld\n", static_cast<long>(p.TestBpp));
+  text += Format("\tcluster size= %d\n", p.ClusterSize);
+  text += Format("\thammer size= %ld\n", static_cast<long>(p.HammerSize));
+  text += Format("\tbayer outliers= %ld,%ld,%ld,%ld\n", static_cast<long>(p.OutlierLeft),
+                 static_cast<long>(p.OutlierTop), static_cast<long>(p.OutlierRight),
+                 static_cast<long>(p.OutlierBottom));
+  text += Format("\troi= %.4lf,%.4lf,%.4lf,%.4lf\n", p.CenterLeft, p.CenterTop, p.CenterRight,
+                 p.CenterBottom);
+  text += "\tcenter:\n";
+  text += ThresholdLines(p.CenterClusterThreshold, p.CenterPixelThreshold, percent);
+  text += "\tside:\n";
+  text += ThresholdLines(p.SideClusterThreshold, p.SidePixelThreshold, percent);
+  text += Format("\tmode= %s\n", p.BayerMode == 1 ? "bayer" : "color");
+  text += Format("\tsearching= %s\n", p.LocalSearch == 1 ? "local" : "global");
+  return frontend::SettingsEcho{text, true};
+}
+
+}  // namespace sensor::waferonrun

@@ -1,0 +1,25 @@
+#include "frontend/waferonrun/waferon_program.h"
+
+#include "frontend/waferonrun/waferon_console.h"
+#include "frontend/waferonrun/waferon_verdicts.h"
+
+namespace sensor::waferonrun {
+
+frontend::ProgramDescription DescribeWaferonrun(
+    WaferonSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
+  frontend::ProgramDescription program;
+  program.LibraryFileName = "libWaferon.so";
+  program.Options = WaferonOptions(settings);
+  program.SettingsKeys = WaferonSettingsKeys(settings);
+  program.UsageLines = WaferonUsageLines();
+  program.Echo = [&settings](const frontend::CommonOptions& options) {
+    return EchoWaferonSettings(options, settings);
+  };
+  program.Limits = WaferonLimitsRules();
+  program.Verdicts = WaferonVerdicts();
+  program.Layout = WaferonLayout();
+  program.RunLibrary = std::move(driver);
+  return program;
+}
+
+}  // namespace sensor::waferonrun
