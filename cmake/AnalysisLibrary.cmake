@@ -26,7 +26,8 @@ function(sensor_add_analysis_library name)
   target_link_libraries(${name} PRIVATE sensor_analysis_common sensor_version_record)
   target_include_directories(${name} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
-    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/analysis/common/include>)
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/analysis/common/include>
+    $<INSTALL_INTERFACE:include>)
   target_link_options(${name} PRIVATE
     -Wl,--version-script=${exports} -Wl,--no-undefined -Wl,--exclude-libs,ALL)
   set_target_properties(${name} PROPERTIES LINK_DEPENDS ${exports})

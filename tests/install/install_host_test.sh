@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix, checks its layout, builds the
+# example host program against it (CMake package and pkg-config) and runs it,
+# and runs an installed program to see that it finds its library beside itself.
+set -euo pipefail
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for f in bin/Waferonrun bin/Glazetrun bin/Ostrelrun bin/sensorsim \
+         bin/libWaferon.so bin/libGlazet.so bin/libOstrel.so \
+         include/sensordefect/ResultCodes.h include/sensordefect/Waferon.h \
+         include/sensordefect/Glazet.h include/sensordefect/Ostrel.h \
+         lib/cmake/SensorDefect/SensorDefectConfig.cmake \
+         lib/pkgconfig/sensordefect-waferon.pc lib/pkgconfig/sensordefect-glazet.pc \
+         lib/pkgconfig/sensordefect-ostrel.pc; do
+  [ -e "$prefix/$f" ] || { echo "missing in the installed tree: $f"; exit 1; }
+done
+
+cmake -S "$source/examples/host" -B "$work/host" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/host" >/dev/null
+"$work/host/sensor_host"
+
+if command -v pkg-config >/dev/null 2>&1; then
+  export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+  # shellcheck disable=SC2046
+  g++ -std=c++20 -o "$work/host_pc" "$source/examples/host/main.cpp" \
+    $(pkg-config --cflags --libs sensordefect-ostrel sensordefect-waferon)
+  "$work/host_pc" >/dev/null
+fi
+
+# An installed program runs from another working directory and leaves its
+# default data log beside itself.
+cd "$work"
+set +e
+"$prefix/bin/Ostrelrun" -slave >/dev/null
+code=$?
+set -e
+[ "$code" -eq 1 ] || { echo "Ostrelrun without a bitmap exited $code, not 1"; exit 1; }
+[ -f "$prefix/bin/Ostrelrun.csv" ] || { echo "no default data log beside the installed program"; exit 1; }
+echo "installed tree works"
