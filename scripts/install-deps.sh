@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing: a C++20
-# compiler, CMake, Ninja, GoogleTest and Google Benchmark (Debian packages).
+# compiler, CMake, Ninja, GoogleTest and Google Benchmark, and the tools the
+# packaging and manual-page tests use (Debian packages).
 set -euo pipefail
 
 need=()
@@ -10,6 +11,10 @@ command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+command -v groff >/dev/null 2>&1 || need+=(groff-base)
+command -v man >/dev/null 2>&1 || need+=(man-db)
+command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
+command -v dpkg-deb >/dev/null 2>&1 || need+=(dpkg)
 for extra in "$@"; do need+=("$extra"); done
 
 if [ ${#need[@]} -gt 0 ]; then
