@@ -1,0 +1,25 @@
+#include "frontend/glazetrun/glazet_program.h"
+
+#include "frontend/glazetrun/glazet_console.h"
+#include "frontend/glazetrun/glazet_verdicts.h"
+
+namespace sensor::glazetrun {
+
+frontend::ProgramDescription DescribeGlazetrun(
+    GlazetSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
+  frontend::ProgramDescription program;
+  program.LibraryFileName = "libGlazet.so";
+  program.Options = GlazetOptions(settings);
+  program.SettingsKeys = GlazetSettingsKeys(settings);
+  program.UsageLines = GlazetUsageLines();
+  program.Echo = [&settings](const frontend::CommonOptions& options) {
+    return EchoGlazetSettings(options, settings);
+  };
+  program.Limits = GlazetLimitsRules();
+  program.Verdicts = GlazetVerdicts();
+  program.Layout = GlazetLayout();
+  program.RunLibrary = std::move(driver);
+  return program;
+}
+
+}  // namespace sensor::glazetrun

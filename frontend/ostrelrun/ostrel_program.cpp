@@ -1,0 +1,25 @@
+#include "frontend/ostrelrun/ostrel_program.h"
+
+#include "frontend/ostrelrun/ostrel_console.h"
+#include "frontend/ostrelrun/ostrel_verdicts.h"
+
+namespace sensor::ostrelrun {
+
+frontend::ProgramDescription DescribeOstrelrun(
+    OstrelSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
+  frontend::ProgramDescription program;
+  program.LibraryFileName = "libOstrel.so";
+  program.Options = OstrelOptions(settings);
+  program.SettingsKeys = OstrelSettingsKeys(settings);
+  program.UsageLines = OstrelUsageLines();
+  program.Echo = [&settings](const frontend::CommonOptions& options) {
+    return EchoOstrelSettings(options, settings);
+  };
+  program.Limits = OstrelLimitsRules();
+  program.Verdicts = OstrelVerdicts();
+  program.Layout = OstrelLayout();
+  program.RunLibrary = std::move(driver);
+  return program;
+}
+
+}  // namespace sensor::ostrelrun

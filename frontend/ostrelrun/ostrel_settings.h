@@ -1,0 +1,33 @@
+// Ostrelrun's own settings: the level library's parameter record, with the
+// options and settings-file keys that set it.
+#pragma once
+
+#include "frontend/common/command_line.h"
+#include "sensordefect/Ostrel.h"
+
+namespace sensor::ostrelrun {
+
+using SensorDefectDetectionClass::_PARAMS_Ostrel;
+
+struct OstrelSettings {
+  // Every field starts at 0: colour mode, bit depths 0, no margins, whatever
+  // the usage text says about defaults.
+  _PARAMS_Ostrel Params{};
+
+  // Setters shared by the options and the settings keys; each changes nothing
+  // unless its whole value scans.
+  void SetBayerOutliers(const char* value);
+  // The region fractions are carried and echoed; the library measures over the
+  // window that the margins leave.
+  void SetSensorRoi(const char* value);
+  void SetBitsUsage(const char* value);
+  void SetBayerModeNumber(const char* value);
+};
+
+// The options in matching order. The usage text's "-bayer|color" and
+// "-ROI(%)" are no option names: such arguments are ignored.
+frontend::OptionTable OstrelOptions(OstrelSettings& settings);
+// The settings-file keys in matching order.
+frontend::SettingsKeyTable OstrelSettingsKeys(OstrelSettings& settings);
+
+}  // namespace sensor::ostrelrun
