@@ -1,102 +1,124 @@
 #include "bayer_searches.h"
 
-#include <algorithm>
+#include <cstring>
 
-#include "common/band_sums.h"
 #include "common/window_placement.h"
 #include "mean_band.h"
+#include "window_search.h"
 
 namespace sensor::glazet {
 namespace {
 
-// The pixels of the tested position inside the tested area: rows and columns
-// from First to Last in steps of 2. Empty when the position has no pixel there.
-struct SiteLattice {
-  std::int64_t FirstRow = 0, LastRow = -1, FirstColumn = 0, LastColumn = -1;
-
-  bool Empty() const { return LastRow < FirstRow || LastColumn < FirstColumn; }
-
-  static SiteLattice For(const SearchSetup& setup) {
-    SiteLattice lattice;
-    const Rect tested = setup.TestedArea();
-    int rowParity = 0, columnParity = 0;
-    switch (setup.Plane) {
-      case 3: rowParity = 0; columnParity = 0; break;  // G1
-      case 0: rowParity = 0; columnParity = 1; break;  // R
-      case 2: rowParity = 1; columnParity = 0; break;  // B
-      case 4: rowParity = 1; columnParity = 1; break;  // G2
-      default: return lattice;                         // G and anything else: no site
-    }
-    if (tested.Empty()) return lattice;
-    // The tested area lies inside the scan area, so the offsets are not negative.
-    auto first = [](std::int64_t from, std::int64_t origin, int parity) {
-      return from + ((parity - (from - origin)) & 1);
-    };
-    lattice.FirstRow = first(tested.Top, setup.ScanArea.Top, rowParity);
-    lattice.FirstColumn = first(tested.Left, setup.ScanArea.Left, columnParity);
-    auto last = [](std::int64_t first, std::int64_t to) {
-      return to < first ? first - 2 : first + (to - first) / 2 * 2;
-    };
-    lattice.LastRow = last(lattice.FirstRow, tested.Bottom);
-    lattice.LastColumn = last(lattice.FirstColumn, tested.Right);
-    return lattice;
+// The pixels of the tested position inside the tested area. Empty when the
+// position has no pixel there (and always for G, which is no Bayer position).
+TestLattice SiteLattice(const SearchSetup& setup) {
+  TestLattice lattice;
+  lattice.Step = 2;
+  const Rect tested = setup.TestedArea();
+  int rowParity = 0, columnParity = 0;
+  switch (setup.Plane) {
+    case 3: rowParity = 0; columnParity = 0; break;  // G1
+    case 0: rowParity = 0; columnParity = 1; break;  // R
+    case 2: rowParity = 1; columnParity = 0; break;  // B
+    case 4: rowParity = 1; columnParity = 1; break;  // G2
+    default: return lattice;
   }
-};
+  if (tested.Empty()) return lattice;
+  // The tested area lies inside the scan area, so the offsets are not negative.
+  auto first = [](std::int64_t from, std::int64_t origin, int parity) {
+    return from + ((parity - (from - origin)) & 1);
+  };
+  auto last = [](std::int64_t firstOne, std::int64_t to) {
+    return to < firstOne ? firstOne - 2 : firstOne + (to - firstOne) / 2 * 2;
+  };
+  lattice.FirstRow = first(tested.Top, setup.ScanArea.Top, rowParity);
+  lattice.FirstColumn = first(tested.Left, setup.ScanArea.Left, columnParity);
+  lattice.LastRow = last(lattice.FirstRow, tested.Bottom);
+  lattice.LastColumn = last(lattice.FirstColumn, tested.Right);
+  return lattice;
+}
 
-Span ColumnWindow(const SearchSetup& setup, std::int64_t x, std::int64_t half) {
-  return PlaceSiteWindow(x, half, setup.ScanArea.Left, setup.ScanArea.Right);
-}
-Span RowWindow(const SearchSetup& setup, std::int64_t y, std::int64_t half) {
-  return PlaceSiteWindow(y, half, setup.ScanArea.Top, setup.ScanArea.Bottom);
-}
-Span Overlap(const Span& a, const Span& b) {
-  return Span{std::max(a.First, b.First), std::min(a.Last, b.Last)};
-}
-std::int64_t HalfWidth(std::int32_t size) { return size & ~std::int64_t{1}; }
-
+// Sample of the pixel at p, by the sample rule with the given shift.
 template <int kBytesPerPixel, int kShift>
-struct SampleAt {
-  const ImageBinding* Image;
-  std::uint32_t operator()(std::int64_t x, std::int64_t y) const {
-    const std::uint8_t* p = Image->Origin + y * Image->RowStep + x * kBytesPerPixel;
+inline std::uint32_t SampleOf(const std::uint8_t* p) {
+  if constexpr (kBytesPerPixel == 4) {
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
+    if constexpr (kShift == 0) {
+      return word & 255u;
+    } else {
+      return ((word & 255u) << kShift) | ((word >> 8) & 3u);
+    }
+  } else {
     if constexpr (kShift == 0) {
       return p[0];
     } else {
-      return static_cast<std::uint32_t>((p[0] << kShift) | (p[1] & 3));
+      return (std::uint32_t{p[0]} << kShift) | (p[1] & 3u);
+    }
+  }
+}
+
+// Adds rows of the samples at every second column from FirstColumn on to a
+// band's column sums.
+template <int kBytesPerPixel, int kShift>
+struct SiteRows {
+  const ImageBinding* Image;
+  std::int64_t FirstColumn;
+  static constexpr std::int64_t kPitch = 2 * kBytesPerPixel;
+
+  const std::uint8_t* Row(std::int64_t y) const {
+    return Image->Origin + y * Image->RowStep + FirstColumn * kBytesPerPixel;
+  }
+  template <class Sum>
+  void Add(Sum* columns, std::int64_t n, std::int64_t y) const {
+    const std::uint8_t* p = Row(y);
+    for (std::int64_t j = 0; j < n; ++j) columns[j] += SampleOf<kBytesPerPixel, kShift>(p + j * kPitch);
+  }
+  template <class Sum>
+  void Subtract(Sum* columns, std::int64_t n, std::int64_t y) const {
+    const std::uint8_t* p = Row(y);
+    for (std::int64_t j = 0; j < n; ++j) columns[j] -= SampleOf<kBytesPerPixel, kShift>(p + j * kPitch);
+  }
+  template <class Sum>
+  void Move(Sum* columns, std::int64_t n, std::int64_t out, std::int64_t in) const {
+    const std::uint8_t* o = Row(out);
+    const std::uint8_t* i = Row(in);
+    for (std::int64_t j = 0; j < n; ++j) {
+      columns[j] += static_cast<Sum>(SampleOf<kBytesPerPixel, kShift>(i + j * kPitch)) -
+                    static_cast<Sum>(SampleOf<kBytesPerPixel, kShift>(o + j * kPitch));
     }
   }
 };
 
-// Plain rule: the sum of the samples at the given rows and columns, stepping 2.
-template <class Sample>
-std::uint64_t PlainSum(const Sample& sample, const Span& rows, const Span& columns) {
-  std::uint64_t sum = 0;
-  for (std::int64_t y = rows.First; y <= rows.Last; y += 2) {
-    for (std::int64_t x = columns.First; x <= columns.Last; x += 2) sum += sample(x, y);
+// The plain rule: every window re-summed sample by sample.
+template <int kBytesPerPixel, int kShift>
+struct PlainSites {
+  const ImageBinding& Image;
+  std::uint32_t operator()(std::int64_t x, std::int64_t y) const {
+    return SampleOf<kBytesPerPixel, kShift>(Image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
   }
-  return sum;
-}
+  std::uint64_t Sum(const Span& rows, const Span& columns) const {
+    std::uint64_t sum = 0;
+    for (std::int64_t y = rows.First; y <= rows.Last; y += 2) {
+      for (std::int64_t x = columns.First; x <= columns.Last; x += 2) sum += (*this)(x, y);
+    }
+    return sum;
+  }
+};
 
 template <int kBytesPerPixel, int kShift>
-std::int64_t GlobalSearch(const SearchSetup& setup, Summing summing) {
-  const SiteLattice lattice = SiteLattice::For(setup);
-  if (lattice.Empty()) return 0;
-  const SampleAt<kBytesPerPixel, kShift> sample{&setup.Image};
+std::int64_t PlainGlobal(const SearchSetup& setup, const TestLattice& t) {
+  const PlainSites<kBytesPerPixel, kShift> sites{setup.Image};
   const FixedBand band = FixedBand::Around(setup.Reference, setup.Threshold);
-  const std::int64_t half = HalfWidth(setup.SmallSize);
-
-  BandSums sums;
-  sums.Reset(ColumnWindow(setup, lattice.FirstColumn, half).First,
-             ColumnWindow(setup, lattice.LastColumn, half).Last, 2);
+  const std::int64_t half = SiteWindows::Half(setup.SmallSize);
+  const Rect& a = setup.ScanArea;
   std::int64_t candidates = 0;
-  for (std::int64_t y = lattice.FirstRow; y <= lattice.LastRow; y += 2) {
-    const Span rows = RowWindow(setup, y, half);
-    if (summing == Summing::Bands) sums.Cover(rows.First, rows.Last, sample);
-    for (std::int64_t x = lattice.FirstColumn; x <= lattice.LastColumn; x += 2) {
-      const Span columns = ColumnWindow(setup, x, half);
-      const std::uint64_t sum = summing == Summing::Bands ? sums.Sum(columns.First, columns.Last)
-                                                          : PlainSum(sample, rows, columns);
-      if (band.Outside(WindowMean(sum, columns.Count(2) * rows.Count(2)))) {
+  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += 2) {
+    const Span rows = PlaceSiteWindow(y, half, a.Top, a.Bottom);
+    for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += 2) {
+      const Span columns = PlaceSiteWindow(x, half, a.Left, a.Right);
+      const double mean = WindowMean(sites.Sum(rows, columns), columns.Count(2) * rows.Count(2));
+      if (band.Outside(mean)) {
         setup.Mark(x, y);
         ++candidates;
       }
@@ -105,67 +127,35 @@ std::int64_t GlobalSearch(const SearchSetup& setup, Summing summing) {
   return candidates;
 }
 
-// The plain local rule, walked as stated: every sample of the large window
-// counts for the outer mean, and those also inside the small window's rows and
-// columns for the inner mean.
-template <class Sample>
-void PlainLocalSums(const Sample& sample, const Span& smallRows, const Span& smallColumns,
-                    const Span& largeRows, const Span& largeColumns, std::uint64_t& inner,
-                    std::int64_t& innerCount, std::uint64_t& outer, std::int64_t& outerCount) {
-  inner = outer = 0;
-  innerCount = outerCount = 0;
-  for (std::int64_t y = largeRows.First; y <= largeRows.Last; y += 2) {
-    for (std::int64_t x = largeColumns.First; x <= largeColumns.Last; x += 2) {
-      const std::uint32_t v = sample(x, y);
-      outer += v;
-      ++outerCount;
-      if (smallRows.Contains(y) && smallColumns.Contains(x)) {
-        inner += v;
-        ++innerCount;
-      }
-    }
-  }
-}
-
+// Walks the large window row by row and column by column: every sample counts
+// for the outer mean, those also inside the small window's rows and columns for
+// the inner mean.
 template <int kBytesPerPixel, int kShift>
-std::int64_t LocalSearch(const SearchSetup& setup, Summing summing) {
-  const SiteLattice lattice = SiteLattice::For(setup);
-  if (lattice.Empty()) return 0;
-  const SampleAt<kBytesPerPixel, kShift> sample{&setup.Image};
+std::int64_t PlainLocal(const SearchSetup& setup, const TestLattice& t) {
+  const PlainSites<kBytesPerPixel, kShift> sites{setup.Image};
   const RelativeBand band = RelativeBand::For(setup.Threshold);
-  const std::int64_t smallHalf = HalfWidth(setup.SmallSize);
-  const std::int64_t largeHalf = HalfWidth(setup.LargeSize);
-
-  // The inner sums cover the overlap of both windows, which lies in the large one.
-  const std::int64_t bandFirst = ColumnWindow(setup, lattice.FirstColumn, largeHalf).First;
-  const std::int64_t bandLast = ColumnWindow(setup, lattice.LastColumn, largeHalf).Last;
-  BandSums innerSums, outerSums;
-  innerSums.Reset(bandFirst, bandLast, 2);
-  outerSums.Reset(bandFirst, bandLast, 2);
-
+  const std::int64_t smallHalf = SiteWindows::Half(setup.SmallSize);
+  const std::int64_t largeHalf = SiteWindows::Half(setup.LargeSize);
+  const Rect& a = setup.ScanArea;
   std::int64_t candidates = 0;
-  for (std::int64_t y = lattice.FirstRow; y <= lattice.LastRow; y += 2) {
-    const Span smallRows = RowWindow(setup, y, smallHalf);
-    const Span largeRows = RowWindow(setup, y, largeHalf);
-    const Span innerRows = Overlap(smallRows, largeRows);
-    if (summing == Summing::Bands) {
-      outerSums.Cover(largeRows.First, largeRows.Last, sample);
-      innerSums.Cover(innerRows.First, innerRows.Last, sample);
-    }
-    for (std::int64_t x = lattice.FirstColumn; x <= lattice.LastColumn; x += 2) {
-      const Span smallColumns = ColumnWindow(setup, x, smallHalf);
-      const Span largeColumns = ColumnWindow(setup, x, largeHalf);
+  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += 2) {
+    const Span smallRows = PlaceSiteWindow(y, smallHalf, a.Top, a.Bottom);
+    const Span largeRows = PlaceSiteWindow(y, largeHalf, a.Top, a.Bottom);
+    for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += 2) {
+      const Span smallColumns = PlaceSiteWindow(x, smallHalf, a.Left, a.Right);
+      const Span largeColumns = PlaceSiteWindow(x, largeHalf, a.Left, a.Right);
       std::uint64_t inner = 0, outer = 0;
       std::int64_t innerCount = 0, outerCount = 0;
-      if (summing == Summing::Bands) {
-        const Span innerColumns = Overlap(smallColumns, largeColumns);
-        inner = innerSums.Sum(innerColumns.First, innerColumns.Last);
-        innerCount = innerColumns.Count(2) * innerRows.Count(2);
-        outer = outerSums.Sum(largeColumns.First, largeColumns.Last);
-        outerCount = largeColumns.Count(2) * largeRows.Count(2);
-      } else {
-        PlainLocalSums(sample, smallRows, smallColumns, largeRows, largeColumns, inner,
-                       innerCount, outer, outerCount);
+      for (std::int64_t wy = largeRows.First; wy <= largeRows.Last; wy += 2) {
+        for (std::int64_t wx = largeColumns.First; wx <= largeColumns.Last; wx += 2) {
+          const std::uint32_t v = sites(wx, wy);
+          outer += v;
+          ++outerCount;
+          if (smallRows.Contains(wy) && smallColumns.Contains(wx)) {
+            inner += v;
+            ++innerCount;
+          }
+        }
       }
       if (band.Outside(WindowMean(inner, innerCount), WindowMean(outer, outerCount))) {
         setup.Mark(x, y);
@@ -176,38 +166,46 @@ std::int64_t LocalSearch(const SearchSetup& setup, Summing summing) {
   return candidates;
 }
 
-// Picks the instance for the pixel size and the sample rule.
-template <template <int, int> class Search>
-std::int64_t Dispatch(const SearchSetup& setup, Summing summing) {
-  const bool wide = setup.Image.BytesPerPixel == 4;
-  switch (setup.Sample.Shift) {
-    case 2: return wide ? Search<4, 2>::Run(setup, summing) : Search<3, 2>::Run(setup, summing);
-    case 4: return wide ? Search<4, 4>::Run(setup, summing) : Search<3, 4>::Run(setup, summing);
-    default: return wide ? Search<4, 0>::Run(setup, summing) : Search<3, 0>::Run(setup, summing);
+template <int kBytesPerPixel, int kShift>
+std::int64_t Search(const SearchSetup& setup, Summing summing, bool local) {
+  const TestLattice t = SiteLattice(setup);
+  if (t.Empty()) return 0;
+  if (summing == Summing::Plain) {
+    return local ? PlainLocal<kBytesPerPixel, kShift>(setup, t)
+                 : PlainGlobal<kBytesPerPixel, kShift>(setup, t);
   }
+  constexpr std::int64_t kMaxSample = kShift == 0 ? 255 : (255 << kShift) | 3;
+  const auto makeRows = [&](std::int64_t firstColumn) {
+    return SiteRows<kBytesPerPixel, kShift>{&setup.Image, firstColumn};
+  };
+  const std::int64_t widest = SiteWindows::Half(local ? std::max(setup.SmallSize, setup.LargeSize)
+                                                      : setup.SmallSize);
+  if (summing == Summing::Bands && SumsFit32(setup.ScanArea, widest, kMaxSample)) {
+    return local ? LocalBandScan<SiteWindows, std::uint32_t>(setup, t, makeRows, kMaxSample)
+                 : GlobalBandScan<SiteWindows, std::uint32_t>(setup, t, makeRows, kMaxSample);
+  }
+  return local ? LocalBandScan<SiteWindows, std::uint64_t>(setup, t, makeRows, kMaxSample)
+               : GlobalBandScan<SiteWindows, std::uint64_t>(setup, t, makeRows, kMaxSample);
 }
 
-template <int kBytesPerPixel, int kShift>
-struct Global {
-  static std::int64_t Run(const SearchSetup& s, Summing m) {
-    return GlobalSearch<kBytesPerPixel, kShift>(s, m);
+// Picks the instance for the pixel size and the sample rule.
+std::int64_t Dispatch(const SearchSetup& setup, Summing summing, bool local) {
+  const bool wide = setup.Image.BytesPerPixel == 4;
+  switch (setup.Sample.Shift) {
+    case 2: return wide ? Search<4, 2>(setup, summing, local) : Search<3, 2>(setup, summing, local);
+    case 4: return wide ? Search<4, 4>(setup, summing, local) : Search<3, 4>(setup, summing, local);
+    default: return wide ? Search<4, 0>(setup, summing, local) : Search<3, 0>(setup, summing, local);
   }
-};
-template <int kBytesPerPixel, int kShift>
-struct Local {
-  static std::int64_t Run(const SearchSetup& s, Summing m) {
-    return LocalSearch<kBytesPerPixel, kShift>(s, m);
-  }
-};
+}
 
 }  // namespace
 
 std::int64_t GlobalBayerSearch(const SearchSetup& setup, Summing summing) {
-  return Dispatch<Global>(setup, summing);
+  return Dispatch(setup, summing, false);
 }
 
 std::int64_t LocalBayerSearch(const SearchSetup& setup, Summing summing) {
-  return Dispatch<Local>(setup, summing);
+  return Dispatch(setup, summing, true);
 }
 
 }  // namespace sensor::glazet

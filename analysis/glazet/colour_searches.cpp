@@ -1,80 +1,86 @@
 #include "colour_searches.h"
 
-#include "common/band_sums.h"
+#include <cstring>
+
 #include "common/window_placement.h"
 #include "mean_band.h"
+#include "window_search.h"
 
 namespace sensor::glazet {
 namespace {
 
-Span ColumnBox(const SearchSetup& setup, std::int64_t x, std::int64_t half) {
-  return PlaceBox(x, half, setup.ScanArea.Left, setup.ScanArea.Right);
-}
-Span RowBox(const SearchSetup& setup, std::int64_t y, std::int64_t half) {
-  return PlaceBox(y, half, setup.ScanArea.Top, setup.ScanArea.Bottom);
+// The byte at `offset` of the pixel at p.
+template <int kBytesPerPixel>
+inline std::uint32_t ByteOf(const std::uint8_t* p, int offset) {
+  if constexpr (kBytesPerPixel == 4) {
+    // One word per pixel: the loop over a row then works on whole words.
+    std::uint32_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word >> (8 * offset)) & 255u;
+  } else {
+    return p[offset];
+  }
 }
 
+// Adds rows of the tested byte at every column from FirstColumn on to a band's
+// column sums.
 template <int kBytesPerPixel>
-struct ByteAt {
+struct ByteRows {
   const ImageBinding* Image;
-  std::int32_t Offset;
-  std::uint32_t operator()(std::int64_t x, std::int64_t y) const {
-    return Image->Origin[y * Image->RowStep + x * kBytesPerPixel + Offset];
+  int Offset;
+  std::int64_t FirstColumn;
+
+  const std::uint8_t* Row(std::int64_t y) const {
+    return Image->Origin + y * Image->RowStep + FirstColumn * kBytesPerPixel;
+  }
+  template <class Sum>
+  void Add(Sum* columns, std::int64_t n, std::int64_t y) const {
+    const std::uint8_t* p = Row(y);
+    for (std::int64_t j = 0; j < n; ++j) columns[j] += ByteOf<kBytesPerPixel>(p + j * kBytesPerPixel, Offset);
+  }
+  template <class Sum>
+  void Subtract(Sum* columns, std::int64_t n, std::int64_t y) const {
+    const std::uint8_t* p = Row(y);
+    for (std::int64_t j = 0; j < n; ++j) columns[j] -= ByteOf<kBytesPerPixel>(p + j * kBytesPerPixel, Offset);
+  }
+  template <class Sum>
+  void Move(Sum* columns, std::int64_t n, std::int64_t out, std::int64_t in) const {
+    const std::uint8_t* o = Row(out);
+    const std::uint8_t* i = Row(in);
+    for (std::int64_t j = 0; j < n; ++j) {
+      columns[j] += static_cast<Sum>(ByteOf<kBytesPerPixel>(i + j * kBytesPerPixel, Offset)) -
+                    static_cast<Sum>(ByteOf<kBytesPerPixel>(o + j * kBytesPerPixel, Offset));
+    }
   }
 };
 
-// Plain rule: the sum of the byte over every pixel of the box.
-template <class Byte>
-std::uint64_t PlainSum(const Byte& byte, const Span& rows, const Span& columns) {
+// The plain rule: the byte summed over every pixel of the box.
+std::uint64_t PlainBoxSum(const SearchSetup& setup, const Span& rows, const Span& columns) {
   std::uint64_t sum = 0;
   for (std::int64_t y = rows.First; y <= rows.Last; ++y) {
-    for (std::int64_t x = columns.First; x <= columns.Last; ++x) sum += byte(x, y);
+    for (std::int64_t x = columns.First; x <= columns.Last; ++x) {
+      sum += setup.Image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y))[setup.Plane];
+    }
   }
   return sum;
 }
 
-// One box size: its band of column sums, and its rows for the current row.
-template <class Byte>
-class BoxSums {
- public:
-  BoxSums(const SearchSetup& setup, const Byte& byte, std::int32_t size, const Rect& tested,
-          Summing summing)
-      : setup_(setup), byte_(byte), half_(size / 2), summing_(summing) {
-    if (summing_ == Summing::Bands) {
-      sums_.Reset(ColumnBox(setup, tested.Left, half_).First,
-                  ColumnBox(setup, tested.Right, half_).Last, 1);
-    }
-  }
-
+struct PlainBox {
+  const SearchSetup& Setup;
+  std::int64_t Half;
+  Span Rows;
   void StartRow(std::int64_t y) {
-    rows_ = RowBox(setup_, y, half_);
-    if (summing_ == Summing::Bands) sums_.Cover(rows_.First, rows_.Last, byte_);
+    Rows = PlaceBox(y, Half, Setup.ScanArea.Top, Setup.ScanArea.Bottom);
   }
-
   double Mean(std::int64_t x) const {
-    const Span columns = ColumnBox(setup_, x, half_);
-    const std::uint64_t sum = summing_ == Summing::Bands ? sums_.Sum(columns.First, columns.Last)
-                                                         : PlainSum(byte_, rows_, columns);
-    return WindowMean(sum, columns.Count(1) * rows_.Count(1));
+    const Span columns = PlaceBox(x, Half, Setup.ScanArea.Left, Setup.ScanArea.Right);
+    return WindowMean(PlainBoxSum(Setup, Rows, columns), columns.Count(1) * Rows.Count(1));
   }
-
- private:
-  const SearchSetup& setup_;
-  const Byte& byte_;
-  std::int64_t half_;
-  Summing summing_;
-  Span rows_;
-  BandSums sums_;
 };
 
-template <int kBytesPerPixel>
-std::int64_t GlobalSearch(const SearchSetup& setup, Summing summing) {
-  const Rect tested = setup.TestedArea();
-  if (tested.Empty()) return 0;
-  const ByteAt<kBytesPerPixel> byte{&setup.Image, setup.Plane};
+std::int64_t PlainGlobal(const SearchSetup& setup, const Rect& tested) {
   const FixedBand band = FixedBand::Around(setup.Reference, setup.Threshold);
-  BoxSums<ByteAt<kBytesPerPixel>> box(setup, byte, setup.SmallSize, tested, summing);
-
+  PlainBox box{setup, BoxWindows::Half(setup.SmallSize), Span{}};
   std::int64_t candidates = 0;
   for (std::int64_t y = tested.Top; y <= tested.Bottom; ++y) {
     box.StartRow(y);
@@ -88,15 +94,10 @@ std::int64_t GlobalSearch(const SearchSetup& setup, Summing summing) {
   return candidates;
 }
 
-template <int kBytesPerPixel>
-std::int64_t LocalSearch(const SearchSetup& setup, Summing summing) {
-  const Rect tested = setup.TestedArea();
-  if (tested.Empty()) return 0;
-  const ByteAt<kBytesPerPixel> byte{&setup.Image, setup.Plane};
+std::int64_t PlainLocal(const SearchSetup& setup, const Rect& tested) {
   const RelativeBand band = RelativeBand::For(setup.Threshold);
-  BoxSums<ByteAt<kBytesPerPixel>> small(setup, byte, setup.SmallSize, tested, summing);
-  BoxSums<ByteAt<kBytesPerPixel>> large(setup, byte, setup.LargeSize, tested, summing);
-
+  PlainBox small{setup, BoxWindows::Half(setup.SmallSize), Span{}};
+  PlainBox large{setup, BoxWindows::Half(setup.LargeSize), Span{}};
   std::int64_t candidates = 0;
   for (std::int64_t y = tested.Top; y <= tested.Bottom; ++y) {
     small.StartRow(y);
@@ -111,16 +112,37 @@ std::int64_t LocalSearch(const SearchSetup& setup, Summing summing) {
   return candidates;
 }
 
+template <int kBytesPerPixel>
+std::int64_t Search(const SearchSetup& setup, Summing summing, bool local) {
+  const Rect tested = setup.TestedArea();
+  if (tested.Empty()) return 0;
+  if (summing == Summing::Plain) return local ? PlainLocal(setup, tested) : PlainGlobal(setup, tested);
+
+  constexpr std::int64_t kMaxByte = 255;
+  const TestLattice t{tested.Top, tested.Bottom, tested.Left, tested.Right, 1};
+  const auto makeRows = [&](std::int64_t firstColumn) {
+    return ByteRows<kBytesPerPixel>{&setup.Image, setup.Plane, firstColumn};
+  };
+  const std::int64_t widest =
+      BoxWindows::Half(local ? std::max(setup.SmallSize, setup.LargeSize) : setup.SmallSize);
+  if (summing == Summing::Bands && SumsFit32(setup.ScanArea, widest, kMaxByte)) {
+    return local ? LocalBandScan<BoxWindows, std::uint32_t>(setup, t, makeRows, kMaxByte)
+                 : GlobalBandScan<BoxWindows, std::uint32_t>(setup, t, makeRows, kMaxByte);
+  }
+  return local ? LocalBandScan<BoxWindows, std::uint64_t>(setup, t, makeRows, kMaxByte)
+               : GlobalBandScan<BoxWindows, std::uint64_t>(setup, t, makeRows, kMaxByte);
+}
+
 }  // namespace
 
 std::int64_t GlobalColourSearch(const SearchSetup& setup, Summing summing) {
-  return setup.Image.BytesPerPixel == 4 ? GlobalSearch<4>(setup, summing)
-                                        : GlobalSearch<3>(setup, summing);
+  return setup.Image.BytesPerPixel == 4 ? Search<4>(setup, summing, false)
+                                        : Search<3>(setup, summing, false);
 }
 
 std::int64_t LocalColourSearch(const SearchSetup& setup, Summing summing) {
-  return setup.Image.BytesPerPixel == 4 ? LocalSearch<4>(setup, summing)
-                                        : LocalSearch<3>(setup, summing);
+  return setup.Image.BytesPerPixel == 4 ? Search<4>(setup, summing, true)
+                                        : Search<3>(setup, summing, true);
 }
 
 }  // namespace sensor::glazet

@@ -1,0 +1,296 @@
+// The mechanics the four searches share: which pixels are tested, where their
+// windows lie, and the scan that sums the windows through lattice bands.
+//
+// A search is described by its windows (boxes of every pixel in colour mode,
+// same-colour site windows of every second pixel in Bayer mode) and by a row
+// reader that adds one row of pixel values to a band's column sums. The band
+// scan visits the tested rows from the top; for each row it moves the bands
+// down, tests the pixels near the left and right edges of the scan area (whose
+// windows were moved or cut) one by one with the plain test, and tests the
+// run of pixels between them, whose windows are whole and centred, in one
+// tight loop without division. Results are exactly those of the plain rule.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <type_traits>
+
+#include "band_screens.h"
+#include "common/rect.h"
+#include "common/window_placement.h"
+#include "lattice_band.h"
+#include "mean_band.h"
+#include "search_setup.h"
+
+namespace sensor::glazet {
+
+// The tested pixels: rows FirstRow ... LastRow and columns FirstColumn ...
+// LastColumn, both in steps of Step.
+struct TestLattice {
+  std::int64_t FirstRow = 0, LastRow = -1, FirstColumn = 0, LastColumn = -1, Step = 1;
+  bool Empty() const { return LastRow < FirstRow || LastColumn < FirstColumn; }
+};
+
+// Colour boxes: every pixel from c - k to c + k, k = size / 2; the small box is
+// compared with the large one as it stands.
+struct BoxWindows {
+  static constexpr std::int64_t kStep = 1;
+  static constexpr bool kInnerIsOverlap = false;
+  static std::int64_t Half(std::int32_t size) { return size / 2; }
+  static Span Place(std::int64_t c, std::int64_t half, std::int64_t lo, std::int64_t hi) {
+    return PlaceBox(c, half, lo, hi);
+  }
+};
+
+// Bayer site windows: every second pixel from c - h to c + h, h = size with
+// its lowest bit cleared; the inner mean covers the part of the small window
+// inside the large one.
+struct SiteWindows {
+  static constexpr std::int64_t kStep = 2;
+  static constexpr bool kInnerIsOverlap = true;
+  static std::int64_t Half(std::int32_t size) { return size & ~std::int64_t{1}; }
+  static Span Place(std::int64_t c, std::int64_t half, std::int64_t lo, std::int64_t hi) {
+    return PlaceSiteWindow(c, half, lo, hi);
+  }
+};
+
+inline Span Overlap(const Span& a, const Span& b) {
+  return Span{std::max(a.First, b.First), std::min(a.Last, b.Last)};
+}
+
+// True when every window of the given half width over `area` sums to less
+// than 2^30 with values up to maxValue, so that 32-bit sums are exact.
+inline bool SumsFit32(const Rect& area, std::int64_t half, std::int64_t maxValue) {
+  const std::int64_t side = 2 * half + 1;
+  const std::int64_t samples = std::min(side, area.Columns()) * std::min(side, area.Rows());
+  return samples <= (std::int64_t{1} << 30) / std::max<std::int64_t>(maxValue, 1);
+}
+
+namespace detail {
+
+template <class Windows>
+struct AreaPlacer {
+  const Rect& Area;
+  Span Columns(std::int64_t x, std::int64_t half) const {
+    return Windows::Place(x, half, Area.Left, Area.Right);
+  }
+  Span Rows(std::int64_t y, std::int64_t half) const {
+    return Windows::Place(y, half, Area.Top, Area.Bottom);
+  }
+};
+
+// Tested columns whose window of the given half width is whole and centred.
+inline Span CentredColumns(const TestLattice& t, const Rect& area, std::int64_t half) {
+  std::int64_t first = std::max<std::int64_t>(t.FirstColumn, std::int64_t{area.Left} + half);
+  std::int64_t last = std::min<std::int64_t>(t.LastColumn, std::int64_t{area.Right} - half);
+  first = t.FirstColumn + (first - t.FirstColumn + t.Step - 1) / t.Step * t.Step;
+  if (last < first) return Span{};
+  last = first + (last - first) / t.Step * t.Step;  // onto the lattice
+  return Span{first, last};
+}
+
+template <class Sum>
+using SignedSum = std::make_signed_t<Sum>;
+
+// Window sum of the centred window of lattice half width g around lattice index i.
+template <class Sum>
+inline SignedSum<Sum> CentredSum(const Sum* prefix, std::int64_t i, std::int64_t g) {
+  return static_cast<SignedSum<Sum>>(prefix[i + g + 1] - prefix[i - g]);
+}
+
+// Marks the centred run of one row for the global test; returns the candidates.
+template <std::int64_t kStep, class Sum>
+std::int64_t MarkGlobalRun(const Sum* prefix, std::int64_t index, std::int64_t n,
+                           std::int64_t g, const SumThresholds& limits, std::uint8_t* map) {
+  using S = SignedSum<Sum>;
+  const S below = static_cast<S>(limits.Below), above = static_cast<S>(limits.Above);
+  const Sum* hi = prefix + index + g + 1;
+  const Sum* lo = prefix + index - g;
+  S candidates = 0;  // at most n, which fits
+  for (std::int64_t i = 0; i < n; ++i) {
+    const S s = static_cast<S>(hi[i] - lo[i]);
+    const S outside = (s < below) | (s > above);
+    map[i * kStep] = static_cast<std::uint8_t>(outside);
+    candidates += outside;
+  }
+  return candidates;
+}
+
+// The real type the local screen works in: float for 32-bit sums, whose four
+// lanes fit one vector step, double otherwise.
+template <class Sum>
+using ScreenReal = std::conditional_t<sizeof(Sum) == 4, float, double>;
+
+// Marks the centred run of one row for the local test where the screen is
+// sure; returns the candidates and sets `unsure` when some pixel was left
+// unsure (not marked, for the caller to test with the plain rule).
+template <std::int64_t kStep, class Sum>
+std::int64_t MarkLocalRun(const Sum* innerPrefix, std::int64_t innerIndex, std::int64_t gi,
+                          const Sum* outerPrefix, std::int64_t outerIndex, std::int64_t go,
+                          std::int64_t n, const RelativeScreen<ScreenReal<Sum>>& screen,
+                          std::uint8_t* map, bool& unsure) {
+  using S = SignedSum<Sum>;
+  using Real = ScreenReal<Sum>;
+  // A local copy: the byte stores into the map could otherwise alias it.
+  const RelativeScreen<Real> s = screen;
+  const Sum* innerHi = innerPrefix + innerIndex + gi + 1;
+  const Sum* innerLo = innerPrefix + innerIndex - gi;
+  const Sum* outerHi = outerPrefix + outerIndex + go + 1;
+  const Sum* outerLo = outerPrefix + outerIndex - go;
+  S candidates = 0, unsureCount = 0;
+  for (std::int64_t i = 0; i < n; ++i) {
+    const Real inner = static_cast<Real>(static_cast<S>(innerHi[i] - innerLo[i]));
+    const Real outer = static_cast<Real>(static_cast<S>(outerHi[i] - outerLo[i]));
+    const S outside = s.Outside(inner, outer);
+    const S inside = s.Inside(inner, outer);
+    map[i * kStep] = static_cast<std::uint8_t>(outside);
+    candidates += outside;
+    unsureCount += 1 - (outside | inside);
+  }
+  unsure = unsureCount != 0;
+  return candidates;
+}
+
+}  // namespace detail
+
+// Global band scan: small windows against the fixed band around the reference.
+template <class Windows, class Sum, class MakeRows>
+std::int64_t GlobalBandScan(const SearchSetup& setup, const TestLattice& t,
+                            const MakeRows& makeRows, std::int64_t maxValue) {
+  constexpr std::int64_t q = Windows::kStep;
+  const detail::AreaPlacer<Windows> place{setup.ScanArea};
+  const FixedBand band = FixedBand::Around(setup.Reference, setup.Threshold);
+  const std::int64_t half = Windows::Half(setup.SmallSize);
+
+  LatticeBand<Sum> sums;
+  sums.Reset(place.Columns(t.FirstColumn, half).First, place.Columns(t.LastColumn, half).Last, q);
+  const auto rows = makeRows(sums.FirstColumn());
+  const Span centred = detail::CentredColumns(t, setup.ScanArea, half);
+  const std::int64_t windowColumns = 2 * (half / q) + 1;
+  SumThresholds limits;
+  std::int64_t limitsCount = -1;
+
+  std::int64_t candidates = 0;
+  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
+    const Span r = place.Rows(y, half);
+    sums.Cover(r.First, r.Last, rows);
+    const std::int64_t rowCount = r.Count(q);
+    auto plain = [&](std::int64_t x) {
+      const Span c = place.Columns(x, half);
+      const std::uint64_t sum = sums.WindowSum(c.First, c.Last);
+      if (band.Outside(WindowMean(sum, c.Count(q) * rowCount))) {
+        setup.Mark(x, y);
+        ++candidates;
+      }
+    };
+    if (centred.Empty()) {
+      for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += q) plain(x);
+      continue;
+    }
+    for (std::int64_t x = t.FirstColumn; x < centred.First; x += q) plain(x);
+    const std::int64_t count = windowColumns * rowCount;
+    if (count != limitsCount) {
+      limits = SumThresholds::For(band, count, maxValue * count);
+      limitsCount = count;
+    }
+    std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
+    candidates += detail::MarkGlobalRun<q>(sums.Prefix(), sums.IndexOf(centred.First),
+                                           centred.Count(q), half / q, limits, map + centred.First);
+    for (std::int64_t x = centred.Last + q; x <= t.LastColumn; x += q) plain(x);
+  }
+  return candidates;
+}
+
+// Local band scan: the inner window (the small one, or its part inside the
+// large one) against the band around the large window's mean.
+template <class Windows, class Sum, class MakeRows>
+std::int64_t LocalBandScan(const SearchSetup& setup, const TestLattice& t,
+                           const MakeRows& makeRows, std::int64_t maxValue) {
+  constexpr std::int64_t q = Windows::kStep;
+  const detail::AreaPlacer<Windows> place{setup.ScanArea};
+  const RelativeBand band = RelativeBand::For(setup.Threshold);
+  const std::int64_t smallHalf = Windows::Half(setup.SmallSize);
+  const std::int64_t largeHalf = Windows::Half(setup.LargeSize);
+  auto innerSpan = [](const Span& small, const Span& large) {
+    return Windows::kInnerIsOverlap ? Overlap(small, large) : small;
+  };
+
+  LatticeBand<Sum> outerSums, innerSums;
+  const Span largeFirst = place.Columns(t.FirstColumn, largeHalf);
+  const Span largeLast = place.Columns(t.LastColumn, largeHalf);
+  outerSums.Reset(largeFirst.First, largeLast.Last, q);
+  if (Windows::kInnerIsOverlap) {
+    innerSums.Reset(largeFirst.First, largeLast.Last, q);
+  } else {
+    innerSums.Reset(place.Columns(t.FirstColumn, smallHalf).First,
+                    place.Columns(t.LastColumn, smallHalf).Last, q);
+  }
+  const auto outerRows = makeRows(outerSums.FirstColumn());
+  const auto innerRows = makeRows(innerSums.FirstColumn());
+  const Span centred =
+      detail::CentredColumns(t, setup.ScanArea, std::max(smallHalf, largeHalf));
+  const std::int64_t innerHalf =
+      Windows::kInnerIsOverlap ? std::min(smallHalf, largeHalf) : smallHalf;
+  using Real = detail::ScreenReal<Sum>;
+  RelativeScreen<Real> screen;
+  std::int64_t screenInner = -1, screenOuter = -1;
+
+  std::int64_t candidates = 0;
+  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
+    const Span largeRows = place.Rows(y, largeHalf);
+    const Span rowsInside = innerSpan(place.Rows(y, smallHalf), largeRows);
+    outerSums.Cover(largeRows.First, largeRows.Last, outerRows);
+    innerSums.Cover(rowsInside.First, rowsInside.Last, innerRows);
+    const std::int64_t outerRowCount = largeRows.Count(q), innerRowCount = rowsInside.Count(q);
+    auto plain = [&](std::int64_t x) {
+      const Span large = place.Columns(x, largeHalf);
+      const Span inner = innerSpan(place.Columns(x, smallHalf), large);
+      const double innerMean =
+          WindowMean(innerSums.WindowSum(inner.First, inner.Last), inner.Count(q) * innerRowCount);
+      const double outerMean =
+          WindowMean(outerSums.WindowSum(large.First, large.Last), large.Count(q) * outerRowCount);
+      if (band.Outside(innerMean, outerMean)) {
+        setup.Mark(x, y);
+        ++candidates;
+      }
+    };
+    if (centred.Empty()) {
+      for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += q) plain(x);
+      continue;
+    }
+    for (std::int64_t x = t.FirstColumn; x < centred.First; x += q) plain(x);
+    const std::int64_t innerCount = (2 * (innerHalf / q) + 1) * innerRowCount;
+    const std::int64_t outerCount = (2 * (largeHalf / q) + 1) * outerRowCount;
+    if (innerCount != screenInner || outerCount != screenOuter) {
+      screen = RelativeScreen<Real>::For(band, innerCount, outerCount, maxValue * innerCount,
+                                   maxValue * outerCount);
+      screenInner = innerCount;
+      screenOuter = outerCount;
+    }
+    if (screen.Usable()) {
+      std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
+      bool unsure = false;
+      candidates += detail::MarkLocalRun<q>(
+          innerSums.Prefix(), innerSums.IndexOf(centred.First), innerHalf / q, outerSums.Prefix(),
+          outerSums.IndexOf(centred.First), largeHalf / q, centred.Count(q), screen,
+          map + centred.First, unsure);
+      if (unsure) {
+        // The few pixels on the edge of the band get the plain test.
+        const std::int64_t ii = innerSums.IndexOf(centred.First);
+        const std::int64_t oi = outerSums.IndexOf(centred.First);
+        for (std::int64_t i = 0; i < centred.Count(q); ++i) {
+          const Real inner = static_cast<Real>(detail::CentredSum(innerSums.Prefix(), ii + i, innerHalf / q));
+          const Real outer = static_cast<Real>(detail::CentredSum(outerSums.Prefix(), oi + i, largeHalf / q));
+          if (screen.Judge(inner, outer) == RelativeScreen<Real>::kUnsure) plain(centred.First + i * q);
+        }
+      }
+    } else {
+      for (std::int64_t x = centred.First; x <= centred.Last; x += q) plain(x);
+    }
+    for (std::int64_t x = centred.Last + q; x <= t.LastColumn; x += q) plain(x);
+  }
+  return candidates;
+}
+
+}  // namespace sensor::glazet

@@ -1,0 +1,146 @@
+// The package library on a 4000 x 3000 32-bit picture: a whole Execute (level
+// statistics, search, painting, the defect-map file and the cluster count) and
+// the search alone, in all four searches with windows 5,15 and 15,63. Read
+// against BM_ReadPass/4000/3000/32.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "glazet/bayer_searches.h"
+#include "bench_images.h"
+#include "glazet/colour_searches.h"
+#include "common/image_binding.h"
+#include "common/levels.h"
+#include "sensordefect/Glazet.h"
+
+namespace sensor::bench {
+namespace {
+
+using namespace SensorDefectDetectionClass;
+
+constexpr std::int32_t kWidth = 4000;
+constexpr std::int32_t kHeight = 3000;
+
+// Execute prints its progress lines; they would bury the benchmark's table.
+class QuietConsole {
+ public:
+  QuietConsole() {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    const int sink = open("/dev/null", O_WRONLY);
+    if (sink >= 0) {
+      dup2(sink, STDOUT_FILENO);
+      close(sink);
+    }
+  }
+  ~QuietConsole() {
+    std::fflush(stdout);
+    if (saved_ >= 0) {
+      dup2(saved_, STDOUT_FILENO);
+      close(saved_);
+    }
+  }
+
+ private:
+  int saved_ = -1;
+};
+
+struct Case {
+  bool Bayer;
+  bool Local;
+  std::int32_t Small;
+  std::int32_t Large;
+
+  static Case From(const benchmark::State& state) {
+    return Case{state.range(0) != 0, state.range(1) != 0, static_cast<std::int32_t>(state.range(2)),
+                static_cast<std::int32_t>(state.range(3))};
+  }
+  const BenchImage& Image() const {
+    return Bayer ? SharedBayerImage(kWidth, kHeight, 32) : SharedColourImage(kWidth, kHeight, 32);
+  }
+  _PARAMS_Glazet Params() const {
+    _PARAMS_Glazet p{};
+    p.BayerMode = Bayer;
+    p.SensorBpp = 12;
+    p.TestBpp = 12;
+    p.ColorPlane = Bayer ? 0 : 1;
+    p.OutlierLeft = p.OutlierTop = p.OutlierRight = p.OutlierBottom = 4;
+    p.RoiLeft = p.RoiTop = 0.0;
+    p.RoiRight = p.RoiBottom = 1.0;
+    p.LocalSearch = Local;
+    p.HammerSmall = Small;
+    p.HammerLarge = Large;
+    p.DefectThreshold = 5.0;
+    p.ClusterSize = 4;
+    return p;
+  }
+};
+
+void BM_GlazetExecute(benchmark::State& state) {
+  const Case c = Case::From(state);
+  const BenchImage& pristine = c.Image();
+  std::vector<unsigned char> header = pristine.Header;
+  std::vector<unsigned char> pixels = pristine.Pixels;
+  QuietConsole quiet;
+  Glazet glazet;
+  glazet.Open(0);
+  glazet.BindImage(header.data(), pixels.data());
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memcpy(pixels.data(), pristine.Pixels.data(), pixels.size());
+    state.ResumeTiming();
+    _RESULT_Glazet result{};
+    benchmark::DoNotOptimize(glazet.Execute(result, c.Params()));
+    benchmark::DoNotOptimize(result.numpackagefects);
+  }
+  glazet.Close();
+}
+
+void BM_GlazetSearch(benchmark::State& state) {
+  const Case c = Case::From(state);
+  const BenchImage& image = c.Image();
+  std::vector<unsigned char> pixels = image.Pixels;
+  std::vector<std::uint8_t> map(static_cast<std::size_t>(kWidth) * kHeight, 0);
+  glazet::SearchSetup setup;
+  BindBitmap(image.Header.data(), pixels.data(), setup.Image);
+  setup.ScanArea = Rect{4, 4, kWidth - 5, kHeight - 5};
+  setup.RegionOfInterest = Rect{0, 0, kWidth - 1, kHeight - 1};
+  setup.SmallSize = c.Small;
+  setup.LargeSize = c.Large;
+  setup.Threshold = 5.0;
+  setup.Map = map.data();
+  if (c.Bayer) {
+    setup.Plane = 0;
+    setup.Sample = SampleRule::For(12, 12);
+    setup.Reference = BayerLevels(setup.Image, setup.ScanArea, 12, 12)[0];
+  } else {
+    setup.Plane = 1;
+    setup.Reference = ColourLevels(setup.Image, setup.ScanArea)[1];
+  }
+  using Search = std::int64_t (*)(const glazet::SearchSetup&, glazet::Summing);
+  const Search search = c.Bayer ? (c.Local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
+                                : (c.Local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(search(setup, glazet::Summing::Bands));
+    benchmark::ClobberMemory();
+  }
+}
+
+void Cases(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"bayer", "local", "small", "large"});
+  for (int bayer : {1, 0})
+    for (int local : {0, 1})
+      for (auto sizes : {std::pair{5, 15}, std::pair{15, 63}})
+        b->Args({bayer, local, sizes.first, sizes.second});
+  b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_GlazetExecute)->Apply(Cases);
+BENCHMARK(BM_GlazetSearch)->Apply(Cases);
+
+}  // namespace
+}  // namespace sensor::bench
