@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/band_sums.h"
+#include "approximate_gate.h"
 #include "common/window_placement.h"
 #include "local_windows.h"
 #include "scan_sink.h"
 #include "search.h"
+#include "window_band.h"
 
 namespace sensor::waferon {
 namespace {
@@ -31,27 +32,23 @@ struct RowSites {
   double Candidate[2];
   double Gate[2];  // a score not above this neither enters the table nor is a candidate
 
-  RowSites(std::int64_t dy, const double (&candidateFloor)[5]) {
+  RowSites(std::int64_t dy, const ThresholdTables& thresholds, double tableFloor) {
     for (int k = 0; k < 2; ++k) {
       Colour[k] = BayerColourIndex(k, dy);
-      Candidate[k] = candidateFloor[Colour[k]];
+      Candidate[k] = CandidateFloor(thresholds, Colour[k]);
     }
+    Regate(tableFloor);
   }
   void Regate(double tableFloor) {
     for (int k = 0; k < 2; ++k) Gate[k] = std::min(tableFloor, Candidate[k]);
   }
+  double LowerGate() const { return std::min(Gate[0], Gate[1]); }
 };
-
-void CandidateFloors(const ThresholdTables& t, double (&floors)[5]) {
-  for (int c = 0; c < 5; ++c) floors[c] = CandidateFloor(t, c);
-}
 
 template <int kBpp, int kShift>
 SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
-  double candidateFloor[5];
-  CandidateFloors(setup.Thresholds, candidateFloor);
 
   // The score of every possible sample of every colour, computed once by the
   // percent rule exactly as it would be per pixel.
@@ -64,8 +61,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   }
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
-    RowSites sites(std::int64_t{y} - r.Top, candidateFloor);
-    sites.Regate(sink.TableFloor());
+    RowSites sites(std::int64_t{y} - r.Top, setup.Thresholds, sink.TableFloor());
     const double* score[2] = {&scores[static_cast<std::size_t>(sites.Colour[0] * kSampleValues)],
                               &scores[static_cast<std::size_t>(sites.Colour[1] * kSampleValues)]};
     const std::uint8_t* p = setup.Image.PixelAt(r.Left, y);
@@ -84,86 +80,137 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   return SearchOutcome::Completed;
 }
 
-template <int kBpp, int kShift>
+template <int kBpp, int kShift, bool kPercent>
 SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
-  double candidateFloor[5];
-  CandidateFloors(setup.Thresholds, candidateFloor);
-
   const std::int64_t h = setup.WindowSize & ~std::int32_t{1};
+  const std::int64_t n = r.Columns();
   const AxisWindows columns = SiteWindowsOf(r.Left, r.Right, h);
+  // Columns whose window is neither moved nor cut: i - h .. i + h.
+  const std::int64_t innerBegin = std::min(h, n), innerEnd = std::max(innerBegin, n - h);
+
   // One band per row parity: the windows of a row cover rows of its parity.
-  BandSums bands[2];
-  for (BandSums& band : bands) band.Reset(r.Left, r.Right, 2);
-  const ImageBinding& image = setup.Image;
-  auto sampleAt = [&image](std::int64_t x, std::int64_t y) {
-    return SampleOf<kShift>(image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
+  const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
+  const std::ptrdiff_t rowStep = setup.Image.RowStep;
+  auto update = [origin, rowStep, n](std::int64_t y, std::uint64_t* column, bool add) {
+    const std::uint8_t* p = origin + y * rowStep;
+    if (add) {
+      for (std::int64_t i = 0; i < n; ++i) column[i] += SampleOf<kShift>(p + i * kBpp);
+    } else {
+      for (std::int64_t i = 0; i < n; ++i) column[i] -= SampleOf<kShift>(p + i * kBpp);
+    }
   };
+  WindowBand bands[2];
+  for (WindowBand& band : bands) band.Reset(static_cast<std::size_t>(n), 2);
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     const std::int64_t dy = std::int64_t{y} - r.Top;
     const Span rows = PlaceSiteWindow(y, h, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(2);
-    BandSums& band = bands[dy & 1];
-    band.Cover(rows.First, rows.Last, sampleAt);
+    WindowBand& band = bands[dy & 1];
+    band.Cover(rows.First, rows.Last, update);
 
-    RowSites sites(dy, candidateFloor);
-    sites.Regate(sink.TableFloor());
+    RowSites sites(dy, setup.Thresholds, sink.TableFloor());
     const bool enabled[2] = {setup.Enabled[static_cast<std::size_t>(sites.Colour[0])],
                              setup.Enabled[static_cast<std::size_t>(sites.Colour[1])]};
-    const std::uint8_t* p = image.PixelAt(r.Left, y);
-    int k = 0;
-    std::size_t i = 0;
-    for (std::int32_t x = r.Left; x <= r.Right; ++x, ++i, p += kBpp, k ^= 1) {
-      if (!enabled[k]) continue;
-      const std::uint32_t own = SampleOf<kShift>(p);
-      const std::uint64_t sum = band.Sum(columns.First[i], columns.Last[i]);
-      const std::int64_t others = std::int64_t{columns.Count[i]} * rowCount - 1;
+    const std::uint8_t* row = origin + y * rowStep;
+
+    // The exact rule: the mean of the other sites of the window. False when
+    // the search stops.
+    auto scoreExactly = [&](std::int64_t i) {
+      const int k = static_cast<int>(i & 1);
+      if (!enabled[k]) return true;
+      const auto at = static_cast<std::size_t>(i);
+      const std::uint32_t own = SampleOf<kShift>(row + i * kBpp);
+      const std::uint64_t sum = band.Sum(static_cast<std::size_t>(columns.First[at]),
+                                         static_cast<std::size_t>(columns.Last[at]));
+      const std::int64_t others = columns.Count[at] * rowCount - 1;
       const double mean =
           others > 0 ? static_cast<double>(sum - own) / static_cast<double>(others) : 0.0;
-      const double s = PercentScore(mean, own, setup.Percent);
-      if (s > sites.Gate[k]) {
-        if (!sink.Take(x, y, s, sites.Colour[k], s > sites.Candidate[k])) {
-          return SearchOutcome::Stopped;
-        }
-        sites.Regate(sink.TableFloor());
+      const double s = PercentScore(mean, own, kPercent);
+      if (!(s > sites.Gate[k])) return true;
+      if (!sink.Take(static_cast<std::int32_t>(r.Left + i), y, s, sites.Colour[k],
+                     s > sites.Candidate[k])) {
+        return false;
       }
+      sites.Regate(sink.TableFloor());
+      return true;
+    };
+
+    const std::int64_t innerOthers = (h + 1) * rowCount - 1;
+    std::int64_t i = 0;
+    for (; i < innerBegin; ++i) {
+      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+    }
+    if (innerOthers > 0) {
+      // Inner windows all hold innerOthers + 1 sites: most pixels are ruled
+      // out on integers before any division.
+      WindowGate<kPercent> gate(innerOthers);
+      const std::uint64_t* prefix = band.Prefix();
+      while (i < innerEnd) {
+        gate.SetGate(sites.LowerGate());
+        const WindowGate<kPercent> g = gate;
+        for (; i < innerEnd; ++i) {
+          const std::int64_t own = SampleOf<kShift>(row + i * kBpp);
+          const auto sum = static_cast<std::int64_t>(prefix[i + h + 2] - prefix[i - h]);
+          if (g.MayPass(sum - own, own)) break;
+        }
+        if (i == innerEnd) break;
+        if (!scoreExactly(i++)) return SearchOutcome::Stopped;
+      }
+    }
+    for (; i < n; ++i) {
+      if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
   }
   sink.ReportCompleted();
   return SearchOutcome::Completed;
 }
 
-template <SearchOutcome (*Scan3_0)(const SearchSetup&, const SearchTargets&),
-          SearchOutcome (*Scan3_2)(const SearchSetup&, const SearchTargets&),
-          SearchOutcome (*Scan3_4)(const SearchSetup&, const SearchTargets&),
-          SearchOutcome (*Scan4_0)(const SearchSetup&, const SearchTargets&),
-          SearchOutcome (*Scan4_2)(const SearchSetup&, const SearchTargets&),
-          SearchOutcome (*Scan4_4)(const SearchSetup&, const SearchTargets&)>
-SearchOutcome ByLayout(const SearchSetup& setup, const SearchTargets& targets) {
+using Scan = SearchOutcome (*)(const SearchSetup&, const SearchTargets&);
+
+// The scan compiled for the image's pixel size and the sample rule's shift.
+template <template <int, int> class Pick>
+Scan ForLayout(const SearchSetup& setup) {
+  const bool four = setup.Image.BytesPerPixel == 4;
+  switch (setup.Rule.Shift) {
+    case 2: return four ? Pick<4, 2>::kScan : Pick<3, 2>::kScan;
+    case 4: return four ? Pick<4, 4>::kScan : Pick<3, 4>::kScan;
+    default: return four ? Pick<4, 0>::kScan : Pick<3, 0>::kScan;
+  }
+}
+
+template <int kBpp, int kShift>
+struct GlobalPick {
+  static constexpr Scan kScan = GlobalScan<kBpp, kShift>;
+};
+template <int kBpp, int kShift>
+struct LocalPick {
+  static constexpr Scan kScan = LocalScan<kBpp, kShift, false>;
+};
+template <int kBpp, int kShift>
+struct LocalPercentPick {
+  static constexpr Scan kScan = LocalScan<kBpp, kShift, true>;
+};
+
+SearchOutcome RunScan(Scan scan, const SearchSetup& setup, const SearchTargets& targets) {
   if (setup.Region.Empty()) {
     ScanSink(targets).ReportCompleted();
     return SearchOutcome::Completed;
   }
-  const bool four = setup.Image.BytesPerPixel == 4;
-  switch (setup.Rule.Shift) {
-    case 2: return four ? Scan4_2(setup, targets) : Scan3_2(setup, targets);
-    case 4: return four ? Scan4_4(setup, targets) : Scan3_4(setup, targets);
-    default: return four ? Scan4_0(setup, targets) : Scan3_0(setup, targets);
-  }
+  return scan(setup, targets);
 }
 
 }  // namespace
 
 SearchOutcome BayerGlobalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  return ByLayout<GlobalScan<3, 0>, GlobalScan<3, 2>, GlobalScan<3, 4>, GlobalScan<4, 0>,
-                  GlobalScan<4, 2>, GlobalScan<4, 4>>(setup, targets);
+  return RunScan(ForLayout<GlobalPick>(setup), setup, targets);
 }
 
 SearchOutcome BayerLocalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  return ByLayout<LocalScan<3, 0>, LocalScan<3, 2>, LocalScan<3, 4>, LocalScan<4, 0>,
-                  LocalScan<4, 2>, LocalScan<4, 4>>(setup, targets);
+  const Scan scan = setup.Percent ? ForLayout<LocalPercentPick>(setup) : ForLayout<LocalPick>(setup);
+  return RunScan(scan, setup, targets);
 }
 
 }  // namespace sensor::waferon

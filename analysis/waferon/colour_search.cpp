@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/band_sums.h"
 #include "common/window_placement.h"
+#include "approximate_gate.h"
 #include "local_windows.h"
 #include "scan_sink.h"
 #include "search.h"
+#include "window_band.h"
 
 namespace sensor::waferon {
 namespace {
@@ -66,7 +67,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   return SearchOutcome::Completed;
 }
 
-template <int kBpp>
+template <int kBpp, bool kPercent>
 SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
@@ -74,36 +75,85 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   floors.Regate(sink.TableFloor());
 
   const std::int64_t e = setup.WindowSize / 2;
+  const std::int64_t n = r.Columns();
   const AxisWindows columns = BoxWindowsOf(r.Left, r.Right, e);
-  const ImageBinding& image = setup.Image;
-  BandSums bands[3];  // red, green, blue
-  for (BandSums& band : bands) band.Reset(r.Left, r.Right, 1);
+  // Columns whose box is neither moved nor cut: i - e .. i + e.
+  const std::int64_t innerBegin = std::min(e, n), innerEnd = std::max(innerBegin, n - e);
+
+  const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
+  const std::ptrdiff_t rowStep = setup.Image.RowStep;
+  WindowBand bands[3];  // red, green, blue
+  for (WindowBand& band : bands) band.Reset(static_cast<std::size_t>(n), 1);
+  auto updateOf = [origin, rowStep, n](int byte) {
+    return [origin, rowStep, n, byte](std::int64_t y, std::uint64_t* column, bool add) {
+      const std::uint8_t* p = origin + y * rowStep + byte;
+      if (add) {
+        for (std::int64_t i = 0; i < n; ++i) column[i] += p[i * kBpp];
+      } else {
+        for (std::int64_t i = 0; i < n; ++i) column[i] -= p[i * kBpp];
+      }
+    };
+  };
+  const auto updateRed = updateOf(2), updateGreen = updateOf(1), updateBlue = updateOf(0);
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     const Span rows = PlaceBox(y, e, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(1);
-    for (int k = 0; k < 3; ++k) {
-      const int byte = kChannelByte[k];
-      bands[k].Cover(rows.First, rows.Last, [&image, byte](std::int64_t x, std::int64_t yy) {
-        return std::uint32_t{image.PixelAt(static_cast<std::int32_t>(x),
-                                           static_cast<std::int32_t>(yy))[byte]};
-      });
-    }
-    const std::uint8_t* p = image.PixelAt(r.Left, y);
-    std::size_t i = 0;
-    for (std::int32_t x = r.Left; x <= r.Right; ++x, ++i, p += kBpp) {
-      const std::int64_t others = std::int64_t{columns.Count[i]} * rowCount - 1;
+    bands[0].Cover(rows.First, rows.Last, updateRed);
+    bands[1].Cover(rows.First, rows.Last, updateGreen);
+    bands[2].Cover(rows.First, rows.Last, updateBlue);
+    const std::uint8_t* row = origin + y * rowStep;
+
+    // The exact rule: per channel the mean of the other pixels of the box.
+    // False when the search stops.
+    auto scoreExactly = [&](std::int64_t i) {
+      const auto at = static_cast<std::size_t>(i);
+      const std::int64_t others = columns.Count[at] * rowCount - 1;
+      const std::uint8_t* p = row + i * kBpp;
       double score[3];
       for (int k = 0; k < 3; ++k) {
         const std::uint32_t own = p[kChannelByte[k]];
         double mean = 0.0;
         if (others > 0) {
-          const std::uint64_t sum = bands[k].Sum(columns.First[i], columns.Last[i]) - own;
+          const std::uint64_t sum = bands[k].Sum(static_cast<std::size_t>(columns.First[at]),
+                                                 static_cast<std::size_t>(columns.Last[at])) -
+                                    own;
           mean = static_cast<double>(sum) / static_cast<double>(others);
         }
-        score[k] = PercentScore(mean, own, setup.Percent);
+        score[k] = PercentScore(mean, own, kPercent);
       }
-      if (!Judge(sink, floors, x, y, score)) return SearchOutcome::Stopped;
+      return Judge(sink, floors, static_cast<std::int32_t>(r.Left + i), y, score);
+    };
+
+    const std::int64_t innerOthers = (2 * e + 1) * rowCount - 1;
+    std::int64_t i = 0;
+    for (; i < innerBegin; ++i) {
+      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+    }
+    if (innerOthers > 0) {
+      // Inner boxes all hold innerOthers + 1 pixels: most pixels are ruled out
+      // on integers before any division.
+      WindowGate<kPercent> gate(innerOthers);
+      const std::uint64_t* prefix[3] = {bands[0].Prefix(), bands[1].Prefix(), bands[2].Prefix()};
+      while (i < innerEnd) {
+        gate.SetGate(floors.Gate);
+        const WindowGate<kPercent> g = gate;
+        for (; i < innerEnd; ++i) {
+          const std::uint8_t* p = row + i * kBpp;
+          bool may = false;
+          for (int k = 0; k < 3; ++k) {
+            const std::int64_t own = p[kChannelByte[k]];
+            const auto sum = static_cast<std::int64_t>(prefix[k][i + e + 1] - prefix[k][i - e]);
+            may |= g.MayPass(sum - own, own);
+          }
+          if (may) break;
+        }
+        if (i == innerEnd) break;
+        if (!scoreExactly(i++)) return SearchOutcome::Stopped;
+      }
+    }
+    for (; i < n; ++i) {
+      if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
   }
   sink.ReportCompleted();
@@ -127,7 +177,8 @@ SearchOutcome ColourGlobalSearch(const SearchSetup& setup, const SearchTargets& 
 }
 
 SearchOutcome ColourLocalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  return ByLayout<LocalScan<3>, LocalScan<4>>(setup, targets);
+  if (setup.Percent) return ByLayout<LocalScan<3, true>, LocalScan<4, true>>(setup, targets);
+  return ByLayout<LocalScan<3, false>, LocalScan<4, false>>(setup, targets);
 }
 
 }  // namespace sensor::waferon

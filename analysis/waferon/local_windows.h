@@ -1,4 +1,4 @@
-// The local windows of one axis, placed once per search for every column of
+// The local windows of one axis, placed once per search for every position of
 // the region (a window's columns depend on the pixel's column only).
 #pragma once
 
@@ -9,46 +9,38 @@
 
 namespace sensor::waferon {
 
+// First and Last are counted from the region's first position `lo`.
 struct AxisWindows {
-  std::int64_t Lo = 0;  // the first position covered
   std::vector<std::int32_t> First, Last, Count;
-
-  std::size_t At(std::int64_t c) const { return static_cast<std::size_t>(c - Lo); }
 };
 
-inline AxisWindows Reserved(std::int64_t lo, std::int64_t hi) {
+namespace detail {
+template <class Place>
+AxisWindows PlaceAll(std::int64_t lo, std::int64_t hi, std::int64_t step, const Place& place) {
   AxisWindows w;
-  w.Lo = lo;
   const std::size_t n = hi >= lo ? static_cast<std::size_t>(hi - lo + 1) : 0;
   w.First.reserve(n);
   w.Last.reserve(n);
   w.Count.reserve(n);
+  for (std::int64_t c = lo; c <= hi; ++c) {
+    const Span s = place(c);
+    w.First.push_back(static_cast<std::int32_t>(s.First - lo));
+    w.Last.push_back(static_cast<std::int32_t>(s.Last - lo));
+    w.Count.push_back(static_cast<std::int32_t>(s.Count(step)));
+  }
   return w;
 }
+}  // namespace detail
 
 // Same-colour Bayer windows of half-width h (even) for every position of
 // [lo, hi]; Count is the number of sites in each.
 inline AxisWindows SiteWindowsOf(std::int64_t lo, std::int64_t hi, std::int64_t h) {
-  AxisWindows w = Reserved(lo, hi);
-  for (std::int64_t c = lo; c <= hi; ++c) {
-    const Span s = PlaceSiteWindow(c, h, lo, hi);
-    w.First.push_back(static_cast<std::int32_t>(s.First));
-    w.Last.push_back(static_cast<std::int32_t>(s.Last));
-    w.Count.push_back(static_cast<std::int32_t>(s.Count(2)));
-  }
-  return w;
+  return detail::PlaceAll(lo, hi, 2, [&](std::int64_t c) { return PlaceSiteWindow(c, h, lo, hi); });
 }
 
 // Pixel boxes of half-width e for every position of [lo, hi].
 inline AxisWindows BoxWindowsOf(std::int64_t lo, std::int64_t hi, std::int64_t e) {
-  AxisWindows w = Reserved(lo, hi);
-  for (std::int64_t c = lo; c <= hi; ++c) {
-    const Span s = PlaceBox(c, e, lo, hi);
-    w.First.push_back(static_cast<std::int32_t>(s.First));
-    w.Last.push_back(static_cast<std::int32_t>(s.Last));
-    w.Count.push_back(static_cast<std::int32_t>(s.Count(1)));
-  }
-  return w;
+  return detail::PlaceAll(lo, hi, 1, [&](std::int64_t c) { return PlaceBox(c, e, lo, hi); });
 }
 
 }  // namespace sensor::waferon

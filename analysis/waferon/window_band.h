@@ -1,0 +1,87 @@
+// Exact window sums for the local searches: per column of the region, the sum
+// of one value over a band of rows (every row, or every second row for the
+// sites of one Bayer colour), with prefix sums along the row. Moving the band
+// down a row adds the entering row and removes the leaving one, so the cost per
+// pixel does not grow with the window.
+//
+// The shared BandSums works the same way through a per-pixel callback; the
+// searches run this variant instead because it is their inner loop: a row is
+// added or removed by one loop the caller writes for its pixel layout, and the
+// prefix sums are built in registers (BandSums reads back each prefix entry it
+// has just stored, which stalls on every column).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace sensor::waferon {
+
+class WindowBand {
+ public:
+  // `columns` columns, queried by index 0 .. columns - 1; step 1 or 2.
+  void Reset(std::size_t columns, std::int64_t step) {
+    step_ = step;
+    columns_.assign(columns, 0);
+    prefix_.assign(columns + static_cast<std::size_t>(step), 0);
+    rowFirst_ = 0;
+    rowLast_ = -1;
+  }
+
+  // Makes the band cover rows y0, y0 + step, ... up to y1 (y1 >= y0).
+  // update(y, columns, add) adds (add true) or subtracts row y's values to or
+  // from columns[0 .. columns - 1].
+  template <class Update>
+  void Cover(std::int64_t y0, std::int64_t y1, const Update& update) {
+    y1 = y0 + (y1 - y0) / step_ * step_;
+    if (y0 == rowFirst_ && y1 == rowLast_) return;
+    const bool empty = rowLast_ < rowFirst_;
+    const bool sameLattice = ((y0 - rowFirst_) % step_) == 0;
+    if (!empty && sameLattice && y0 >= rowFirst_ && y0 <= rowLast_ && y1 >= rowLast_) {
+      for (std::int64_t y = rowFirst_; y < y0; y += step_) update(y, columns_.data(), false);
+      for (std::int64_t y = rowLast_ + step_; y <= y1; y += step_) update(y, columns_.data(), true);
+    } else {
+      std::fill(columns_.begin(), columns_.end(), 0);
+      for (std::int64_t y = y0; y <= y1; y += step_) update(y, columns_.data(), true);
+    }
+    rowFirst_ = y0;
+    rowLast_ = y1;
+    BuildPrefix();
+  }
+
+  // Sum over the covered rows and the columns i0, i0 + step, ... up to i1.
+  std::uint64_t Sum(std::size_t i0, std::size_t i1) const {
+    return prefix_[i1 + static_cast<std::size_t>(step_)] - prefix_[i0];
+  }
+
+  // The prefix sums: Sum(i0, i1) is Prefix()[i1 + step] - Prefix()[i0].
+  const std::uint64_t* Prefix() const { return prefix_.data(); }
+
+ private:
+  void BuildPrefix() {
+    const std::size_t n = columns_.size();
+    const std::uint64_t* c = columns_.data();
+    std::uint64_t* p = prefix_.data();
+    if (step_ == 1) {
+      std::uint64_t a = 0;
+      for (std::size_t i = 0; i < n; ++i) p[i + 1] = a += c[i];
+      return;
+    }
+    std::uint64_t even = 0, odd = 0;
+    std::size_t i = 0;
+    for (; i + 1 < n; i += 2) {
+      p[i + 2] = even += c[i];
+      p[i + 3] = odd += c[i + 1];
+    }
+    if (i < n) p[i + 2] = even + c[i];
+  }
+
+  std::int64_t step_ = 1;
+  std::int64_t rowFirst_ = 0;
+  std::int64_t rowLast_ = -1;
+  std::vector<std::uint64_t> columns_;
+  std::vector<std::uint64_t> prefix_;  // prefix_[i + step] = columns i, i - step, ... summed
+};
+
+}  // namespace sensor::waferon

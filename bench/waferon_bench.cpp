@@ -1,0 +1,116 @@
+// The chip library's Execute on a 4000 x 3000 32-bit picture, in each of the
+// four searches with HammerSize 11 and 31. The picture is the shared flat field
+// with seeded defects planted in it: single pixels and small clusters far
+// outside the noise, so that the thresholds give a few thousand candidates as
+// a real sensor would. Read against BM_ReadPass/4000/3000/32.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+
+#include "bench_images.h"
+#include "sensordefect/Waferon.h"
+
+namespace sensor::bench {
+namespace {
+
+using namespace SensorDefectDetectionClass;
+
+constexpr std::int32_t kWidth = 4000, kHeight = 3000;
+constexpr int kSingles = 4000, kClusters = 400;
+
+// Plants defects into a copy of the shared picture. A cluster is a 2 x 2 group
+// of one colour: neighbours `step` apart (2 in a Bayer picture).
+BenchImage WithDefects(const BenchImage& base, bool bayer) {
+  BenchImage image = base;
+  const std::size_t stride = image.Pixels.size() / static_cast<std::size_t>(image.Height);
+  const int bpp = image.BitCount / 8;
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> column(8, kWidth - 12), row(8, kHeight - 12);
+  auto plant = [&](int x, int y, bool bright) {
+    unsigned char* p = &image.Pixels[static_cast<std::size_t>(kHeight - 1 - y) * stride +
+                                     static_cast<std::size_t>(x) * bpp];
+    if (bayer) {
+      const int s = bright ? 3000 : 800;  // the rest lies within 2000 +/- 40
+      p[0] = static_cast<unsigned char>(s >> 4);
+      p[1] = static_cast<unsigned char>(s & 3);
+    } else {
+      p[0] = p[1] = p[2] = bright ? 250 : 10;
+    }
+  };
+  for (int i = 0; i < kSingles; ++i) plant(column(random), row(random), i % 2 == 0);
+  const int step = bayer ? 2 : 1;
+  for (int i = 0; i < kClusters; ++i) {
+    const int x = column(random), y = row(random);
+    for (int dy = 0; dy <= step; dy += step)
+      for (int dx = 0; dx <= step; dx += step) plant(x + dx, y + dy, true);
+  }
+  return image;
+}
+
+const BenchImage& DefectImage(bool bayer) {
+  static const BenchImage colour = WithDefects(SharedColourImage(kWidth, kHeight, 32), false);
+  static const BenchImage raw = WithDefects(SharedBayerImage(kWidth, kHeight, 32), true);
+  return bayer ? raw : colour;
+}
+
+_PARAMS_Waferon ParamsFor(bool bayer, bool local, std::int32_t hammer) {
+  Waferon probe;
+  probe.Open(0);
+  _PARAMS_Waferon p;
+  probe.get_ParameterSet(p);
+  probe.Close();
+  p.BayerMode = bayer ? 1 : 0;
+  p.SensorBpp = 12;
+  p.TestBpp = 12;
+  p.OutlierLeft = p.OutlierTop = p.OutlierRight = p.OutlierBottom = 4;
+  p.CenterLeft = p.CenterTop = 0.25;
+  p.CenterRight = p.CenterBottom = 0.75;
+  p.LocalSearch = local ? 1 : 0;
+  p.HammerSize = hammer;
+  // Above the noise (Bayer +/- 40 of 4095, colour +/- 6 of 255), far below the
+  // planted defects.
+  const double threshold = bayer ? 120.0 : 40.0;
+  for (int c = 0; c < 5; ++c) {
+    p.CenterClusterThreshold[c] = p.SideClusterThreshold[c] = threshold;
+    p.CenterPixelThreshold[c] = p.SidePixelThreshold[c] = threshold;
+  }
+  return p;
+}
+
+// Arguments: Bayer mode, local search, HammerSize.
+void BM_WaferonExecute(benchmark::State& state) {
+  const bool bayer = state.range(0) != 0, local = state.range(1) != 0;
+  const BenchImage& image = DefectImage(bayer);
+  std::vector<unsigned char> header = image.Header;
+  std::vector<unsigned char> pixels = image.Pixels;
+  const _PARAMS_Waferon params = ParamsFor(bayer, local, static_cast<std::int32_t>(state.range(2)));
+  _RESULT_Waferon result{};
+  std::int32_t code = S_OK;
+  for (auto _ : state) {
+    Waferon library;
+    library.Open(0);
+    library.BindImage(header.data(), pixels.data());
+    library.set_TableSize(64);
+    code = library.Execute(result, params, 1, 1, 1, 1, 1);
+    library.Close();
+  }
+  if (code != S_OK) state.SkipWithError("Execute failed");
+  state.counters["clusters"] = result.CenterClusters + result.SideClusters;
+  state.counters["pixels"] = result.CenterPixels + result.SidePixels;
+}
+
+BENCHMARK(BM_WaferonExecute)
+    ->ArgNames({"bayer", "local", "hammer"})
+    ->Args({1, 0, 11})
+    ->Args({1, 0, 31})
+    ->Args({1, 1, 11})
+    ->Args({1, 1, 31})
+    ->Args({0, 0, 11})
+    ->Args({0, 0, 31})
+    ->Args({0, 1, 11})
+    ->Args({0, 1, 31})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sensor::bench
