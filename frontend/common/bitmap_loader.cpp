@@ -57,7 +57,8 @@ std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& hea
   const BitmapHeaderFields fields = ReadHeaderFields(header.data());
   if (fields.SizeImage != 0) return fields.SizeImage;
   if (fields.Width < 0) return std::nullopt;
-  const std::uint64_t bits = std::uint64_t{fields.BitCount} * static_cast<std::uint64_t>(fields.Width);
+  const std::uint64_t bits =
+      std::uint64_t{fields.BitCount} * static_cast<std::uint64_t>(fields.Width);
   const std::uint64_t stride = ((bits >> 5) + ((bits & 31u) != 0 ? 1 : 0)) * 4;
   const std::uint64_t height = fields.Height < 0 ? -static_cast<std::int64_t>(fields.Height)
                                                  : static_cast<std::int64_t>(fields.Height);

@@ -14,11 +14,13 @@ OptionSpec PathOption(std::string name, ResolvedPath CommonOptions::*field) {
 }
 
 OptionSpec SlaveOption() {
-  return OptionSpec{"slave", false, [](CommonOptions& options, const char*) { options.slave = true; }};
+  return OptionSpec{"slave", false,
+                    [](CommonOptions& options, const char*) { options.slave = true; }};
 }
 
 OptionSpec DebugOption() {
-  return OptionSpec{"debug", false, [](CommonOptions& options, const char*) { options.debug = true; }};
+  return OptionSpec{"debug", false,
+                    [](CommonOptions& options, const char*) { options.debug = true; }};
 }
 
 OptionSpec SwitchOption(std::string name, std::function<void()> apply) {
@@ -27,8 +29,9 @@ OptionSpec SwitchOption(std::string name, std::function<void()> apply) {
 }
 
 OptionSpec ValueOption(std::string name, std::function<void(const char* value)> apply) {
-  return OptionSpec{std::move(name), true,
-                    [apply = std::move(apply)](CommonOptions&, const char* value) { apply(value); }};
+  return OptionSpec{
+      std::move(name), true,
+      [apply = std::move(apply)](CommonOptions&, const char* value) { apply(value); }};
 }
 
 int MatchOption(const char* argument, const OptionTable& table) {

@@ -88,7 +88,8 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv) {
   state.verdicts = program.Verdicts;
 
   ParseCommandLine(argc, argv, program.Options, state.options);
-  if (state.options.TestSettings) ReadSettingsFile(*state.options.TestSettings, program.SettingsKeys);
+  if (state.options.TestSettings)
+    ReadSettingsFile(*state.options.TestSettings, program.SettingsKeys);
 
   if (!StartUp(program, state)) {
     PrintUsage(program);

@@ -35,18 +35,30 @@ std::string QuotedOrNull(const char* key, const ResolvedPath& path) {
 
 const char* ResultText(ResultCode code) {
   switch (code) {
-    case S_OK: return "Operation successful.";
-    case E_NOTIMPL: return "Algorithm not implemented.";
-    case E_NOINTERFACE: return "Interface not supported.";
-    case E_POINTER: return "Invalid pointer.";
-    case E_ABORT: return "Access a module without initialize it.";
-    case E_FAIL: return "NI calls fail.";
-    case E_UNEXPECTED: return "Unexpected failure.";
-    case E_ACCESSDENIED: return "General access denied.";
-    case E_HANDLE: return "Invalid handle.";
-    case E_OUTOFMEMORY: return "Fail to allocate memory.";
-    case E_INVALIDARG: return "Invalid argument.";
-    default: return "unknown error";
+    case S_OK:
+      return "Operation successful.";
+    case E_NOTIMPL:
+      return "Algorithm not implemented.";
+    case E_NOINTERFACE:
+      return "Interface not supported.";
+    case E_POINTER:
+      return "Invalid pointer.";
+    case E_ABORT:
+      return "Access a module without initialize it.";
+    case E_FAIL:
+      return "NI calls fail.";
+    case E_UNEXPECTED:
+      return "Unexpected failure.";
+    case E_ACCESSDENIED:
+      return "General access denied.";
+    case E_HANDLE:
+      return "Invalid handle.";
+    case E_OUTOFMEMORY:
+      return "Fail to allocate memory.";
+    case E_INVALIDARG:
+      return "Invalid argument.";
+    default:
+      return "unknown error";
   }
 }
 

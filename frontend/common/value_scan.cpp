@@ -17,8 +17,7 @@ const char* SkipSpace(const char* text) {
 
 // Sign and decimal digits at `text` into a magnitude held at `limit`; moves
 // `text` behind the digits. False when there is no digit.
-bool ReadDecimal(const char*& text, bool& negative, std::uint64_t& magnitude,
-                 std::uint64_t limit) {
+bool ReadDecimal(const char*& text, bool& negative, std::uint64_t& magnitude, std::uint64_t limit) {
   const char* p = text;
   negative = false;
   if (*p == '+' || *p == '-') {
@@ -46,8 +45,8 @@ std::optional<std::int32_t> ScanInt32(const char*& text) {
   if (!ReadDecimal(p, negative, magnitude, kInt32Span)) return std::nullopt;
   if (magnitude > (negative ? kInt32Span : kInt32Span - 1)) return std::nullopt;
   text = p;
-  const std::int64_t value = negative ? -static_cast<std::int64_t>(magnitude)
-                                      : static_cast<std::int64_t>(magnitude);
+  const std::int64_t value =
+      negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
   return static_cast<std::int32_t>(value);
 }
 

@@ -6,7 +6,8 @@ namespace sensor::frontend {
 namespace {
 
 std::string FormatNumber(ValueKind kind, double number) {
-  if (kind == ValueKind::Count) return Format("%ld", static_cast<long>(static_cast<std::int32_t>(number)));
+  if (kind == ValueKind::Count)
+    return Format("%ld", static_cast<long>(static_cast<std::int32_t>(number)));
   return Format("%.2lf", number);
 }
 

@@ -13,9 +13,8 @@ int main(int argc, char** argv) {
     waferonrun::WaferonSettings settings;
     SensorDefectDetectionClass::_RESULT_Waferon result{};
     const frontend::ProgramDescription program = waferonrun::DescribeWaferonrun(
-        settings, [&](frontend::RunContext& run) {
-          return waferonrun::RunLibrary(run, settings, result);
-        });
+        settings,
+        [&](frontend::RunContext& run) { return waferonrun::RunLibrary(run, settings, result); });
     return frontend::RunTestProgram(program, argc, argv);
   } catch (const std::exception&) {
     std::fflush(stdout);

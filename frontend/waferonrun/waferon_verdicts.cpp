@@ -22,7 +22,7 @@ std::optional<std::size_t> WaferonEntryFor(std::string_view header) {
 
   // The first mark found decides: three zones, then five colours.
   constexpr std::array<std::string_view, 8> kMarks = {"(center)", "(side)", "(total)", "(r)",
-                                                       "(g)",      "(b)",    "(g1)",    "(g2)"};
+                                                      "(g)",      "(b)",    "(g1)",    "(g2)"};
   std::size_t mark = kMarks.size();
   for (std::size_t i = 0; i < kMarks.size(); ++i) {
     if (has(kMarks[i])) {
@@ -31,7 +31,8 @@ std::optional<std::size_t> WaferonEntryFor(std::string_view header) {
     }
   }
   if (mark == kMarks.size()) return std::nullopt;
-  if (mark >= 3) return kLevelR + (mark - 3);  // a colour sets its level, whatever kind word it holds
+  if (mark >= 3)
+    return kLevelR + (mark - 3);  // a colour sets its level, whatever kind word it holds
   if (has("cluster")) return kClustersCenter + mark;
   if (has("pixel")) return kPixelsCenter + mark;
   return std::nullopt;

@@ -11,7 +11,8 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
 }
 
 class BitmapLoader : public ::testing::Test {
@@ -88,9 +89,10 @@ TEST_F(BitmapLoader, RefusesAPixelOffsetThatLeavesNoRoomForTheInformationHeader)
 
 TEST_F(BitmapLoader, RefusesAFileTruncatedInAnyOfItsPieces) {
   const Bytes file = sensor::test::TestImage(3, 2).FileBytes();
-  for (const std::size_t length : {std::size_t{0}, std::size_t{13}, std::size_t{30}, std::size_t{53},
-                                   file.size() - 1}) {
-    EXPECT_FALSE(Load(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)))) << length;
+  for (const std::size_t length :
+       {std::size_t{0}, std::size_t{13}, std::size_t{30}, std::size_t{53}, file.size() - 1}) {
+    EXPECT_FALSE(Load(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length))))
+        << length;
   }
 }
 

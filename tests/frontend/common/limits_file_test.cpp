@@ -11,7 +11,8 @@ namespace {
 
 // Two counts "a", "b" and two levels "c", "d", selected by their whole label.
 LimitsRules Rules() {
-  return LimitsRules{{"[COUNT]", "[LEVEL]"}, [](std::string_view header) -> std::optional<std::size_t> {
+  return LimitsRules{{"[COUNT]", "[LEVEL]"},
+                     [](std::string_view header) -> std::optional<std::size_t> {
                        const std::string lower = LowerAscii(header);
                        if (lower == "a") return 0;
                        if (lower == "b") return 1;
@@ -27,13 +28,16 @@ VerdictTable Table() {
 
 class LimitsFile : public ::testing::Test {
  protected:
-  bool Read(const std::string& text) { return ReadTestLimitsLines(SplitTextPieces(text), Rules(), table); }
+  bool Read(const std::string& text) {
+    return ReadTestLimitsLines(SplitTextPieces(text), Rules(), table);
+  }
 
   VerdictTable table = Table();
 };
 
 const char kCountSection[] = "[COUNT]\nHeaders=A,b\nUnit=n,n\nHighLimit=5,6\nLowLimit=-1,0\n";
-const char kLevelSection[] = "[LEVEL]\nHeader=c,D\nUnit=v,v\nHighLimit=250.9,200\nLowLimit=10,2.5\n";
+const char kLevelSection[] =
+    "[LEVEL]\nHeader=c,D\nUnit=v,v\nHighLimit=250.9,200\nLowLimit=10,2.5\n";
 
 TEST_F(LimitsFile, SetsLabelsAsWrittenAndWholeNumberLimits) {
   ASSERT_TRUE(Read(std::string(kCountSection) + kLevelSection));
@@ -53,8 +57,9 @@ TEST_F(LimitsFile, RefusesAFileWithoutEveryRequiredSectionWhateverItHolds) {
 }
 
 TEST_F(LimitsFile, FindsSectionNamesAfterTheFirstBracketInAnyCase) {
-  EXPECT_TRUE(Read("  [count] limits\nheaders=a\nUNIT=n\nhighlimit=1\nLowLimit=0\n[Level]\n"
-                   "Headers=c\nUnit=v\nHighLimit=9\nLowLimit=0\n"));
+  EXPECT_TRUE(
+      Read("  [count] limits\nheaders=a\nUNIT=n\nhighlimit=1\nLowLimit=0\n[Level]\n"
+           "Headers=c\nUnit=v\nHighLimit=9\nLowLimit=0\n"));
   EXPECT_EQ(table[0].High, 1);
   EXPECT_TRUE(IsSectionLine("x [LEVEL] y", {"[LEVEL]"}));
   EXPECT_FALSE(IsSectionLine("[LEVEL", {"[LEVEL]"}));
@@ -64,9 +69,11 @@ TEST_F(LimitsFile, FindsSectionNamesAfterTheFirstBracketInAnyCase) {
 TEST_F(LimitsFile, IgnoresCommentsAndCrLfLineEnds) {
   sensor::test::TempFolder folder;
   const std::string path = folder.File("limits.txt");
-  sensor::test::WriteFile(path, "; limits of station 4\r\n[COUNT]\r\n; counts\r\nHeaders=a,b\r\nUnit=n,n\r\n"
-                                "HighLimit=1,2\r\nLowLimit=0,0\r\n\r\n[LEVEL]\r\nHeaders=c,d\r\nUnit=v,v\r\n"
-                                "HighLimit=3,4\r\nLowLimit=0,0\r\n");
+  sensor::test::WriteFile(
+      path,
+      "; limits of station 4\r\n[COUNT]\r\n; counts\r\nHeaders=a,b\r\nUnit=n,n\r\n"
+      "HighLimit=1,2\r\nLowLimit=0,0\r\n\r\n[LEVEL]\r\nHeaders=c,d\r\nUnit=v,v\r\n"
+      "HighLimit=3,4\r\nLowLimit=0,0\r\n");
   ASSERT_TRUE(ReadTestLimits(path, Rules(), table));
   EXPECT_EQ(table[1].Label, "b");
   EXPECT_EQ(table[3].Label, "d");
@@ -77,34 +84,44 @@ TEST_F(LimitsFile, IgnoresCommentsAndCrLfLineEnds) {
 TEST_F(LimitsFile, ASectionNeedsExactlyOneLineOfEachKey) {
   EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=1\n") + kLevelSection));
   table = Table();
-  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nHeaders=a\nUnit=n\nHighLimit=1\n") + kLevelSection));
+  EXPECT_FALSE(
+      Read(std::string("[COUNT]\nHeaders=a\nHeaders=a\nUnit=n\nHighLimit=1\n") + kLevelSection));
   table = Table();
-  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=1\nLowLimit=0\nUnit=n\n") + kLevelSection));
+  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=1\nLowLimit=0\nUnit=n\n") +
+                    kLevelSection));
 }
 
 TEST_F(LimitsFile, AFailingSectionStillLetsTheOthersBeRead) {
-  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a,x\nUnit=n,n\nHighLimit=1,1\nLowLimit=0,0\n") + kLevelSection));
+  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a,x\nUnit=n,n\nHighLimit=1,1\nLowLimit=0,0\n") +
+                    kLevelSection));
   EXPECT_EQ(table[0].Label, "a");  // set before the refused column "x"
   EXPECT_EQ(table[2].Label, "c");  // from the section after the fault
 }
 
 TEST_F(LimitsFile, AnEmptyItemFailsTheSection) {
-  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a,b\nUnit=n,\nHighLimit=1,1\nLowLimit=0,0\n") + kLevelSection));
+  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a,b\nUnit=n,\nHighLimit=1,1\nLowLimit=0,0\n") +
+                    kLevelSection));
   table = Table();
-  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a,,b\nUnit=n,n,n\nHighLimit=1,1,1\nLowLimit=0,0,0\n") + kLevelSection));
+  EXPECT_FALSE(
+      Read(std::string("[COUNT]\nHeaders=a,,b\nUnit=n,n,n\nHighLimit=1,1,1\nLowLimit=0,0,0\n") +
+           kLevelSection));
 }
 
 TEST_F(LimitsFile, TheHeaderListSetsTheNumberOfColumnsAndExtraItemsAreIgnored) {
-  ASSERT_TRUE(Read(std::string("[COUNT]\nHeaders=a,b\nUnit=n,n,n\nHighLimit=1,2,3\nLowLimit=0,0,0\n") + kLevelSection));
+  ASSERT_TRUE(
+      Read(std::string("[COUNT]\nHeaders=a,b\nUnit=n,n,n\nHighLimit=1,2,3\nLowLimit=0,0,0\n") +
+           kLevelSection));
   EXPECT_EQ(table[1].High, 2);
 }
 
 TEST_F(LimitsFile, AListShorterThanTheHeadersFailsWhenItEndsInALineBreak) {
-  EXPECT_FALSE(Read(std::string(kLevelSection) + "[COUNT]\nHeaders=a,b\nUnit=n,n\nLowLimit=0,0\nHighLimit=1\n"));
+  EXPECT_FALSE(Read(std::string(kLevelSection) +
+                    "[COUNT]\nHeaders=a,b\nUnit=n,n\nLowLimit=0,0\nHighLimit=1\n"));
 }
 
 TEST_F(LimitsFile, AListShorterThanTheHeadersAtTheVeryEndOfTheFileEndsTheSection) {
-  EXPECT_TRUE(Read(std::string(kLevelSection) + "[COUNT]\nHeaders=a,b\nUnit=n,n\nLowLimit=0,0\nHighLimit=1"));
+  EXPECT_TRUE(Read(std::string(kLevelSection) +
+                   "[COUNT]\nHeaders=a,b\nUnit=n,n\nLowLimit=0,0\nHighLimit=1"));
   EXPECT_EQ(table[0].Label, "a");
   EXPECT_EQ(table[1].Label, "");  // the second column was never reached
 }
@@ -117,13 +134,16 @@ TEST_F(LimitsFile, ALaterColumnForTheSameEntryOverwritesIt) {
 }
 
 TEST_F(LimitsFile, ColumnsMaySitInAnySection) {
-  ASSERT_TRUE(Read("[COUNT]\nHeaders=c\nUnit=v\nHighLimit=9\nLowLimit=1\n[LEVEL]\nHeaders=a\nUnit=n\nHighLimit=3\nLowLimit=0\n"));
+  ASSERT_TRUE(
+      Read("[COUNT]\nHeaders=c\nUnit=v\nHighLimit=9\nLowLimit=1\n[LEVEL]\nHeaders=a\nUnit="
+           "n\nHighLimit=3\nLowLimit=0\n"));
   EXPECT_EQ(table[2].High, 9);
   EXPECT_EQ(table[0].High, 3);
 }
 
 TEST_F(LimitsFile, LimitsThatAreNotNumbersReadAsZero) {
-  ASSERT_TRUE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=many\nLowLimit= -3x\n") + kLevelSection));
+  ASSERT_TRUE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=many\nLowLimit= -3x\n") +
+                   kLevelSection));
   EXPECT_EQ(table[0].High, 0);
   EXPECT_EQ(table[0].Low, -3);
 }
@@ -134,7 +154,8 @@ TEST_F(LimitsFile, ASectionNameOnTheLastLineFails) {
 
 TEST_F(LimitsFile, ASectionEndsAtALineBeginningWithABracket) {
   // The [OTHER] heading ends the count section before its low limits.
-  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=1\n[OTHER]\nLowLimit=0\n") + kLevelSection));
+  EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=1\n[OTHER]\nLowLimit=0\n") +
+                    kLevelSection));
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
   std::string pattern = (fs::temp_directory_path() / "sensor-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("cannot make a temporary folder");
   path_ = pattern;
 }
 

@@ -26,9 +26,9 @@ class TempFolder {
 };
 
 struct ProgramOutput {
-  int ExitCode = -1;     // -1 when the program did not exit normally
-  std::string Console;   // everything written to standard output
-  bool TimedOut = false; // killed after the time allowed
+  int ExitCode = -1;      // -1 when the program did not exit normally
+  std::string Console;    // everything written to standard output
+  bool TimedOut = false;  // killed after the time allowed
 };
 
 // Runs `program` with `arguments` (argument 0 is the program path) in

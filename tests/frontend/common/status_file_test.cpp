@@ -11,10 +11,10 @@ using namespace SensorDefectDetectionClass;
 
 // Six counts and five levels, as the chip test program judges them.
 VerdictTable ElevenValues() {
-  VerdictTable table = MakeVerdictTable({ValueKind::Count, ValueKind::Count, ValueKind::Count,
-                                         ValueKind::Count, ValueKind::Count, ValueKind::Count,
-                                         ValueKind::Level, ValueKind::Level, ValueKind::Level,
-                                         ValueKind::Level, ValueKind::Level});
+  VerdictTable table =
+      MakeVerdictTable({ValueKind::Count, ValueKind::Count, ValueKind::Count, ValueKind::Count,
+                        ValueKind::Count, ValueKind::Count, ValueKind::Level, ValueKind::Level,
+                        ValueKind::Level, ValueKind::Level, ValueKind::Level});
   const std::int32_t counts[6] = {0, 1, 1, 2, 0, 2};
   const double levels[5] = {123.456, 0.0, 98.1, 110.0, 111.25};
   for (std::size_t i = 0; i < 6; ++i) table[i].SetCount(counts[i]);
@@ -25,7 +25,7 @@ VerdictTable ElevenValues() {
 TEST(StatusFile, APassedRunListsLabelsLimitsValuesPathsAndTime) {
   VerdictTable table = ElevenValues();
   const char* labels[11] = {"c(center)", "c(side)", "c(total)", "p(center)", "p(side)", "p(total)",
-                            "b(r)", "b(g)", "b(b)", "b(g1)", "b(g2)"};
+                            "b(r)",      "b(g)",    "b(b)",     "b(g1)",     "b(g2)"};
   for (std::size_t i = 0; i < 11; ++i) {
     table[i].Label = labels[i];
     table[i].High = 200;
@@ -35,15 +35,16 @@ TEST(StatusFile, APassedRunListsLabelsLimitsValuesPathsAndTime) {
   report.ElapsedSeconds = 1.234;
   const StatusPaths paths{"/st/limits.txt", std::nullopt, "/st/log.csv", "/st/img.bmp"};
 
-  EXPECT_EQ(FormatStatusFile(report, paths, table, OutputLayout{}),
-            "[Outputs]\nStatus=0\nReturnCode=0\nMessage=\"Operation successful.\"\n"
-            "Headers=c(center),c(side),c(total),p(center),p(side),p(total),b(r),b(g),b(b),b(g1),b(g2)\n"
-            "UpLimit=200,200,200,200,200,200,200.00,200.00,200.00,200.00,200.00\n"
-            "LowLimit=-1,0,1,2,3,4,5.00,6.00,7.00,8.00,9.00\n"
-            "Values=0,1,1,2,0,2,123.46,0.00,98.10,110.00,111.25\n"
-            "TestLimits=\"/st/limits.txt\"\n"
-            "TestSettings=(null)\nLogFile=\"/st/log.csv\"\nBMPFileIn=\"/st/img.bmp\"\n"
-            "\ncalc time=1.23 sec\n");
+  EXPECT_EQ(
+      FormatStatusFile(report, paths, table, OutputLayout{}),
+      "[Outputs]\nStatus=0\nReturnCode=0\nMessage=\"Operation successful.\"\n"
+      "Headers=c(center),c(side),c(total),p(center),p(side),p(total),b(r),b(g),b(b),b(g1),b(g2)\n"
+      "UpLimit=200,200,200,200,200,200,200.00,200.00,200.00,200.00,200.00\n"
+      "LowLimit=-1,0,1,2,3,4,5.00,6.00,7.00,8.00,9.00\n"
+      "Values=0,1,1,2,0,2,123.46,0.00,98.10,110.00,111.25\n"
+      "TestLimits=\"/st/limits.txt\"\n"
+      "TestSettings=(null)\nLogFile=\"/st/log.csv\"\nBMPFileIn=\"/st/img.bmp\"\n"
+      "\ncalc time=1.23 sec\n");
 }
 
 TEST(StatusFile, AFailedRunWithoutLimitsLeavesAnEmptyLineBeforeTheNullLimits) {
@@ -51,10 +52,11 @@ TEST(StatusFile, AFailedRunWithoutLimitsLeavesAnEmptyLineBeforeTheNullLimits) {
   report.Code = E_FAIL;
   report.Status = 1;
   const StatusPaths paths{std::nullopt, "/st/settings.ini", std::nullopt, std::nullopt};
-  EXPECT_EQ(FormatStatusFile(report, paths, ElevenValues(), OutputLayout{}),
-            "[Outputs]\nStatus=1\nReturnCode=-2147467259\nMessage=\"NI calls fail. ERROR\"\n"
-            "\nTestLimits=(null)\nTestSettings=\"/st/settings.ini\"\nLogFile=(null)\nBMPFileIn=(null)\n"
-            "\ncalc time=0.00 sec\n");
+  EXPECT_EQ(
+      FormatStatusFile(report, paths, ElevenValues(), OutputLayout{}),
+      "[Outputs]\nStatus=1\nReturnCode=-2147467259\nMessage=\"NI calls fail. ERROR\"\n"
+      "\nTestLimits=(null)\nTestSettings=\"/st/settings.ini\"\nLogFile=(null)\nBMPFileIn=(null)\n"
+      "\ncalc time=0.00 sec\n");
 }
 
 TEST(StatusFile, AGivenMessageIsWrittenWholeAndUnescaped) {
@@ -67,8 +69,9 @@ TEST(StatusFile, AGivenMessageIsWrittenWholeAndUnescaped) {
   message += "\"=3";
   report.Message = message;
   const std::string longPath = "/st/" + std::string(300, 'd') + "/img.bmp";
-  const std::string text = FormatStatusFile(report, StatusPaths{std::nullopt, std::nullopt, std::nullopt, longPath},
-                                            ElevenValues(), OutputLayout{});
+  const std::string text =
+      FormatStatusFile(report, StatusPaths{std::nullopt, std::nullopt, std::nullopt, longPath},
+                       ElevenValues(), OutputLayout{});
   EXPECT_NE(text.find("Message=\"" + message + " ERROR\"\n"), std::string::npos);
   EXPECT_NE(text.find("BMPFileIn=\"" + longPath + "\"\n"), std::string::npos);
 }
@@ -83,11 +86,13 @@ TEST(StatusFile, ALayoutCanNameTheLabelsHeaderAndEndTheHighLimitsWithAComma) {
   StatusReport report;
   report.Code = E_ABORT;
   report.Status = 1;
-  EXPECT_EQ(FormatStatusFile(report, StatusPaths{"/l.txt", std::nullopt, std::nullopt, std::nullopt}, table, layout),
-            "[Outputs]\nStatus=1\nReturnCode=-2147467260\n"
-            "Message=\"Access a module without initialize it. ERROR\"\n"
-            "Header=R,width\nUpLimit=0.00,0,\nLowLimit=0.00,0\nValues=0.00,640\nTestLimits=\"/l.txt\"\n"
-            "TestSettings=(null)\nLogFile=(null)\nBMPFileIn=(null)\n");
+  EXPECT_EQ(
+      FormatStatusFile(report, StatusPaths{"/l.txt", std::nullopt, std::nullopt, std::nullopt},
+                       table, layout),
+      "[Outputs]\nStatus=1\nReturnCode=-2147467260\n"
+      "Message=\"Access a module without initialize it. ERROR\"\n"
+      "Header=R,width\nUpLimit=0.00,0,\nLowLimit=0.00,0\nValues=0.00,640\nTestLimits=\"/l.txt\"\n"
+      "TestSettings=(null)\nLogFile=(null)\nBMPFileIn=(null)\n");
 }
 
 TEST(StatusFile, EveryResultCodeHasItsText) {
@@ -107,10 +112,12 @@ TEST(StatusFile, EveryResultCodeHasItsText) {
 }
 
 TEST(DataLog, TheNamedLogIsOneLineOfValuesWithoutALineBreak) {
-  EXPECT_EQ(FormatNamedLog(ElevenValues(), OutputLayout{}), "0,1,1,2,0,2,123.46,0.00,98.10,110.00,111.25");
+  EXPECT_EQ(FormatNamedLog(ElevenValues(), OutputLayout{}),
+            "0,1,1,2,0,2,123.46,0.00,98.10,110.00,111.25");
   OutputLayout trailing;
   trailing.NamedLogTrailingComma = true;
-  EXPECT_EQ(FormatNamedLog(MakeVerdictTable({ValueKind::Level, ValueKind::Count}), trailing), "0.00,0,");
+  EXPECT_EQ(FormatNamedLog(MakeVerdictTable({ValueKind::Level, ValueKind::Count}), trailing),
+            "0.00,0,");
 }
 
 TEST(DataLog, TheDefaultLogWithoutLimitsHasAHeaderOfTenCommas) {

@@ -8,7 +8,8 @@ namespace {
 using Pieces = std::vector<std::string>;
 
 TEST(TextLines, CrLfFilesReadExactlyLikeLfFiles) {
-  EXPECT_EQ(SplitTextPieces("ClusterSize=3\r\nUnit=a,b\r\n"), SplitTextPieces("ClusterSize=3\nUnit=a,b\n"));
+  EXPECT_EQ(SplitTextPieces("ClusterSize=3\r\nUnit=a,b\r\n"),
+            SplitTextPieces("ClusterSize=3\nUnit=a,b\n"));
   EXPECT_EQ(SplitTextPieces("a\r\nb"), (Pieces{"a\n", "b"}));
 }
 

@@ -26,7 +26,8 @@ TEST(VersionReport, ReadsTheProductVersionFromTheLibrarysRecord) {
 }
 
 TEST(VersionReport, PrintsThePathAndTheFourPartsMostSignificantFirst) {
-  EXPECT_EQ(FormatVersionLine("/opt/libWaferon.so", {1, 0, 0, 0}, false), "/opt/libWaferon.so: 1.0.0.0\n");
+  EXPECT_EQ(FormatVersionLine("/opt/libWaferon.so", {1, 0, 0, 0}, false),
+            "/opt/libWaferon.so: 1.0.0.0\n");
   ::testing::internal::CaptureStdout();
   PrintLibraryVersion(kFixture);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), kFixture + ": 300.2.3.4\n");
@@ -61,13 +62,15 @@ TEST(VersionReport, RefusesARecordWithAWrongSignature) {
 TEST(VersionReport, RefusesTruncatedAndCraftedFilesWithoutReadingOutsideThem) {
   const std::string bytes = sensor::test::ReadFile(kFixture);
   sensor::test::TempFolder folder;
-  for (const std::size_t length : {std::size_t{4}, std::size_t{63}, bytes.size() / 2, bytes.size() - 1}) {
+  for (const std::size_t length :
+       {std::size_t{4}, std::size_t{63}, bytes.size() / 2, bytes.size() - 1}) {
     EXPECT_FALSE(ReadProductVersion(Patched(folder, bytes.substr(0, length)))) << length;
   }
 
   Elf64_Ehdr header;
   std::memcpy(&header, bytes.data(), sizeof header);
-  for (const std::uint64_t offset : {~std::uint64_t{0} - 10, std::uint64_t{1} << 62, std::uint64_t(bytes.size())}) {
+  for (const std::uint64_t offset :
+       {~std::uint64_t{0} - 10, std::uint64_t{1} << 62, std::uint64_t(bytes.size())}) {
     std::string crafted = bytes;
     Elf64_Ehdr changed = header;
     changed.e_shoff = offset;

@@ -18,7 +18,8 @@ const std::string kBinDir = SENSOR_BIN_DIR;
 
 const char kLimits[] =
     "[CLUSTER]\n"
-    "Headers=cluster(center),cluster(side),cluster(total)\nUnit=n,n,n\nHighLimit=0,1,1\nLowLimit=0,0,0\n"
+    "Headers=cluster(center),cluster(side),cluster(total)\nUnit=n,n,n\nHighLimit=0,1,1\nLowLimit=0,"
+    "0,0\n"
     "[PIXEL]\n"
     "Headers=pixel(center),pixel(side),pixel(total)\nUnit=n,n,n\nHighLimit=1,0,1\nLowLimit=0,0,0\n"
     "[BRIGHTNESS]\n"
@@ -54,9 +55,9 @@ class Waferonrun : public ::testing::Test {
   // The options of a colour run whose 16 x 16 image has its centre zone in
   // columns and rows 4 to 12 and finds pixels more than 50 from the level.
   static std::vector<std::string> ColourRun(std::vector<std::string> more) {
-    std::vector<std::string> arguments = {"-BMPFileIn", "img.bmp", "-CenterROI(%)", "0.25,0.25,0.75,0.75",
-                                          "-ClusterThreshold(-)", kThresholds, "-PixelThreshold(-)",
-                                          kThresholds};
+    std::vector<std::string> arguments = {
+        "-BMPFileIn",           "img.bmp",   "-CenterROI(%)",      "0.25,0.25,0.75,0.75",
+        "-ClusterThreshold(-)", kThresholds, "-PixelThreshold(-)", kThresholds};
     arguments.insert(arguments.end(), more.begin(), more.end());
     return arguments;
   }
@@ -74,7 +75,9 @@ class Waferonrun : public ::testing::Test {
 
   std::string Read(const std::string& name) { return ReadFile(folder.File(name)); }
   bool Exists(const std::string& name) { return FileExists(folder.File(name)); }
-  void Write(const std::string& name, const std::string& text) { WriteFile(folder.File(name), text); }
+  void Write(const std::string& name, const std::string& text) {
+    WriteFile(folder.File(name), text);
+  }
 
   // The status file without its last line, after checking that line's form.
   std::string StatusWithoutTime() {
@@ -82,7 +85,8 @@ class Waferonrun : public ::testing::Test {
     const std::size_t at = status.rfind("\ncalc time=");
     EXPECT_NE(at, std::string::npos) << status;
     if (at == std::string::npos) return status;
-    EXPECT_TRUE(std::regex_match(status.substr(at), std::regex("\ncalc time=[0-9]+\\.[0-9]{2} sec\n")))
+    EXPECT_TRUE(
+        std::regex_match(status.substr(at), std::regex("\ncalc time=[0-9]+\\.[0-9]{2} sec\n")))
         << status.substr(at);
     return status.substr(0, at);
   }
@@ -94,14 +98,18 @@ class Waferonrun : public ::testing::Test {
 TEST_F(Waferonrun, ACleanPassWritesTheNamedLogAndStatusZeroWithoutAPrompt) {
   WriteDefectImage();
   Write("limits.txt", kLimits);
-  const ProgramOutput out = Run(ColourRun({"-TestLimits", "limits.txt", "-OutputFile", "status.txt",
-                                           "-LogFile", "run.csv"}));
+  const ProgramOutput out = Run(
+      ColourRun({"-TestLimits", "limits.txt", "-OutputFile", "status.txt", "-LogFile", "run.csv"}));
   EXPECT_EQ(out.ExitCode, 0) << out.Console;
   EXPECT_EQ(StatusWithoutTime(),
-            "[Outputs]\nStatus=0\nReturnCode=0\nMessage=\"Operation successful.\"\n" + std::string(kLimitsBlock) +
+            "[Outputs]\nStatus=0\nReturnCode=0\nMessage=\"Operation successful.\"\n" +
+                std::string(kLimitsBlock) +
                 "Values=0,1,1,1,0,1,101.17,101.17,101.17,0.00,0.00\n"
-                "TestLimits=\"" + dir + "limits.txt\"\nTestSettings=(null)\n"
-                "LogFile=\"" + dir + "run.csv\"\nBMPFileIn=\"" + dir + "img.bmp\"\n");
+                "TestLimits=\"" +
+                dir +
+                "limits.txt\"\nTestSettings=(null)\n"
+                "LogFile=\"" +
+                dir + "run.csv\"\nBMPFileIn=\"" + dir + "img.bmp\"\n");
   EXPECT_EQ(Read("run.csv"), "0,1,1,1,0,1,101.17,101.17,101.17,0.00,0.00");
   EXPECT_FALSE(Exists("Waferonrun.csv"));
   EXPECT_EQ(out.Console.find("Press a key"), std::string::npos);
@@ -124,20 +132,24 @@ TEST_F(Waferonrun, PrintsTheEchoTheVersionLineOfItsOwnLibraryAndTheBanner) {
 TEST_F(Waferonrun, AValueOutsideItsLimitsFailsTheRunWithTheFailureMessage) {
   WriteDefectImage();
   Write("limits.txt",
-        "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\nUnit=n,n,n\nHighLimit=0,0,1\n"
-        "LowLimit=0,0,0\n[PIXEL]\nHeaders=pixel(total)\nUnit=n\nHighLimit=1\nLowLimit=0\n[BRIGHTNESS]\n"
+        "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\nUnit=n,n,n\nHighLimit=0,"
+        "0,1\n"
+        "LowLimit=0,0,0\n[PIXEL]\nHeaders=pixel(total)\nUnit=n\nHighLimit=1\nLowLimit=0\n["
+        "BRIGHTNESS]\n"
         "Headers=brightness(r)\nUnit=l\nHighLimit=100\nLowLimit=0\n");
-  const ProgramOutput out = Run(ColourRun({"-TestLimits", "limits.txt", "-OutputFile", "status.txt",
-                                           "-LogFile", "run.csv"}));
+  const ProgramOutput out = Run(
+      ColourRun({"-TestLimits", "limits.txt", "-OutputFile", "status.txt", "-LogFile", "run.csv"}));
   EXPECT_EQ(out.ExitCode, 1);
   const std::string status = StatusWithoutTime();
   // Entries the file does not name keep the limits 0 and 0: the centre pixel and
   // the G and B levels fail with empty labels.
-  EXPECT_NE(status.find("Status=1\nReturnCode=-2147467259\n"
-                        "Message=\"cluster(side)=1,=1,brightness(r)=101.17,=101.17,=101.17 ERROR\"\n"
-                        "Headers=cluster(center),cluster(side),cluster(total),,,pixel(total),brightness(r),,,,\n"
-                        "UpLimit=0,0,1,0,0,1,100.00,0.00,0.00,0.00,0.00\n"),
-            std::string::npos)
+  EXPECT_NE(
+      status.find(
+          "Status=1\nReturnCode=-2147467259\n"
+          "Message=\"cluster(side)=1,=1,brightness(r)=101.17,=101.17,=101.17 ERROR\"\n"
+          "Headers=cluster(center),cluster(side),cluster(total),,,pixel(total),brightness(r),,,,\n"
+          "UpLimit=0,0,1,0,0,1,100.00,0.00,0.00,0.00,0.00\n"),
+      std::string::npos)
       << status;
   EXPECT_EQ(Read("run.csv"), "0,1,1,1,0,1,101.17,101.17,101.17,0.00,0.00");
 }
@@ -151,43 +163,55 @@ TEST_F(Waferonrun, ClusterMembersNeverCountAsSinglePixels) {
 
 TEST_F(Waferonrun, AMissingLimitsFileStopsAtStartUpWithUsageAndNoDataLog) {
   WriteDefectImage();
-  const ProgramOutput out = Run(ColourRun({"-TestLimits", "missing.txt", "-OutputFile", "status.txt",
-                                           "-LogFile", "run.csv"}));
+  const ProgramOutput out = Run(ColourRun(
+      {"-TestLimits", "missing.txt", "-OutputFile", "status.txt", "-LogFile", "run.csv"}));
   EXPECT_EQ(out.ExitCode, 1);
-  EXPECT_NE(out.Console.find("\nUSAGE: Waferonrun (argument list below)\n[ REQUIRED ]\n"), std::string::npos);
+  EXPECT_NE(out.Console.find("\nUSAGE: Waferonrun (argument list below)\n[ REQUIRED ]\n"),
+            std::string::npos);
   EXPECT_EQ(out.Console.find("Direct Code Path"), std::string::npos);
-  EXPECT_EQ(StatusWithoutTime(),
-            "[Outputs]\nStatus=1\nReturnCode=-2147024809\nMessage=\"missing or invalid argument. ERROR\"\n"
-            "Headers=,,,,,,,,,,\nUpLimit=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n"
-            "LowLimit=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\nValues=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n"
-            "TestLimits=\"" + dir + "missing.txt\"\nTestSettings=(null)\nLogFile=(null)\n"
-            "BMPFileIn=\"" + dir + "img.bmp\"\n");
+  EXPECT_EQ(
+      StatusWithoutTime(),
+      "[Outputs]\nStatus=1\nReturnCode=-2147024809\nMessage=\"missing or invalid argument. "
+      "ERROR\"\n"
+      "Headers=,,,,,,,,,,\nUpLimit=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n"
+      "LowLimit=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\nValues=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n"
+      "TestLimits=\"" +
+          dir +
+          "missing.txt\"\nTestSettings=(null)\nLogFile=(null)\n"
+          "BMPFileIn=\"" +
+          dir + "img.bmp\"\n");
   EXPECT_FALSE(Exists("run.csv"));
   EXPECT_FALSE(Exists("Waferonrun.csv"));
 }
 
 TEST_F(Waferonrun, AnIncompleteLimitsFileWithoutABitmapSaysTheBitmapIsUndefined) {
-  Write("limits.txt", "[CLUSTER]\nHeaders=cluster(center)\nUnit=n\nHighLimit=4\nLowLimit=0\n[PIXEL]\n"
-                      "Headers=pixel(side)\nUnit=n\nHighLimit=5\nLowLimit=0\n");
+  Write("limits.txt",
+        "[CLUSTER]\nHeaders=cluster(center)\nUnit=n\nHighLimit=4\nLowLimit=0\n[PIXEL]\n"
+        "Headers=pixel(side)\nUnit=n\nHighLimit=5\nLowLimit=0\n");
   const ProgramOutput out = Run({"-TestLimits", "limits.txt", "-OutputFile", "status.txt"});
   EXPECT_EQ(out.ExitCode, 1);
   const std::string status = Read("status.txt");
   EXPECT_NE(status.find("Message=\"BMP file undefined ERROR\"\n"), std::string::npos) << status;
-  EXPECT_NE(status.find("Headers=,,,,,,"), std::string::npos) << status;  // no section is read without all three
+  EXPECT_NE(status.find("Headers=,,,,,,"), std::string::npos)
+      << status;  // no section is read without all three
   EXPECT_FALSE(Exists("Waferonrun.csv"));
 }
 
 TEST_F(Waferonrun, ABitmapThatCannotBeLoadedSendsTheValuesToTheDefaultLog) {
   Write("limits.txt", kLimits);
   Write("img.bmp", "BA not a bitmap");
-  const ProgramOutput out = Run(ColourRun({"-TestLimits", "limits.txt", "-OutputFile", "status.txt",
-                                           "-LogFile", "run.csv"}));
+  const ProgramOutput out = Run(
+      ColourRun({"-TestLimits", "limits.txt", "-OutputFile", "status.txt", "-LogFile", "run.csv"}));
   EXPECT_EQ(out.ExitCode, 1);
   EXPECT_EQ(StatusWithoutTime(),
             "[Outputs]\nStatus=1\nReturnCode=-2147467259\nMessage=\"NI calls fail. ERROR\"\n" +
-                std::string(kLimitsBlock) + "Values=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n"
-                "TestLimits=\"" + dir + "limits.txt\"\nTestSettings=(null)\nLogFile=(null)\n"
-                "BMPFileIn=\"" + dir + "img.bmp\"\n");
+                std::string(kLimitsBlock) +
+                "Values=0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n"
+                "TestLimits=\"" +
+                dir +
+                "limits.txt\"\nTestSettings=(null)\nLogFile=(null)\n"
+                "BMPFileIn=\"" +
+                dir + "img.bmp\"\n");
   EXPECT_FALSE(Exists("run.csv"));
   EXPECT_EQ(Read("Waferonrun.csv"),
             "cluster(center),cluster(side),cluster(total),pixel(center),pixel(side),pixel(total),"
@@ -209,11 +233,13 @@ TEST_F(Waferonrun, ALibraryRefusalEndsTheRunWithItsCodeAndTheDefaultLog) {
   TestImage image(8, 8, 8);  // a bit depth the library does not bind
   image.WriteFile(folder.File("img.bmp"));
   Write("limits.txt", kLimits);
-  const ProgramOutput out = Run({"-BMPFileIn", "img.bmp", "-TestLimits", "limits.txt", "-OutputFile",
-                                 "status.txt", "-LogFile", "run.csv"});
+  const ProgramOutput out = Run({"-BMPFileIn", "img.bmp", "-TestLimits", "limits.txt",
+                                 "-OutputFile", "status.txt", "-LogFile", "run.csv"});
   EXPECT_EQ(out.ExitCode, 1);
   const std::string status = StatusWithoutTime();
-  EXPECT_NE(status.find("ReturnCode=-2147024809\nMessage=\"Invalid argument. ERROR\"\n"), std::string::npos) << status;
+  EXPECT_NE(status.find("ReturnCode=-2147024809\nMessage=\"Invalid argument. ERROR\"\n"),
+            std::string::npos)
+      << status;
   EXPECT_NE(status.find("LogFile=(null)\n"), std::string::npos);
   EXPECT_FALSE(Exists("run.csv"));
   EXPECT_TRUE(Exists("Waferonrun.csv"));
@@ -223,7 +249,8 @@ TEST_F(Waferonrun, BayerModeWithoutBitDepthsIsRefusedByTheAnalysis) {
   WriteDefectImage();
   const ProgramOutput out = Run(ColourRun({"-BayerMode", "-OutputFile", "status.txt"}));
   EXPECT_EQ(out.ExitCode, 1);
-  EXPECT_NE(Read("status.txt").find("Status=1\nReturnCode=-2147024809\nMessage=\"Invalid argument. ERROR\"\n"),
+  EXPECT_NE(Read("status.txt")
+                .find("Status=1\nReturnCode=-2147024809\nMessage=\"Invalid argument. ERROR\"\n"),
             std::string::npos);
   EXPECT_EQ(Read("Waferonrun.csv"), ",,,,,,,,,,\n0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00\n");
 }
@@ -236,7 +263,8 @@ TEST_F(Waferonrun, TheSettingsFileOverridesTheCommandLine) {
   EXPECT_EQ(out.ExitCode, 0) << out.Console;
   EXPECT_NE(out.Console.find("\tcluster size= 3\n"), std::string::npos);
   EXPECT_NE(out.Console.find("\tmode= color\n"), std::string::npos);
-  EXPECT_NE(Read("status.txt").find("TestSettings=\"" + dir + "settings.ini\"\n"), std::string::npos);
+  EXPECT_NE(Read("status.txt").find("TestSettings=\"" + dir + "settings.ini\"\n"),
+            std::string::npos);
   EXPECT_EQ(Read("Waferonrun.csv"), ",,,,,,,,,,\n0,0,0,1,0,1,101.17,101.17,101.17,0.00,0.00\n");
 }
 
@@ -250,15 +278,19 @@ TEST_F(Waferonrun, AStoppedAnalysisKeepsItsCodeAndLogsItsValuesInTheNamedLog) {
   }
   image.WriteFile(folder.File("img.bmp"));
   Write("limits.txt", kLimits);
-  const ProgramOutput out = Run({"-BMPFileIn", "img.bmp", "-TestLimits", "limits.txt", "-OutputFile",
-                                 "status.txt", "-LogFile", "run.csv"});
+  const ProgramOutput out = Run({"-BMPFileIn", "img.bmp", "-TestLimits", "limits.txt",
+                                 "-OutputFile", "status.txt", "-LogFile", "run.csv"});
   EXPECT_EQ(out.ExitCode, 1);
   EXPECT_EQ(StatusWithoutTime(),
             "[Outputs]\nStatus=1\nReturnCode=-2147467260\n"
             "Message=\"Access a module without initialize it. ERROR\"\n" +
-                std::string(kLimitsBlock) + "Values=0,0,0,0,0,0,105.00,105.00,105.00,0.00,0.00\n"
-                "TestLimits=\"" + dir + "limits.txt\"\nTestSettings=(null)\n"
-                "LogFile=\"" + dir + "run.csv\"\nBMPFileIn=\"" + dir + "img.bmp\"\n");
+                std::string(kLimitsBlock) +
+                "Values=0,0,0,0,0,0,105.00,105.00,105.00,0.00,0.00\n"
+                "TestLimits=\"" +
+                dir +
+                "limits.txt\"\nTestSettings=(null)\n"
+                "LogFile=\"" +
+                dir + "run.csv\"\nBMPFileIn=\"" + dir + "img.bmp\"\n");
   EXPECT_EQ(Read("run.csv"), "0,0,0,0,0,0,105.00,105.00,105.00,0.00,0.00");
 }
 
@@ -269,7 +301,8 @@ TEST_F(Waferonrun, ALogFileWithoutLimitsIsEchoedThenDroppedForTheDefaultLog) {
   EXPECT_NE(out.Console.find("\tdata log file= " + dir + "run.csv\n"), std::string::npos);
   EXPECT_EQ(StatusWithoutTime(),
             "[Outputs]\nStatus=0\nReturnCode=0\nMessage=\"Operation successful.\"\n"
-            "\nTestLimits=(null)\nTestSettings=(null)\nLogFile=(null)\nBMPFileIn=\"" + dir + "img.bmp\"\n");
+            "\nTestLimits=(null)\nTestSettings=(null)\nLogFile=(null)\nBMPFileIn=\"" +
+                dir + "img.bmp\"\n");
   EXPECT_FALSE(Exists("run.csv"));
   EXPECT_EQ(Read("Waferonrun.csv"), ",,,,,,,,,,\n0,1,1,1,0,1,101.17,101.17,101.17,0.00,0.00\n");
 }
@@ -297,8 +330,8 @@ TEST_F(Waferonrun, PathsWithADirectoryFollowTheWorkingDirectoryAndBareNamesStayB
   TestImage image(16, 16, 24);
   image.FillBgr(100, 100, 100);
   image.WriteFile(work.File("in/img.bmp"));
-  const std::vector<std::string> arguments = {folder.File("Waferonrun"), "-BMPFileIn", "in/img.bmp",
-                                              "-OutputFile", "status.txt", "-slave"};
+  const std::vector<std::string> arguments = {
+      folder.File("Waferonrun"), "-BMPFileIn", "in/img.bmp", "-OutputFile", "status.txt", "-slave"};
   const ProgramOutput out = RunProgram(folder.File("Waferonrun"), arguments, work.Path());
   EXPECT_EQ(out.ExitCode, 0) << out.Console;
   const std::string status = Read("status.txt");  // beside the program, not in the working folder

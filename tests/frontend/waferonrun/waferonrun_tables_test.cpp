@@ -78,10 +78,12 @@ TEST_F(WaferonOptionsTest, EveryOptionSetsItsFieldsInOrder) {
 }
 
 TEST_F(WaferonOptionsTest, TheLastThresholdOptionDecidesThePercentFlagOfBothFamilies) {
-  Parse({"-ClusterThreshold(%)", "1,1,1,1,1,2,2,2,2,2", "-PixelThreshold(-)", "3,3,3,3,3,4,4,4,4,4"});
+  Parse(
+      {"-ClusterThreshold(%)", "1,1,1,1,1,2,2,2,2,2", "-PixelThreshold(-)", "3,3,3,3,3,4,4,4,4,4"});
   EXPECT_EQ(settings.Params.ThresholdPercent, 0);
   EXPECT_EQ(settings.Params.SideClusterThreshold[0], 2.0);
-  EXPECT_NE(EchoWaferonSettings(options, settings).Text.find("cluster threshold: R=1.00,G=1.00"), std::string::npos);
+  EXPECT_NE(EchoWaferonSettings(options, settings).Text.find("cluster threshold: R=1.00,G=1.00"),
+            std::string::npos);
 
   Parse({"-PixelThreshold(%)", "5,5,5,5,5,6,6,6,6,6"});
   EXPECT_EQ(settings.Params.ThresholdPercent, 1);
@@ -96,7 +98,9 @@ TEST_F(WaferonOptionsTest, AThresholdOptionWithNineValuesChangesNeitherThreshold
 TEST_F(WaferonOptionsTest, TheSettingsFileWinsAndAloneSetsTheColourEnables) {
   Parse({"-BayerMode", "-ClusterSize", "4", "-ColorUnderTest", "1,1,1,1,1"});
   EXPECT_EQ(settings.ColorUnderTest, (std::array<std::int32_t, 5>{1, 0, 1, 1, 1}));
-  Settings("BayerMode=0\nClusterSize=-5\nLocalSearch=7\nColorUnderTest=1,1,1\nColorUnderTest=1,1,1,1,2\n");
+  Settings(
+      "BayerMode=0\nClusterSize=-5\nLocalSearch=7\nColorUnderTest=1,1,1\nColorUnderTest=1,1,1,1,"
+      "2\n");
   EXPECT_EQ(settings.Params.BayerMode, 0);
   EXPECT_EQ(settings.Params.ClusterSize, -5);
   EXPECT_EQ(settings.Params.LocalSearch, 1);
@@ -136,9 +140,10 @@ TEST(WaferonEcho, MarksPercentThresholdsAndShowsPaths) {
   options.LogFile = "/st/log.csv";
   const std::string text = EchoWaferonSettings(options, settings).Text;
   EXPECT_NE(text.find("\tdata log file= /st/log.csv\n"), std::string::npos);
-  EXPECT_NE(text.find("\tpixel threshold= R=2.50%,G=0.00%,B=0.00%,G1=0.00%,G2=0.00%\n\tmode= bayer\n"
-                      "\tsearching= local\n"),
-            std::string::npos);
+  EXPECT_NE(
+      text.find("\tpixel threshold= R=2.50%,G=0.00%,B=0.00%,G1=0.00%,G2=0.00%\n\tmode= bayer\n"
+                "\tsearching= local\n"),
+      std::string::npos);
   EXPECT_TRUE(EchoWaferonSettings(options, settings).Plausible);
 }
 
@@ -176,12 +181,15 @@ TEST(WaferonLimits, AColourHeaderSetsItsLevelWhateverKindWordItHolds) {
 TEST(WaferonLimits, NeedsAllThreeSections) {
   frontend::VerdictTable table = WaferonVerdicts();
   const std::string counts =
-      "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\nUnit=n,n,n\nHighLimit=0,0,0\n"
+      "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\nUnit=n,n,n\nHighLimit=0,0,"
+      "0\n"
       "LowLimit=0,0,0\n[PIXEL]\nHeaders=pixel(center),pixel(side),pixel(total)\nUnit=n,n,n\n"
       "HighLimit=1,2,3\nLowLimit=0,0,0\n";
-  EXPECT_FALSE(frontend::ReadTestLimitsLines(frontend::SplitTextPieces(counts), WaferonLimitsRules(), table));
+  EXPECT_FALSE(frontend::ReadTestLimitsLines(frontend::SplitTextPieces(counts),
+                                             WaferonLimitsRules(), table));
   EXPECT_TRUE(frontend::ReadTestLimitsLines(
-      frontend::SplitTextPieces(counts + "[Brightness]\nHeaders=b(r)\nUnit=l\nHighLimit=250.9\nLowLimit=0\n"),
+      frontend::SplitTextPieces(
+          counts + "[Brightness]\nHeaders=b(r)\nUnit=l\nHighLimit=250.9\nLowLimit=0\n"),
       WaferonLimitsRules(), table));
   EXPECT_EQ(table[kPixelsTotal].High, 3);
   EXPECT_EQ(table[kLevelR].High, 250);
