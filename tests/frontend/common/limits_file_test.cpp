@@ -135,8 +135,8 @@ TEST_F(LimitsFile, ALaterColumnForTheSameEntryOverwritesIt) {
 
 TEST_F(LimitsFile, ColumnsMaySitInAnySection) {
   ASSERT_TRUE(
-      Read("[COUNT]\nHeaders=c\nUnit=v\nHighLimit=9\nLowLimit=1\n[LEVEL]\nHeaders=a\nUnit="
-           "n\nHighLimit=3\nLowLimit=0\n"));
+      Read("[COUNT]\nHeaders=c\nUnit=v\nHighLimit=9\nLowLimit=1\n"
+           "[LEVEL]\nHeaders=a\nUnit=n\nHighLimit=3\nLowLimit=0\n"));
   EXPECT_EQ(table[2].High, 9);
   EXPECT_EQ(table[0].High, 3);
 }
