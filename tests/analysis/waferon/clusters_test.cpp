@@ -1,0 +1,208 @@
+// Cluster growth (its order, the rule that it never moves up, peaks and
+// sizes), the cluster and single-pixel counts by zone, and the lists kept
+// between runs.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "waferon/clusters.h"
+#include "waferon/module_state.h"
+#include "reference_rules.h"
+#include "waferon_session.h"
+
+namespace sensor::waferon {
+namespace {
+
+using Position = std::pair<std::int32_t, std::int32_t>;
+
+CandidateList ListOf(const std::vector<DefectRecord>& records) {
+  CandidateList list;
+  for (const DefectRecord& r : records) list.Append(r);
+  return list;
+}
+
+Geometry WholeCentre(std::int32_t width, std::int32_t height) {
+  return Geometry{Rect{0, 0, width - 1, height - 1}, Rect{0, 0, width - 1, height - 1}};
+}
+
+_PARAMS_Waferon Thresholds(double cluster, double pixel, std::int32_t clusterSize = 2) {
+  _PARAMS_Waferon p{};
+  for (int c = 0; c < 5; ++c) {
+    p.CenterClusterThreshold[c] = p.SideClusterThreshold[c] = cluster;
+    p.CenterPixelThreshold[c] = p.SidePixelThreshold[c] = pixel;
+  }
+  p.ClusterSize = clusterSize;
+  return p;
+}
+
+struct Counts {
+  _RESULT_Waferon Result{};
+  std::vector<DefectRecord> Table;
+};
+
+Counts CountAll(const CandidateList& list, const Geometry& g, const _PARAMS_Waferon& p,
+                std::int32_t step, bool clusters = true) {
+  VisitedList visited;
+  ResultTable table(8);
+  Counts counts;
+  if (clusters) CountClusters(list, visited, &table, g, p, step, counts.Result);
+  CountSinglePixels(list, visited, g, p, counts.Result);
+  table.Sort();
+  for (const DefectRecord& e : table.Entries())
+    if (!ResultTable::IsEmpty(e)) counts.Table.push_back(e);
+  return counts;
+}
+
+TEST(WaferonClusters, TwoNeighboursMakeOneClusterOrNothingWhenTooSmall) {
+  const CandidateList pair = ListOf({{3, 3, 9.0, 0, 0}, {4, 3, 8.0, 1, 0}});
+  Counts counts = CountAll(pair, WholeCentre(10, 10), Thresholds(5.0, 5.0), 1);
+  EXPECT_EQ(counts.Result.CenterClusters, 1);
+  EXPECT_EQ(counts.Result.CenterPixels, 0);
+  ASSERT_EQ(counts.Table.size(), 1u);
+  EXPECT_EQ(counts.Table[0].X, 3);
+  EXPECT_EQ(counts.Table[0].Score, 9.0);
+
+  counts = CountAll(pair, WholeCentre(10, 10), Thresholds(5.0, 5.0, 3), 1);
+  EXPECT_EQ(counts.Result.CenterClusters, 0);
+  EXPECT_EQ(counts.Result.CenterPixels, 0);  // both were taken by the growth
+  EXPECT_TRUE(counts.Table.empty());
+}
+
+TEST(WaferonClusters, GrowthNeverMovesUpSoAMemberAboveStartsItsOwnCluster) {
+  // In scan order (0, 0), (2, 0), (1, 1): (0, 0) reaches (1, 1) down-right;
+  // (2, 0) is reached from (1, 1) only by moving up.
+  const CandidateList list = ListOf({{0, 0, 6.0, 0, 0}, {2, 0, 9.0, 0, 0}, {1, 1, 7.0, 0, 0}});
+  VisitedList visited;
+  const Rect region{0, 0, 9, 9};
+  std::vector<Position> order;
+  const ClusterPeak first = GrowCluster(list, visited, region, 0, 0, 1, &order);
+  EXPECT_EQ(order, (std::vector<Position>{{0, 0}, {1, 1}}));
+  EXPECT_EQ(first.Members, 2);
+  EXPECT_EQ(first.Score, 7.0);
+
+  const Counts counts = CountAll(list, WholeCentre(10, 10), Thresholds(5.0, 5.0), 1);
+  EXPECT_EQ(counts.Result.CenterClusters, 1);  // {(0,0), (1,1)}; (2,0) alone does not count
+  EXPECT_EQ(counts.Result.CenterPixels, 0);
+}
+
+TEST(WaferonClusters, BayerNeighboursAreTwoApartSoOtherColoursNeverJoin) {
+  const Geometry g = WholeCentre(20, 20);
+  Counts counts = CountAll(ListOf({{10, 10, 9.0, 0, 0}, {12, 10, 9.0, 0, 0}}), g, Thresholds(5, 5), 2);
+  EXPECT_EQ(counts.Result.CenterClusters, 1);
+  counts = CountAll(ListOf({{10, 10, 9.0, 0, 0}, {11, 10, 9.0, 0, 0}}), g, Thresholds(5, 5), 2);
+  EXPECT_EQ(counts.Result.CenterClusters, 0);
+  EXPECT_EQ(counts.Result.CenterPixels, 2);
+}
+
+TEST(WaferonClusters, TheFirstVisitedOfEqualTopScoresIsThePeak) {
+  // From (5, 5): (4, 5) is taken before (5, 6); both score 8.
+  const CandidateList list = ListOf({{5, 5, 1.0, 0, 0}, {4, 5, 8.0, 1, 0}, {5, 6, 8.0, 2, 0}});
+  VisitedList visited;
+  const ClusterPeak peak = GrowCluster(list, visited, Rect{0, 0, 9, 9}, 5, 5, 1);
+  EXPECT_EQ(peak.X, 4);
+  EXPECT_EQ(peak.Colour, 1);
+  EXPECT_EQ(peak.Members, 3);
+}
+
+TEST(WaferonClusters, GrowthVisitsInTheOrderOfTheRecursiveRule) {
+  std::mt19937 random(21);
+  for (int trial = 0; trial < 300; ++trial) {
+    const std::int32_t step = 1 + static_cast<std::int32_t>(trial % 2);
+    std::vector<Position> positions;
+    std::set<Position> taken;
+    const int count = 5 + static_cast<int>(random() % 60);
+    for (int i = 0; i < count; ++i) {
+      const Position p{static_cast<std::int32_t>(random() % 14), static_cast<std::int32_t>(random() % 14)};
+      if (taken.insert(p).second) positions.push_back(p);
+    }
+    std::vector<DefectRecord> records;
+    for (const auto& [x, y] : positions) records.push_back({x, y, 1.0, 0, 0});
+    const CandidateList list = ListOf(records);
+    const Rect region{1, 0, 12, 12};  // some candidates lie outside
+    VisitedList visited;
+    std::vector<Position> referenceVisited;
+    for (const auto& [x, y] : positions) {
+      if (visited.Contains(x, y)) continue;
+      std::vector<Position> order;
+      GrowCluster(list, visited, region, x, y, step, &order);
+      const auto expected = reference::GrowOrder(positions, region, x, y, step, referenceVisited);
+      ASSERT_EQ(order, expected) << "trial " << trial << " seed " << x << "," << y;
+    }
+  }
+}
+
+TEST(WaferonClusters, PeaksAndSinglesAreJudgedByTheThresholdOfTheirZoneAndSite) {
+  Geometry g;
+  g.SearchRegion = Rect{0, 0, 19, 19};
+  g.CenterZone = Rect{5, 5, 14, 14};
+  _PARAMS_Waferon p = Thresholds(0.0, 0.0);
+  p.SidePixelThreshold[3] = 10.0;   // G1 sites (even, even) in the side zone
+  p.CenterPixelThreshold[4] = 10.0;  // G2 sites (odd, odd) in the centre zone
+  const CandidateList list = ListOf({
+      {0, 0, 9.0, 0, 0},   // side, G1: 10 is not below 9
+      {2, 0, 11.0, 0, 0},  // side, G1: counted (step 4 apart from the others)
+      {7, 7, 9.0, 0, 0},   // centre, G2: not counted
+      {9, 9, 9.5, 0, 0},   // centre, G2: not counted
+      {6, 10, 1.0, 0, 0},  // centre, G1 in the centre: threshold 0
+  });
+  const Counts counts = CountAll(list, g, p, 4);
+  EXPECT_EQ(counts.Result.SidePixels, 1);
+  EXPECT_EQ(counts.Result.CenterPixels, 1);
+  EXPECT_EQ(counts.Result.CenterClusters + counts.Result.SideClusters, 0);
+}
+
+TEST(WaferonClusters, WithoutClusterGrowthEveryCandidateMayCountAlone) {
+  const CandidateList pair = ListOf({{3, 3, 9.0, 0, 0}, {4, 3, 8.0, 1, 0}});
+  const Counts counts = CountAll(pair, WholeCentre(10, 10), Thresholds(5.0, 5.0), 1, false);
+  EXPECT_EQ(counts.Result.CenterPixels, 2);
+}
+
+using namespace SensorDefectDetectionClass;
+
+TEST(WaferonClusters, AOnePixelWideClusterOfTheWholeCandidateListGrowsWithoutRecursion) {
+  waferon::test::Session s;
+  sensor::test::TestImage image(65536, 3);
+  image.FillBgr(10, 10, 10);
+  for (std::int32_t x = 0; x < 65536; ++x) image.SetBgr(x, 1, 10, 10, 250);
+  ASSERT_EQ(s.Bind(image), S_OK);
+  _PARAMS_Waferon p = waferon::test::ColourParams(s, 100.0);
+  _RESULT_Waferon result{};
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(s.Run(p, result), S_OK);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(State().Candidates.Size(), 65536u);
+  EXPECT_EQ(result.CenterClusters, 1);
+  EXPECT_EQ(result.CenterPixels, 0);
+}
+
+TEST(WaferonClusters, ASecondRunTreatsTheFirstRunsPositionsAsVisited) {
+  waferon::test::Session s;
+  sensor::test::TestImage image(6, 6);
+  image.FillBgr(10, 10, 10);
+  image.SetBgr(1, 1, 10, 10, 250);
+  image.SetBgr(2, 1, 10, 10, 250);
+  image.SetBgr(4, 4, 10, 10, 250);
+  ASSERT_EQ(s.Bind(image), S_OK);
+  _PARAMS_Waferon p = waferon::test::ColourParams(s, 100.0);
+  _RESULT_Waferon result{};
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(s.Run(p, result), S_OK);
+  EXPECT_EQ(result.CenterClusters, 1);
+  EXPECT_EQ(result.CenterPixels, 1);
+  ASSERT_EQ(s.Run(p, result), S_OK);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(State().Candidates.Size(), 6u);  // the same three appended again
+  EXPECT_EQ(result.CenterClusters, 0);
+  EXPECT_EQ(result.CenterPixels, 0);
+
+  p.FindClusters = 0;  // the cluster counts then stay as the last run left them
+  s.library.Results.CenterClusters = 42;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(s.Run(p, result), S_OK);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(result.CenterClusters, 42);
+}
+
+}  // namespace
+}  // namespace sensor::waferon

@@ -1,0 +1,202 @@
+// The four searches against the plain rules on random images: every window
+// re-summed site by site, every score offered to a plain table. Regions small
+// and large, at the picture's edges or inside, windows from none to wider than
+// the region, both row orders, both pixel sizes, absolute and percent scores.
+// Thresholds are often set to a pixel's exact score, the one case where the
+// fast searches' shortcuts must not decide.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/levels.h"
+#include "reference_rules.h"
+#include "waferon/search.h"
+#include "test_image.h"
+
+namespace sensor::waferon {
+namespace {
+
+using sensor::test::TestImage;
+
+struct Trial {
+  reference::SearchCase Case;
+  std::size_t TableSize = 0;
+};
+
+Trial RandomTrial(std::mt19937& random, const ImageBinding& image, bool bayer, bool local) {
+  Trial t;
+  reference::SearchCase& c = t.Case;
+  c.Bayer = bayer;
+  c.Local = local;
+  c.Percent = random() % 2 == 0;
+  c.Hammer = static_cast<std::int32_t>(random() % 4 == 0 ? random() % 60 : random() % 16);
+  static constexpr int kDepths[3][2] = {{8, 8}, {10, 10}, {12, 12}};
+  const auto& depth = kDepths[random() % 3];
+  c.Rule = SampleRule::For(depth[0], depth[1]);
+  const auto margin = [&](std::int32_t size) {
+    return static_cast<std::int32_t>(random() % 3 == 0 ? 0 : random() % static_cast<unsigned>(size));
+  };
+  c.Region = InsetRect(image.Width, image.Height, margin(image.Width / 2 + 1),
+                       margin(image.Height / 2 + 1), margin(image.Width / 2 + 1),
+                       margin(image.Height / 2 + 1));
+  c.Levels = bayer ? BayerLevels(image, c.Region, depth[0], depth[1]) : ColourLevels(image, c.Region);
+  for (auto& enabled : c.Enabled) enabled = random() % 4 != 0;
+  // Thresholds around typical scores; the exact ones are added per case.
+  const double scale = c.Percent ? 60.0 : (bayer ? 300.0 : 80.0);
+  for (auto& thresholds : c.Thresholds)
+    for (double& v : thresholds) v = scale * (0.3 + static_cast<double>(random() % 1000) / 1000.0);
+  t.TableSize = 1 + random() % 40;
+  return t;
+}
+
+// A pixel's exact score by the plain rule, to place a threshold on it.
+double ExactScore(const ImageBinding& image, const reference::SearchCase& c, std::int32_t x,
+                  std::int32_t y) {
+  reference::SearchCase one = c;
+  one.Region = c.Region;
+  one.Enabled.fill(true);
+  const auto result = reference::Search(image, one, c.Region.Columns() * c.Region.Rows());
+  for (const DefectRecord& e : result.Table) {
+    if (e.X == x && e.Y == y) return e.Score;
+  }
+  return 0.0;
+}
+
+void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  for (int trial = 0; trial < 150; ++trial) {
+    const auto width = static_cast<std::int32_t>(1 + random() % 40);
+    const auto height = static_cast<std::int32_t>(1 + random() % 30);
+    TestImage picture(width, height, random() % 2 ? 32 : 24, random() % 2 == 0);
+    // Mostly a noisy flat field with a few outliers, sometimes pure noise.
+    const int mean = static_cast<int>(random() % 200), spread = 1 + static_cast<int>(random() % 50);
+    picture.Randomise(random, std::max(0, mean - spread), std::min(255, mean + spread));
+    for (int k = 0; k < 4; ++k) {
+      std::uint8_t* p = picture.At(static_cast<std::int32_t>(random() % static_cast<unsigned>(width)),
+                                   static_cast<std::int32_t>(random() % static_cast<unsigned>(height)));
+      p[0] = p[2] = static_cast<std::uint8_t>(random() % 256);
+    }
+    ImageBinding image;
+    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+    Trial t = RandomTrial(random, image, bayer, local);
+    reference::SearchCase& c = t.Case;
+    if (c.Region.Empty()) continue;
+    if (random() % 2 == 0) {
+      // Some thresholds exactly on pixels' scores.
+      for (int k = 0; k < 3; ++k) {
+        const std::int32_t x = c.Region.Left + static_cast<std::int32_t>(random() % c.Region.Columns());
+        const std::int32_t y = c.Region.Top + static_cast<std::int32_t>(random() % c.Region.Rows());
+        c.Thresholds[random() % 4][random() % 5] = ExactScore(image, c, x, y);
+      }
+    }
+    if (random() % 5 == 0) c.CandidateLimit = random() % 20;
+
+    SearchSetup setup;
+    setup.Image = image;
+    setup.Region = c.Region;
+    setup.Percent = c.Percent;
+    setup.WindowSize = c.Hammer;
+    setup.Levels = c.Levels;
+    setup.Rule = c.Rule;
+    setup.Enabled = c.Enabled;
+    for (std::size_t colour = 0; colour < 5; ++colour) {
+      setup.Thresholds.CenterCluster[colour] = c.Thresholds[0][colour];
+      setup.Thresholds.CenterPixel[colour] = c.Thresholds[1][colour];
+      setup.Thresholds.SideCluster[colour] = c.Thresholds[2][colour];
+      setup.Thresholds.SidePixel[colour] = c.Thresholds[3][colour];
+    }
+    ResultTable table(static_cast<std::int32_t>(t.TableSize));
+    CandidateList candidates;
+    const SearchTargets targets{&table, &candidates, static_cast<std::uint32_t>(c.CandidateLimit)};
+    testing::internal::CaptureStdout();
+    const SearchOutcome outcome = bayer ? (local ? BayerLocalSearch(setup, targets)
+                                                 : BayerGlobalSearch(setup, targets))
+                                        : (local ? ColourLocalSearch(setup, targets)
+                                                 : ColourGlobalSearch(setup, targets));
+    const std::string printed = testing::internal::GetCapturedStdout();
+    const reference::SearchResult expected = reference::Search(image, c, t.TableSize);
+
+    SCOPED_TRACE(testing::Message() << "trial " << trial << " " << width << "x" << height
+                                    << " hammer " << c.Hammer << " percent " << c.Percent);
+    EXPECT_EQ(outcome == SearchOutcome::Stopped, expected.Stopped);
+    EXPECT_EQ(printed, expected.Stopped ? std::string()
+                                        : "\nsensor defects : possible " +
+                                              std::to_string(expected.Candidates.size()) + "\n");
+    ASSERT_EQ(candidates.Size(), expected.Candidates.size());
+    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+      const DefectRecord& a = candidates.Records()[i];
+      const DefectRecord& b = expected.Candidates[i];
+      ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour)
+          << "candidate " << i << " at " << b.X << "," << b.Y;
+    }
+    for (std::size_t i = 0; i < t.TableSize; ++i) {
+      const DefectRecord& a = table[i];
+      const DefectRecord& b = expected.Table[i];
+      ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour)
+          << "table entry " << i;
+    }
+  }
+}
+
+TEST(WaferonSearches, BayerGlobalMatchesThePlainRule) { CompareOnRandomImages(true, false, 1); }
+TEST(WaferonSearches, BayerLocalMatchesThePlainRule) { CompareOnRandomImages(true, true, 2); }
+TEST(WaferonSearches, ColourGlobalMatchesThePlainRule) { CompareOnRandomImages(false, false, 3); }
+TEST(WaferonSearches, ColourLocalMatchesThePlainRule) { CompareOnRandomImages(false, true, 4); }
+
+// A wide flat field: the inner windows, where the fast searches decide most
+// pixels without dividing, with thresholds on the exact scores of its pixels.
+TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOnScores) {
+  std::mt19937 random(9);
+  for (int trial = 0; trial < 16; ++trial) {
+    const bool bayer = trial % 2 == 0;
+    TestImage picture(90, 40, 32);
+    picture.Randomise(random, 100, 140);
+    ImageBinding image;
+    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+    reference::SearchCase c;
+    c.Bayer = bayer;
+    c.Local = true;
+    c.Percent = trial % 4 < 2;
+    c.Hammer = 5 + trial;
+    c.Rule = SampleRule::For(8, 8);
+    c.Region = Rect{1, 2, 88, 37};
+    for (auto& thresholds : c.Thresholds) thresholds.fill(1e9);
+    for (int k = 0; k < 4; ++k) {
+      const auto x = static_cast<std::int32_t>(20 + random() % 50);
+      const auto y = static_cast<std::int32_t>(15 + random() % 10);
+      const double exact = ExactScore(image, c, x, y);
+      for (auto& thresholds : c.Thresholds) thresholds[static_cast<std::size_t>(k)] = exact;
+    }
+    SearchSetup setup;
+    setup.Image = image;
+    setup.Region = c.Region;
+    setup.Percent = c.Percent;
+    setup.WindowSize = c.Hammer;
+    setup.Rule = c.Rule;
+    for (std::size_t colour = 0; colour < 5; ++colour) {
+      setup.Thresholds.CenterCluster[colour] = setup.Thresholds.CenterPixel[colour] =
+          setup.Thresholds.SideCluster[colour] = setup.Thresholds.SidePixel[colour] =
+              c.Thresholds[0][colour];
+    }
+    ResultTable table(8);
+    CandidateList candidates;
+    testing::internal::CaptureStdout();
+    const SearchTargets targets{&table, &candidates, 65535};
+    if (bayer) {
+      BayerLocalSearch(setup, targets);
+    } else {
+      ColourLocalSearch(setup, targets);
+    }
+    testing::internal::GetCapturedStdout();
+    const auto expected = reference::Search(image, c, 8);
+    ASSERT_EQ(candidates.Size(), expected.Candidates.size()) << "trial " << trial;
+    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+      EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
+      EXPECT_EQ(candidates.Records()[i].X, expected.Candidates[i].X);
+    }
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(table[i].Score, expected.Table[i].Score);
+  }
+}
+
+}  // namespace
+}  // namespace sensor::waferon

@@ -1,0 +1,62 @@
+// The position index against an ordered map on random inserts and erases.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "waferon/position_index.h"
+
+namespace sensor::waferon {
+namespace {
+
+TEST(WaferonPositionIndex, AgreesWithAMapThroughInsertsErasesAndGrowth) {
+  std::mt19937 random(11);
+  PositionIndex index;
+  std::map<std::pair<std::int32_t, std::int32_t>, std::uint32_t> model;
+  for (int step = 0; step < 60000; ++step) {
+    // Mostly small coordinates (many collisions), sometimes extreme ones.
+    auto coordinate = [&]() -> std::int32_t {
+      switch (random() % 8) {
+        case 0: return -1;
+        case 1: return INT32_MAX - static_cast<std::int32_t>(random() % 3);
+        case 2: return INT32_MIN;
+        default: return static_cast<std::int32_t>(random() % 90);
+      }
+    };
+    const std::int32_t x = coordinate(), y = coordinate();
+    const auto value = static_cast<std::uint32_t>(random());
+    const auto key = std::make_pair(x, y);
+    switch (random() % 4) {
+      case 0:
+      case 1:
+        EXPECT_EQ(index.Insert(x, y, value), model.emplace(key, value).second);
+        break;
+      case 2:
+        index.Erase(x, y);
+        model.erase(key);
+        break;
+      default:
+        index.Assign(x, y, value);
+        if (auto it = model.find(key); it != model.end()) it->second = value;
+    }
+    const std::uint32_t* found = index.Find(x, y);
+    const auto it = model.find(key);
+    ASSERT_EQ(found != nullptr, it != model.end()) << x << "," << y;
+    if (found != nullptr) {
+      ASSERT_EQ(*found, it->second);
+    }
+    ASSERT_EQ(index.Size(), model.size());
+  }
+  for (const auto& [key, value] : model) {
+    const std::uint32_t* found = index.Find(key.first, key.second);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(*found, value);
+  }
+  index.Clear();
+  EXPECT_EQ(index.Size(), 0u);
+  EXPECT_FALSE(index.Contains(-1, -1));
+  EXPECT_FALSE(index.Contains(5, 5));
+}
+
+}  // namespace
+}  // namespace sensor::waferon
