@@ -1,0 +1,104 @@
+#include "glazet/defect_map_bitmap.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <vector>
+
+#include "search_fixture.h"
+
+namespace sensor::glazet::test {
+namespace {
+
+std::uint32_t U32(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+         std::uint32_t{p[3]} << 24;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string TempPath(const char* name) {
+  return testing::TempDir() + name + std::to_string(getpid()) + ".bmp";
+}
+
+TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
+  for (std::uint16_t bits : {24, 32}) {
+    BoundPicture p(5, 3, bits);
+    std::mt19937 random(3);
+    p.Image.Randomise(random);
+    const std::vector<unsigned char> before = p.Image.PixelBuffer();
+    p.Map[1 * 5 + 2] = 1;  // (2, 1)
+    p.Map[0] = 1;          // (0, 0)
+    PaintDefectMap(p.Setup.Image, p.Map.data());
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x) {
+        const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
+        const unsigned char* px = p.Image.At(x, y);
+        EXPECT_EQ(px[0], shade);
+        EXPECT_EQ(px[1], shade);
+        EXPECT_EQ(px[2], shade);
+        if (bits == 32) {
+          EXPECT_EQ(px[3], before[p.Image.Offset(x, y) + 3]) << "fourth byte kept";
+        }
+      }
+  }
+}
+
+TEST(DefectMapBitmap, LeavesRowPaddingAlone) {
+  BoundPicture p(3, 2, 24);  // 9 bytes of pixels, 3 of padding per row
+  std::fill(p.Image.PixelBuffer().begin(), p.Image.PixelBuffer().end(), 0xAB);
+  PaintDefectMap(p.Setup.Image, p.Map.data());
+  for (int row = 0; row < 2; ++row)
+    for (int i = 9; i < 12; ++i) EXPECT_EQ(p.Image.PixelBuffer()[row * 12 + i], 0xAB);
+}
+
+TEST(DefectMapBitmap, HeadersDescribeTheBoundPicture) {
+  BoundPicture bottomUp(3, 2, 24);
+  const auto h = DefectMapFileHeaders(bottomUp.Setup.Image);
+  EXPECT_EQ(h[0], 'B');
+  EXPECT_EQ(h[1], 'M');
+  EXPECT_EQ(U32(&h[2]), 78u);  // 54 + 12 x 2
+  EXPECT_EQ(U32(&h[6]), 0u);
+  EXPECT_EQ(U32(&h[10]), 54u);
+  EXPECT_EQ(U32(&h[14]), 40u);
+  EXPECT_EQ(U32(&h[18]), 3u);
+  EXPECT_EQ(static_cast<std::int32_t>(U32(&h[22])), 2);
+  EXPECT_EQ(h[26] | h[27] << 8, 1);
+  EXPECT_EQ(h[28] | h[29] << 8, 24);
+  for (int at = 30; at < 54; at += 4) EXPECT_EQ(U32(&h[at]), 0u) << "field at " << at;
+
+  BoundPicture topDown(4, 3, 32, true);
+  const auto t = DefectMapFileHeaders(topDown.Setup.Image);
+  EXPECT_EQ(static_cast<std::int32_t>(U32(&t[22])), -3) << "top row first keeps its negative height";
+  EXPECT_EQ(t[28] | t[29] << 8, 32);
+  EXPECT_EQ(U32(&t[2]), 54u + 16u * 3u);
+}
+
+TEST(DefectMapBitmap, WritesHeadersAndTheBufferAsStored) {
+  BoundPicture p(3, 2, 24, true);
+  std::mt19937 random(9);
+  p.Image.Randomise(random);
+  const std::string path = TempPath("written");
+  ASSERT_TRUE(WriteDefectMapFile(p.Setup.Image, path));
+  const std::vector<std::uint8_t> file = ReadFile(path);
+  ASSERT_EQ(file.size(), 78u);
+  const auto headers = DefectMapFileHeaders(p.Setup.Image);
+  EXPECT_TRUE(std::equal(headers.begin(), headers.end(), file.begin()));
+  EXPECT_TRUE(std::equal(p.Image.PixelBuffer().begin(), p.Image.PixelBuffer().end(), file.begin() + 54));
+  std::remove(path.c_str());
+}
+
+TEST(DefectMapBitmap, AFileThatCannotBeOpenedIsSkipped) {
+  BoundPicture p(3, 2);
+  EXPECT_FALSE(WriteDefectMapFile(p.Setup.Image, "/nonexistent-directory/pkgdfects.bmp"));
+}
+
+}  // namespace
+}  // namespace sensor::glazet::test

@@ -1,0 +1,157 @@
+// The fast searches (lattice bands, 32-bit or 64-bit sums, the division-free
+// tests) must mark exactly the pixels the plain rule marks: every window re-
+// summed pixel by pixel and every mean divided out.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/rect.h"
+#include "glazet/bayer_searches.h"
+#include "glazet/colour_searches.h"
+#include "search_fixture.h"
+
+namespace sensor::glazet::test {
+namespace {
+
+using SearchFunction = std::int64_t (*)(const SearchSetup&, Summing);
+
+int Pick(std::mt19937& random, int low, int high) {
+  return std::uniform_int_distribution<int>(low, high)(random);
+}
+
+// Pictures of three kinds: full-range noise, two neighbouring values (so that
+// window means often sit exactly on a band edge), and noise with dark and
+// bright blobs (so that there are real candidates).
+void Paint(BoundPicture& p, std::mt19937& random) {
+  switch (Pick(random, 0, 2)) {
+    case 0:
+      p.Image.Randomise(random);
+      break;
+    case 1:
+      p.Image.Randomise(random, 100, 101);
+      break;
+    default: {
+      p.Image.Randomise(random, 120, 130);
+      for (int blob = 0; blob < 3; ++blob) {
+        const int cx = Pick(random, 0, p.Image.Width() - 1), cy = Pick(random, 0, p.Image.Height() - 1);
+        const int level = Pick(random, 0, 1) ? 20 : 250;
+        for (int y = std::max(0, cy - 3); y <= std::min(p.Image.Height() - 1, cy + 3); ++y)
+          for (int x = std::max(0, cx - 3); x <= std::min(p.Image.Width() - 1, cx + 3); ++x)
+            for (int i = 0; i < p.Image.BytesPerPixel(); ++i) p.Image.At(x, y)[i] = static_cast<unsigned char>(level);
+      }
+    }
+  }
+}
+
+double PickThreshold(std::mt19937& random) {
+  static const double kThresholds[] = {0.0, 0.5, 5.0, 10.0, 33.3, 100.0, 150.0, -5.0};
+  return kThresholds[Pick(random, 0, 7)];
+}
+
+// A random search over a random picture: margins, region of interest (also
+// reaching outside the picture), window sizes from 0 to well beyond the scan
+// area, thresholds including 0 and the unusual negative and above 100.
+void Randomise(BoundPicture& p, std::mt19937& random, bool bayer, int maxWindow) {
+  Paint(p, random);
+  SearchSetup& s = p.Setup;
+  const std::int32_t w = p.Image.Width(), h = p.Image.Height();
+  s.ScanArea = InsetRect(w, h, Pick(random, 0, 3), Pick(random, 0, 3), Pick(random, 0, 3),
+                         Pick(random, 0, 3));
+  s.RegionOfInterest = Rect{Pick(random, -2, w / 2), Pick(random, -2, h / 2),
+                            Pick(random, w / 2, w + 2), Pick(random, h / 2, h + 2)};
+  s.SmallSize = Pick(random, 0, maxWindow);
+  s.LargeSize = Pick(random, 0, maxWindow * 2);
+  s.Threshold = PickThreshold(random);
+  if (bayer) {
+    s.Plane = Pick(random, 0, 4);
+    static const int kDepths[][2] = {{8, 8}, {10, 10}, {12, 12}, {12, 8}};
+    const auto& d = kDepths[Pick(random, 0, 3)];
+    s.Sample = SampleRule::For(d[0], d[1]);
+  } else {
+    s.Plane = Pick(random, 0, 2);
+  }
+}
+
+// The global reference as the run takes it: the level statistic of the plane.
+void TakeReference(BoundPicture& p, bool bayer) {
+  SearchSetup& s = p.Setup;
+  if (bayer) {
+    const int sensorBpp = s.Sample.Shift == 2 ? 10 : 12, testBpp = s.Sample.Shift == 0 ? 8 : 12;
+    const LevelSet levels = BayerLevels(s.Image, s.ScanArea, sensorBpp, testBpp);
+    s.Reference = s.Plane == 1 ? 0.0 : levels[static_cast<std::size_t>(s.Plane)];
+  } else {
+    s.Reference = ColourLevels(s.Image, s.ScanArea)[static_cast<std::size_t>(2 - s.Plane)];
+  }
+}
+
+// Runs the search with every summing and expects the plain rule's map and count.
+void ExpectSameAsPlain(BoundPicture& p, SearchFunction search) {
+  p.ClearMap();
+  const std::int64_t plainCount = search(p.Setup, Summing::Plain);
+  const std::vector<std::uint8_t> plainMap = p.Map;
+  EXPECT_EQ(plainCount, p.MarkCount());
+  for (Summing summing : {Summing::Bands, Summing::WideBands}) {
+    p.ClearMap();
+    EXPECT_EQ(search(p.Setup, summing), plainCount);
+    EXPECT_EQ(p.Map, plainMap);
+  }
+}
+
+struct SearchCase {
+  const char* Name;
+  SearchFunction Search;
+  bool Bayer;
+};
+
+class FastSearchTest : public ::testing::TestWithParam<SearchCase> {};
+
+TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksOnSmallPictures) {
+  std::mt19937 random(20240611);
+  for (int trial = 0; trial < 400; ++trial) {
+    BoundPicture p(Pick(random, 1, 24), Pick(random, 1, 24), Pick(random, 0, 1) ? 32 : 24,
+                   Pick(random, 0, 1) != 0);
+    Randomise(p, random, GetParam().Bayer, 12);
+    TakeReference(p, GetParam().Bayer);
+    ExpectSameAsPlain(p, GetParam().Search);
+    if (HasFailure()) {
+      ADD_FAILURE() << "trial " << trial;
+      return;
+    }
+  }
+}
+
+// Larger pictures, so that long runs of centred windows go through the
+// division-free tests: two-value noise with T 0 (window means within a hair of
+// each other, where the screens must hand over to the plain rule), a flat
+// picture with T 0 (every mean exactly on the band edge) and blobs on noise.
+TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksWithLargeWindows) {
+  std::mt19937 random(7);
+  const int sizes[][2] = {{5, 15}, {15, 63}, {31, 63}, {4, 5}, {7, 3}};
+  for (const auto& size : sizes) {
+    for (int kind = 0; kind < 3; ++kind) {
+      BoundPicture p(Pick(random, 100, 150), Pick(random, 90, 130), kind == 1 ? 24 : 32, kind == 2);
+      Randomise(p, random, GetParam().Bayer, 1);
+      if (kind == 0) p.Image.Randomise(random, 100, 101);
+      if (kind == 1) p.Image.FillBgr(77, 77, 77);
+      p.Setup.SmallSize = size[0];
+      p.Setup.LargeSize = size[1];
+      p.Setup.Threshold = kind == 2 ? 3.0 : 0.0;
+      TakeReference(p, GetParam().Bayer);
+      ExpectSameAsPlain(p, GetParam().Search);
+      if (kind == 1) {
+        EXPECT_EQ(p.MarkCount(), 0) << "a flat picture has no candidate";
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllSearches, FastSearchTest,
+    ::testing::Values(SearchCase{"GlobalBayer", GlobalBayerSearch, true},
+                      SearchCase{"LocalBayer", LocalBayerSearch, true},
+                      SearchCase{"GlobalColour", GlobalColourSearch, false},
+                      SearchCase{"LocalColour", LocalColourSearch, false}),
+    [](const ::testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.Name); });
+
+}  // namespace
+}  // namespace sensor::glazet::test
