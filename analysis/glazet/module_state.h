@@ -18,8 +18,9 @@ namespace sensor::glazet {
 // 0 first: 1 for a candidate, 0 otherwise.
 class DefectMap {
  public:
-  // Releases the old map, then allocates width x height zeroed bytes. False
-  // (and no map) when the memory cannot be had.
+  // Makes a map of width x height zeroed bytes: a new one in the place of the
+  // old, or the old one itself when it has that size already. False (and no
+  // map) when the memory cannot be had.
   bool Allocate(std::int32_t width, std::int32_t height);
   void Release();
 

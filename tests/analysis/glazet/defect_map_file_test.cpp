@@ -83,6 +83,16 @@ TEST_F(GlazetHost, EveryRunLeavesItsDefectMapAsABitmapBesideTheProgram) {
       }
     }
   EXPECT_EQ(black, 256 * 256) << "every R site leaves the band";
+
+  // A third, smaller picture: the file shrinks to it.
+  TestImage third(3, 2, 24);
+  third.FillBgr(100, 100, 100);
+  ASSERT_EQ(Bind(third), S_OK);
+  ASSERT_EQ(Run(ColourParams()), S_OK);
+  file = ReadDefectMapFile();
+  ASSERT_EQ(file.size(), 78u);
+  EXPECT_EQ(I32(&file[2]), 78);
+  EXPECT_TRUE(std::equal(third.PixelBuffer().begin(), third.PixelBuffer().end(), file.begin() + 54));
 }
 
 }  // namespace
