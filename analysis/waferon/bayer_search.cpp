@@ -15,6 +15,7 @@ namespace sensor::waferon {
 namespace {
 
 constexpr int kSampleValues = 4096;  // every value the sample rule can give
+constexpr std::int64_t kMaxSample = kSampleValues - 1;
 
 template <int kShift>
 inline std::uint32_t SampleOf(const std::uint8_t* p) {
@@ -93,16 +94,15 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   // One band per row parity: the windows of a row cover rows of its parity.
   const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
-  auto update = [origin, rowStep, n](std::int64_t y, std::uint64_t* column, bool add) {
-    const std::uint8_t* p = origin + y * rowStep;
-    if (add) {
-      for (std::int64_t i = 0; i < n; ++i) column[i] += SampleOf<kShift>(p + i * kBpp);
-    } else {
-      for (std::int64_t i = 0; i < n; ++i) column[i] -= SampleOf<kShift>(p + i * kBpp);
-    }
+  const RowSource source{origin, rowStep, n};
+  auto update = [source](std::int64_t enter, std::int64_t leave, std::uint64_t* column) {
+    ApplyRows(source, enter, leave, column, [](const std::uint8_t* row, std::int64_t i) {
+      return std::uint64_t{SampleOf<kShift>(row + i * kBpp)};
+    });
   };
   WindowBand bands[2];
   for (WindowBand& band : bands) band.Reset(static_cast<std::size_t>(n), 2);
+  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     const std::int64_t dy = std::int64_t{y} - r.Top;
@@ -138,29 +138,30 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
       return true;
     };
 
+    // Inner windows all hold the same number of sites: there most pixels
+    // are ruled out on integers before any division, the whole row at once.
+    // The gate only rises along the row, so the pixels marked at its start
+    // include every one that may pass.
     const std::int64_t innerOthers = (h + 1) * rowCount - 1;
+    const bool gated = FitsNarrowGate(innerOthers + 1, kMaxSample);
     std::int64_t i = 0;
-    for (; i < innerBegin; ++i) {
+    for (; i < (gated ? innerBegin : n); ++i) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
-    if (innerOthers > 0) {
-      // Inner windows all hold innerOthers + 1 sites: most pixels are ruled
-      // out on integers before any division.
-      WindowGate<kPercent> gate(innerOthers);
-      const std::uint64_t* prefix = band.Prefix();
-      while (i < innerEnd) {
-        gate.SetGate(sites.LowerGate());
-        const WindowGate<kPercent> g = gate;
-        for (; i < innerEnd; ++i) {
-          const std::int64_t own = SampleOf<kShift>(row + i * kBpp);
-          const auto sum = static_cast<std::int64_t>(prefix[i + h + 2] - prefix[i - h]);
-          if (g.MayPass(sum - own, own)) break;
-        }
-        if (i == innerEnd) break;
-        if (!scoreExactly(i++)) return SearchOutcome::Stopped;
-      }
+    if (!gated) continue;
+    const auto gate = NarrowGate<kPercent>::For(sites.LowerGate(), innerOthers);
+    const std::uint64_t* prefix = band.Prefix();
+    std::uint8_t* marks = mayPass.data();
+    for (std::int64_t k = innerBegin; k < innerEnd; ++k) {
+      const auto own = static_cast<std::int32_t>(SampleOf<kShift>(row + k * kBpp));
+      const auto sum =
+          static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + h + 2] - prefix[k - h]));
+      marks[k] = gate.MayPass(sum, own);
     }
-    for (; i < n; ++i) {
+    for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
+      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+    }
+    for (i = innerEnd; i < n; ++i) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
   }

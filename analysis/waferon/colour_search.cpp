@@ -7,10 +7,10 @@
 
 #include "common/window_placement.h"
 #include "approximate_gate.h"
+#include "channel_bands.h"
 #include "local_windows.h"
 #include "scan_sink.h"
 #include "search.h"
-#include "window_band.h"
 
 namespace sensor::waferon {
 namespace {
@@ -67,7 +67,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   return SearchOutcome::Completed;
 }
 
-template <int kBpp, bool kPercent>
+template <int kBpp, bool kPercent, class Channels>
 SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
@@ -82,26 +82,14 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
 
   const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
-  WindowBand bands[3];  // red, green, blue
-  for (WindowBand& band : bands) band.Reset(static_cast<std::size_t>(n), 1);
-  auto updateOf = [origin, rowStep, n](int byte) {
-    return [origin, rowStep, n, byte](std::int64_t y, std::uint64_t* column, bool add) {
-      const std::uint8_t* p = origin + y * rowStep + byte;
-      if (add) {
-        for (std::int64_t i = 0; i < n; ++i) column[i] += p[i * kBpp];
-      } else {
-        for (std::int64_t i = 0; i < n; ++i) column[i] -= p[i * kBpp];
-      }
-    };
-  };
-  const auto updateRed = updateOf(2), updateGreen = updateOf(1), updateBlue = updateOf(0);
+  Channels channels;
+  channels.Reset(RowSource{origin, rowStep, n});
+  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     const Span rows = PlaceBox(y, e, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(1);
-    bands[0].Cover(rows.First, rows.Last, updateRed);
-    bands[1].Cover(rows.First, rows.Last, updateGreen);
-    bands[2].Cover(rows.First, rows.Last, updateBlue);
+    channels.Cover(rows.First, rows.Last);
     const std::uint8_t* row = origin + y * rowStep;
 
     // The exact rule: per channel the mean of the other pixels of the box.
@@ -110,54 +98,61 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
       const auto at = static_cast<std::size_t>(i);
       const std::int64_t others = columns.Count[at] * rowCount - 1;
       const std::uint8_t* p = row + i * kBpp;
+      const std::array<std::uint64_t, 3> sums = channels.Sum(
+          static_cast<std::size_t>(columns.First[at]), static_cast<std::size_t>(columns.Last[at]));
       double score[3];
       for (int k = 0; k < 3; ++k) {
         const std::uint32_t own = p[kChannelByte[k]];
         double mean = 0.0;
         if (others > 0) {
-          const std::uint64_t sum = bands[k].Sum(static_cast<std::size_t>(columns.First[at]),
-                                                 static_cast<std::size_t>(columns.Last[at])) -
-                                    own;
-          mean = static_cast<double>(sum) / static_cast<double>(others);
+          mean = static_cast<double>(sums[static_cast<std::size_t>(k)] - own) / static_cast<double>(others);
         }
         score[k] = PercentScore(mean, own, kPercent);
       }
       return Judge(sink, floors, static_cast<std::int32_t>(r.Left + i), y, score);
     };
 
+    // Inner boxes all hold the same number of pixels: there most pixels are
+    // ruled out on integers before any division, the whole row at once. The
+    // gate only rises along the row, so the pixels marked at its start include
+    // every one that may pass.
     const std::int64_t innerOthers = (2 * e + 1) * rowCount - 1;
+    const bool gated = FitsNarrowGate(innerOthers + 1, 255);
     std::int64_t i = 0;
-    for (; i < innerBegin; ++i) {
+    for (; i < (gated ? innerBegin : n); ++i) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
-    if (innerOthers > 0) {
-      // Inner boxes all hold innerOthers + 1 pixels: most pixels are ruled out
-      // on integers before any division.
-      WindowGate<kPercent> gate(innerOthers);
-      const std::uint64_t* prefix[3] = {bands[0].Prefix(), bands[1].Prefix(), bands[2].Prefix()};
-      while (i < innerEnd) {
-        gate.SetGate(floors.Gate);
-        const WindowGate<kPercent> g = gate;
-        for (; i < innerEnd; ++i) {
-          const std::uint8_t* p = row + i * kBpp;
-          bool may = false;
-          for (int k = 0; k < 3; ++k) {
-            const std::int64_t own = p[kChannelByte[k]];
-            const auto sum = static_cast<std::int64_t>(prefix[k][i + e + 1] - prefix[k][i - e]);
-            may |= g.MayPass(sum - own, own);
-          }
-          if (may) break;
-        }
-        if (i == innerEnd) break;
-        if (!scoreExactly(i++)) return SearchOutcome::Stopped;
-      }
+    if (!gated) continue;
+    const auto gate = NarrowGate<kPercent>::For(floors.Gate, innerOthers);
+    std::uint8_t* marks = mayPass.data();
+    for (std::int64_t k = innerBegin; k < innerEnd; ++k) {
+      const std::uint8_t* p = row + k * kBpp;
+      std::int32_t sums[3];
+      channels.InnerSums(k, e, sums);
+      marks[k] = gate.MayPass(sums[0], p[2]) | gate.MayPass(sums[1], p[1]) | gate.MayPass(sums[2], p[0]);
     }
-    for (; i < n; ++i) {
+    for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
+      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+    }
+    for (i = innerEnd; i < n; ++i) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
   }
   sink.ReportCompleted();
   return SearchOutcome::Completed;
+}
+
+// The colour local scan with channel sums packed into one band when every box
+// allows it.
+template <int kBpp, bool kPercent>
+SearchOutcome LocalScanFor(const SearchSetup& setup, const SearchTargets& targets) {
+  const std::int64_t side = 2 * std::int64_t{setup.WindowSize / 2} + 1;
+  const std::int64_t largestBox =
+      std::min(side, setup.Region.Columns()) * std::min(side, setup.Region.Rows());
+  if (PackedChannelBands<kBpp>::Fits(largestBox)) {
+    return LocalScan<kBpp, kPercent, PackedChannelBands<kBpp>>(setup, targets);
+  }
+  return LocalScan<kBpp, kPercent, SeparateChannelBands<kBpp>>(setup, targets);
 }
 
 template <SearchOutcome (*Scan3)(const SearchSetup&, const SearchTargets&),
@@ -177,8 +172,8 @@ SearchOutcome ColourGlobalSearch(const SearchSetup& setup, const SearchTargets& 
 }
 
 SearchOutcome ColourLocalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  if (setup.Percent) return ByLayout<LocalScan<3, true>, LocalScan<4, true>>(setup, targets);
-  return ByLayout<LocalScan<3, false>, LocalScan<4, false>>(setup, targets);
+  if (setup.Percent) return ByLayout<LocalScanFor<3, true>, LocalScanFor<4, true>>(setup, targets);
+  return ByLayout<LocalScanFor<3, false>, LocalScanFor<4, false>>(setup, targets);
 }
 
 }  // namespace sensor::waferon

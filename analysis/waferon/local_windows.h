@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "common/window_placement.h"
@@ -41,6 +42,18 @@ inline AxisWindows SiteWindowsOf(std::int64_t lo, std::int64_t hi, std::int64_t 
 // Pixel boxes of half-width e for every position of [lo, hi].
 inline AxisWindows BoxWindowsOf(std::int64_t lo, std::int64_t hi, std::int64_t e) {
   return detail::PlaceAll(lo, hi, 1, [&](std::int64_t c) { return PlaceBox(c, e, lo, hi); });
+}
+
+// The first marked position of [i, end), or end; skips unmarked stretches
+// eight marks at a time.
+inline std::int64_t NextMarked(const std::uint8_t* marks, std::int64_t i, std::int64_t end) {
+  for (; i + 8 <= end; i += 8) {
+    std::uint64_t eight;
+    std::memcpy(&eight, marks + i, 8);
+    if (eight != 0) break;
+  }
+  while (i < end && marks[i] == 0) ++i;
+  return i;
 }
 
 }  // namespace sensor::waferon

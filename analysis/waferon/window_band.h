@@ -18,6 +18,39 @@
 
 namespace sensor::waferon {
 
+// The pixel rows of a region: the first byte of the region's left pixel in
+// row 0, the byte distance from one picture row to the next, the columns.
+struct RowSource {
+  const std::uint8_t* Origin;
+  std::ptrdiff_t RowStep;
+  std::int64_t Columns;
+
+  const std::uint8_t* Row(std::int64_t y) const { return Origin + y * RowStep; }
+};
+
+// Row marker for "no row" in a band update.
+inline constexpr std::int64_t kNoRow = -1;
+
+// Adds the values of row `enter` to the column sums and subtracts those of row
+// `leave` (either may be kNoRow), in one pass. value(row, i) is the value of
+// column i of a row.
+template <class Value>
+void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave,
+               std::uint64_t* column, const Value& value) {
+  const std::int64_t n = source.Columns;
+  if (leave == kNoRow) {
+    const std::uint8_t* in = source.Row(enter);
+    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i);
+  } else if (enter == kNoRow) {
+    const std::uint8_t* out = source.Row(leave);
+    for (std::int64_t i = 0; i < n; ++i) column[i] -= value(out, i);
+  } else {
+    const std::uint8_t* in = source.Row(enter);
+    const std::uint8_t* out = source.Row(leave);
+    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i) - value(out, i);
+  }
+}
+
 class WindowBand {
  public:
   // `columns` columns, queried by index 0 .. columns - 1; step 1 or 2.
@@ -29,9 +62,10 @@ class WindowBand {
     rowLast_ = -1;
   }
 
-  // Makes the band cover rows y0, y0 + step, ... up to y1 (y1 >= y0).
-  // update(y, columns, add) adds (add true) or subtracts row y's values to or
-  // from columns[0 .. columns - 1].
+  // Makes the band cover rows y0, y0 + step, ... up to y1 (y0 >= 0, y1 >= y0).
+  // update(enter, leave, columns) adds row `enter`'s values to
+  // columns[0 .. columns - 1] and subtracts row `leave`'s; either may be kNoRow
+  // (see ApplyRows). Moving down pairs each leaving row with an entering one.
   template <class Update>
   void Cover(std::int64_t y0, std::int64_t y1, const Update& update) {
     y1 = y0 + (y1 - y0) / step_ * step_;
@@ -39,11 +73,15 @@ class WindowBand {
     const bool empty = rowLast_ < rowFirst_;
     const bool sameLattice = ((y0 - rowFirst_) % step_) == 0;
     if (!empty && sameLattice && y0 >= rowFirst_ && y0 <= rowLast_ && y1 >= rowLast_) {
-      for (std::int64_t y = rowFirst_; y < y0; y += step_) update(y, columns_.data(), false);
-      for (std::int64_t y = rowLast_ + step_; y <= y1; y += step_) update(y, columns_.data(), true);
+      std::int64_t leave = rowFirst_, enter = rowLast_ + step_;
+      for (; leave < y0 && enter <= y1; leave += step_, enter += step_) {
+        update(enter, leave, columns_.data());
+      }
+      for (; leave < y0; leave += step_) update(kNoRow, leave, columns_.data());
+      for (; enter <= y1; enter += step_) update(enter, kNoRow, columns_.data());
     } else {
       std::fill(columns_.begin(), columns_.end(), 0);
-      for (std::int64_t y = y0; y <= y1; y += step_) update(y, columns_.data(), true);
+      for (std::int64_t y = y0; y <= y1; y += step_) update(y, kNoRow, columns_.data());
     }
     rowFirst_ = y0;
     rowLast_ = y1;

@@ -198,5 +198,48 @@ TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOn
   }
 }
 
+// Boxes of more than 8,224 pixels keep the three channel sums apart rather
+// than packed into one value.
+TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {
+  std::mt19937 random(12);
+  for (bool percent : {false, true}) {
+    TestImage picture(100, 95, 32);
+    picture.Randomise(random, 60, 200);
+    ImageBinding image;
+    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+    reference::SearchCase c;
+    c.Bayer = false;
+    c.Local = true;
+    c.Percent = percent;
+    c.Hammer = 99;  // boxes of up to 99 x 95 pixels
+    c.Region = Rect{0, 0, 99, 94};
+    for (auto& thresholds : c.Thresholds) thresholds.fill(percent ? 40.0 : 60.0);
+    SearchSetup setup;
+    setup.Image = image;
+    setup.Region = c.Region;
+    setup.Percent = percent;
+    setup.WindowSize = c.Hammer;
+    for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
+                    &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
+      t->fill(percent ? 40.0 : 60.0);
+    }
+    ResultTable table(20);
+    CandidateList candidates;
+    testing::internal::CaptureStdout();
+    ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
+    testing::internal::GetCapturedStdout();
+    const auto expected = reference::Search(image, c, 20);
+    ASSERT_EQ(candidates.Size(), expected.Candidates.size());
+    EXPECT_GT(candidates.Size(), 0u);
+    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+      EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
+    }
+    for (std::size_t i = 0; i < 20; ++i) {
+      EXPECT_EQ(table[i].X, expected.Table[i].X);
+      EXPECT_EQ(table[i].Score, expected.Table[i].Score);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sensor::waferon
