@@ -81,7 +81,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   return SearchOutcome::Completed;
 }
 
-template <int kBpp, int kShift, bool kPercent>
+template <int kBpp, int kShift, bool kPercent, class Lane>
 SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
@@ -95,20 +95,20 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
   const RowSource source{origin, rowStep, n};
-  auto update = [source](std::int64_t enter, std::int64_t leave, std::uint64_t* column) {
+  auto update = [source](std::int64_t enter, std::int64_t leave, Lane* column) {
     ApplyRows(source, enter, leave, column, [](const std::uint8_t* row, std::int64_t i) {
-      return std::uint64_t{SampleOf<kShift>(row + i * kBpp)};
+      return static_cast<Lane>(SampleOf<kShift>(row + i * kBpp));
     });
   };
-  WindowBand bands[2];
-  for (WindowBand& band : bands) band.Reset(static_cast<std::size_t>(n), 2);
+  WindowBand<Lane> bands[2];
+  for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2);
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     const std::int64_t dy = std::int64_t{y} - r.Top;
     const Span rows = PlaceSiteWindow(y, h, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(2);
-    WindowBand& band = bands[dy & 1];
+    WindowBand<Lane>& band = bands[dy & 1];
     band.Cover(rows.First, rows.Last, update);
 
     RowSites sites(dy, setup.Thresholds, sink.TableFloor());
@@ -124,7 +124,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
       const auto at = static_cast<std::size_t>(i);
       const std::uint32_t own = SampleOf<kShift>(row + i * kBpp);
       const std::uint64_t sum = band.Sum(static_cast<std::size_t>(columns.First[at]),
-                                         static_cast<std::size_t>(columns.Last[at]));
+                                         static_cast<std::size_t>(columns.Last[at]));  // exact
       const std::int64_t others = columns.Count[at] * rowCount - 1;
       const double mean =
           others > 0 ? static_cast<double>(sum - own) / static_cast<double>(others) : 0.0;
@@ -150,7 +150,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     }
     if (!gated) continue;
     const auto gate = NarrowGate<kPercent>::For(sites.LowerGate(), innerOthers);
-    const std::uint64_t* prefix = band.Prefix();
+    const Lane* prefix = band.Prefix();
     std::uint8_t* marks = mayPass.data();
     for (std::int64_t k = innerBegin; k < innerEnd; ++k) {
       const auto own = static_cast<std::int32_t>(SampleOf<kShift>(row + k * kBpp));
@@ -186,13 +186,13 @@ template <int kBpp, int kShift>
 struct GlobalPick {
   static constexpr Scan kScan = GlobalScan<kBpp, kShift>;
 };
-template <int kBpp, int kShift>
-struct LocalPick {
-  static constexpr Scan kScan = LocalScan<kBpp, kShift, false>;
-};
-template <int kBpp, int kShift>
-struct LocalPercentPick {
-  static constexpr Scan kScan = LocalScan<kBpp, kShift, true>;
+// Local scans by score rule and by the width of the window sums.
+template <bool kPercent, class Lane>
+struct LocalPicks {
+  template <int kBpp, int kShift>
+  struct Pick {
+    static constexpr Scan kScan = LocalScan<kBpp, kShift, kPercent, Lane>;
+  };
 };
 
 SearchOutcome RunScan(Scan scan, const SearchSetup& setup, const SearchTargets& targets) {
@@ -210,7 +210,20 @@ SearchOutcome BayerGlobalSearch(const SearchSetup& setup, const SearchTargets& t
 }
 
 SearchOutcome BayerLocalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  const Scan scan = setup.Percent ? ForLayout<LocalPercentPick>(setup) : ForLayout<LocalPick>(setup);
+  // Window sums fit 32 bits when the largest window's sites, at most 4095
+  // each, cannot reach 2^32.
+  const std::int64_t h = setup.WindowSize & ~std::int32_t{1};
+  const std::int64_t largest = std::min(h + 1, (setup.Region.Columns() + 1) / 2) *
+                               std::min(h + 1, (setup.Region.Rows() + 1) / 2);
+  const bool narrow = largest <= (std::int64_t{1} << 32) / kSampleValues;
+  Scan scan;
+  if (setup.Percent) {
+    scan = narrow ? ForLayout<LocalPicks<true, std::uint32_t>::Pick>(setup)
+                  : ForLayout<LocalPicks<true, std::uint64_t>::Pick>(setup);
+  } else {
+    scan = narrow ? ForLayout<LocalPicks<false, std::uint32_t>::Pick>(setup)
+                  : ForLayout<LocalPicks<false, std::uint64_t>::Pick>(setup);
+  }
   return RunScan(scan, setup, targets);
 }
 

@@ -60,7 +60,7 @@ class PackedChannelBands {
   }
 
   RowSource source_{};
-  WindowBand band_;
+  WindowBand<std::uint64_t> band_;
 };
 
 template <int kBpp>
@@ -68,7 +68,7 @@ class SeparateChannelBands {
  public:
   void Reset(const RowSource& source) {
     source_ = source;
-    for (WindowBand& band : bands_) band.Reset(static_cast<std::size_t>(source.Columns), 1);
+    for (auto& band : bands_) band.Reset(static_cast<std::size_t>(source.Columns), 1);
   }
 
   void Cover(std::int64_t y0, std::int64_t y1) {
@@ -96,7 +96,7 @@ class SeparateChannelBands {
 
  private:
   RowSource source_{};
-  WindowBand bands_[3];
+  WindowBand<std::uint64_t> bands_[3];
 };
 
 }  // namespace sensor::waferon

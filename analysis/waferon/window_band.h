@@ -34,9 +34,9 @@ inline constexpr std::int64_t kNoRow = -1;
 // Adds the values of row `enter` to the column sums and subtracts those of row
 // `leave` (either may be kNoRow), in one pass. value(row, i) is the value of
 // column i of a row.
-template <class Value>
-void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave,
-               std::uint64_t* column, const Value& value) {
+template <class Lane, class Value>
+void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave, Lane* column,
+               const Value& value) {
   const std::int64_t n = source.Columns;
   if (leave == kNoRow) {
     const std::uint8_t* in = source.Row(enter);
@@ -51,6 +51,11 @@ void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave,
   }
 }
 
+// Lane: the unsigned type of the column and prefix sums. Sums wrap around
+// modulo its range, and differences of prefix sums stay exact as long as every
+// window's true sum fits in a Lane: 32 bits serve windows whose sums stay below
+// 2^32, at twice the vector width of 64 bits.
+template <class Lane = std::uint64_t>
 class WindowBand {
  public:
   // `columns` columns, queried by index 0 .. columns - 1; step 1 or 2.
@@ -89,37 +94,37 @@ class WindowBand {
   }
 
   // Sum over the covered rows and the columns i0, i0 + step, ... up to i1.
-  std::uint64_t Sum(std::size_t i0, std::size_t i1) const {
+  Lane Sum(std::size_t i0, std::size_t i1) const {
     return prefix_[i1 + static_cast<std::size_t>(step_)] - prefix_[i0];
   }
 
   // The prefix sums: Sum(i0, i1) is Prefix()[i1 + step] - Prefix()[i0].
-  const std::uint64_t* Prefix() const { return prefix_.data(); }
+  const Lane* Prefix() const { return prefix_.data(); }
 
  private:
   void BuildPrefix() {
     const std::size_t n = columns_.size();
-    const std::uint64_t* c = columns_.data();
-    std::uint64_t* p = prefix_.data();
+    const Lane* c = columns_.data();
+    Lane* p = prefix_.data();
     if (step_ == 1) {
-      std::uint64_t a = 0;
+      Lane a = 0;
       for (std::size_t i = 0; i < n; ++i) p[i + 1] = a += c[i];
       return;
     }
-    std::uint64_t even = 0, odd = 0;
+    Lane even = 0, odd = 0;
     std::size_t i = 0;
     for (; i + 1 < n; i += 2) {
       p[i + 2] = even += c[i];
       p[i + 3] = odd += c[i + 1];
     }
-    if (i < n) p[i + 2] = even + c[i];
+    if (i < n) p[i + 2] = static_cast<Lane>(even + c[i]);
   }
 
   std::int64_t step_ = 1;
   std::int64_t rowFirst_ = 0;
   std::int64_t rowLast_ = -1;
-  std::vector<std::uint64_t> columns_;
-  std::vector<std::uint64_t> prefix_;  // prefix_[i + step] = columns i, i - step, ... summed
+  std::vector<Lane> columns_;
+  std::vector<Lane> prefix_;  // prefix_[i + step] = columns i, i - step, ... summed
 };
 
 }  // namespace sensor::waferon
