@@ -3,6 +3,11 @@
 // Calling order of a host: Open, BindImage, set_TableSize, Execute, then the
 // getters, then Close and Clean. The working state is per process: one object
 // at a time may be open.
+//
+// Every member returns a result code and never throws. While the library is
+// closed every member but Open, Close and Clean returns E_ABORT. A table or
+// list that cannot be allocated makes the member return E_OUTOFMEMORY. The
+// getters leave out any output pointer that is null.
 #pragma once
 
 #include <cstdint>
