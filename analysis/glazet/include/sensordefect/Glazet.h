@@ -36,15 +36,27 @@ struct _RESULT_Glazet {
   std::int32_t numpackagefects;
 };
 
+// Every member returns S_OK, E_ABORT (not open), E_POINTER (no memory for the
+// defect map) or E_INVALIDARG (a bad bitmap or record); nothing is thrown.
 class SENSORDEFECT_API Glazet {
  public:
+  // Zeroes m_params and m_result; a non-zero `debug` makes the stop for too
+  // many candidates wait for a key.
   std::int32_t Open(int debug);
+  // Close and Clean release the defect map; the binding and the statistics stay.
   std::int32_t Close();
   std::int32_t Clean();
+  // Binds a 24- or 32-bit bitmap held by the host; kept until the next bind.
   std::int32_t BindImage(unsigned char* header, unsigned char* pixels);
+  // Counts the clusters above ClusterSize (65535 after a stop for too many
+  // candidates). Paints the bound pixels black and white and writes
+  // "pkgdfects.bmp" beside the running program. In colour mode ColorPlane is
+  // kept in m_params as the byte offset of the tested colour (R 2, G 1, B 0).
   std::int32_t Execute(_RESULT_Glazet& result, _PARAMS_Glazet params);
   std::int32_t get_ParameterSet(_PARAMS_Glazet& params);
+  // Writes nothing: the library keeps no cluster table.
   std::int32_t get_Cluster(short index, std::int32_t* x, std::int32_t* y, std::int32_t* size);
+  // The level statistics R, G, B, G1, G2 of the scan area of the last run.
   std::int32_t get_Ostrel(double* r, double* g, double* b, double* g1, double* g2);
 
   std::int32_t ActiveSensorBpp;
