@@ -51,9 +51,11 @@ int main() {
   _PARAMS_Waferon defectParams{};
   waferon.get_ParameterSet(defectParams);  // the defaults, then colour mode
   defectParams.BayerMode = 0;
-  for (int c = 0; c < 5; ++c) {
+  for (int c = 0; c < 5; ++c) {  // 50 levels away from the colour's mean
     defectParams.CenterPixelThreshold[c] = 50.0;
     defectParams.CenterClusterThreshold[c] = 50.0;
+    defectParams.SidePixelThreshold[c] = 50.0;
+    defectParams.SideClusterThreshold[c] = 50.0;
   }
   _RESULT_Waferon counts{};
   code = waferon.BindImage(header.data(), pixels.data());
