@@ -198,6 +198,49 @@ TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOn
   }
 }
 
+// Windows of any size, up to the largest HammerSize, are cut to the region.
+TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
+  std::mt19937 random(13);
+  for (std::int32_t hammer : {INT32_MAX, INT32_MAX - 1, 1 << 30}) {
+    for (bool bayer : {true, false}) {
+      TestImage picture(9, 7, 24, hammer % 2 == 0);
+      picture.Randomise(random);
+      ImageBinding image;
+      ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+      reference::SearchCase c;
+      c.Bayer = bayer;
+      c.Local = true;
+      c.Hammer = hammer;
+      c.Rule = SampleRule::For(8, 8);
+      c.Region = Rect{1, 1, 7, 5};
+      for (auto& thresholds : c.Thresholds) thresholds.fill(-1.0);  // every pixel a candidate
+      SearchSetup setup;
+      setup.Image = image;
+      setup.Region = c.Region;
+      setup.WindowSize = hammer;
+      setup.Rule = c.Rule;
+      for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
+                      &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
+        t->fill(-1.0);
+      }
+      ResultTable table(4);
+      CandidateList candidates;
+      testing::internal::CaptureStdout();
+      if (bayer) {
+        BayerLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
+      } else {
+        ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
+      }
+      testing::internal::GetCapturedStdout();
+      const auto expected = reference::Search(image, c, 4);
+      ASSERT_EQ(candidates.Size(), 35u);
+      for (std::size_t i = 0; i < 35; ++i) {
+        EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score) << "pixel " << i;
+      }
+    }
+  }
+}
+
 // Boxes of more than 8,224 pixels keep the three channel sums apart rather
 // than packed into one value.
 TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {

@@ -35,10 +35,10 @@ std::vector<std::int64_t> Positions(std::int64_t c, std::int64_t k, std::int64_t
     first -= s;
     last -= s;
   }
+  // The window's lattice positions that lie in [lo, hi].
   std::vector<std::int64_t> out;
-  for (std::int64_t v = first; v <= last; v += step) {
-    if (v >= lo && v <= hi) out.push_back(v);
-  }
+  if (first < lo) first += (lo - first + step - 1) / step * step;
+  for (std::int64_t v = first; v <= std::min(last, hi); v += step) out.push_back(v);
   return out;
 }
 
