@@ -9,6 +9,7 @@
 #include "local_windows.h"
 #include "scan_sink.h"
 #include "search.h"
+#include "value_scores.h"
 #include "window_band.h"
 
 namespace sensor::waferon {
@@ -50,31 +51,43 @@ template <int kBpp, int kShift>
 SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
-
-  // The score of every possible sample of every colour, computed once by the
-  // percent rule exactly as it would be per pixel.
-  std::vector<double> scores(5 * kSampleValues);
-  for (int c = 0; c < 5; ++c) {
-    for (int v = 0; v < kSampleValues; ++v) {
-      scores[static_cast<std::size_t>(c * kSampleValues + v)] =
-          PercentScore(setup.Levels[static_cast<std::size_t>(c)], v, setup.Percent);
-    }
-  }
+  const std::int64_t n = r.Columns();
+  // The score of every possible sample of every colour, by the percent rule
+  // exactly as it would be taken per pixel.
+  std::vector<ValueScores> scores;
+  scores.reserve(5);
+  for (std::size_t c = 0; c < 5; ++c) scores.emplace_back(setup.Levels[c], setup.Percent, kSampleValues);
+  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     RowSites sites(std::int64_t{y} - r.Top, setup.Thresholds, sink.TableFloor());
-    const double* score[2] = {&scores[static_cast<std::size_t>(sites.Colour[0] * kSampleValues)],
-                              &scores[static_cast<std::size_t>(sites.Colour[1] * kSampleValues)]};
-    const std::uint8_t* p = setup.Image.PixelAt(r.Left, y);
-    int k = 0;
-    for (std::int32_t x = r.Left; x <= r.Right; ++x, p += kBpp, k ^= 1) {
-      const double s = score[k][SampleOf<kShift>(p)];
-      if (s > sites.Gate[k]) {
-        if (!sink.Take(x, y, s, sites.Colour[k], s > sites.Candidate[k])) {
-          return SearchOutcome::Stopped;
-        }
-        sites.Regate(sink.TableFloor());
+    const ValueScores* score[2] = {&scores[static_cast<std::size_t>(sites.Colour[0])],
+                                   &scores[static_cast<std::size_t>(sites.Colour[1])]};
+    // Samples inside the ranges score at most the gates of the row's start,
+    // which only rise along the row: the others are marked and judged.
+    const ValueScores::Range even = score[0]->AtMost(sites.Gate[0]);
+    const ValueScores::Range odd = score[1]->AtMost(sites.Gate[1]);
+    const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
+    std::uint8_t* marks = mayPass.data();
+    auto outside = [row](std::int64_t k, const ValueScores::Range& range) {
+      const auto v = static_cast<std::int32_t>(SampleOf<kShift>(row + k * kBpp));
+      return static_cast<std::uint8_t>((v < range.Lo) | (v > range.Hi));
+    };
+    std::int64_t pair = 0;
+    for (; pair + 1 < n; pair += 2) {
+      marks[pair] = outside(pair, even);
+      marks[pair + 1] = outside(pair + 1, odd);
+    }
+    if (pair < n) marks[pair] = outside(pair, even);
+    for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
+      const int parity = static_cast<int>(k & 1);
+      const double s = (*score[parity])[SampleOf<kShift>(row + k * kBpp)];
+      if (!(s > sites.Gate[parity])) continue;
+      if (!sink.Take(static_cast<std::int32_t>(r.Left + k), y, s, sites.Colour[parity],
+                     s > sites.Candidate[parity])) {
+        return SearchOutcome::Stopped;
       }
+      sites.Regate(sink.TableFloor());
     }
   }
   sink.ReportCompleted();

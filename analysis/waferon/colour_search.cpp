@@ -11,6 +11,7 @@
 #include "local_windows.h"
 #include "scan_sink.h"
 #include "search.h"
+#include "value_scores.h"
 
 namespace sensor::waferon {
 namespace {
@@ -47,20 +48,35 @@ template <int kBpp>
 SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets) {
   ScanSink sink(targets);
   const Rect& r = setup.Region;
+  const std::int64_t n = r.Columns();
   ChannelFloors floors(setup.Thresholds);
   floors.Regate(sink.TableFloor());
-
   // The score of every byte value of every channel, by the percent rule.
-  double scores[3][256];
-  for (int k = 0; k < 3; ++k) {
-    for (int v = 0; v < 256; ++v) scores[k][v] = PercentScore(setup.Levels[k], v, setup.Percent);
-  }
+  const ValueScores scores[3] = {ValueScores(setup.Levels[0], setup.Percent, 256),
+                                 ValueScores(setup.Levels[1], setup.Percent, 256),
+                                 ValueScores(setup.Levels[2], setup.Percent, 256)};
+  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
-    const std::uint8_t* p = setup.Image.PixelAt(r.Left, y);
-    for (std::int32_t x = r.Left; x <= r.Right; ++x, p += kBpp) {
+    // A channel value inside its range neither lifts the pixel into the
+    // table nor passes a threshold of the channel, at the gates of the row's
+    // start, which only rise along the row: pixels with any value outside are
+    // marked and judged.
+    ValueScores::Range range[3];
+    for (int k = 0; k < 3; ++k) range[k] = scores[k].AtMost(std::min(sink.TableFloor(), floors.Candidate[k]));
+    const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
+    std::uint8_t* marks = mayPass.data();
+    for (std::int64_t k = 0; k < n; ++k) {
+      const std::uint8_t* p = row + k * kBpp;
+      marks[k] = (p[2] < range[0].Lo) | (p[2] > range[0].Hi) | (p[1] < range[1].Lo) |
+                 (p[1] > range[1].Hi) | (p[0] < range[2].Lo) | (p[0] > range[2].Hi);
+    }
+    for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
+      const std::uint8_t* p = row + k * kBpp;
       const double score[3] = {scores[0][p[2]], scores[1][p[1]], scores[2][p[0]]};
-      if (!Judge(sink, floors, x, y, score)) return SearchOutcome::Stopped;
+      if (!Judge(sink, floors, static_cast<std::int32_t>(r.Left + k), y, score)) {
+        return SearchOutcome::Stopped;
+      }
     }
   }
   sink.ReportCompleted();
