@@ -7,6 +7,7 @@
 
 #include "waferon/approximate_gate.h"
 #include "waferon/scoring.h"
+#include "waferon/value_scores.h"
 
 namespace sensor::waferon {
 namespace {
@@ -58,6 +59,25 @@ TEST(WaferonGate, RulesOutTheFlatFieldAndKeepsTheOutliers) {
   const auto closed = NarrowGate<true>::For(std::numeric_limits<double>::infinity(), 120);
   EXPECT_FALSE(closed.MayPass(120 * 100 + 4000, 4000));
   EXPECT_TRUE(closed.MayPass(120 * 1 + 4000, 4000));  // a reference near 1 goes to the exact rule
+}
+
+TEST(WaferonGate, ValueRangesHoldExactlyTheValuesScoringAtMostTheGate) {
+  std::mt19937 random(4);
+  for (int trial = 0; trial < 3000; ++trial) {
+    const int count = trial % 2 ? 256 : 4096;
+    const double reference = trial % 7 == 0 ? static_cast<double>(random() % 3) * 0.4
+                                            : static_cast<double>(random() % (100 * count)) / 100.0;
+    const bool percent = random() % 2 == 0;
+    const ValueScores scores(reference, percent, count);
+    const auto v0 = static_cast<std::uint32_t>(random() % static_cast<std::uint32_t>(count));
+    const double gate = random() % 2 ? scores[v0] : static_cast<double>(random() % 5000) / 50.0;
+    const ValueScores::Range range = scores.AtMost(gate);
+    for (int v = 0; v < count; ++v) {
+      const bool inside = v >= range.Lo && v <= range.Hi;
+      ASSERT_EQ(inside, scores[static_cast<std::uint32_t>(v)] <= gate)
+          << "reference " << reference << " percent " << percent << " gate " << gate << " value " << v;
+    }
+  }
 }
 
 }  // namespace
