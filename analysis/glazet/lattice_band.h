@@ -99,11 +99,11 @@ class LatticeBand {
       for (; i + 4 <= n; i += 4) {
         Lanes x;
         std::memcpy(&x, columns + i, sizeof x);
-        x += __builtin_shuffle(zero, x, Lanes{0, 4, 5, 6});  // add the lane before
-        x += __builtin_shuffle(zero, x, Lanes{0, 1, 4, 5});  // add the pair before
+        x += __builtin_shufflevector(zero, x, 0, 4, 5, 6);  // add the lane before
+        x += __builtin_shufflevector(zero, x, 0, 1, 4, 5);  // add the pair before
         x += carry;
         std::memcpy(prefix + i + 1, &x, sizeof x);
-        carry = __builtin_shuffle(x, Lanes{3, 3, 3, 3});
+        carry = __builtin_shufflevector(x, x, 3, 3, 3, 3);
       }
       running = carry[0];
     }
