@@ -1,0 +1,71 @@
+// The package library on any bitmap file and any parameters: the file is loaded
+// as the test programs load it, then bound and analysed with a parameter record
+// taken from the input's first bytes, and the clusters are read back. The
+// library paints its defect map into the pixel buffer and writes
+// "pkgdfects.bmp" beside the fuzzer.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_input.h"
+#include "frontend/common/bitmap_loader.h"
+#include "sensordefect/Glazet.h"
+
+namespace {
+
+constexpr std::size_t kParameterBytes = 24;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace SensorDefectDetectionClass;
+  if (size < kParameterBytes) return 0;
+  sensor::fuzz::ParameterBytes in(data, kParameterBytes);
+  const std::uint8_t flags = in.Byte();
+  _PARAMS_Glazet p{};
+  p.BayerMode = in.Flag(flags, 0);
+  p.LocalSearch = in.Flag(flags, 1);
+  p.SensorBpp = in.BitDepth();
+  p.TestBpp = in.BitDepth();
+  // Mostly one of the five planes, sometimes any number.
+  const std::uint8_t plane = in.Byte();
+  p.ColorPlane = plane < 200 ? plane % 5 : static_cast<std::int32_t>(plane) - 230;
+  p.OutlierLeft = in.Integer();
+  p.OutlierTop = in.Integer();
+  p.OutlierRight = in.Integer();
+  p.OutlierBottom = in.Integer();
+  p.RoiLeft = in.Fraction();
+  p.RoiTop = in.Fraction();
+  p.RoiRight = in.Fraction();
+  p.RoiBottom = in.Fraction();
+  p.HammerSmall = in.Integer();
+  p.HammerLarge = in.Integer();
+  p.DefectThreshold = in.Threshold();
+  p.ClusterSize = in.Integer();
+  const short firstIndex = static_cast<short>(in.Integer());
+  const short lastIndex = static_cast<short>(in.Integer());
+
+  const std::string& path = sensor::fuzz::ScratchPath(".bmp");
+  if (!sensor::fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
+  std::optional<sensor::frontend::LoadedBitmap> bitmap = sensor::frontend::LoadBitmapFile(path);
+  if (!bitmap) return 0;
+
+  Glazet library;
+  // Not in debug mode: there a run with too many candidates waits for a key.
+  if (library.Open(0) == S_OK &&
+      library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK) {
+    _RESULT_Glazet result{};
+    if (library.Execute(result, p) == S_OK) {
+      double levels[5];
+      library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]);
+      for (int i = firstIndex; i <= lastIndex && i < firstIndex + 64; ++i) {
+        std::int32_t x = 0, y = 0, pixels = 0;
+        library.get_Cluster(static_cast<short>(i), &x, &y, &pixels);
+      }
+      _PARAMS_Glazet echoed{};
+      library.get_ParameterSet(echoed);
+    }
+  }
+  library.Close();
+  library.Clean();
+  return 0;
+}

@@ -1,0 +1,54 @@
+// The level library on any bitmap file and any parameters: the file is loaded
+// as the test programs load it, then bound and measured with a parameter record
+// taken from the input's first bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_input.h"
+#include "frontend/common/bitmap_loader.h"
+#include "sensordefect/Ostrel.h"
+
+namespace {
+
+constexpr std::size_t kParameterBytes = 12;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace SensorDefectDetectionClass;
+  if (size < kParameterBytes) return 0;
+  sensor::fuzz::ParameterBytes in(data, kParameterBytes);
+  const std::uint8_t flags = in.Byte();
+  _PARAMS_Ostrel p{};
+  p.BayerMode = in.Flag(flags, 0);
+  p.SensorBpp = in.BitDepth();
+  p.TestBpp = in.BitDepth();
+  p.OutlierLeft = in.Integer();
+  p.OutlierTop = in.Integer();
+  p.OutlierRight = in.Integer();
+  p.OutlierBottom = in.Integer();
+  p.RoiLeft = in.Fraction();
+  p.RoiTop = in.Fraction();
+  p.RoiRight = in.Fraction();
+  p.RoiBottom = in.Fraction();
+
+  const std::string& path = sensor::fuzz::ScratchPath(".bmp");
+  if (!sensor::fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
+  std::optional<sensor::frontend::LoadedBitmap> bitmap = sensor::frontend::LoadBitmapFile(path);
+  if (!bitmap) return 0;
+
+  Ostrel library;
+  if (library.Open(in.Flag(flags, 1) ? 1 : 0) == S_OK &&
+      library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK) {
+    _RESULT_Ostrel result{};
+    if (library.Execute(result, p) == S_OK) {
+      double levels[5];
+      library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]);
+      std::int32_t width = 0, height = 0;
+      library.get_SensorDim(&width, &height);
+    }
+  }
+  library.Close();
+  library.Clean();
+  return 0;
+}

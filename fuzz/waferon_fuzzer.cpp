@@ -1,0 +1,87 @@
+// The chip library on any bitmap file and any parameters: the file is loaded as
+// the test programs load it, then bound and analysed with a parameter record,
+// colour enables and table size taken from the input's first bytes, and the
+// tables are read back.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz_input.h"
+#include "frontend/common/bitmap_loader.h"
+#include "sensordefect/Waferon.h"
+
+namespace {
+
+constexpr std::size_t kParameterBytes = 40;
+
+SensorDefectDetectionClass::_PARAMS_Waferon DecodeParams(sensor::fuzz::ParameterBytes& in,
+                                                         std::uint8_t flags) {
+  SensorDefectDetectionClass::_PARAMS_Waferon p{};
+  p.BayerMode = in.Flag(flags, 0) ? 1 : 0;
+  p.LocalSearch = in.Flag(flags, 1) ? 1 : 0;
+  p.CountPixels = in.Flag(flags, 2) ? 1 : 0;
+  p.FindClusters = in.Flag(flags, 3) ? 1 : 0;
+  p.ThresholdPercent = in.Flag(flags, 4) ? 1 : 0;
+  p.SensorBpp = in.BitDepth();
+  p.TestBpp = in.BitDepth();
+  p.OutlierLeft = in.Integer();
+  p.OutlierTop = in.Integer();
+  p.OutlierRight = in.Integer();
+  p.OutlierBottom = in.Integer();
+  p.CenterLeft = in.Fraction();
+  p.CenterTop = in.Fraction();
+  p.CenterRight = in.Fraction();
+  p.CenterBottom = in.Fraction();
+  p.ClusterSize = in.Integer();
+  p.HammerSize = in.Integer();
+  for (double& t : p.CenterClusterThreshold) t = in.Threshold();
+  for (double& t : p.SideClusterThreshold) t = in.Threshold();
+  for (double& t : p.CenterPixelThreshold) t = in.Threshold();
+  for (double& t : p.SidePixelThreshold) t = in.Threshold();
+  return p;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace SensorDefectDetectionClass;
+  if (size < kParameterBytes) return 0;
+  sensor::fuzz::ParameterBytes in(data, kParameterBytes);
+  const std::uint8_t flags = in.Byte();
+  const std::uint8_t enables = in.Byte();
+  const _PARAMS_Waferon params = DecodeParams(in, flags);
+  // Tables of up to a few thousand entries, or a size that is refused.
+  const std::int32_t tableSize = in.Integer() * (in.Flag(flags, 6) ? 16 : 1);
+  const short firstIndex = static_cast<short>(in.Integer());
+  const short lastIndex = static_cast<short>(in.Integer());
+
+  const std::string& path = sensor::fuzz::ScratchPath(".bmp");
+  if (!sensor::fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
+  std::optional<sensor::frontend::LoadedBitmap> bitmap = sensor::frontend::LoadBitmapFile(path);
+  if (!bitmap) return 0;
+
+  Waferon library;
+  // The debug flag writes the dump files beside the fuzzer.
+  if (library.Open(in.Flag(flags, 5) ? 1 : 0) == S_OK &&
+      library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK &&
+      library.set_TableSize(tableSize) == S_OK) {
+    _RESULT_Waferon result{};
+    const std::int32_t code =
+        library.Execute(result, params, enables & 1, (enables >> 1) & 1, (enables >> 2) & 1,
+                        (enables >> 3) & 1, (enables >> 4) & 1);
+    if (code == S_OK || code == E_ABORT) {
+      double levels[5];
+      library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]);
+      for (int i = firstIndex; i <= lastIndex && i < firstIndex + 64; ++i) {
+        std::int32_t x = 0, y = 0, reserved = 0;
+        double score = 0;
+        library.get_SingleDefect(static_cast<short>(i), &x, &y, &score);
+        library.get_Cluster(static_cast<short>(i), &x, &y, &score, &reserved);
+      }
+      _PARAMS_Waferon echoed{};
+      library.get_ParameterSet(echoed);
+    }
+  }
+  library.Close();
+  library.Clean();
+  return 0;
+}
