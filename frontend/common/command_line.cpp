@@ -34,6 +34,20 @@ OptionSpec ValueOption(std::string name, std::function<void(const char* value)> 
       [apply = std::move(apply)](CommonOptions&, const char* value) { apply(value); }};
 }
 
+OptionTable StandardOptions(OptionTable own) {
+  OptionTable table = {
+      PathOption("OutputFile", &CommonOptions::OutputFile),
+      PathOption("TestSettings", &CommonOptions::TestSettings),
+      PathOption("TestLimits", &CommonOptions::TestLimits),
+      PathOption("LogFile", &CommonOptions::LogFile),
+      PathOption("BMPFileIn", &CommonOptions::BMPFileIn),
+  };
+  for (OptionSpec& option : own) table.push_back(std::move(option));
+  table.push_back(SlaveOption());
+  table.push_back(DebugOption());
+  return table;
+}
+
 int MatchOption(const char* argument, const OptionTable& table) {
   if (argument == nullptr || argument[0] != '-') return -1;
   const std::string_view name(argument + 1);

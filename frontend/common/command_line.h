@@ -37,6 +37,11 @@ OptionSpec DebugOption();
 OptionSpec SwitchOption(std::string name, std::function<void()> apply);
 OptionSpec ValueOption(std::string name, std::function<void(const char* value)> apply);
 
+// A program's whole option table in matching order: the five paths
+// (OutputFile, TestSettings, TestLimits, LogFile, BMPFileIn), the program's own
+// options, then "slave" and "debug".
+OptionTable StandardOptions(OptionTable own);
+
 // The index of the first option whose name the argument (after its dash)
 // begins with; -1 when the argument is no option.
 int MatchOption(const char* argument, const OptionTable& table);

@@ -50,6 +50,30 @@ std::optional<std::array<double, N>> ScanDoubles(const char* text) {
   return detail::ScanList<double, N>(text, ScanDouble);
 }
 
+// Scans one "%ld" per field ("%ld,%ld,...") and stores them only when all scan.
+template <typename... Fields>
+void ScanInt32sInto(const char* text, Fields&... fields) {
+  if (const auto v = ScanInt32s<sizeof...(Fields)>(text)) {
+    std::size_t i = 0;
+    ((fields = (*v)[i++]), ...);
+  }
+}
+
+// Scans one "%lf" per field ("%lf,%lf,...") and stores them only when all scan.
+template <typename... Fields>
+void ScanDoublesInto(const char* text, Fields&... fields) {
+  if (const auto v = ScanDoubles<sizeof...(Fields)>(text)) {
+    std::size_t i = 0;
+    ((fields = (*v)[i++]), ...);
+  }
+}
+
+// Scans one "%ld" and stores whether it is not 0 (a settings-file switch).
+template <typename Flag>
+void ScanSwitchInto(const char* text, Flag& flag) {
+  if (const auto v = ScanInt32s<1>(text)) flag = (*v)[0] != 0;
+}
+
 // The leading integer of a text by atoi conventions: leading white space is
 // skipped, an optional sign, then digits up to the first other character; no
 // digits give 0. Values beyond the 32-bit range are held at its ends.

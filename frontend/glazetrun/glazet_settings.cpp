@@ -8,7 +8,6 @@
 
 namespace sensor::glazetrun {
 
-using frontend::ScanDoubles;
 using frontend::ScanInt32s;
 
 std::optional<std::int32_t> ColourPlaneFor(std::string_view text) {
@@ -31,7 +30,7 @@ std::optional<std::int32_t> ColourPlaneFor(std::string_view text) {
 }
 
 void GlazetSettings::SetClusterSize(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.ClusterSize = (*v)[0];
+  frontend::ScanInt32sInto(value, Params.ClusterSize);
 }
 
 void GlazetSettings::SetHammerSize(const char* value) {
@@ -42,32 +41,20 @@ void GlazetSettings::SetHammerSize(const char* value) {
 }
 
 void GlazetSettings::SetBayerOutliers(const char* value) {
-  if (const auto v = ScanInt32s<4>(value)) {
-    Params.OutlierLeft = (*v)[0];
-    Params.OutlierTop = (*v)[1];
-    Params.OutlierRight = (*v)[2];
-    Params.OutlierBottom = (*v)[3];
-  }
+  frontend::ScanInt32sInto(value, Params.OutlierLeft, Params.OutlierTop, Params.OutlierRight,
+                           Params.OutlierBottom);
 }
 
 void GlazetSettings::SetRoi(const char* value) {
-  if (const auto v = ScanDoubles<4>(value)) {
-    Params.RoiLeft = (*v)[0];
-    Params.RoiTop = (*v)[1];
-    Params.RoiRight = (*v)[2];
-    Params.RoiBottom = (*v)[3];
-  }
+  frontend::ScanDoublesInto(value, Params.RoiLeft, Params.RoiTop, Params.RoiRight, Params.RoiBottom);
 }
 
 void GlazetSettings::SetBitsUsage(const char* value) {
-  if (const auto v = ScanInt32s<2>(value)) {
-    Params.SensorBpp = (*v)[0];
-    Params.TestBpp = (*v)[1];
-  }
+  frontend::ScanInt32sInto(value, Params.SensorBpp, Params.TestBpp);
 }
 
 void GlazetSettings::SetDefectThreshold(const char* value) {
-  if (const auto v = ScanDoubles<1>(value)) Params.DefectThreshold = (*v)[0];
+  frontend::ScanDoublesInto(value, Params.DefectThreshold);
 }
 
 void GlazetSettings::SetColourPlane(const char* value) {
@@ -76,24 +63,17 @@ void GlazetSettings::SetColourPlane(const char* value) {
 }
 
 void GlazetSettings::SetLocalSearchNumber(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.LocalSearch = (*v)[0] != 0;
+  frontend::ScanSwitchInto(value, Params.LocalSearch);
 }
 
 void GlazetSettings::SetBayerModeNumber(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.BayerMode = (*v)[0] != 0;
+  frontend::ScanSwitchInto(value, Params.BayerMode);
 }
 
 frontend::OptionTable GlazetOptions(GlazetSettings& s) {
-  using frontend::CommonOptions;
-  using frontend::PathOption;
   using frontend::SwitchOption;
   using frontend::ValueOption;
-  return {
-      PathOption("OutputFile", &CommonOptions::OutputFile),
-      PathOption("TestSettings", &CommonOptions::TestSettings),
-      PathOption("TestLimits", &CommonOptions::TestLimits),
-      PathOption("LogFile", &CommonOptions::LogFile),
-      PathOption("BMPFileIn", &CommonOptions::BMPFileIn),
+  return frontend::StandardOptions({
       ValueOption("ClusterSize", [&s](const char* v) { s.SetClusterSize(v); }),
       ValueOption("HammerSize", [&s](const char* v) { s.SetHammerSize(v); }),
       ValueOption("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
@@ -106,9 +86,7 @@ frontend::OptionTable GlazetOptions(GlazetSettings& s) {
       SwitchOption("LocalSearch", [&s] { s.Params.LocalSearch = true; }),
       SwitchOption("GlobalSearch", [&s] { s.Params.LocalSearch = false; }),
       SwitchOption("BayerMode", [&s] { s.Params.BayerMode = true; }),
-      frontend::SlaveOption(),
-      frontend::DebugOption(),
-  };
+  });
 }
 
 frontend::SettingsKeyTable GlazetSettingsKeys(GlazetSettings& s) {

@@ -4,57 +4,33 @@
 
 namespace sensor::ostrelrun {
 
-using frontend::ScanDoubles;
-using frontend::ScanInt32s;
-
 void OstrelSettings::SetBayerOutliers(const char* value) {
-  if (const auto v = ScanInt32s<4>(value)) {
-    Params.OutlierLeft = (*v)[0];
-    Params.OutlierTop = (*v)[1];
-    Params.OutlierRight = (*v)[2];
-    Params.OutlierBottom = (*v)[3];
-  }
+  frontend::ScanInt32sInto(value, Params.OutlierLeft, Params.OutlierTop, Params.OutlierRight,
+                           Params.OutlierBottom);
 }
 
 void OstrelSettings::SetSensorRoi(const char* value) {
-  if (const auto v = ScanDoubles<4>(value)) {
-    Params.RoiLeft = (*v)[0];
-    Params.RoiTop = (*v)[1];
-    Params.RoiRight = (*v)[2];
-    Params.RoiBottom = (*v)[3];
-  }
+  frontend::ScanDoublesInto(value, Params.RoiLeft, Params.RoiTop, Params.RoiRight, Params.RoiBottom);
 }
 
 void OstrelSettings::SetBitsUsage(const char* value) {
-  if (const auto v = ScanInt32s<2>(value)) {
-    Params.SensorBpp = (*v)[0];
-    Params.TestBpp = (*v)[1];
-  }
+  frontend::ScanInt32sInto(value, Params.SensorBpp, Params.TestBpp);
 }
 
 void OstrelSettings::SetBayerModeNumber(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.BayerMode = (*v)[0] != 0;
+  frontend::ScanSwitchInto(value, Params.BayerMode);
 }
 
 frontend::OptionTable OstrelOptions(OstrelSettings& s) {
-  using frontend::CommonOptions;
-  using frontend::PathOption;
   using frontend::SwitchOption;
   using frontend::ValueOption;
-  return {
-      PathOption("OutputFile", &CommonOptions::OutputFile),
-      PathOption("TestSettings", &CommonOptions::TestSettings),
-      PathOption("TestLimits", &CommonOptions::TestLimits),
-      PathOption("LogFile", &CommonOptions::LogFile),
-      PathOption("BMPFileIn", &CommonOptions::BMPFileIn),
+  return frontend::StandardOptions({
       ValueOption("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
       ValueOption("SensorROI(%)", [&s](const char* v) { s.SetSensorRoi(v); }),
       ValueOption("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
       SwitchOption("BayerMode", [&s] { s.Params.BayerMode = true; }),
       SwitchOption("ColorMode", [&s] { s.Params.BayerMode = false; }),
-      frontend::SlaveOption(),
-      frontend::DebugOption(),
-  };
+  });
 }
 
 frontend::SettingsKeyTable OstrelSettingsKeys(OstrelSettings& s) {

@@ -17,36 +17,25 @@ _PARAMS_Waferon WaferonSettings::StartParams() {
 }
 
 void WaferonSettings::SetClusterSize(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.ClusterSize = (*v)[0];
+  frontend::ScanInt32sInto(value, Params.ClusterSize);
 }
 
 void WaferonSettings::SetHammerSize(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.HammerSize = (*v)[0];
+  frontend::ScanInt32sInto(value, Params.HammerSize);
 }
 
 void WaferonSettings::SetBayerOutliers(const char* value) {
-  if (const auto v = ScanInt32s<4>(value)) {
-    Params.OutlierLeft = (*v)[0];
-    Params.OutlierTop = (*v)[1];
-    Params.OutlierRight = (*v)[2];
-    Params.OutlierBottom = (*v)[3];
-  }
+  frontend::ScanInt32sInto(value, Params.OutlierLeft, Params.OutlierTop, Params.OutlierRight,
+                           Params.OutlierBottom);
 }
 
 void WaferonSettings::SetCenterRoi(const char* value) {
-  if (const auto v = ScanDoubles<4>(value)) {
-    Params.CenterLeft = (*v)[0];
-    Params.CenterTop = (*v)[1];
-    Params.CenterRight = (*v)[2];
-    Params.CenterBottom = (*v)[3];
-  }
+  frontend::ScanDoublesInto(value, Params.CenterLeft, Params.CenterTop, Params.CenterRight,
+                            Params.CenterBottom);
 }
 
 void WaferonSettings::SetBitsUsage(const char* value) {
-  if (const auto v = ScanInt32s<2>(value)) {
-    Params.SensorBpp = (*v)[0];
-    Params.TestBpp = (*v)[1];
-  }
+  frontend::ScanInt32sInto(value, Params.SensorBpp, Params.TestBpp);
 }
 
 namespace {
@@ -76,11 +65,11 @@ void WaferonSettings::SetPixelThresholds(const char* value, bool percent) {
 }
 
 void WaferonSettings::SetLocalSearchNumber(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.LocalSearch = (*v)[0] != 0 ? 1 : 0;
+  frontend::ScanSwitchInto(value, Params.LocalSearch);
 }
 
 void WaferonSettings::SetBayerModeNumber(const char* value) {
-  if (const auto v = ScanInt32s<1>(value)) Params.BayerMode = (*v)[0] != 0 ? 1 : 0;
+  frontend::ScanSwitchInto(value, Params.BayerMode);
 }
 
 void WaferonSettings::SetColorUnderTest(const char* value) {
@@ -88,16 +77,9 @@ void WaferonSettings::SetColorUnderTest(const char* value) {
 }
 
 frontend::OptionTable WaferonOptions(WaferonSettings& s) {
-  using frontend::CommonOptions;
-  using frontend::PathOption;
   using frontend::SwitchOption;
   using frontend::ValueOption;
-  return {
-      PathOption("OutputFile", &CommonOptions::OutputFile),
-      PathOption("TestSettings", &CommonOptions::TestSettings),
-      PathOption("TestLimits", &CommonOptions::TestLimits),
-      PathOption("LogFile", &CommonOptions::LogFile),
-      PathOption("BMPFileIn", &CommonOptions::BMPFileIn),
+  return frontend::StandardOptions({
       ValueOption("ClusterSize", [&s](const char* v) { s.SetClusterSize(v); }),
       ValueOption("HammerSize", [&s](const char* v) { s.SetHammerSize(v); }),
       ValueOption("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
@@ -111,9 +93,7 @@ frontend::OptionTable WaferonOptions(WaferonSettings& s) {
       SwitchOption("GlobalSearch", [&s] { s.Params.LocalSearch = 0; }),
       SwitchOption("BayerMode", [&s] { s.Params.BayerMode = 1; }),
       SwitchOption("ColorMode", [&s] { s.Params.BayerMode = 0; }),
-      frontend::SlaveOption(),
-      frontend::DebugOption(),
-  };
+  });
 }
 
 frontend::SettingsKeyTable WaferonSettingsKeys(WaferonSettings& s) {
