@@ -16,6 +16,10 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sensor::waferon {
 
 // The pixel rows of a region: the first byte of the region's left pixel in
@@ -106,18 +110,44 @@ class WindowBand {
     const std::size_t n = columns_.size();
     const Lane* c = columns_.data();
     Lane* p = prefix_.data();
-    if (step_ == 1) {
-      Lane a = 0;
-      for (std::size_t i = 0; i < n; ++i) p[i + 1] = a += c[i];
-      return;
-    }
-    Lane even = 0, odd = 0;
     std::size_t i = 0;
-    for (; i + 1 < n; i += 2) {
-      p[i + 2] = even += c[i];
-      p[i + 3] = odd += c[i + 1];
+    // Sums wrap modulo the lane's range, so adding in another order gives the
+    // same prefix sums; four (or two) columns are added at a time.
+#if defined(__SSE2__)
+    if constexpr (sizeof(Lane) == 4) {
+      if (step_ == 2) {
+        __m128i carry = _mm_setzero_si128();  // running even, odd, even, odd sums
+        for (; i + 4 <= n; i += 4) {
+          __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+          x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+          x = _mm_add_epi32(x, carry);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 2), x);
+          carry = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2));
+        }
+      } else {
+        __m128i carry = _mm_setzero_si128();  // the running sum in every lane
+        for (; i + 4 <= n; i += 4) {
+          __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+          x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
+          x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+          x = _mm_add_epi32(x, carry);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), x);
+          carry = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
+        }
+      }
+    } else if (step_ == 1) {
+      __m128i carry = _mm_setzero_si128();
+      for (; i + 2 <= n; i += 2) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+        x = _mm_add_epi64(x, _mm_slli_si128(x, 8));
+        x = _mm_add_epi64(x, carry);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), x);
+        carry = _mm_unpackhi_epi64(x, x);
+      }
     }
-    if (i < n) p[i + 2] = static_cast<Lane>(even + c[i]);
+#endif
+    const auto s = static_cast<std::size_t>(step_);
+    for (; i < n; ++i) p[i + s] = static_cast<Lane>(p[i] + c[i]);
   }
 
   std::int64_t step_ = 1;
