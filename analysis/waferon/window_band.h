@@ -5,10 +5,11 @@
 // pixel does not grow with the window.
 //
 // The shared BandSums works the same way through a per-pixel callback; the
-// searches run this variant instead because it is their inner loop: a row is
-// added or removed by one loop the caller writes for its pixel layout, and the
-// prefix sums are built in registers (BandSums reads back each prefix entry it
-// has just stored, which stalls on every column).
+// searches run this variant instead because it is their inner loop: a row
+// enters and another leaves in one loop the caller writes for its pixel layout,
+// sums may be kept in 32-bit lanes, and the prefix sums are built several
+// columns at a time (BandSums reads back each prefix entry it has just stored,
+// which stalls on every column).
 #pragma once
 
 #include <algorithm>
