@@ -9,14 +9,13 @@
 #include <stdexcept>
 
 #include "common/image_binding.h"
+#include "frontend/common/regular_file.h"
 
 namespace sensor::frontend {
 namespace {
 
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
-
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 std::uint32_t ReadU32(const unsigned char* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
@@ -71,11 +70,11 @@ std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& pat
   if (!path || access(path->c_str(), F_OK) != 0 || access(path->c_str(), R_OK) != 0) {
     return std::nullopt;
   }
-  FilePtr file(std::fopen(path->c_str(), "rb"), &std::fclose);
+  const FileHandle file = OpenRegularFile(*path);
   if (!file) return std::nullopt;
 
   struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (fstat(fileno(file.get()), &info) != 0) return std::nullopt;
   const std::uint64_t fileSize = static_cast<std::uint64_t>(info.st_size);
 
   unsigned char fileHeader[kFileHeaderSize];

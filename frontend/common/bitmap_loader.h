@@ -22,7 +22,8 @@ struct LoadedBitmap {
 // the size does not fit in 64 bits.
 std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header);
 
-// Reads the file; nothing when the path is absent or the file cannot be read,
+// Reads the file; nothing when the path is absent, names no regular file (a
+// named pipe, a device, a directory) or the file cannot be read,
 // does not begin with "BM", puts its pixel data less than 54 bytes in, is
 // shorter than the two pieces, or needs buffers that cannot be had. A bitmap
 // whose pixel buffer is smaller than the image binding would address (height x

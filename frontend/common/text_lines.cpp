@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "frontend/common/regular_file.h"
+
 namespace sensor::frontend {
 
 std::vector<std::string> SplitTextPieces(std::string_view contents) {
@@ -30,8 +32,7 @@ std::vector<std::string> SplitTextPieces(std::string_view contents) {
 }
 
 std::optional<std::vector<std::string>> ReadTextPieces(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
+  const FileHandle file = OpenRegularFile(path);
   if (!file) return std::nullopt;
   std::string contents;
   char buffer[65536];

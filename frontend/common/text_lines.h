@@ -19,7 +19,8 @@ inline constexpr std::size_t kLinePieceLength = 259;
 // Splits file contents into line pieces.
 std::vector<std::string> SplitTextPieces(std::string_view contents);
 
-// Reads and splits a file; nothing when it cannot be opened or read.
+// Reads and splits a file; nothing when it cannot be opened or read, or is no
+// regular file (a named pipe, a device, a directory).
 std::optional<std::vector<std::string>> ReadTextPieces(const std::string& path);
 
 }  // namespace sensor::frontend

@@ -1,6 +1,8 @@
 #include "frontend/common/bitmap_loader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "program_runner.h"
 #include "test_image.h"
@@ -122,6 +124,18 @@ TEST_F(BitmapLoader, RefusesAnAbsentOrMissingFile) {
   EXPECT_FALSE(LoadBitmapFile(std::nullopt));
   EXPECT_FALSE(LoadBitmapFile(folder.File("missing.bmp")));
   EXPECT_FALSE(LoadBitmapFile(folder.Path()));
+}
+
+// A named pipe would keep the open waiting for a writer; the alarm ends the
+// test process should it wait at all.
+TEST_F(BitmapLoader, RefusesANamedPipeOrADeviceAtOnce) {
+  const std::string pipe = folder.File("pipe.bmp");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  alarm(10);
+  EXPECT_FALSE(LoadBitmapFile(pipe));
+  EXPECT_FALSE(LoadBitmapFile(std::string("/dev/zero")));
+  EXPECT_FALSE(LoadBitmapFile(std::string("/dev/null")));
+  alarm(0);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "frontend/common/text_lines.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "program_runner.h"
 
 namespace sensor::frontend {
 namespace {
@@ -45,6 +49,19 @@ TEST(TextLines, APieceEndsAtANulByte) {
 
 TEST(TextLines, AMissingFileGivesNothing) {
   EXPECT_FALSE(ReadTextPieces("/nonexistent/settings.txt"));
+}
+
+// A named pipe would keep the open waiting for a writer and /dev/zero would be
+// read without end; the alarm ends the test process should either happen.
+TEST(TextLines, ANamedPipeADeviceOrADirectoryGivesNothingAtOnce) {
+  sensor::test::TempFolder folder;
+  const std::string pipe = folder.File("pipe.txt");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  alarm(10);
+  EXPECT_FALSE(ReadTextPieces(pipe));
+  EXPECT_FALSE(ReadTextPieces("/dev/zero"));
+  EXPECT_FALSE(ReadTextPieces(folder.Path()));
+  alarm(0);
 }
 
 }  // namespace

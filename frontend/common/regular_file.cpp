@@ -1,0 +1,32 @@
+#include "frontend/common/regular_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sensor::frontend {
+
+FileHandle OpenRegularFile(const std::string& path) {
+  FileHandle none(nullptr, &std::fclose);
+  // Without O_NONBLOCK, opening a named pipe waits for a writer.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return none;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return none;
+  }
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return none;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) {
+    close(fd);
+    return none;
+  }
+  return FileHandle(file, &std::fclose);
+}
+
+}  // namespace sensor::frontend
