@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the whole project with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs the whole test suite under them. Any report ends the process that
+# made it with an exit code of its own (86 address, 87 undefined behaviour), so
+# a program run by an end-to-end test that hits one fails that test.
+# Usage: scripts/sanitize.sh [build-dir] (default build-asan); CXX picks the
+# compiler (g++ by default; clang++ also works).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-asan}
+
+scripts/install-deps.sh
+flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER="${CXX:-g++}" \
+  -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DSENSOR_BUILD_BENCHMARKS=OFF
+cmake --build "$build" -j2
+
+export ASAN_OPTIONS="exitcode=86:detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="exitcode=87:print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
