@@ -10,7 +10,7 @@
 #include "scan_sink.h"
 #include "search.h"
 #include "value_scores.h"
-#include "window_band.h"
+#include "common/window_band.h"
 
 namespace sensor::waferon {
 namespace {
@@ -114,7 +114,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     });
   };
   WindowBand<Lane> bands[2];
-  for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2);
+  for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2, 2);
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {

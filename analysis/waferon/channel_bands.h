@@ -11,7 +11,7 @@
 #include <array>
 #include <cstdint>
 
-#include "window_band.h"
+#include "common/window_band.h"
 
 namespace sensor::waferon {
 
@@ -26,7 +26,7 @@ class PackedChannelBands {
 
   void Reset(const RowSource& source) {
     source_ = source;
-    band_.Reset(static_cast<std::size_t>(source.Columns), 1);
+    band_.Reset(static_cast<std::size_t>(source.Columns), 1, 1);
   }
 
   void Cover(std::int64_t y0, std::int64_t y1) {
@@ -68,7 +68,7 @@ class SeparateChannelBands {
  public:
   void Reset(const RowSource& source) {
     source_ = source;
-    for (auto& band : bands_) band.Reset(static_cast<std::size_t>(source.Columns), 1);
+    for (auto& band : bands_) band.Reset(static_cast<std::size_t>(source.Columns), 1, 1);
   }
 
   void Cover(std::int64_t y0, std::int64_t y1) {

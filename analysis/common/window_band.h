@@ -1,0 +1,187 @@
+// Exact window sums for the local searches, at a cost per pixel that does not
+// grow with the window: the one implementation both window libraries use.
+//
+// A band holds, for every column of a region, the sum of one value over a
+// range of rows (every row, or every second row for the sites of one Bayer
+// colour), plus prefix sums along the row. Moving the band down adds the
+// entering rows and removes the leaving ones, in one loop that the caller
+// writes for its pixel layout (see ApplyRows), so each pixel is read twice per
+// band. Any window of the covered rows then sums in O(1) from two prefix
+// entries.
+//
+// The prefix sums run over every column (prefix step 1) or over every second
+// column (prefix step 2: the two column parities side by side, for the sites
+// of one Bayer colour among all columns).
+//
+// Lane is the unsigned type of the column and prefix sums. Sums wrap around
+// modulo its range, and the difference of two prefix sums stays the exact
+// window sum as long as every window's true sum fits in a Lane: 32 bits serve
+// windows whose sums stay below 2^32 (the caller checks before choosing them),
+// at twice the vector width of 64 bits.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace sensor {
+
+// The pixel rows of a region: the first byte of the region's left pixel in
+// row 0, the byte distance from one picture row to the next, the columns.
+struct RowSource {
+  const std::uint8_t* Origin;
+  std::ptrdiff_t RowStep;
+  std::int64_t Columns;
+
+  const std::uint8_t* Row(std::int64_t y) const { return Origin + y * RowStep; }
+};
+
+// Row marker for "no row" in a band update.
+inline constexpr std::int64_t kNoRow = -1;
+
+// Adds the values of row `enter` to the column sums and subtracts those of row
+// `leave` (either may be kNoRow), in one pass. value(row, i) is the value of
+// column i of a row.
+template <class Lane, class Value>
+void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave, Lane* column,
+               const Value& value) {
+  const std::int64_t n = source.Columns;
+  if (leave == kNoRow) {
+    const std::uint8_t* in = source.Row(enter);
+    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i);
+  } else if (enter == kNoRow) {
+    const std::uint8_t* out = source.Row(leave);
+    for (std::int64_t i = 0; i < n; ++i) column[i] -= value(out, i);
+  } else {
+    const std::uint8_t* in = source.Row(enter);
+    const std::uint8_t* out = source.Row(leave);
+    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i) - value(out, i);
+  }
+}
+
+template <class Lane = std::uint64_t>
+class WindowBand {
+ public:
+  // `columns` column sums, queried by index 0 .. columns - 1. Rows are covered
+  // `rowStep` apart (1 or 2); windows take every column (prefixStep 1) or
+  // every second one (prefixStep 2). The band starts empty.
+  void Reset(std::size_t columns, std::int64_t rowStep, std::int64_t prefixStep) {
+    rowStep_ = rowStep;
+    prefixStep_ = prefixStep;
+    columns_.assign(columns, 0);
+    prefix_.assign(columns + static_cast<std::size_t>(prefixStep), 0);
+    rowFirst_ = 0;
+    rowLast_ = -1;
+  }
+
+  // Makes the band cover rows y0, y0 + rowStep, ... up to y1 (no row when
+  // y1 < y0; y0 >= 0 otherwise). update(enter, leave, columns) adds row
+  // `enter`'s values to columns[0 .. Columns() - 1] and subtracts row
+  // `leave`'s; either may be kNoRow (see ApplyRows). Moving down keeps the
+  // rows the band shares with its previous range and pairs each leaving row
+  // with an entering one.
+  template <class Update>
+  void Cover(std::int64_t y0, std::int64_t y1, const Update& update) {
+    if (y1 < y0) {
+      if (!Empty()) {
+        std::fill(columns_.begin(), columns_.end(), Lane{0});
+        std::fill(prefix_.begin(), prefix_.end(), Lane{0});
+        rowFirst_ = 0;
+        rowLast_ = -1;
+      }
+      return;
+    }
+    y1 = y0 + (y1 - y0) / rowStep_ * rowStep_;
+    if (y0 == rowFirst_ && y1 == rowLast_) return;
+    Lane* columns = columns_.data();
+    if (!Empty() && y0 >= rowFirst_ && y0 <= rowLast_ + rowStep_ && y1 >= rowLast_ &&
+        (y0 - rowFirst_) % rowStep_ == 0) {
+      std::int64_t leave = rowFirst_, enter = rowLast_ + rowStep_;
+      for (; leave < y0 && enter <= y1; leave += rowStep_, enter += rowStep_) update(enter, leave, columns);
+      for (; leave < y0; leave += rowStep_) update(kNoRow, leave, columns);
+      for (; enter <= y1; enter += rowStep_) update(enter, kNoRow, columns);
+    } else {
+      std::fill(columns_.begin(), columns_.end(), Lane{0});
+      for (std::int64_t y = y0; y <= y1; y += rowStep_) update(y, kNoRow, columns);
+    }
+    rowFirst_ = y0;
+    rowLast_ = y1;
+    BuildPrefix();
+  }
+
+  // Sum over the covered rows and the columns i0, i0 + prefixStep, ... up to
+  // i1 (of the same parity when prefixStep is 2); 0 when i1 < i0.
+  Lane Sum(std::size_t i0, std::size_t i1) const {
+    if (i1 < i0) return 0;
+    return static_cast<Lane>(prefix_[i1 + static_cast<std::size_t>(prefixStep_)] - prefix_[i0]);
+  }
+
+  // The prefix sums: Sum(i0, i1) is Prefix()[i1 + prefixStep] - Prefix()[i0].
+  const Lane* Prefix() const { return prefix_.data(); }
+
+  std::size_t Columns() const { return columns_.size(); }
+  // Number of rows the band covers.
+  std::int64_t Rows() const { return Empty() ? 0 : (rowLast_ - rowFirst_) / rowStep_ + 1; }
+
+ private:
+  bool Empty() const { return rowLast_ < rowFirst_; }
+
+  void BuildPrefix() {
+    const std::size_t n = columns_.size();
+    const Lane* c = columns_.data();
+    Lane* p = prefix_.data();
+    std::size_t i = 0;
+    // Sums wrap modulo the lane's range, so adding in another order gives the
+    // same prefix sums; four (or two) columns are added at a time, and the
+    // running sum chains once per step instead of once per column.
+#if defined(__SSE2__)
+    if constexpr (sizeof(Lane) == 4) {
+      if (prefixStep_ == 2) {
+        __m128i carry = _mm_setzero_si128();  // running even, odd, even, odd sums
+        for (; i + 4 <= n; i += 4) {
+          __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+          x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+          x = _mm_add_epi32(x, carry);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 2), x);
+          carry = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2));
+        }
+      } else {
+        __m128i carry = _mm_setzero_si128();  // the running sum in every lane
+        for (; i + 4 <= n; i += 4) {
+          __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+          x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
+          x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+          x = _mm_add_epi32(x, carry);
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), x);
+          carry = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
+        }
+      }
+    } else if (prefixStep_ == 1) {
+      __m128i carry = _mm_setzero_si128();
+      for (; i + 2 <= n; i += 2) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+        x = _mm_add_epi64(x, _mm_slli_si128(x, 8));
+        x = _mm_add_epi64(x, carry);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), x);
+        carry = _mm_unpackhi_epi64(x, x);
+      }
+    }
+#endif
+    const auto s = static_cast<std::size_t>(prefixStep_);
+    for (; i < n; ++i) p[i + s] = static_cast<Lane>(p[i] + c[i]);
+  }
+
+  std::int64_t rowStep_ = 1;
+  std::int64_t prefixStep_ = 1;
+  std::int64_t rowFirst_ = 0;
+  std::int64_t rowLast_ = -1;
+  std::vector<Lane> columns_;
+  std::vector<Lane> prefix_;  // prefix_[i + prefixStep] = columns i, i - prefixStep, ... summed
+};
+
+}  // namespace sensor
