@@ -78,3 +78,29 @@ const BenchImage& SharedBayerImage(std::int32_t width, std::int32_t height, int 
 }
 
 }  // namespace sensor::bench
+
+namespace sensor::bench {
+
+std::vector<std::uint8_t> MakeDefectMap(std::int32_t width, std::int32_t height,
+                                        std::int64_t marks, std::int32_t step,
+                                        std::uint32_t seed) {
+  std::vector<std::uint8_t> map(static_cast<std::size_t>(width) * height, 0);
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> column(0, width - 1 - 3 * step), row(0, height - 1 - 3 * step);
+  std::uniform_int_distribution<int> size(1, 8), offset(0, 2);
+  std::int64_t placed = 0;
+  while (placed < marks) {
+    const int x = column(random), y = row(random), n = size(random);
+    for (int k = 0; k < n && placed < marks; ++k) {
+      std::uint8_t& m = map[static_cast<std::size_t>(y + offset(random) * step) * width +
+                            static_cast<std::size_t>(x + offset(random) * step)];
+      if (m == 0) {
+        m = 1;
+        ++placed;
+      }
+    }
+  }
+  return map;
+}
+
+}  // namespace sensor::bench

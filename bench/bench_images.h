@@ -29,3 +29,14 @@ const BenchImage& SharedColourImage(std::int32_t width, std::int32_t height, int
 const BenchImage& SharedBayerImage(std::int32_t width, std::int32_t height, int bitCount);
 
 }  // namespace sensor::bench
+
+namespace sensor::bench {
+
+// A defect map of width x height bytes (1 marks a pixel) holding `marks` marked
+// pixels: clusters of one to eight pixels `step` apart, scattered with a fixed
+// seed, so that the cluster counts and OpenCV's labelling see the same map.
+std::vector<std::uint8_t> MakeDefectMap(std::int32_t width, std::int32_t height,
+                                        std::int64_t marks, std::int32_t step,
+                                        std::uint32_t seed = 3);
+
+}  // namespace sensor::bench

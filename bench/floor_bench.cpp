@@ -36,8 +36,8 @@ void BM_CopyPass(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image.Pixels.size()));
 }
 
-BENCHMARK(BM_ReadPass)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CopyPass)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadPass)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Args({8000, 6000, 32})->Args({8000, 6000, 24})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPass)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Args({8000, 6000, 32})->Args({8000, 6000, 24})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sensor::bench

@@ -36,8 +36,8 @@ void RunOstrel(benchmark::State& state, bool bayerMode) {
 void BM_OstrelColour(benchmark::State& state) { RunOstrel(state, false); }
 void BM_OstrelBayer(benchmark::State& state) { RunOstrel(state, true); }
 
-BENCHMARK(BM_OstrelColour)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_OstrelBayer)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OstrelColour)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Args({8000, 6000, 32})->Args({8000, 6000, 24})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OstrelBayer)->Args({4000, 3000, 32})->Args({4000, 3000, 24})->Args({8000, 6000, 32})->Args({8000, 6000, 24})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace sensor::bench
