@@ -19,6 +19,14 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSENSOR_BUILD_BENCHMARKS=OFF
 cmake --build "$build" -j2
 
-export ASAN_OPTIONS="exitcode=86:detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+# allocator_may_return_null: an allocation that cannot be had returns null (and
+# operator new[](nothrow) with it), as the tests of allocation failures expect.
+# verify_asan_link_order: the install test's host program is built without the
+# sanitizers against the sanitized libraries, which bring the runtime along.
+export ASAN_OPTIONS="exitcode=86:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:allocator_may_return_null=1:verify_asan_link_order=0"
 export UBSAN_OPTIONS="exitcode=87:print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 600
+# The sanitizer's throwing operator new ends the process instead of throwing
+# std::bad_alloc when a table of billions of entries cannot be had, so the one
+# test that asks for such a table runs in the plain build only.
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 600 \
+  -E '^WaferonLifecycle\.ATableThatCannotBeAllocatedIsReportedAndLeavesNoTables$'
