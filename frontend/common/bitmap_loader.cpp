@@ -1,8 +1,10 @@
 #include "frontend/common/bitmap_loader.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -22,12 +24,27 @@ std::uint32_t ReadU32(const unsigned char* p) {
          std::uint32_t{p[3]} << 24;
 }
 
+// Asks the kernel to back the whole 2 MiB pages inside a large buffer with
+// large pages before it is first touched: a 48 MP picture then takes a few
+// hundred page faults instead of tens of thousands. Only advice; nothing
+// changes when the kernel declines.
+void AskForLargePages(unsigned char* buffer, std::size_t size) {
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+  const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
+  const std::uintptr_t last = (begin + size) & ~(kLargePage - 1);
+  if (size < 4 * kLargePage || last <= first) return;
+  madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 // A zero-filled buffer of `size` bytes read in full from the file's current
 // position; false on a short read or when the buffer cannot be had.
 bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft,
                std::vector<unsigned char>& out) {
   if (size > bytesLeft) return false;
   try {
+    out.reserve(static_cast<std::size_t>(size));
+    AskForLargePages(out.data(), out.capacity());
     out.assign(static_cast<std::size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     return false;
