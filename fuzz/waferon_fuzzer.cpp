@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Tables of up to a few thousand entries, or none. Sizes of billions fail
   // their allocation (E_OUTOFMEMORY), which the fuzzer's memory limit would
   // report as a finding of its own, so extremes are held to 65,536.
-  const std::int32_t size = std::clamp(in.Integer(), -65536, 65536);
-  const std::int32_t tableSize = size * (in.Flag(flags, 6) && size <= 4096 ? 16 : 1);
+  const std::int32_t entries = std::clamp(in.Integer(), -65536, 65536);
+  const std::int32_t tableSize = entries * (in.Flag(flags, 6) && entries <= 4096 ? 16 : 1);
   const short firstIndex = static_cast<short>(in.Integer());
   const short lastIndex = static_cast<short>(in.Integer());
 
