@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "sample_rule.h"
 
 namespace sensor {
@@ -71,12 +75,45 @@ void SumColour24(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums
   }
 }
 
+#if defined(__SSE2__)
+// The same sums for rows of 24-bit pixels, sixteen pixels (three 16-byte
+// vectors) per step: every byte is widened into its own 16-bit lane, and lane j
+// of the 48 always holds byte j of a group of sixteen pixels, which belongs to
+// channel j mod 3. Up to 256 steps of bytes below 256 fit a 16-bit lane; the
+// lanes then go to their channels' 64-bit sums. The pixels left over take the
+// plain path.
+void SumColour24Wide(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums)[3]) {
+  const __m128i zero = _mm_setzero_si128();
+  while (count >= 16) {
+    const std::int64_t steps = count / 16 < kLaneChunk ? count / 16 : kLaneChunk;
+    __m128i lanes[6] = {zero, zero, zero, zero, zero, zero};
+    for (std::int64_t i = 0; i < steps; ++i) {
+      for (int k = 0; k < 3; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 * i + 16 * k));
+        lanes[2 * k] = _mm_add_epi16(lanes[2 * k], _mm_unpacklo_epi8(v, zero));
+        lanes[2 * k + 1] = _mm_add_epi16(lanes[2 * k + 1], _mm_unpackhi_epi8(v, zero));
+      }
+    }
+    std::uint16_t spilled[48];
+    for (int k = 0; k < 6; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(spilled + 8 * k), lanes[k]);
+    for (int j = 0; j < 48; ++j) sums[j % 3] += spilled[j];
+    p += 48 * steps;
+    count -= 16 * steps;
+  }
+  SumColour24(p, count, sums);
+}
+#endif
+
 void SumColourRows(const ImageBinding& image, const Rect& r, std::uint64_t (&sums)[3]) {
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     if (image.BytesPerPixel == 4) {
       SumColour32(image.PixelAt(r.Left, y), r.Columns(), sums);
     } else {
+#if defined(__SSE2__)
+      SumColour24Wide(image.PixelAt(r.Left, y), r.Columns(), sums);
+#else
       SumColour24(image.PixelAt(r.Left, y), r.Columns(), sums);
+#endif
     }
   }
 }
