@@ -135,5 +135,23 @@ TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMaps) {
   }
 }
 
+TEST(ClusterCount, FindsSparseMarksAnywhereInWideMaps) {
+  // Long empty stretches between marks, marks in the last bytes of the map and
+  // in every position of a 64-byte block: the map is skipped in blocks.
+  std::mt19937 random(11);
+  for (int trial = 0; trial < 60; ++trial) {
+    const int w = 64 + static_cast<int>(random() % 300), h = 1 + static_cast<int>(random() % 12);
+    Map m(w, h);
+    const int marks = static_cast<int>(random() % 8);
+    for (int k = 0; k < marks; ++k) m.Bytes[random() % m.Bytes.size()] = 1;
+    if (trial % 3 == 0) m.Bytes.back() = 1;
+    if (trial % 5 == 0) m.Bytes[m.Bytes.size() - 1 - random() % 70] = 1;
+    Map reference = m;
+    const std::int32_t step = 1 + trial % 2;
+    ASSERT_EQ(m.Count(step, 0), (RecursiveCount{reference, step}.Run(0))) << "trial " << trial;
+    ASSERT_TRUE(m.AllClear()) << "trial " << trial;
+  }
+}
+
 }  // namespace
 }  // namespace sensor::glazet
