@@ -97,6 +97,21 @@ TEST_P(ArgumentVector, APathLongerThanAnyPathIsTakenAsAbsent) {
   EXPECT_TRUE(StatusHas("BMPFileIn=(null)\n"));
 }
 
+TEST_P(ArgumentVector, PercentSignsInArgumentsAreTextNotFormats) {
+  const ProgramOutput out = folder.Run({"-debug", "-BMPFileIn", "%s%n%x.bmp", "-OutputFile",
+                                        "%n%s.txt", "%s%s%s%s%n"});
+  ASSERT_FALSE(out.TimedOut);
+  EXPECT_EQ(out.ExitCode, 1) << out.Console;
+  EXPECT_NE(out.Console.find("\n%s%n%x.bmp\n-OutputFile\n%n%s.txt\n%s%s%s%s%n\n-slave\n"),
+            std::string::npos)
+      << out.Console;
+  ASSERT_TRUE(folder.Exists("%n%s.txt"));
+  const std::string status = folder.Read("%n%s.txt");
+  EXPECT_NE(status.find("ReturnCode=-2147467259\n"), std::string::npos) << status;
+  EXPECT_NE(status.find("BMPFileIn=\"" + folder.File("%s%n%x.bmp") + "\"\n"), std::string::npos)
+      << status;
+}
+
 TEST_P(ArgumentVector, TenThousandArgumentsAreParsedLikeAFew) {
   std::vector<std::string> many = Analysis({});
   for (int i = 0; i < 10000; ++i) many.push_back(i % 2 ? "-GlobalSearch" : "unmatched");

@@ -161,6 +161,21 @@ TEST_F(MalformedText, ALimitsHeaderLineOf10000CharactersFailsItsSection) {
   ExpectStartUpFailure(RunWithLimits(limits));
 }
 
+TEST_F(MalformedText, PercentSignsInLimitsLabelsAreTextNotFormats) {
+  // The grey field's R level lies near 100, far above the high limit 0.
+  std::string limits = kWaferonLimits;
+  limits.replace(limits.find("brightness(r)"), std::string("brightness(r)").size(),
+                 "brightness(r)%s%n%x");
+  limits.replace(limits.find("HighLimit=255,"), std::string("HighLimit=255,").size(), "HighLimit=0,");
+  const ProgramOutput out = RunWithLimits(limits);
+  ASSERT_FALSE(out.TimedOut);
+  EXPECT_EQ(out.ExitCode, 1);
+  ASSERT_TRUE(folder.Status());
+  EXPECT_EQ(folder.Status()->ReturnCode, kFailCode);
+  EXPECT_EQ(folder.Status()->Message.rfind("brightness(r)%s%n%x=", 0), 0u) << folder.Status()->Message;
+  EXPECT_NE(folder.Read("status.txt").find(",brightness(r)%s%n%x,brightness(g),"), std::string::npos);
+}
+
 TEST_F(MalformedText, ALimitsFileWithoutALineBreakAtTheEndIsValid) {
   ExpectPassed(RunWithLimits(kWaferonLimits.substr(0, kWaferonLimits.size() - 1)));
 }
