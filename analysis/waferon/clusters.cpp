@@ -1,5 +1,8 @@
 #include "clusters.h"
 
+#include <algorithm>
+#include <new>
+
 #include "common/sample_rule.h"
 
 namespace sensor::waferon {
@@ -8,17 +11,96 @@ namespace {
 // Positions are formed in 64 bits; one outside the 32-bit range holds nothing.
 bool Fits(std::int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
-bool IsCandidate(const CandidateList& candidates, std::int64_t x, std::int64_t y) {
-  return Fits(x) && Fits(y) &&
-         candidates.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
-}
+// Membership asked of the lists' position indexes.
+class IndexLookup {
+ public:
+  IndexLookup(const CandidateList& candidates, VisitedList& visited)
+      : candidates_(candidates), visited_(visited) {}
 
-// A candidate the growth may still enter.
-bool Unvisited(const CandidateList& candidates, const VisitedList& visited, std::int64_t x,
-               std::int64_t y) {
-  return IsCandidate(candidates, x, y) &&
-         !visited.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
-}
+  bool IsCandidate(std::int64_t x, std::int64_t y) const {
+    return Fits(x) && Fits(y) &&
+           candidates_.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+  }
+  // A candidate the growth may still enter.
+  bool Unvisited(std::int64_t x, std::int64_t y) const {
+    return IsCandidate(x, y) &&
+           !visited_.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+  }
+  // Asked of candidate positions only.
+  bool Visited(std::int32_t x, std::int32_t y) const { return visited_.Contains(x, y); }
+  void Visit(std::int32_t x, std::int32_t y) { visited_.Add(x, y); }
+
+ private:
+  const CandidateList& candidates_;
+  VisitedList& visited_;
+};
+
+// The same answers from two bits per position over the candidates' bounding
+// box: whether a candidate lies there, and whether it has been visited. Every
+// visit still goes into the visited list, which outlives the count; the bits
+// only spare the growth a hash probe (and its cache miss) per question.
+class GridLookup {
+ public:
+  // Largest box the grid is built for: 2^28 positions take 64 MiB of bits.
+  static constexpr std::int64_t kMaxPositions = std::int64_t{1} << 28;
+
+  GridLookup(const CandidateList& candidates, VisitedList& visited) : visited_(visited) {
+    const auto& records = candidates.Records();
+    if (records.empty()) return;
+    std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    for (const DefectRecord& r : records) {
+      left = std::min<std::int64_t>(left, r.X);
+      right = std::max<std::int64_t>(right, r.X);
+      top = std::min<std::int64_t>(top, r.Y);
+      bottom = std::max<std::int64_t>(bottom, r.Y);
+    }
+    const std::int64_t width = right - left + 1, height = bottom - top + 1;
+    if (width > kMaxPositions / height) return;
+    try {
+      bits_.assign(static_cast<std::size_t>((width * height + 31) / 32), 0);
+    } catch (const std::bad_alloc&) {
+      return;  // the indexes answer instead
+    }
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    const bool anyVisited = visited.Size() != 0;
+    for (const DefectRecord& r : records) {
+      const std::uint64_t i = IndexOf(r.X, r.Y);
+      const bool seen = anyVisited && visited.Contains(r.X, r.Y);
+      bits_[i / 32] |= (seen ? std::uint64_t{3} : std::uint64_t{1}) << (2 * (i % 32));
+    }
+  }
+
+  bool Usable() const { return !bits_.empty(); }
+
+  bool IsCandidate(std::int64_t x, std::int64_t y) const { return Inside(x, y) && (Pair(x, y) & 1) != 0; }
+  bool Unvisited(std::int64_t x, std::int64_t y) const { return Inside(x, y) && Pair(x, y) == 1; }
+  bool Visited(std::int32_t x, std::int32_t y) const { return (Pair(x, y) & 2) != 0; }
+  // Called for candidate positions only, which all lie in the box.
+  void Visit(std::int32_t x, std::int32_t y) {
+    visited_.Add(x, y);
+    const std::uint64_t i = IndexOf(x, y);
+    bits_[i / 32] |= std::uint64_t{2} << (2 * (i % 32));
+  }
+
+ private:
+  bool Inside(std::int64_t x, std::int64_t y) const {
+    return x >= left_ && y >= top_ && x - left_ < width_ && y - top_ < height_;
+  }
+  std::uint64_t IndexOf(std::int64_t x, std::int64_t y) const {
+    return static_cast<std::uint64_t>((y - top_) * width_ + (x - left_));
+  }
+  std::uint64_t Pair(std::int64_t x, std::int64_t y) const {
+    const std::uint64_t i = IndexOf(x, y);
+    return bits_[i / 32] >> (2 * (i % 32)) & 3;
+  }
+
+  VisitedList& visited_;
+  std::vector<std::uint64_t> bits_;
+  std::int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
 
 // One pending call of the depth-first growth: the member at (X, Y) and the next
 // of its four side and lower neighbours to look at (-1 before the member has
@@ -29,14 +111,13 @@ struct Frame {
   int Next;
 };
 
-}  // namespace
-
-ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, const Rect& region,
-                        std::int32_t x, std::int32_t y, std::int32_t step,
-                        std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
+// `stack` is scratch memory, empty on entry and on return.
+template <class Lookup>
+ClusterPeak Grow(const CandidateList& candidates, Lookup& lookup, const Rect& region,
+                 std::int32_t x, std::int32_t y, std::int32_t step, std::vector<Frame>& stack,
+                 std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
   ClusterPeak peak;
   const std::int64_t s = step;
-  std::vector<Frame> stack;
   stack.push_back({x, y, -1});
   while (!stack.empty()) {
     Frame& f = stack.back();
@@ -53,7 +134,7 @@ ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, c
           peak.Colour = node->Colour;
         }
         ++peak.Members;
-        visited.Add(f.X, f.Y);
+        lookup.Visit(f.X, f.Y);
         if (order != nullptr) order->emplace_back(f.X, f.Y);
       }
       f.Next = 0;
@@ -63,14 +144,14 @@ ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, c
     if (f.Next < 4) {
       const std::int64_t nx = f.X + kSide[f.Next][0] * s, ny = f.Y + kSide[f.Next][1] * s;
       ++f.Next;
-      if (Unvisited(candidates, visited, nx, ny)) {
+      if (lookup.Unvisited(nx, ny)) {
         stack.push_back({static_cast<std::int32_t>(nx), static_cast<std::int32_t>(ny), -1});
       }
       continue;
     }
     // Lower right last: growth goes on from there in place of this call.
     const std::int64_t nx = f.X + s, ny = f.Y + s;
-    if (Unvisited(candidates, visited, nx, ny)) {
+    if (lookup.Unvisited(nx, ny)) {
       f = {static_cast<std::int32_t>(nx), static_cast<std::int32_t>(ny), -1};
     } else {
       stack.pop_back();
@@ -79,37 +160,28 @@ ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, c
   return peak;
 }
 
-bool HasCandidateNeighbour(const CandidateList& candidates, std::int32_t x, std::int32_t y,
-                           std::int32_t step) {
+template <class Lookup>
+bool HasNeighbour(const Lookup& lookup, std::int32_t x, std::int32_t y, std::int32_t step) {
   const std::int64_t s = step;
   for (std::int64_t dy = -1; dy <= 1; ++dy) {
     for (std::int64_t dx = -1; dx <= 1; ++dx) {
-      if ((dx != 0 || dy != 0) && IsCandidate(candidates, x + dx * s, y + dy * s)) return true;
+      if ((dx != 0 || dy != 0) && lookup.IsCandidate(x + dx * s, y + dy * s)) return true;
     }
   }
   return false;
 }
 
-bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
-                   const double (&centre)[5], const double (&side)[5], Zone& zone,
-                   double& threshold) {
-  zone = ZoneOf(regions, x, y);
-  if (zone == Zone::None) return false;
-  const std::int32_t site = BayerColourIndex(std::int64_t{x} - regions.SearchRegion.Left,
-                                             std::int64_t{y} - regions.SearchRegion.Top);
-  threshold = zone == Zone::Centre ? centre[site] : side[site];
-  return true;
-}
-
-void CountClusters(const CandidateList& candidates, VisitedList& visited,
-                   ResultTable* clusterTable, const Geometry& regions,
-                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results) {
+template <class Lookup>
+void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clusterTable,
+               const Geometry& regions, const _PARAMS_Waferon& params, std::int32_t step,
+               _RESULT_Waferon& results) {
   std::int32_t centre = 0, side = 0;
+  std::vector<Frame> stack;
   for (const DefectRecord& node : candidates.Records()) {
-    if (visited.Contains(node.X, node.Y)) continue;
-    if (!HasCandidateNeighbour(candidates, node.X, node.Y, step)) continue;
+    if (lookup.Visited(node.X, node.Y)) continue;
+    if (!HasNeighbour(lookup, node.X, node.Y, step)) continue;
     const ClusterPeak peak =
-        GrowCluster(candidates, visited, regions.SearchRegion, node.X, node.Y, step);
+        Grow(candidates, lookup, regions.SearchRegion, node.X, node.Y, step, stack, nullptr);
     if (peak.Members < params.ClusterSize) continue;
     Zone zone;
     double threshold;
@@ -127,6 +199,51 @@ void CountClusters(const CandidateList& candidates, VisitedList& visited,
   results.SideClusters = side;
   results.CenterPixels = 0;
   results.SidePixels = 0;
+}
+
+}  // namespace
+
+ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, const Rect& region,
+                        std::int32_t x, std::int32_t y, std::int32_t step,
+                        std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
+  IndexLookup lookup(candidates, visited);
+  std::vector<Frame> stack;
+  return Grow(candidates, lookup, region, x, y, step, stack, order);
+}
+
+bool HasCandidateNeighbour(const CandidateList& candidates, std::int32_t x, std::int32_t y,
+                           std::int32_t step) {
+  VisitedList unused;
+  return HasNeighbour(IndexLookup(candidates, unused), x, y, step);
+}
+
+bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
+                   const double (&centre)[5], const double (&side)[5], Zone& zone,
+                   double& threshold) {
+  zone = ZoneOf(regions, x, y);
+  if (zone == Zone::None) return false;
+  const std::int32_t site = BayerColourIndex(std::int64_t{x} - regions.SearchRegion.Left,
+                                             std::int64_t{y} - regions.SearchRegion.Top);
+  threshold = zone == Zone::Centre ? centre[site] : side[site];
+  return true;
+}
+
+void CountClusters(const CandidateList& candidates, VisitedList& visited,
+                   ResultTable* clusterTable, const Geometry& regions,
+                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
+                   ClusterLookup how) {
+  // Every candidate may join a cluster: room for all of them up front spares
+  // the visited list its rehashing as it grows.
+  visited.Reserve(visited.Size() + candidates.Size());
+  if (how == ClusterLookup::Grid) {
+    GridLookup grid(candidates, visited);
+    if (grid.Usable()) {
+      CountWith(candidates, grid, clusterTable, regions, params, step, results);
+      return;
+    }
+  }
+  IndexLookup lookup(candidates, visited);
+  CountWith(candidates, lookup, clusterTable, regions, params, step, results);
 }
 
 void CountSinglePixels(const CandidateList& candidates, VisitedList& visited,

@@ -46,13 +46,20 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
                    const double (&centre)[5], const double (&side)[5], Zone& zone,
                    double& threshold);
 
+// How the count asks whether a position holds a candidate or was visited:
+// through bits over the candidates' bounding box (Grid; the lists' indexes
+// when the box is too large or its memory cannot be had), or through the
+// lists' indexes alone. Both give the same answers.
+enum class ClusterLookup { Grid, Indexes };
+
 // Grows the clusters of every unvisited candidate that has a candidate
 // neighbour; counts those with at least ClusterSize members whose peak passes
 // the cluster threshold of its zone, and offers their peaks to `clusterTable`.
 // Sets the two cluster counts of `results` and zeroes the two pixel counts.
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
-                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results);
+                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
+                   ClusterLookup how = ClusterLookup::Grid);
 
 // Counts every candidate not yet visited whose score passes the pixel threshold
 // of its zone, marking each one visited. Sets the two pixel counts of `results`.

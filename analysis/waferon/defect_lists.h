@@ -45,6 +45,9 @@ class VisitedList {
   void Add(std::int32_t x, std::int32_t y) { seen_.Insert(x, y, 0); }
   bool Contains(std::int32_t x, std::int32_t y) const { return seen_.Contains(x, y); }
   std::size_t Size() const { return seen_.Size(); }
+  // Makes room for `positions` in all. May throw std::bad_alloc; the list is
+  // then unchanged.
+  void Reserve(std::size_t positions) { seen_.Reserve(positions); }
   void Release() { seen_.Release(); }
 
  private:

@@ -20,8 +20,7 @@ const std::uint32_t* PositionIndex::Find(std::int32_t x, std::int32_t y) const {
   return keys_[i] == key ? &values_[i] : nullptr;
 }
 
-void PositionIndex::Grow() {
-  const std::size_t capacity = keys_.empty() ? 64 : keys_.size() * 2;
+void PositionIndex::Rehash(std::size_t capacity) {
   std::vector<std::uint64_t> keys(capacity, kEmpty);
   std::vector<std::uint32_t> values(capacity, 0);
   std::swap(keys, keys_);
@@ -35,6 +34,13 @@ void PositionIndex::Grow() {
     keys_[slot] = keys[i];
     values_[slot] = values[i];
   }
+}
+
+void PositionIndex::Reserve(std::size_t positions) {
+  // Kept at most half full, as Insert keeps it.
+  std::size_t capacity = keys_.empty() ? 64 : keys_.size();
+  while (capacity < 2 * positions) capacity *= 2;
+  if (capacity > keys_.size()) Rehash(capacity);
 }
 
 bool PositionIndex::Insert(std::int32_t x, std::int32_t y, std::uint32_t value) {

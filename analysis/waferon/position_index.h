@@ -28,6 +28,10 @@ class PositionIndex {
 
   void Erase(std::int32_t x, std::int32_t y);
 
+  // Makes room for `positions` in all without growing again. May throw
+  // std::bad_alloc; the index is then unchanged.
+  void Reserve(std::size_t positions);
+
   // Forgets every position; Clear keeps the memory, Release returns it.
   void Clear();
   void Release();
@@ -45,7 +49,8 @@ class PositionIndex {
   }
   // Slot holding `key`, or the empty slot where it would go.
   std::size_t Probe(std::uint64_t key) const;
-  void Grow();
+  void Grow() { Rehash(keys_.empty() ? 64 : keys_.size() * 2); }
+  void Rehash(std::size_t capacity);
 
   std::vector<std::uint64_t> keys_;
   std::vector<std::uint32_t> values_;

@@ -58,5 +58,20 @@ TEST(WaferonPositionIndex, AgreesWithAMapThroughInsertsErasesAndGrowth) {
   EXPECT_FALSE(index.Contains(5, 5));
 }
 
+TEST(WaferonPositionIndex, ReservingRoomKeepsEveryPositionAndItsValue) {
+  PositionIndex index;
+  for (std::int32_t i = 0; i < 100; ++i) index.Insert(i, -i, static_cast<std::uint32_t>(i));
+  index.Reserve(5000);
+  index.Reserve(10);  // less than held: nothing is lost
+  for (std::int32_t i = 100; i < 5000; ++i) index.Insert(i, -i, static_cast<std::uint32_t>(i));
+  EXPECT_EQ(index.Size(), 5000u);
+  for (std::int32_t i = 0; i < 5000; ++i) {
+    const std::uint32_t* value = index.Find(i, -i);
+    ASSERT_NE(value, nullptr) << i;
+    EXPECT_EQ(*value, static_cast<std::uint32_t>(i));
+  }
+  EXPECT_FALSE(index.Contains(5000, -5000));
+}
+
 }  // namespace
 }  // namespace sensor::waferon
