@@ -85,10 +85,7 @@ void ApplySettingsLine(std::string_view line, const SettingsKeyTable& keys) {
 }
 
 bool ReadSettingsFile(const std::string& path, const SettingsKeyTable& keys) {
-  const std::optional<std::vector<std::string>> lines = ReadTextPieces(path);
-  if (!lines) return false;
-  for (const std::string& line : *lines) ApplySettingsLine(line, keys);
-  return true;
+  return ForEachTextPiece(path, [&keys](std::string_view line) { ApplySettingsLine(line, keys); });
 }
 
 }  // namespace sensor::frontend

@@ -117,7 +117,7 @@ bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRule
 }
 
 bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table) {
-  const std::optional<std::vector<std::string>> lines = ReadTextPieces(path);
+  const std::optional<std::vector<std::string>> lines = ReadTextPieces(path, kLimitsFileMaxBytes);
   return lines && ReadTestLimitsLines(*lines, rules, table);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -39,7 +40,14 @@ bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
 bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRules& rules,
                          VerdictTable& table);
 
-// Reads the limits file; false as well when it cannot be opened.
+// A limits file holds a few hundred bytes. One beyond this size is refused as
+// unreadable: every section line reads on to the next line that begins with
+// '[', so a file of many section lines takes time that grows with the square of
+// its length (a megabyte of them, minutes).
+inline constexpr std::uint64_t kLimitsFileMaxBytes = 64 * 1024;
+
+// Reads the limits file; false as well when it cannot be opened or is larger
+// than kLimitsFileMaxBytes.
 bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table);
 
 }  // namespace sensor::frontend

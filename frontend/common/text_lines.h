@@ -7,6 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +22,16 @@ inline constexpr std::size_t kLinePieceLength = 259;
 // Splits file contents into line pieces.
 std::vector<std::string> SplitTextPieces(std::string_view contents);
 
-// Reads and splits a file; nothing when it cannot be opened or read, or is no
-// regular file (a named pipe, a device, a directory).
-std::optional<std::vector<std::string>> ReadTextPieces(const std::string& path);
+// Reads a file piece by piece, handing each piece to `visit` as soon as it is
+// cut, so that a file of any length takes no more memory than one piece. False
+// when it cannot be opened or read, or is no regular file (a named pipe, a
+// device, a directory).
+bool ForEachTextPiece(const std::string& path, const std::function<void(std::string_view)>& visit);
+
+// Reads and splits a file; nothing when ForEachTextPiece fails or the file
+// holds more than `maxBytes` bytes (each piece is kept, so a file of millions
+// of short lines would take many times its size in memory).
+std::optional<std::vector<std::string>> ReadTextPieces(
+    const std::string& path, std::uint64_t maxBytes = std::numeric_limits<std::uint64_t>::max());
 
 }  // namespace sensor::frontend

@@ -134,6 +134,20 @@ TEST_F(MalformedText, SettingsWithCrLfLineEndsReadLikeLf) {
   EXPECT_NE(Echo(out).find("\tcluster size= 4\n\thammer size= 6\n"), std::string::npos);
 }
 
+TEST_F(MalformedText, ASettingsFileOfMillionsOfLinesIsReadToItsLastLine) {
+  const ProgramOutput out = RunWithSettings(std::string(20'000'000, '\n') + "HammerSize=3\n");
+  ExpectPassed(out);
+  EXPECT_NE(Echo(out).find("\thammer size= 3\n"), std::string::npos) << Echo(out);
+}
+
+// Every section line reads on to the next line that begins with '[', so a
+// megabyte of section lines would take minutes; such a file is refused at once.
+TEST_F(MalformedText, ALimitsFileOfAMegabyteOfSectionLinesFailsStartUp) {
+  std::string limits = kWaferonLimits;
+  while (limits.size() < 1'000'000) limits += "x[PIXEL]\n";
+  ExpectStartUpFailure(RunWithLimits(limits));
+}
+
 TEST_F(MalformedText, LimitsOfBinaryGarbageFailStartUpInEveryProgram) {
   for (const ProgramSpec& program : AllPrograms()) {
     TextRun other(program);

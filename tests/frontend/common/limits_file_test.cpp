@@ -81,6 +81,22 @@ TEST_F(LimitsFile, IgnoresCommentsAndCrLfLineEnds) {
   EXPECT_FALSE(ReadTestLimits(folder.File("missing.txt"), Rules(), table));
 }
 
+// A file of many section lines takes time that grows with the square of its
+// length, so a file beyond 64 KiB is refused whatever it holds.
+TEST_F(LimitsFile, AFileLargerThan64KiBIsRefusedEvenWhenValid) {
+  sensor::test::TempFolder folder;
+  const std::string path = folder.File("limits.txt");
+  const std::string valid = std::string(kCountSection) + kLevelSection;
+  const std::string comment = "; " + std::string(kLimitsFileMaxBytes - valid.size() - 3, 'c') + "\n";
+  sensor::test::WriteFile(path, comment + valid);
+  ASSERT_EQ((comment + valid).size(), kLimitsFileMaxBytes);
+  EXPECT_TRUE(ReadTestLimits(path, Rules(), table));
+  sensor::test::WriteFile(path, "c" + comment + valid);
+  VerdictTable untouched = Table();
+  EXPECT_FALSE(ReadTestLimits(path, Rules(), untouched));
+  EXPECT_EQ(untouched[0].Label, "");
+}
+
 TEST_F(LimitsFile, ASectionNeedsExactlyOneLineOfEachKey) {
   EXPECT_FALSE(Read(std::string("[COUNT]\nHeaders=a\nUnit=n\nHighLimit=1\n") + kLevelSection));
   table = Table();

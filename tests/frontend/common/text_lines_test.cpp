@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "program_runner.h"
 
 namespace sensor::frontend {
@@ -45,6 +47,61 @@ TEST(TextLines, ALineOf259CharactersLeavesItsLineBreakAsAPieceOfItsOwn) {
 
 TEST(TextLines, APieceEndsAtANulByte) {
   EXPECT_EQ(SplitTextPieces(std::string("Unit=a\0b\nnext\n", 14)), (Pieces{"Unit=a", "next\n"}));
+}
+
+// The pieces by the plain rule: drop every CR right before a LF, cut after
+// each LF and after every 259 characters, end each piece at its first NUL.
+Pieces PlainPieces(const std::string& contents) {
+  std::string text;
+  for (std::size_t i = 0; i < contents.size(); ++i) {
+    if (!(contents[i] == '\r' && i + 1 < contents.size() && contents[i + 1] == '\n')) {
+      text += contents[i];
+    }
+  }
+  Pieces pieces;
+  std::string piece;
+  for (const char c : text) {
+    piece += c;
+    if (c == '\n' || piece.size() == kLinePieceLength) {
+      pieces.push_back(piece.substr(0, piece.find('\0')));
+      piece.clear();
+    }
+  }
+  if (!piece.empty()) pieces.push_back(piece.substr(0, piece.find('\0')));
+  return pieces;
+}
+
+// Files read in chunks of 64 KiB: a CR at the end of one chunk and its LF at
+// the start of the next must still read as one line break.
+TEST(TextLines, FilesReadPieceByPieceGiveThePiecesOfThePlainRule) {
+  sensor::test::TempFolder folder;
+  std::mt19937 random(7);
+  for (int round = 0; round < 4; ++round) {
+    std::string contents;
+    const char kBytes[] = {'a', 'b', '\r', '\n', '\0', 'x'};
+    const std::size_t lineScale = round < 2 ? 6 : 600;  // short lines, then long ones
+    while (contents.size() < 200000) {
+      contents += std::string(random() % lineScale, 'k');
+      contents += kBytes[random() % sizeof kBytes];
+    }
+    if (round == 0) contents.replace(65535, 2, "\r\n");
+    const std::string path = folder.File("text.txt");
+    sensor::test::WriteFile(path, contents);
+    Pieces streamed;
+    ASSERT_TRUE(ForEachTextPiece(path, [&](std::string_view p) { streamed.emplace_back(p); }));
+    const Pieces expected = PlainPieces(contents);
+    EXPECT_EQ(streamed, expected) << "round " << round;
+    EXPECT_EQ(SplitTextPieces(contents), expected) << "round " << round;
+    EXPECT_EQ(ReadTextPieces(path), std::optional<Pieces>(expected)) << "round " << round;
+  }
+}
+
+TEST(TextLines, AFileOfMoreThanTheGivenBytesGivesNothing) {
+  sensor::test::TempFolder folder;
+  const std::string path = folder.File("text.txt");
+  sensor::test::WriteFile(path, "0123456789\n");
+  EXPECT_EQ(ReadTextPieces(path, 11), std::optional<Pieces>(Pieces{"0123456789\n"}));
+  EXPECT_FALSE(ReadTextPieces(path, 10));
 }
 
 TEST(TextLines, AMissingFileGivesNothing) {
