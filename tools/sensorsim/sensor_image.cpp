@@ -177,6 +177,12 @@ std::string ValidateSettings(const SimulationSettings& s) {
   if (s.Noise < 0.0 || !std::isfinite(s.Noise)) return "noise must be a finite value of 0 or more";
   if (s.HotPixels < 0 || s.DarkPixels < 0 || s.Clusters < 0 || s.Blemishes < 0)
     return "defect counts must not be negative";
+  // More defects than pixels mean nothing, and every one is listed in the truth.
+  const std::int64_t pixels = static_cast<std::int64_t>(s.Width) * s.Height;
+  if (std::int64_t{s.HotPixels} + s.DarkPixels > pixels || s.Clusters > pixels ||
+      s.Blemishes > pixels)
+    return "defect counts must not exceed the number of pixels";
+  if (!(std::abs(s.PixelAmplitude) <= 65535.0)) return "amplitude must be -65535 to 65535";
   if (s.ClusterPixels < 1 || s.ClusterPixels > 65536) return "cluster size must be 1 to 65536";
   if (!(s.BlemishRadius > 0.0) || s.BlemishRadius > 10000.0) return "blemish radius must be above 0";
   if (!std::isfinite(s.BlemishDepth) || s.BlemishDepth > 100.0 || s.BlemishDepth < -1000.0)

@@ -107,5 +107,34 @@ TEST(SensorImage, SettingsAreChecked) {
   EXPECT_NE(ValidateSettings(s), "");
 }
 
+TEST(SensorImage, DefectCountsAreHeldToThePixelCountAndTheAmplitudeToSixteenBits) {
+  SimulationSettings s;
+  s.Width = 4;
+  s.Height = 4;
+  s.HotPixels = 10;
+  s.DarkPixels = 6;
+  EXPECT_EQ(ValidateSettings(s), "");
+  s.DarkPixels = 7;
+  EXPECT_NE(ValidateSettings(s), "");
+  s.HotPixels = 2147483647;  // the sum would overflow 32 bits
+  s.DarkPixels = 2147483647;
+  EXPECT_NE(ValidateSettings(s), "");
+  s = SimulationSettings{};
+  s.Width = 4;
+  s.Height = 4;
+  s.Blemishes = 17;
+  EXPECT_NE(ValidateSettings(s), "");
+  s.Blemishes = 0;
+  s.Clusters = 2147483647;
+  EXPECT_NE(ValidateSettings(s), "");
+  s.Clusters = 0;
+  s.PixelAmplitude = -65535.0;
+  EXPECT_EQ(ValidateSettings(s), "");
+  for (const double amplitude : {65536.0, 1e308, std::nan("")}) {
+    s.PixelAmplitude = amplitude;
+    EXPECT_NE(ValidateSettings(s), "") << amplitude;
+  }
+}
+
 }  // namespace
 }  // namespace sensor::sim
