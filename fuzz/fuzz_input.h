@@ -80,7 +80,9 @@ class ParameterBytes {
   std::size_t at_ = 0;
 };
 
-// A file of this process for inputs that reach a reader through a path.
+// A file of this process for inputs that reach a reader through a path; each
+// target uses one extension, the one of its first call. The file is removed
+// when the fuzzer exits normally.
 inline const std::string& ScratchPath(const char* extension) {
   static const std::string path = [extension] {
     const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
