@@ -35,11 +35,7 @@ std::vector<std::string> GlazetUsageLines() {
 frontend::SettingsEcho EchoGlazetSettings(const frontend::CommonOptions& options,
                                           const GlazetSettings& settings) {
   const _PARAMS_Glazet& p = settings.Params;
-  std::string text = "\nsettings:\n";
-  text += Format("\tstatus file= %s\n", Shown(options.OutputFile));
-  text += Format("\tdata log file= %s\n", Shown(options.LogFile));
-  text += Format("\ttest limit file= %s\n", Shown(options.TestLimits));
-  text += Format("\tBMP file input= %s\n", Shown(options.BMPFileIn));
+  std::string text = frontend::EchoSettingsHead(options);
   text += Format("\tbits per pixel= %ld\n", static_cast<long>(p.SensorBpp));
   text += Format("\tbits for test= %ld\n", static_cast<long>(p.TestBpp));
   text += Format("\tcluster size= %d\n", p.ClusterSize);

@@ -27,11 +27,7 @@ std::vector<std::string> OstrelUsageLines() {
 frontend::SettingsEcho EchoOstrelSettings(const frontend::CommonOptions& options,
                                           const OstrelSettings& settings) {
   const _PARAMS_Ostrel& p = settings.Params;
-  std::string text = "\nsettings:\n";
-  text += Format("\tstatus file= %s\n", Shown(options.OutputFile));
-  text += Format("\tdata log file= %s\n", Shown(options.LogFile));
-  text += Format("\ttest limit file= %s\n", Shown(options.TestLimits));
-  text += Format("\tBMP file input= %s\n", Shown(options.BMPFileIn));
+  std::string text = frontend::EchoSettingsHead(options);
   text += Format("\tbits per pixel= %ld\n", static_cast<long>(p.SensorBpp));
   text += Format("\tbits for test= %ld\n", static_cast<long>(p.TestBpp));
   text += Format("\tbayer outliers= %ld,%ld,%ld,%ld\n", static_cast<long>(p.OutlierLeft),

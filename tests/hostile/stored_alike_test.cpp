@@ -128,7 +128,9 @@ TEST_P(StoredAlike, AnalysesLikeThePlainPicture) {
   EXPECT_EQ(other.ExitCode, plain.ExitCode);
   EXPECT_EQ(other.Status, plain.Status);
   EXPECT_EQ(other.DefaultLog, plain.DefaultLog);
-  if (storage.SameDefectMapFile) EXPECT_EQ(other.DefectMapPixels, plain.DefectMapPixels);
+  if (storage.SameDefectMapFile) {
+    EXPECT_EQ(other.DefectMapPixels, plain.DefectMapPixels);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
