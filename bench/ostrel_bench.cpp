@@ -13,11 +13,13 @@ using namespace SensorDefectDetectionClass;
 void RunOstrel(benchmark::State& state, bool bayerMode) {
   const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
   const int bits = static_cast<int>(state.range(2));
-  BenchImage image = bayerMode ? SharedBayerImage(width, height, bits)
-                               : SharedColourImage(width, height, bits);
+  // The very buffer the floor and OpenCV read, so that all three meet the
+  // same pages; Execute only reads it.
+  const BenchImage& image = bayerMode ? SharedBayerImage(width, height, bits)
+                                      : SharedColourImage(width, height, bits);
   Ostrel lib{};
   lib.Open(0);
-  lib.BindImage(image.Header.data(), image.Pixels.data());
+  lib.BindImage(const_cast<unsigned char*>(image.Header.data()), const_cast<unsigned char*>(image.Pixels.data()));
   _PARAMS_Ostrel params{};
   params.BayerMode = bayerMode;
   params.SensorBpp = 12;

@@ -25,9 +25,7 @@
 #include <cstdint>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "common/prefix_sums.h"
 
 namespace sensor {
 
@@ -132,48 +130,7 @@ class WindowBand {
   bool Empty() const { return rowLast_ < rowFirst_; }
 
   void BuildPrefix() {
-    const std::size_t n = columns_.size();
-    const Lane* c = columns_.data();
-    Lane* p = prefix_.data();
-    std::size_t i = 0;
-    // Sums wrap modulo the lane's range, so adding in another order gives the
-    // same prefix sums; four (or two) columns are added at a time, and the
-    // running sum chains once per step instead of once per column.
-#if defined(__SSE2__)
-    if constexpr (sizeof(Lane) == 4) {
-      if (prefixStep_ == 2) {
-        __m128i carry = _mm_setzero_si128();  // running even, odd, even, odd sums
-        for (; i + 4 <= n; i += 4) {
-          __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
-          x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
-          x = _mm_add_epi32(x, carry);
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 2), x);
-          carry = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2));
-        }
-      } else {
-        __m128i carry = _mm_setzero_si128();  // the running sum in every lane
-        for (; i + 4 <= n; i += 4) {
-          __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
-          x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
-          x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
-          x = _mm_add_epi32(x, carry);
-          _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), x);
-          carry = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
-        }
-      }
-    } else if (prefixStep_ == 1) {
-      __m128i carry = _mm_setzero_si128();
-      for (; i + 2 <= n; i += 2) {
-        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
-        x = _mm_add_epi64(x, _mm_slli_si128(x, 8));
-        x = _mm_add_epi64(x, carry);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), x);
-        carry = _mm_unpackhi_epi64(x, x);
-      }
-    }
-#endif
-    const auto s = static_cast<std::size_t>(prefixStep_);
-    for (; i < n; ++i) p[i + s] = static_cast<Lane>(p[i] + c[i]);
+    PrefixSums(columns_.data(), prefix_.data(), columns_.size(), static_cast<std::size_t>(prefixStep_));
   }
 
   std::int64_t rowStep_ = 1;

@@ -141,12 +141,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     if (!gated) continue;
     const auto gate = NarrowGate<kPercent>::For(floors.Gate, innerOthers);
     std::uint8_t* marks = mayPass.data();
-    for (std::int64_t k = innerBegin; k < innerEnd; ++k) {
-      const std::uint8_t* p = row + k * kBpp;
-      std::int32_t sums[3];
-      channels.InnerSums(k, e, sums);
-      marks[k] = gate.MayPass(sums[0], p[2]) | gate.MayPass(sums[1], p[1]) | gate.MayPass(sums[2], p[0]);
-    }
+    channels.MarkInner(y, innerBegin, innerEnd, e, gate, marks);
     for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
@@ -158,15 +153,15 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   return SearchOutcome::Completed;
 }
 
-// The colour local scan with channel sums packed into one band when every box
+// The colour local scan with the channel planes in 32-bit sums when every box
 // allows it.
 template <int kBpp, bool kPercent>
 SearchOutcome LocalScanFor(const SearchSetup& setup, const SearchTargets& targets) {
   const std::int64_t side = 2 * std::int64_t{setup.WindowSize / 2} + 1;
   const std::int64_t largestBox =
       std::min(side, setup.Region.Columns()) * std::min(side, setup.Region.Rows());
-  if (PackedChannelBands<kBpp>::Fits(largestBox)) {
-    return LocalScan<kBpp, kPercent, PackedChannelBands<kBpp>>(setup, targets);
+  if (PlanarChannelBands<kBpp>::Fits(largestBox)) {
+    return LocalScan<kBpp, kPercent, PlanarChannelBands<kBpp>>(setup, targets);
   }
   return LocalScan<kBpp, kPercent, SeparateChannelBands<kBpp>>(setup, targets);
 }

@@ -1,0 +1,151 @@
+#include "common/prefix_sums.h"
+
+#include <immintrin.h>
+
+#include "common/cpu_features.h"
+
+namespace sensor {
+namespace {
+
+// The columns the vector loops left over, one at a time.
+template <class Lane>
+void FinishPlainly(const Lane* values, Lane* prefix, std::size_t i, std::size_t n, std::size_t step) {
+  for (; i < n; ++i) prefix[i + step] = static_cast<Lane>(prefix[i] + values[i]);
+}
+
+inline __m128i Load128(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+inline void Store128(void* p, __m128i x) { _mm_storeu_si128(static_cast<__m128i*>(p), x); }
+
+}  // namespace
+
+namespace prefix_kernels {
+
+// In each loop: x holds the new columns summed within the vector, t the
+// vector's total (per parity for step 2), carry the sum of everything before.
+void Baseline(const std::uint32_t* c, std::uint32_t* p, std::size_t n, std::size_t step) {
+  std::size_t i = 0;
+  __m128i carry = step == 2 ? _mm_set_epi32(static_cast<int>(p[1]), static_cast<int>(p[0]),
+                                            static_cast<int>(p[1]), static_cast<int>(p[0]))
+                            : _mm_set1_epi32(static_cast<int>(p[0]));
+  if (step == 2) {
+    for (; i + 4 <= n; i += 4) {
+      __m128i x = Load128(c + i);
+      x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+      const __m128i t = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2));
+      Store128(p + i + 2, _mm_add_epi32(x, carry));
+      carry = _mm_add_epi32(carry, t);
+    }
+  } else {
+    for (; i + 4 <= n; i += 4) {
+      __m128i x = Load128(c + i);
+      x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
+      x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+      const __m128i t = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
+      Store128(p + i + 1, _mm_add_epi32(x, carry));
+      carry = _mm_add_epi32(carry, t);
+    }
+  }
+  FinishPlainly(c, p, i, n, step);
+}
+
+void Baseline(const std::uint64_t* c, std::uint64_t* p, std::size_t n, std::size_t step) {
+  std::size_t i = 0;
+  if (step == 2) {
+    __m128i carry = _mm_set_epi64x(static_cast<long long>(p[1]), static_cast<long long>(p[0]));
+    for (; i + 2 <= n; i += 2) {
+      carry = _mm_add_epi64(carry, Load128(c + i));
+      Store128(p + i + 2, carry);
+    }
+  } else {
+    __m128i carry = _mm_set1_epi64x(static_cast<long long>(p[0]));
+    for (; i + 2 <= n; i += 2) {
+      __m128i x = Load128(c + i);
+      x = _mm_add_epi64(x, _mm_slli_si128(x, 8));
+      const __m128i t = _mm_unpackhi_epi64(x, x);
+      Store128(p + i + 1, _mm_add_epi64(x, carry));
+      carry = _mm_add_epi64(carry, t);
+    }
+  }
+  FinishPlainly(c, p, i, n, step);
+}
+
+[[gnu::target("avx2")]] void Avx2(const std::uint32_t* c, std::uint32_t* p, std::size_t n, std::size_t step) {
+  std::size_t i = 0;
+  if (step == 2) {
+    __m256i carry = _mm256_set_epi32(static_cast<int>(p[1]), static_cast<int>(p[0]), static_cast<int>(p[1]),
+                                     static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[0]),
+                                     static_cast<int>(p[1]), static_cast<int>(p[0]));
+    const __m256i lastPair = _mm256_set_epi32(7, 6, 7, 6, 7, 6, 7, 6);
+    for (; i + 8 <= n; i += 8) {
+      __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
+      x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));  // within each 128-bit half
+      // The low half's last pair carried into the high half.
+      const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
+      x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 2, 3, 2)));
+      const __m256i t = _mm256_permutevar8x32_epi32(x, lastPair);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 2), _mm256_add_epi32(x, carry));
+      carry = _mm256_add_epi32(carry, t);
+    }
+  } else {
+    __m256i carry = _mm256_set1_epi32(static_cast<int>(p[0]));
+    const __m256i last = _mm256_set1_epi32(7);
+    for (; i + 8 <= n; i += 8) {
+      __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
+      x = _mm256_add_epi32(x, _mm256_slli_si256(x, 4));
+      x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));
+      const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
+      x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 3, 3, 3)));
+      const __m256i t = _mm256_permutevar8x32_epi32(x, last);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 1), _mm256_add_epi32(x, carry));
+      carry = _mm256_add_epi32(carry, t);
+    }
+  }
+  FinishPlainly(c, p, i, n, step);
+}
+
+[[gnu::target("avx2")]] void Avx2(const std::uint64_t* c, std::uint64_t* p, std::size_t n, std::size_t step) {
+  std::size_t i = 0;
+  if (step == 2) {
+    __m256i carry = _mm256_set_epi64x(static_cast<long long>(p[1]), static_cast<long long>(p[0]),
+                                      static_cast<long long>(p[1]), static_cast<long long>(p[0]));
+    for (; i + 4 <= n; i += 4) {
+      __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
+      x = _mm256_add_epi64(x, _mm256_permute2x128_si256(x, x, 0x08));
+      const __m256i t = _mm256_permute4x64_epi64(x, _MM_SHUFFLE(3, 2, 3, 2));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 2), _mm256_add_epi64(x, carry));
+      carry = _mm256_add_epi64(carry, t);
+    }
+  } else {
+    __m256i carry = _mm256_set1_epi64x(static_cast<long long>(p[0]));
+    for (; i + 4 <= n; i += 4) {
+      __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
+      x = _mm256_add_epi64(x, _mm256_slli_si256(x, 8));
+      const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
+      x = _mm256_add_epi64(x, _mm256_unpackhi_epi64(low, low));
+      const __m256i t = _mm256_permute4x64_epi64(x, _MM_SHUFFLE(3, 3, 3, 3));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 1), _mm256_add_epi64(x, carry));
+      carry = _mm256_add_epi64(carry, t);
+    }
+  }
+  FinishPlainly(c, p, i, n, step);
+}
+
+}  // namespace prefix_kernels
+
+void PrefixSums(const std::uint32_t* values, std::uint32_t* prefix, std::size_t n, std::size_t step) {
+  if (UseAvx2()) {
+    prefix_kernels::Avx2(values, prefix, n, step);
+  } else {
+    prefix_kernels::Baseline(values, prefix, n, step);
+  }
+}
+
+void PrefixSums(const std::uint64_t* values, std::uint64_t* prefix, std::size_t n, std::size_t step) {
+  if (UseAvx2()) {
+    prefix_kernels::Avx2(values, prefix, n, step);
+  } else {
+    prefix_kernels::Baseline(values, prefix, n, step);
+  }
+}
+
+}  // namespace sensor
