@@ -3,8 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "common/cpu_features.h"
 
 namespace sensor::glazet {
 namespace {
@@ -34,40 +37,104 @@ std::uint64_t PixelDataSize(const ImageBinding& image) {
   return std::uint64_t{image.Stride} * static_cast<std::uint64_t>(image.Height);
 }
 
+// Paints picture row y from its marks.
 template <int kBytesPerPixel>
-void PaintRows(const ImageBinding& image, const std::uint8_t* map) {
-  const std::size_t width = static_cast<std::size_t>(image.Width);
-  for (std::int32_t y = 0; y < image.Height; ++y) {
-    std::uint8_t* pixel = image.RowAt(y);
-    const std::uint8_t* marks = map + static_cast<std::size_t>(y) * width;
-    if constexpr (kBytesPerPixel == 4) {
-      // Whole words: the fourth byte kept, the first three set at once.
-      for (std::size_t x = 0; x < width; ++x) {
-        std::uint32_t word;
-        std::memcpy(&word, pixel + 4 * x, sizeof word);
-        word = (word & 0xFF000000u) | (marks[x] != 0 ? 0u : 0x00FFFFFFu);
-        std::memcpy(pixel + 4 * x, &word, sizeof word);
-      }
-    } else {
-      for (std::size_t x = 0; x < width; ++x, pixel += 3) {
-        const std::uint8_t shade = marks[x] != 0 ? 0 : 255;
-        pixel[0] = shade;
-        pixel[1] = shade;
-        pixel[2] = shade;
-      }
+void PaintRow(std::uint8_t* __restrict pixel, const std::uint8_t* __restrict marks, std::size_t width) {
+  if constexpr (kBytesPerPixel == 4) {
+    // Whole words: the fourth byte kept, the first three set at once.
+    for (std::size_t x = 0; x < width; ++x) {
+      std::uint32_t word;
+      std::memcpy(&word, pixel + 4 * x, sizeof word);
+      word = (word & 0xFF000000u) | (marks[x] != 0 ? 0u : 0x00FFFFFFu);
+      std::memcpy(pixel + 4 * x, &word, sizeof word);
+    }
+  } else {
+    for (std::size_t x = 0; x < width; ++x, pixel += 3) {
+      const std::uint8_t shade = marks[x] != 0 ? 0 : 255;
+      pixel[0] = shade;
+      pixel[1] = shade;
+      pixel[2] = shade;
     }
   }
+}
+
+// Paints the rows that lie at buffer rows first .. last - 1 (counted in memory
+// order, which is bottom-up for a bottom-up picture).
+void PaintBufferRows(const ImageBinding& image, const std::uint8_t* map, std::int32_t first, std::int32_t last) {
+  const auto width = static_cast<std::size_t>(image.Width);
+  const bool four = image.BytesPerPixel == 4;
+  RunWidest([&] {
+    for (std::int32_t r = first; r < last; ++r) {
+      const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
+      std::uint8_t* pixel = image.RowAt(y);
+      const std::uint8_t* marks = map + static_cast<std::size_t>(y) * width;
+      if (four) {
+        PaintRow<4>(pixel, marks, width);
+      } else {
+        PaintRow<3>(pixel, marks, width);
+      }
+    }
+  });
+}
+
+// Rows per block of the painted file: about 256 KiB, at least one row, so
+// that each block is still in the processor's cache when it is written.
+std::int32_t RowsPerBlock(const ImageBinding& image) {
+  const std::int64_t rows = (std::int64_t{256} << 10) / std::max<std::int64_t>(image.Stride, 1);
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(rows, 1, std::max(image.Height, 1)));
+}
+
+// Opens `path` for rewriting and writes the headers; -1 when that fails.
+int BeginFile(const ImageBinding& image, const std::string& path) {
+  // The file is rewritten in place and then cut to its new length: the same
+  // result as truncating it first, without giving up and re-reserving the
+  // blocks of a file that every run rewrites at the same size.
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  const std::array<std::uint8_t, 54> headers = DefectMapFileHeaders(image);
+  if (!WriteAll(fd, headers.data(), headers.size())) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+bool FinishFile(int fd, const ImageBinding& image) {
+  const bool cut = ftruncate(fd, static_cast<off_t>(54 + PixelDataSize(image))) == 0;
+  return close(fd) == 0 && cut;
+}
+
+// Writes the buffer rows block by block, calling before(first, last) on each
+// block first; every block gets its call even when the file fails.
+template <class Before>
+bool WriteBlocks(const ImageBinding& image, int fd, const Before& before) {
+  bool written = fd >= 0;
+  const std::int32_t block = RowsPerBlock(image);
+  for (std::int32_t r = 0; r < image.Height; r += block) {
+    const std::int32_t last = std::min(image.Height, r + block);
+    before(r, last);
+    if (written) {
+      written = WriteAll(fd, image.Pixels + static_cast<std::size_t>(r) * static_cast<std::size_t>(image.Stride),
+                         static_cast<std::size_t>(last - r) * static_cast<std::size_t>(image.Stride));
+    }
+  }
+  return written;
 }
 
 }  // namespace
 
 void PaintDefectMap(const ImageBinding& image, const std::uint8_t* map) {
   if (image.Origin == nullptr || map == nullptr) return;
-  if (image.BytesPerPixel == 4) {
-    PaintRows<4>(image, map);
-  } else {
-    PaintRows<3>(image, map);
-  }
+  PaintBufferRows(image, map, 0, image.Height);
+}
+
+bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, const std::string& path) {
+  if (image.Origin == nullptr || map == nullptr) return false;
+  const int fd = BeginFile(image, path);
+  const bool written =
+      WriteBlocks(image, fd, [&](std::int32_t first, std::int32_t last) { PaintBufferRows(image, map, first, last); });
+  if (fd < 0) return false;
+  return FinishFile(fd, image) && written;
 }
 
 std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image) {
@@ -88,18 +155,10 @@ std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image) {
 
 bool WriteDefectMapFile(const ImageBinding& image, const std::string& path) {
   if (image.Pixels == nullptr) return false;
-  // The file is rewritten in place and then cut to its new length: the same
-  // result as truncating it first, without giving up and re-reserving the
-  // blocks of a file that every run rewrites at the same size.
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = BeginFile(image, path);
   if (fd < 0) return false;
-  const std::array<std::uint8_t, 54> headers = DefectMapFileHeaders(image);
-  const std::uint64_t data = PixelDataSize(image);
-  bool written = WriteAll(fd, headers.data(), headers.size()) &&
-                 WriteAll(fd, image.Pixels, static_cast<std::size_t>(data)) &&
-                 ftruncate(fd, static_cast<off_t>(headers.size() + data)) == 0;
-  written = close(fd) == 0 && written;
-  return written;
+  const bool written = WriteBlocks(image, fd, [](std::int32_t, std::int32_t) {});
+  return FinishFile(fd, image) && written;
 }
 
 }  // namespace sensor::glazet

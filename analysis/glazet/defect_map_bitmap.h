@@ -28,4 +28,9 @@ std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image);
 // run does not report either.
 bool WriteDefectMapFile(const ImageBinding& image, const std::string& path);
 
+// Both at once: paints the picture and writes it to `path`, a block of rows at
+// a time, so that each block is written while it is still in the processor's
+// cache. The whole picture is painted even when the file fails (false).
+bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, const std::string& path);
+
 }  // namespace sensor::glazet

@@ -4,11 +4,12 @@
 //
 // The searches' row readers add a row of pixel values to the column sums
 // (Add), remove one (Subtract), or do both in one pass (Move); Cover hands
-// them the band's row updates.
+// them the band's row updates, at the widest vector width the processor has.
 #pragma once
 
 #include <cstdint>
 
+#include "common/cpu_features.h"
 #include "common/window_band.h"
 
 namespace sensor::glazet {
@@ -33,13 +34,15 @@ class LatticeBand {
   void Cover(std::int64_t y0, std::int64_t y1, const Rows& rows) {
     const auto n = static_cast<std::int64_t>(band_.Columns());
     band_.Cover(y0, y1, [&rows, n](std::int64_t enter, std::int64_t leave, Sum* columns) {
-      if (leave == kNoRow) {
-        rows.Add(columns, n, enter);
-      } else if (enter == kNoRow) {
-        rows.Subtract(columns, n, leave);
-      } else {
-        rows.Move(columns, n, leave, enter);
-      }
+      RunWidest([&] {
+        if (leave == kNoRow) {
+          rows.Add(columns, n, enter);
+        } else if (enter == kNoRow) {
+          rows.Subtract(columns, n, leave);
+        } else {
+          rows.Move(columns, n, leave, enter);
+        }
+      });
     });
   }
 

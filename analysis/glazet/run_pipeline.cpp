@@ -136,8 +136,7 @@ std::int32_t RunExecute(Glazet& object, _RESULT_Glazet& result, const _PARAMS_Gl
   state.TooMany = candidates > state.CandidateLimit;
 
   // The picture of the candidates is left for every search, also after a stop.
-  PaintDefectMap(image, state.Map.Data());
-  WriteDefectMapFile(image, BesideExecutable(kDefectMapFileName));
+  PaintAndWriteDefectMap(image, state.Map.Data(), BesideExecutable(kDefectMapFileName));
 
   if (!state.TooMany) {
     object.m_result.numpackagefects =

@@ -17,6 +17,7 @@
 #include <type_traits>
 
 #include "band_screens.h"
+#include "common/cpu_features.h"
 #include "common/rect.h"
 #include "common/window_placement.h"
 #include "lattice_band.h"
@@ -195,8 +196,10 @@ std::int64_t GlobalBandScan(const SearchSetup& setup, const TestLattice& t,
       limitsCount = count;
     }
     std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
-    candidates += detail::MarkGlobalRun<q>(sums.Prefix(), sums.IndexOf(centred.First),
-                                           centred.Count(q), half / q, limits, map + centred.First);
+    RunWidest([&] {
+      candidates += detail::MarkGlobalRun<q>(sums.Prefix(), sums.IndexOf(centred.First), centred.Count(q),
+                                             half / q, limits, map + centred.First);
+    });
     for (std::int64_t x = centred.Last + q; x <= t.LastColumn; x += q) plain(x);
   }
   return candidates;
@@ -271,10 +274,11 @@ std::int64_t LocalBandScan(const SearchSetup& setup, const TestLattice& t,
     if (screen.Usable()) {
       std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
       bool unsure = false;
-      candidates += detail::MarkLocalRun<q>(
-          innerSums.Prefix(), innerSums.IndexOf(centred.First), innerHalf / q, outerSums.Prefix(),
-          outerSums.IndexOf(centred.First), largeHalf / q, centred.Count(q), screen,
-          map + centred.First, unsure);
+      RunWidest([&] {
+        candidates += detail::MarkLocalRun<q>(innerSums.Prefix(), innerSums.IndexOf(centred.First),
+                                              innerHalf / q, outerSums.Prefix(), outerSums.IndexOf(centred.First),
+                                              largeHalf / q, centred.Count(q), screen, map + centred.First, unsure);
+      });
       if (unsure) {
         // The few pixels on the edge of the band get the plain test.
         const std::int64_t ii = innerSums.IndexOf(centred.First);

@@ -2,9 +2,11 @@
 // colour (global) or with the mean of the other sites of its colour around it
 // (local).
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "approximate_gate.h"
+#include "common/cpu_features.h"
 #include "common/window_placement.h"
 #include "local_windows.h"
 #include "scan_sink.h"
@@ -24,6 +26,23 @@ inline std::uint32_t SampleOf(const std::uint8_t* p) {
     return p[0];
   } else {
     return static_cast<std::uint32_t>((p[0] << kShift) | (p[1] & 3));
+  }
+}
+
+// The same for pixel i of a row: a 32-bit pixel is read as one word, which
+// vector loops turn into shifts and masks.
+template <int kBpp, int kShift>
+inline std::uint32_t SampleAt(const std::uint8_t* row, std::int64_t i) {
+  if constexpr (kBpp == 4) {
+    std::uint32_t w;
+    std::memcpy(&w, row + 4 * i, 4);
+    if constexpr (kShift == 0) {
+      return w & 0xFFu;
+    } else {
+      return (w & 0xFFu) << kShift | (w >> 8 & 3u);
+    }
+  } else {
+    return SampleOf<kShift>(row + i * kBpp);
   }
 }
 
@@ -109,8 +128,10 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
   const RowSource source{origin, rowStep, n};
   auto update = [source](std::int64_t enter, std::int64_t leave, Lane* column) {
-    ApplyRows(source, enter, leave, column, [](const std::uint8_t* row, std::int64_t i) {
-      return static_cast<Lane>(SampleOf<kShift>(row + i * kBpp));
+    RunWidest([=] {
+      ApplyRows(source, enter, leave, column, [](const std::uint8_t* row, std::int64_t i) {
+        return static_cast<Lane>(SampleAt<kBpp, kShift>(row, i));
+      });
     });
   };
   WindowBand<Lane> bands[2];
@@ -165,12 +186,21 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     const auto gate = NarrowGate<kPercent>::For(sites.LowerGate(), innerOthers);
     const Lane* prefix = band.Prefix();
     std::uint8_t* marks = mayPass.data();
-    for (std::int64_t k = innerBegin; k < innerEnd; ++k) {
-      const auto own = static_cast<std::int32_t>(SampleOf<kShift>(row + k * kBpp));
-      const auto sum =
-          static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + h + 2] - prefix[k - h]));
-      marks[k] = gate.MayPass(sum, own);
-    }
+    // The loop's inputs are copied into locals first: the mark stores could
+    // otherwise alias the captured values and keep the loop scalar.
+    RunWidest([&] {
+      const Lane* __restrict sums = prefix;
+      const std::uint8_t* __restrict pixels = row;
+      std::uint8_t* __restrict out = marks;
+      const auto g = gate;
+      const std::int64_t first = innerBegin, last = innerEnd, half = h;
+      for (std::int64_t k = first; k < last; ++k) {
+        const auto own = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, k));
+        const auto sum =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(sums[k + half + 2] - sums[k - half]));
+        out[k] = g.MayPass(sum, own);
+      }
+    });
     for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }

@@ -29,25 +29,28 @@ std::string TempPath(const char* name) {
 }
 
 TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
-  for (std::uint16_t bits : {24, 32}) {
-    BoundPicture p(5, 3, bits);
-    std::mt19937 random(3);
-    p.Image.Randomise(random);
-    const std::vector<unsigned char> before = p.Image.PixelBuffer();
-    p.Map[1 * 5 + 2] = 1;  // (2, 1)
-    p.Map[0] = 1;          // (0, 0)
-    PaintDefectMap(p.Setup.Image, p.Map.data());
-    for (int y = 0; y < 3; ++y)
-      for (int x = 0; x < 5; ++x) {
-        const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
-        const unsigned char* px = p.Image.At(x, y);
-        EXPECT_EQ(px[0], shade);
-        EXPECT_EQ(px[1], shade);
-        EXPECT_EQ(px[2], shade);
-        if (bits == 32) {
-          EXPECT_EQ(px[3], before[p.Image.Offset(x, y) + 3]) << "fourth byte kept";
+  for (bool topDown : {false, true}) {
+    for (std::uint16_t bits : {24, 32}) {
+      BoundPicture p(5, 3, bits, topDown);
+      std::mt19937 random(3);
+      p.Image.Randomise(random);
+      const std::vector<unsigned char> before = p.Image.PixelBuffer();
+      p.Map[1 * 5 + 2] = 1;  // (2, 1)
+      p.Map[0] = 1;          // (0, 0)
+      PaintDefectMap(p.Setup.Image, p.Map.data());
+      for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+          const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
+          const unsigned char* px = p.Image.At(x, y);
+          EXPECT_EQ(px[0], shade);
+          EXPECT_EQ(px[1], shade);
+          EXPECT_EQ(px[2], shade);
+          if (bits == 32) {
+            EXPECT_EQ(px[3], before[p.Image.Offset(x, y) + 3]) << "fourth byte kept";
+          }
         }
       }
+    }
   }
 }
 
@@ -98,6 +101,59 @@ TEST(DefectMapBitmap, WritesHeadersAndTheBufferAsStored) {
 TEST(DefectMapBitmap, AFileThatCannotBeOpenedIsSkipped) {
   BoundPicture p(3, 2);
   EXPECT_FALSE(WriteDefectMapFile(p.Setup.Image, "/nonexistent-directory/pkgdfects.bmp"));
+}
+
+// Two copies of the same random picture with the same random marks.
+struct PaintedPair {
+  BoundPicture Whole, Blocks;
+  PaintedPair(std::int32_t width, std::int32_t height, std::uint16_t bits, bool topDown)
+      : Whole(width, height, bits, topDown), Blocks(width, height, bits, topDown) {
+    std::mt19937 random(21);
+    Whole.Image.Randomise(random);
+    Blocks.Image.PixelBuffer() = Whole.Image.PixelBuffer();
+    for (auto& m : Whole.Map) m = random() % 7 == 0;
+    Blocks.Map = Whole.Map;
+  }
+};
+
+TEST(DefectMapBitmap, PaintingWhileWritingGivesThePaintedPictureAndItsFile) {
+  // Pictures of several blocks of rows, and one of a single row.
+  for (const auto& [bits, topDown] : {std::pair<std::uint16_t, bool>{24, false}, {24, true}, {32, false}, {32, true}}) {
+    for (auto size : {std::pair{330, 300}, std::pair{1000, 1}}) {
+      PaintedPair pair(size.first, size.second, bits, topDown);
+      const std::string whole = TempPath("whole"), blocks = TempPath("blocks");
+      PaintDefectMap(pair.Whole.Setup.Image, pair.Whole.Map.data());
+      ASSERT_TRUE(WriteDefectMapFile(pair.Whole.Setup.Image, whole));
+      ASSERT_TRUE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(), blocks));
+      EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer())
+          << bits << "-bit, top down " << topDown << ", " << size.first << " x " << size.second;
+      const std::vector<std::uint8_t> file = ReadFile(blocks);
+      EXPECT_EQ(file.size(), 54 + pair.Whole.Image.PixelBuffer().size());
+      EXPECT_EQ(file, ReadFile(whole));
+      std::remove(whole.c_str());
+      std::remove(blocks.c_str());
+    }
+  }
+}
+
+TEST(DefectMapBitmap, AFileThatCannotBeWrittenStillLeavesTheWholePicturePainted) {
+  PaintedPair pair(330, 300, 32, false);
+  PaintDefectMap(pair.Whole.Setup.Image, pair.Whole.Map.data());
+  EXPECT_FALSE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(),
+                                      "/nonexistent-directory/pkgdfects.bmp"));
+  EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer());
+}
+
+TEST(DefectMapBitmap, ALongerFileFromAnEarlierRunIsCutToTheNewPicture) {
+  BoundPicture p(3, 2, 24);
+  const std::string path = TempPath("longer");
+  {
+    std::ofstream old(path, std::ios::binary);
+    old << std::string(500, 'x');
+  }
+  ASSERT_TRUE(PaintAndWriteDefectMap(p.Setup.Image, p.Map.data(), path));
+  EXPECT_EQ(ReadFile(path).size(), 78u);
+  std::remove(path.c_str());
 }
 
 }  // namespace
