@@ -7,6 +7,7 @@
 #endif
 
 #include "common/cpu_features.h"
+#include "common/prefetch.h"
 #include "sample_rule.h"
 
 namespace sensor {
@@ -23,13 +24,11 @@ Rect Clip(const ImageBinding& image, const Rect& region) {
 constexpr std::uint32_t kLaneMask = 0x00FF00FFu;
 constexpr std::int64_t kLaneChunk = 256;
 
-// Asks the processor for the memory a few pages past the `bytes` at p while
-// the loop works on them: a plain forward stream of a row is read faster when
-// its next lines are already on their way. Prefetches never fault, so asking
-// beyond the end of the picture is harmless.
+// A plain forward stream of a row reads faster when its next lines are on
+// their way while the loop works: the loops ask for the memory a page ahead.
 constexpr std::ptrdiff_t kPrefetchDistance = 4096;
 inline void PrefetchAhead(const std::uint8_t* p, std::int64_t bytes) {
-  for (std::int64_t line = 0; line < bytes; line += 64) __builtin_prefetch(p + kPrefetchDistance + line);
+  PrefetchBytes(p + kPrefetchDistance, bytes);
 }
 
 std::uint32_t Load32(const std::uint8_t* p) {

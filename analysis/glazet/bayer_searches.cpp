@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "mean_band.h"
 #include "window_search.h"
@@ -68,6 +69,9 @@ struct SiteRows {
 
   const std::uint8_t* Row(std::int64_t y) const {
     return Image->Origin + y * Image->RowStep + FirstColumn * kBytesPerPixel;
+  }
+  void Prefetch(std::int64_t y, std::int64_t n) const {
+    if (y >= 0 && y < Image->Height) PrefetchBytes(Row(y), n * kPitch);
   }
   template <class Sum>
   void Add(Sum* columns, std::int64_t n, std::int64_t y) const {

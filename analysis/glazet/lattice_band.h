@@ -5,6 +5,8 @@
 // The searches' row readers add a row of pixel values to the column sums
 // (Add), remove one (Subtract), or do both in one pass (Move); Cover hands
 // them the band's row updates, at the widest vector width the processor has.
+// Prefetch asks for a row's columns ahead of its update; the readers ignore
+// rows outside the picture.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +46,8 @@ class LatticeBand {
         }
       });
     });
+    // The row the band takes in next, asked for while this row is searched.
+    rows.Prefetch(y1 + step_, n);
   }
 
   // Prefix sums: Prefix()[i] is the sum of the first i column sums.

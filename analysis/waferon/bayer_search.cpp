@@ -7,6 +7,7 @@
 
 #include "approximate_gate.h"
 #include "common/cpu_features.h"
+#include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "local_windows.h"
 #include "scan_sink.h"
@@ -87,17 +88,26 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     const ValueScores::Range even = score[0]->AtMost(sites.Gate[0]);
     const ValueScores::Range odd = score[1]->AtMost(sites.Gate[1]);
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
+    if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
-    auto outside = [row](std::int64_t k, const ValueScores::Range& range) {
-      const auto v = static_cast<std::int32_t>(SampleOf<kShift>(row + k * kBpp));
-      return static_cast<std::uint8_t>((v < range.Lo) | (v > range.Hi));
-    };
-    std::int64_t pair = 0;
-    for (; pair + 1 < n; pair += 2) {
-      marks[pair] = outside(pair, even);
-      marks[pair + 1] = outside(pair + 1, odd);
-    }
-    if (pair < n) marks[pair] = outside(pair, even);
+    RunWidest([&] {
+      // Locals: the mark stores could otherwise alias what the loop reads.
+      const std::uint8_t* __restrict pixels = row;
+      std::uint8_t* __restrict out = marks;
+      const std::int32_t evenLo = even.Lo, evenHi = even.Hi, oddLo = odd.Lo, oddHi = odd.Hi;
+      const std::int64_t count = n;
+      std::int64_t pair = 0;
+      for (; pair + 1 < count; pair += 2) {
+        const auto e = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, pair));
+        const auto o = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, pair + 1));
+        out[pair] = static_cast<std::uint8_t>((e < evenLo) | (e > evenHi));
+        out[pair + 1] = static_cast<std::uint8_t>((o < oddLo) | (o > oddHi));
+      }
+      if (pair < count) {
+        const auto e = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, pair));
+        out[pair] = static_cast<std::uint8_t>((e < evenLo) | (e > evenHi));
+      }
+    });
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const int parity = static_cast<int>(k & 1);
       const double s = (*score[parity])[SampleOf<kShift>(row + k * kBpp)];
@@ -144,6 +154,8 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     const std::int64_t rowCount = rows.Count(2);
     WindowBand<Lane>& band = bands[dy & 1];
     band.Cover(rows.First, rows.Last, update);
+    // The row the next row's band takes in, asked for while this row is searched.
+    if (y < r.Bottom) PrefetchBytes(source.Row(PlaceSiteWindow(y + 1, h, r.Top, r.Bottom).Last), n * kBpp);
 
     RowSites sites(dy, setup.Thresholds, sink.TableFloor());
     const bool enabled[2] = {setup.Enabled[static_cast<std::size_t>(sites.Colour[0])],

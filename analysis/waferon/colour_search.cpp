@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "approximate_gate.h"
+#include "common/cpu_features.h"
 #include "channel_bands.h"
 #include "local_windows.h"
 #include "scan_sink.h"
@@ -65,12 +67,23 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     ValueScores::Range range[3];
     for (int k = 0; k < 3; ++k) range[k] = scores[k].AtMost(std::min(sink.TableFloor(), floors.Candidate[k]));
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
+    if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
-    for (std::int64_t k = 0; k < n; ++k) {
-      const std::uint8_t* p = row + k * kBpp;
-      marks[k] = (p[2] < range[0].Lo) | (p[2] > range[0].Hi) | (p[1] < range[1].Lo) |
-                 (p[1] > range[1].Hi) | (p[0] < range[2].Lo) | (p[0] > range[2].Hi);
-    }
+    RunWidest([&] {
+      // Locals: the mark stores could otherwise alias what the loop reads.
+      const std::uint8_t* __restrict pixels = row;
+      std::uint8_t* __restrict out = marks;
+      const std::int32_t redLo = range[0].Lo, redHi = range[0].Hi, greenLo = range[1].Lo,
+                         greenHi = range[1].Hi, blueLo = range[2].Lo, blueHi = range[2].Hi;
+      const std::int64_t count = n;
+      for (std::int64_t k = 0; k < count; ++k) {
+        std::uint32_t red, green, blue;
+        ChannelsOf<kBpp>(pixels + k * kBpp, red, green, blue);
+        const auto rv = static_cast<std::int32_t>(red), gv = static_cast<std::int32_t>(green),
+                   bv = static_cast<std::int32_t>(blue);
+        out[k] = (rv < redLo) | (rv > redHi) | (gv < greenLo) | (gv > greenHi) | (bv < blueLo) | (bv > blueHi);
+      }
+    });
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const std::uint8_t* p = row + k * kBpp;
       const double score[3] = {scores[0][p[2]], scores[1][p[1]], scores[2][p[0]]};
@@ -106,6 +119,8 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     const Span rows = PlaceBox(y, e, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(1);
     channels.Cover(rows.First, rows.Last);
+    // The row the band takes in next, asked for while this row is searched.
+    if (y < r.Bottom) PrefetchBytes(origin + PlaceBox(y + 1, e, r.Top, r.Bottom).Last * rowStep, n * kBpp);
     const std::uint8_t* row = origin + y * rowStep;
 
     // The exact rule: per channel the mean of the other pixels of the box.
