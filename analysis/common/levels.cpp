@@ -86,32 +86,74 @@ void SumColour24(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums
 }
 
 #if defined(__SSE2__)
-// The same sums for rows of 24-bit pixels, sixteen pixels (three 16-byte
-// vectors) per step: every byte is widened into its own 16-bit lane, and lane j
-// of the 48 always holds byte j of a group of sixteen pixels, which belongs to
-// channel j mod 3. Up to 256 steps of bytes below 256 fit a 16-bit lane; the
-// lanes then go to their channels' 64-bit sums. The pixels left over take the
-// plain path.
-void SumColour24Wide(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums)[3]) {
+// Sums of each of the 48 byte positions of a run of 16-pixel groups of 24-bit
+// pixels (three 16-byte vectors per group), each byte first masked with the
+// mask of its position: every byte is widened into its own 16-bit lane, and
+// up to 256 groups of bytes below 256 fit a lane before the lanes are added
+// to the 64-bit position sums. Returns the groups summed (count / 16).
+std::int64_t SumBytePositions(const std::uint8_t* p, std::int64_t count, const __m128i (&masks)[3],
+                              std::uint64_t (&positions)[48]) {
   const __m128i zero = _mm_setzero_si128();
-  while (count >= 16) {
-    const std::int64_t steps = count / 16 < kLaneChunk ? count / 16 : kLaneChunk;
+  std::int64_t done = 0;
+  for (std::int64_t left = count / 16; left > 0;) {
+    const std::int64_t steps = left < kLaneChunk ? left : kLaneChunk;
     __m128i lanes[6] = {zero, zero, zero, zero, zero, zero};
     for (std::int64_t i = 0; i < steps; ++i) {
       if (i % 4 == 0) PrefetchAhead(p + 48 * i, 192);
       for (int k = 0; k < 3; ++k) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 * i + 16 * k));
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48 * i + 16 * k));
+        v = _mm_and_si128(v, masks[k]);
         lanes[2 * k] = _mm_add_epi16(lanes[2 * k], _mm_unpacklo_epi8(v, zero));
         lanes[2 * k + 1] = _mm_add_epi16(lanes[2 * k + 1], _mm_unpackhi_epi8(v, zero));
       }
     }
     std::uint16_t spilled[48];
     for (int k = 0; k < 6; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(spilled + 8 * k), lanes[k]);
-    for (int j = 0; j < 48; ++j) sums[j % 3] += spilled[j];
+    for (int j = 0; j < 48; ++j) positions[j] += spilled[j];
     p += 48 * steps;
-    count -= 16 * steps;
+    left -= steps;
+    done += steps;
   }
-  SumColour24(p, count, sums);
+  return done;
+}
+
+// The colour sums of a row of 24-bit pixels, sixteen at a time: byte position
+// j of a group belongs to channel j mod 3. The pixels left over take the
+// plain path.
+void SumColour24Wide(const std::uint8_t* p, std::int64_t count, std::uint64_t (&sums)[3]) {
+  const __m128i all = _mm_set1_epi8(static_cast<char>(0xFF));
+  const __m128i masks[3] = {all, all, all};
+  std::uint64_t positions[48] = {};
+  const std::int64_t groups = SumBytePositions(p, count, masks, positions);
+  for (int j = 0; j < 48; ++j) sums[j % 3] += positions[j];
+  SumColour24(p + 48 * groups, count - 16 * groups, sums);
+}
+
+// Byte positions of a 16-pixel group of 24-bit pixels in the Bayer sample
+// rule: byte 0 of a pixel is its high part, the low two bits of byte 1 its low
+// part, byte 2 is not used. Pixel j / 3 of the group, even or odd column.
+__m128i BayerMask(int vector) {
+  alignas(16) std::uint8_t bytes[16];
+  for (int i = 0; i < 16; ++i) {
+    const int byte = (16 * vector + i) % 3;
+    bytes[i] = byte == 0 ? 0xFF : byte == 1 ? 0x03 : 0x00;
+  }
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+}
+
+// The high and low parts of the even and the odd columns of a row of 24-bit
+// pixels, sixteen pixels at a time; returns the pixels summed.
+std::int64_t SumBayer24Wide(const std::uint8_t* p, std::int64_t count, std::uint64_t (&high)[2],
+                            std::uint64_t (&low)[2]) {
+  static const __m128i masks[3] = {BayerMask(0), BayerMask(1), BayerMask(2)};
+  std::uint64_t positions[48] = {};
+  const std::int64_t groups = SumBytePositions(p, count, masks, positions);
+  for (int j = 0; j < 48; ++j) {
+    const int parity = (j / 3) % 2;
+    if (j % 3 == 0) high[parity] += positions[j];
+    if (j % 3 == 1) low[parity] += positions[j];
+  }
+  return 16 * groups;
 }
 #endif
 
@@ -172,6 +214,11 @@ void SumBayerRow(const std::uint8_t* p, std::int64_t columns, int shift, std::ui
       pairs -= chunk;
     }
   } else {
+#if defined(__SSE2__)
+    const std::int64_t summed = SumBayer24Wide(p, columns, high, low);
+    p += kBytesPerPixel * summed;
+    pairs = (columns - summed) / 2;
+#endif
     while (pairs > 0) {
       // 2^16 pairs of bytes below 256 fit 32-bit partial sums.
       const std::int64_t chunk = pairs < 65536 ? pairs : 65536;

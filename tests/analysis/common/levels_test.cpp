@@ -103,8 +103,9 @@ TEST(Levels, OnePixelAndEmptyRegions) {
 
 TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
   std::mt19937 random(1234);
-  for (int trial = 0; trial < 40; ++trial) {
-    const int w = 1 + static_cast<int>(random() % 37), h = 1 + static_cast<int>(random() % 23);
+  for (int trial = 0; trial < 60; ++trial) {
+    // Widths up to several groups of sixteen pixels, with pixels left over.
+    const int w = 1 + static_cast<int>(random() % (trial < 30 ? 37 : 131)), h = 1 + static_cast<int>(random() % 23);
     TestImage image(w, h, trial % 2 ? 32 : 24, trial % 3 == 0);
     image.Randomise(random);
     const ImageBinding b = Bind(image);
@@ -121,7 +122,8 @@ TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
 TEST(Levels, LongRowsOfFullBytesSumWithoutLosingCarries) {
   // Rows of more than 4,096 pixels cross the point where the fast sums hand
   // their partial sums on; bytes of 255 would overflow any partial sum kept
-  // too long, and odd widths leave pixels over at the end of each row.
+  // too long, and odd widths leave pixels over at the end of each row. The
+  // Bayer sums read the same bytes as high and low parts.
   std::mt19937 random(77);
   for (int bits : {24, 32}) {
     for (int w : {4096 + 16 * 3 + 5, 2 * 4096 + 1}) {
@@ -131,6 +133,9 @@ TEST(Levels, LongRowsOfFullBytesSumWithoutLosingCarries) {
       const ImageBinding b = Bind(image);
       for (const Rect& r : {Rect{0, 0, w - 1, 2}, Rect{1, 1, w - 2, 1}, Rect{7, 0, w - 1, 2}}) {
         EXPECT_EQ(ColourLevels(b, r), PlainColourLevels(b, r)) << bits << "-bit, " << w << " wide";
+        for (auto [s, t] : {std::pair{8, 8}, {12, 12}}) {
+          EXPECT_EQ(BayerLevels(b, r, s, t), PlainBayerLevels(b, r, s, t)) << bits << "-bit, " << w << " wide";
+        }
       }
     }
   }
