@@ -86,9 +86,10 @@ class PlanarChannelBands {
         const auto sr = static_cast<std::int32_t>(red[k + half + 1] - red[k - half]);
         const auto sg = static_cast<std::int32_t>(green[k + half + 1] - green[k - half]);
         const auto sb = static_cast<std::int32_t>(blue[k + half + 1] - blue[k - half]);
-        out[k] = static_cast<std::uint8_t>(g.MayPass(sr, static_cast<std::int32_t>(r)) |
-                                           g.MayPass(sg, static_cast<std::int32_t>(gr)) |
-                                           g.MayPass(sb, static_cast<std::int32_t>(b)));
+        // Bitwise on purpose: all three tests, no branches.
+        out[k] = static_cast<std::uint8_t>(int{g.MayPass(sr, static_cast<std::int32_t>(r))} |
+                                           int{g.MayPass(sg, static_cast<std::int32_t>(gr))} |
+                                           int{g.MayPass(sb, static_cast<std::int32_t>(b))});
       }
     });
   }
@@ -170,7 +171,8 @@ class SeparateChannelBands {
         sums[c] = static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + e + 1] - prefix[k - e]));
       }
       const std::uint8_t* p = row + k * kBpp;
-      marks[k] = gate.MayPass(sums[0], p[2]) | gate.MayPass(sums[1], p[1]) | gate.MayPass(sums[2], p[0]);
+      marks[k] = static_cast<std::uint8_t>(int{gate.MayPass(sums[0], p[2])} | int{gate.MayPass(sums[1], p[1])} |
+                                           int{gate.MayPass(sums[2], p[0])});
     }
   }
 
