@@ -1,7 +1,6 @@
 #include "frontend/waferonrun/waferon_driver.h"
 
-#include <cstdio>
-
+#include "frontend/common/library_run.h"
 #include "frontend/waferonrun/waferon_verdicts.h"
 
 namespace sensor::waferonrun {
@@ -19,46 +18,23 @@ void ReadResults(Waferon& library, const _RESULT_Waferon& result, frontend::Verd
   values[kPixelsCenter].SetCount(result.CenterPixels);
   values[kPixelsSide].SetCount(result.SidePixels);
   values[kPixelsTotal].SetCount(result.CenterPixels + result.SidePixels);
-
-  double levels[5] = {};
-  if (library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]) == S_OK) {
-    for (std::size_t i = 0; i < 5; ++i) values[kLevelR + i].SetLevel(levels[i]);
-  }
+  frontend::ReadLevels(library, values, kLevelR);
 }
 
 }  // namespace
 
 frontend::ResultCode RunLibrary(frontend::RunContext& run, const WaferonSettings& settings,
                                 _RESULT_Waferon& result) {
-  std::printf("\n\n> > > Direct Code Path < < <\n\n");
-
-  Waferon library{};
-  ResultCode code = library.Open(run.Options().debug ? 1 : 0);
-  bool bitmapLoaded = true;
-  if (code == S_OK) {
-    frontend::LoadedBitmap* bitmap = run.LoadBitmap();
-    if (bitmap == nullptr) {
-      bitmapLoaded = false;
-      code = E_FAIL;
-    } else {
-      code = library.BindImage(bitmap->Header.data(), bitmap->Pixels.data());
-      if (code == S_OK) code = library.set_TableSize(kTableSize);
-      if (code == S_OK) {
+  return frontend::RunAnalysisLibrary<Waferon>(
+      run, frontend::ResultsAfter::SuccessOrAbort,
+      [&](Waferon& library) {
+        ResultCode code = library.set_TableSize(kTableSize);
+        if (code != S_OK) return code;
         const auto& enable = settings.ColorUnderTest;
-        code = library.Execute(result, settings.Params, enable[0], enable[1], enable[2], enable[3],
+        return library.Execute(result, settings.Params, enable[0], enable[1], enable[2], enable[3],
                                enable[4]);
-      }
-    }
-  }
-
-  if (bitmapLoaded && (code == S_OK || code == E_ABORT)) {
-    ReadResults(library, result, run.Verdicts());
-  } else {
-    run.DropLogFile();
-  }
-  library.Close();
-  library.Clean();
-  return code;
+      },
+      [&](Waferon& library) { ReadResults(library, result, run.Verdicts()); });
 }
 
 }  // namespace sensor::waferonrun

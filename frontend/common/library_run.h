@@ -1,0 +1,62 @@
+// The calls that every library driver makes in the same order: the banner,
+// Open, the bitmap loaded and bound, the program's own analysis calls, the
+// results read or the named data log dropped, then Close and Clean. A driver
+// adds only its analysis calls and what it reads back.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#include "frontend/common/program.h"
+
+namespace sensor::frontend {
+
+// The codes after which a driver still reads the results: 0 alone, or E_ABORT
+// as well (a library stopped on the way still holds what it measured).
+enum class ResultsAfter { Success, SuccessOrAbort };
+
+// Prints the banner, then opens a fresh `Library` (the run's debug switch as
+// its flag), loads the bitmap (E_FAIL when it cannot be loaded), binds it and
+// calls `analyse(library)`; each step is taken only when every earlier one gave
+// 0. Then `readResults(library)` when the code is one of `readAfter`, else the
+// named data log is dropped; Close and Clean always. Gives the code.
+template <class Library, class Analyse, class ReadResults>
+ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse analyse,
+                              ReadResults readResults) {
+  using SensorDefectDetectionClass::E_ABORT;
+  using SensorDefectDetectionClass::E_FAIL;
+  using SensorDefectDetectionClass::S_OK;
+  std::printf("\n\n> > > Direct Code Path < < <\n\n");
+
+  Library library{};
+  ResultCode code = library.Open(run.Options().debug ? 1 : 0);
+  if (code == S_OK) {
+    LoadedBitmap* bitmap = run.LoadBitmap();
+    code = bitmap == nullptr ? E_FAIL
+                             : library.BindImage(bitmap->Header.data(), bitmap->Pixels.data());
+    if (code == S_OK) code = analyse(library);
+  }
+
+  if (code == S_OK || (readAfter == ResultsAfter::SuccessOrAbort && code == E_ABORT)) {
+    readResults(library);
+  } else {
+    run.DropLogFile();
+  }
+  library.Close();
+  library.Clean();
+  return code;
+}
+
+// Copies the library's five levels (R, G, B, G1, G2) into the five entries from
+// `first` on. When the getter fails the entries keep their values.
+template <class Library>
+void ReadLevels(Library& library, VerdictTable& values, std::size_t first) {
+  double levels[5] = {};
+  if (library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]) !=
+      SensorDefectDetectionClass::S_OK) {
+    return;
+  }
+  for (std::size_t i = 0; i < 5; ++i) values[first + i].SetLevel(levels[i]);
+}
+
+}  // namespace sensor::frontend
