@@ -1,6 +1,10 @@
 // One run of a test program, from the command line to the exit code.
 #pragma once
 
+#include <cstdio>
+#include <exception>
+#include <functional>
+
 #include "frontend/common/program.h"
 
 namespace sensor::frontend {
@@ -10,5 +14,26 @@ namespace sensor::frontend {
 // the status file, waits for a key unless "slave" is on, and gives the exit
 // code: 0 when the run's result code is 0, else 1.
 int RunTestProgram(const ProgramDescription& program, int argc, char** argv);
+
+// The whole of a program's main: its settings and the library's result record
+// live for the run, and `describe` binds the settings to the program's tables
+// and `runLibrary` (with both) as its library driver. An exception that
+// escapes the run ends it with exit code 1, after what was printed is flushed.
+template <class Settings, class Result>
+int RunProgramMain(int argc, char** argv,
+                   ProgramDescription (*describe)(Settings&,
+                                                  std::function<ResultCode(RunContext&)>),
+                   ResultCode (*runLibrary)(RunContext&, const Settings&, Result&)) {
+  try {
+    Settings settings;
+    Result result{};
+    const ProgramDescription program =
+        describe(settings, [&](RunContext& run) { return runLibrary(run, settings, result); });
+    return RunTestProgram(program, argc, argv);
+  } catch (const std::exception&) {
+    std::fflush(stdout);
+    return 1;
+  }
+}
 
 }  // namespace sensor::frontend
