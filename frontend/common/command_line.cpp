@@ -48,15 +48,6 @@ OptionTable StandardOptions(OptionTable own) {
   return table;
 }
 
-std::string EchoSettingsHead(const CommonOptions& options) {
-  std::string text = "\nsettings:\n";
-  text += Format("\tstatus file= %s\n", Shown(options.OutputFile));
-  text += Format("\tdata log file= %s\n", Shown(options.LogFile));
-  text += Format("\ttest limit file= %s\n", Shown(options.TestLimits));
-  text += Format("\tBMP file input= %s\n", Shown(options.BMPFileIn));
-  return text;
-}
-
 int MatchOption(const char* argument, const OptionTable& table) {
   if (argument == nullptr || argument[0] != '-') return -1;
   const std::string_view name(argument + 1);

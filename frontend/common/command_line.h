@@ -42,10 +42,6 @@ OptionSpec ValueOption(std::string name, std::function<void(const char* value)> 
 // options, then "slave" and "debug".
 OptionTable StandardOptions(OptionTable own);
 
-// The first lines of every program's settings echo: "\nsettings:\n" and the
-// status file, data log, limits file and bitmap paths ("(null)" when absent).
-std::string EchoSettingsHead(const CommonOptions& options);
-
 // The index of the first option whose name the argument (after its dash)
 // begins with; -1 when the argument is no option.
 int MatchOption(const char* argument, const OptionTable& table);

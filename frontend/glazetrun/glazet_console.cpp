@@ -2,12 +2,12 @@
 
 #include <array>
 
+#include "frontend/common/settings_echo.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::glazetrun {
 
 using frontend::Format;
-using frontend::Shown;
 using namespace SensorDefectDetectionClass;
 
 std::vector<std::string> GlazetUsageLines() {
@@ -36,16 +36,12 @@ frontend::SettingsEcho EchoGlazetSettings(const frontend::CommonOptions& options
                                           const GlazetSettings& settings) {
   const _PARAMS_Glazet& p = settings.Params;
   std::string text = frontend::EchoSettingsHead(options);
-  text += Format("\tbits per pixel= %ld\n", static_cast<long>(p.SensorBpp));
-  text += Format("\tbits for test= %ld\n", static_cast<long>(p.TestBpp));
+  text += frontend::EchoBitsUsage(p.SensorBpp, p.TestBpp);
   text += Format("\tcluster size= %d\n", p.ClusterSize);
   text += Format("\thammer size= %ld,%ld\n", static_cast<long>(p.HammerSmall),
                  static_cast<long>(p.HammerLarge));
-  text += Format("\tbayer outliers= %ld,%ld,%ld,%ld\n", static_cast<long>(p.OutlierLeft),
-                 static_cast<long>(p.OutlierTop), static_cast<long>(p.OutlierRight),
-                 static_cast<long>(p.OutlierBottom));
-  text += Format("\troi= %.4lf,%.4lf,%.4lf,%.4lf\n", p.RoiLeft, p.RoiTop, p.RoiRight,
-                 p.RoiBottom);
+  text += frontend::EchoBayerOutliers(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
+  text += frontend::EchoRoi(p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom);
   // The threshold shares its line with the colour.
   text += Format("\tdefect threshold= %.2lf", p.DefectThreshold);
   constexpr std::array<const char*, 5> kColourLines = {
@@ -53,7 +49,7 @@ frontend::SettingsEcho EchoGlazetSettings(const frontend::CommonOptions& options
   if (p.ColorPlane >= COLOUR_R && p.ColorPlane <= COLOUR_G2) {
     text += kColourLines[static_cast<std::size_t>(p.ColorPlane)];
   }
-  text += Format("\tmode= %s\n", p.BayerMode ? "bayer" : "color");
+  text += frontend::EchoMode(p.BayerMode);
 
   bool plausible = true;
   if (p.BayerMode && p.ColorPlane == COLOUR_G) {

@@ -1,11 +1,8 @@
 #include "frontend/ostrelrun/ostrel_console.h"
 
-#include "frontend/common/text_format.h"
+#include "frontend/common/settings_echo.h"
 
 namespace sensor::ostrelrun {
-
-using frontend::Format;
-using frontend::Shown;
 
 std::vector<std::string> OstrelUsageLines() {
   return {
@@ -28,14 +25,10 @@ frontend::SettingsEcho EchoOstrelSettings(const frontend::CommonOptions& options
                                           const OstrelSettings& settings) {
   const _PARAMS_Ostrel& p = settings.Params;
   std::string text = frontend::EchoSettingsHead(options);
-  text += Format("\tbits per pixel= %ld\n", static_cast<long>(p.SensorBpp));
-  text += Format("\tbits for test= %ld\n", static_cast<long>(p.TestBpp));
-  text += Format("\tbayer outliers= %ld,%ld,%ld,%ld\n", static_cast<long>(p.OutlierLeft),
-                 static_cast<long>(p.OutlierTop), static_cast<long>(p.OutlierRight),
-                 static_cast<long>(p.OutlierBottom));
-  text += Format("\troi= %.4lf,%.4lf,%.4lf,%.4lf\n", p.RoiLeft, p.RoiTop, p.RoiRight,
-                 p.RoiBottom);
-  text += Format("\tmode= %s\n", p.BayerMode ? "bayer" : "color");
+  text += frontend::EchoBitsUsage(p.SensorBpp, p.TestBpp);
+  text += frontend::EchoBayerOutliers(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
+  text += frontend::EchoRoi(p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom);
+  text += frontend::EchoMode(p.BayerMode);
   return frontend::SettingsEcho{text, true};
 }
 

@@ -1,11 +1,11 @@
 #include "frontend/waferonrun/waferon_console.h"
 
+#include "frontend/common/settings_echo.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::waferonrun {
 
 using frontend::Format;
-using frontend::Shown;
 
 std::vector<std::string> WaferonUsageLines() {
   return {
@@ -55,20 +55,16 @@ frontend::SettingsEcho EchoWaferonSettings(const frontend::CommonOptions& option
   const _PARAMS_Waferon& p = settings.Params;
   const bool percent = p.ThresholdPercent == 1;
   std::string text = frontend::EchoSettingsHead(options);
-  text += Format("\tbits per pixel= %ld\n", static_cast<long>(p.SensorBpp));
-  text += Format("\tbits for test= %ld\n", static_cast<long>(p.TestBpp));
+  text += frontend::EchoBitsUsage(p.SensorBpp, p.TestBpp);
   text += Format("\tcluster size= %d\n", p.ClusterSize);
   text += Format("\thammer size= %ld\n", static_cast<long>(p.HammerSize));
-  text += Format("\tbayer outliers= %ld,%ld,%ld,%ld\n", static_cast<long>(p.OutlierLeft),
-                 static_cast<long>(p.OutlierTop), static_cast<long>(p.OutlierRight),
-                 static_cast<long>(p.OutlierBottom));
-  text += Format("\troi= %.4lf,%.4lf,%.4lf,%.4lf\n", p.CenterLeft, p.CenterTop, p.CenterRight,
-                 p.CenterBottom);
+  text += frontend::EchoBayerOutliers(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
+  text += frontend::EchoRoi(p.CenterLeft, p.CenterTop, p.CenterRight, p.CenterBottom);
   text += "\tcenter:\n";
   text += ThresholdLines(p.CenterClusterThreshold, p.CenterPixelThreshold, percent);
   text += "\tside:\n";
   text += ThresholdLines(p.SideClusterThreshold, p.SidePixelThreshold, percent);
-  text += Format("\tmode= %s\n", p.BayerMode == 1 ? "bayer" : "color");
+  text += frontend::EchoMode(p.BayerMode == 1);
   text += Format("\tsearching= %s\n", p.LocalSearch == 1 ? "local" : "global");
   return frontend::SettingsEcho{text, true};
 }
