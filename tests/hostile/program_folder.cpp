@@ -1,6 +1,5 @@
 #include "program_folder.h"
 
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <regex>
@@ -10,7 +9,6 @@
 namespace sensor::test {
 namespace {
 
-const std::string kBinDir = SENSOR_BIN_DIR;
 // A run that hangs is a fault; a normal run takes a fraction of a second.
 constexpr int kTimeoutSeconds = 30;
 
@@ -30,27 +28,18 @@ const std::vector<ProgramSpec>& AllPrograms() {
   return programs;
 }
 
-ProgramFolder::ProgramFolder(const ProgramSpec& program) : program_(program) {
-  CopyFile(kBinDir + "/" + program.Name, folder_.File(program.Name));
-  CopyFile(kBinDir + "/" + program.Library, folder_.File(program.Library));
-  dir_ = std::filesystem::canonical(folder_.Path()).string() + "/";
-}
+ProgramFolder::ProgramFolder(const ProgramSpec& program)
+    : ProgramCopy(program.Name, program.Library), program_(program) {}
 
 ProgramOutput ProgramFolder::Run(std::vector<std::string> arguments) const {
-  arguments.insert(arguments.begin(), File(program_.Name));
   arguments.push_back("-slave");
-  return RunWithVector(arguments);
+  return ProgramCopy::Run(Dir(), std::move(arguments), kTimeoutSeconds);
 }
 
 ProgramOutput ProgramFolder::RunWithVector(const std::vector<std::string>& argv) const {
-  return RunProgram(File(program_.Name), argv, dir_, "/dev/null", kTimeoutSeconds);
+  return ProgramCopy::RunWithVector(Dir(), argv, kTimeoutSeconds);
 }
 
-bool ProgramFolder::Exists(const std::string& name) const { return FileExists(File(name)); }
-std::string ProgramFolder::Read(const std::string& name) const { return ReadFile(File(name)); }
-void ProgramFolder::Write(const std::string& name, const std::string& text) const {
-  WriteFile(File(name), text);
-}
 void ProgramFolder::Write(const std::string& name, const Bytes& bytes) const {
   std::ofstream(File(name), std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -34,7 +34,8 @@ struct StatusHead {
   std::string Message;  // between the quotation marks
 };
 
-class ProgramFolder {
+// Runs the copy in its own folder, killed after the hostile tests' time limit.
+class ProgramFolder : public ProgramCopy {
  public:
   explicit ProgramFolder(const ProgramSpec& program);
 
@@ -44,12 +45,7 @@ class ProgramFolder {
   ProgramOutput RunWithVector(const std::vector<std::string>& argv) const;
 
   const ProgramSpec& Program() const { return program_; }
-  // The folder's absolute path, ending in '/'.
-  const std::string& Dir() const { return dir_; }
-  std::string File(const std::string& name) const { return dir_ + name; }
-  bool Exists(const std::string& name) const;
-  std::string Read(const std::string& name) const;
-  void Write(const std::string& name, const std::string& text) const;
+  using ProgramCopy::Write;
   void Write(const std::string& name, const Bytes& bytes) const;
   std::string DefaultLogName() const { return program_.Name + ".csv"; }
 
@@ -62,8 +58,6 @@ class ProgramFolder {
 
  private:
   ProgramSpec program_;
-  TempFolder folder_;
-  std::string dir_;
 };
 
 // The picture of the hostile tests in a given storage: 20 x 14 pixels of a

@@ -104,4 +104,24 @@ void WriteFile(const std::string& path, const std::string& contents) {
   out << contents;
 }
 
+ProgramCopy::ProgramCopy(const std::string& program, const std::string& library)
+    : program_(program) {
+  const std::string builtPrograms = SENSOR_BIN_DIR;
+  CopyFile(builtPrograms + "/" + program, folder_.File(program));
+  CopyFile(builtPrograms + "/" + library, folder_.File(library));
+  dir_ = fs::canonical(folder_.Path()).string() + "/";
+}
+
+ProgramOutput ProgramCopy::Run(const std::string& workingDirectory,
+                               std::vector<std::string> arguments, int timeoutSeconds) const {
+  arguments.insert(arguments.begin(), ProgramPath());
+  return RunWithVector(workingDirectory, arguments, timeoutSeconds);
+}
+
+ProgramOutput ProgramCopy::RunWithVector(const std::string& workingDirectory,
+                                         const std::vector<std::string>& argv,
+                                         int timeoutSeconds) const {
+  return RunProgram(ProgramPath(), argv, workingDirectory, "/dev/null", timeoutSeconds);
+}
+
 }  // namespace sensor::test

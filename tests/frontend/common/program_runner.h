@@ -45,4 +45,36 @@ bool FileExists(const std::string& path);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
 
+// A built test program copied with its analysis library from the build's
+// program folder into a fresh folder, the way a test station installs them.
+class ProgramCopy {
+ public:
+  ProgramCopy(const std::string& program, const std::string& library);
+
+  // The folder's absolute path, ending in '/'.
+  const std::string& Dir() const { return dir_; }
+  // The absolute path of a file in the folder, beside the program.
+  std::string File(const std::string& name) const { return dir_ + name; }
+  std::string ProgramPath() const { return File(program_); }
+  bool Exists(const std::string& name) const { return FileExists(File(name)); }
+  std::string Read(const std::string& name) const { return ReadFile(File(name)); }
+  void Write(const std::string& name, const std::string& text) const {
+    WriteFile(File(name), text);
+  }
+
+  // Runs the copy in `workingDirectory` with its path as argument 0, then
+  // `arguments`.
+  ProgramOutput Run(const std::string& workingDirectory, std::vector<std::string> arguments,
+                    int timeoutSeconds = 60) const;
+  // Runs the copy in `workingDirectory` with exactly this argument vector (it
+  // may be empty).
+  ProgramOutput RunWithVector(const std::string& workingDirectory,
+                              const std::vector<std::string>& argv, int timeoutSeconds = 60) const;
+
+ private:
+  std::string program_;
+  TempFolder folder_;
+  std::string dir_;
+};
+
 }  // namespace sensor::test

@@ -3,18 +3,15 @@
 // bitmaps written for the test.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "program_runner.h"
+#include "program_run_test.h"
 #include "test_image.h"
 
 namespace sensor::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kLimits =
     "[CLUSTER]\n"
@@ -28,13 +25,6 @@ constexpr const char* kLimits =
     "Unit=LSB,LSB,LSB,LSB,LSB\n"
     "HighLimit=255,255,255,0,0\n"
     "LowLimit=0,0,0,0,0\n";
-
-constexpr const char* kInvalidArgument = "-2147024809";
-constexpr const char* kFail = "-2147467259";
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 std::uint32_t U32(const std::string& bytes, std::size_t at) {
   return std::uint32_t{static_cast<unsigned char>(bytes[at])} |
@@ -66,30 +56,9 @@ TestImage BlobPicture(std::uint16_t bitCount = 24, bool topDown = false) {
   return image;
 }
 
-class GlazetrunRun : public ::testing::Test {
+class GlazetrunRun : public ProgramRunTest {
  protected:
-  void SetUp() override {
-    CopyFile(std::string(SENSOR_BIN_DIR) + "/Glazetrun", folder_.File("Glazetrun"));
-    CopyFile(std::string(SENSOR_BIN_DIR) + "/libGlazet.so", folder_.File("libGlazet.so"));
-    fs::create_directory(folder_.File("station"));
-    dir_ = fs::canonical(folder_.Path()).string() + "/";
-  }
-
-  // Runs the program from the "station" folder; bare file names in the
-  // arguments mean files beside the program.
-  ProgramOutput Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), folder_.File("Glazetrun"));
-    ProgramOutput output = RunProgram(folder_.File("Glazetrun"), arguments, folder_.File("station"));
-    EXPECT_FALSE(output.TimedOut);
-    return output;
-  }
-
-  std::string Beside(const std::string& name) const { return dir_ + name; }
-  std::string Read(const std::string& name) const { return ReadFile(Beside(name)); }
-  bool Exists(const std::string& name) const { return FileExists(Beside(name)); }
-  void Write(const std::string& name, const std::string& text) const {
-    WriteFile(Beside(name), text);
-  }
+  GlazetrunRun() : ProgramRunTest("Glazetrun", "libGlazet.so") {}
 
   // Colour mode, red tested globally over the whole picture, each pixel alone
   // against the red level.
@@ -97,9 +66,6 @@ class GlazetrunRun : public ::testing::Test {
     return {"-BMPFileIn", "img.bmp", "-HammerSize", "3,1", "-DefectThreshold(%)", "10",
             "-ClusterSize", "8", "-Color", "R", "-ROI(%)", "0,0,1,1", "-slave"};
   }
-
-  TempFolder folder_;
-  std::string dir_;
 };
 
 TEST_F(GlazetrunRun, WithoutArgumentsTheBitmapFailsAndTheDefaultLogIsEmpty) {

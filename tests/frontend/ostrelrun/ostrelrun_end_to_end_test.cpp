@@ -3,17 +3,14 @@
 // bitmaps written for the test.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "program_runner.h"
+#include "program_run_test.h"
 #include "test_image.h"
 
 namespace sensor::test {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kLimits =
     "[DIMENSION]\n"
@@ -27,17 +24,6 @@ constexpr const char* kLimits =
     "HighLimit=30,20,10,0,0\n"
     "LowLimit=30,20,10,0,0\n";
 
-constexpr const char* kInvalidArgument = "-2147024809";
-constexpr const char* kFail = "-2147467259";
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // Blue 10, green 20, red 30 everywhere.
 TestImage EvenPicture(std::int32_t width, std::int32_t height, bool topDown = false) {
   TestImage image(width, height, 24, topDown);
@@ -45,33 +31,9 @@ TestImage EvenPicture(std::int32_t width, std::int32_t height, bool topDown = fa
   return image;
 }
 
-class OstrelrunRun : public ::testing::Test {
+class OstrelrunRun : public ProgramRunTest {
  protected:
-  void SetUp() override {
-    CopyFile(std::string(SENSOR_BIN_DIR) + "/Ostrelrun", folder_.File("Ostrelrun"));
-    CopyFile(std::string(SENSOR_BIN_DIR) + "/libOstrel.so", folder_.File("libOstrel.so"));
-    fs::create_directory(folder_.File("station"));
-    dir_ = fs::canonical(folder_.Path()).string() + "/";
-  }
-
-  // Runs the program from the "station" folder; bare file names in the
-  // arguments mean files beside the program.
-  ProgramOutput Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), folder_.File("Ostrelrun"));
-    ProgramOutput output = RunProgram(folder_.File("Ostrelrun"), arguments, folder_.File("station"));
-    EXPECT_FALSE(output.TimedOut);
-    return output;
-  }
-
-  std::string Beside(const std::string& name) const { return dir_ + name; }
-  std::string Read(const std::string& name) const { return ReadFile(Beside(name)); }
-  bool Exists(const std::string& name) const { return FileExists(Beside(name)); }
-  void Write(const std::string& name, const std::string& text) const {
-    WriteFile(Beside(name), text);
-  }
-
-  TempFolder folder_;
-  std::string dir_;
+  OstrelrunRun() : ProgramRunTest("Ostrelrun", "libOstrel.so") {}
 };
 
 TEST_F(OstrelrunRun, WithOnlyABitmapItReportsTheLevelsAndTheSize) {
@@ -79,7 +41,7 @@ TEST_F(OstrelrunRun, WithOnlyABitmapItReportsTheLevelsAndTheSize) {
   const ProgramOutput out = Run({"-BMPFileIn", "img.bmp"});
   EXPECT_EQ(out.ExitCode, 0);
   EXPECT_TRUE(Contains(out.Console, "\tmode= color\n" + Beside("libOstrel.so") + ": 1.0.0.0\n"));
-  EXPECT_TRUE(EndsWith(out.Console, "\n\n> > > Direct Code Path < < <\n\n"
+  EXPECT_TRUE(out.Console.ends_with("\n\n> > > Direct Code Path < < <\n\n"
                                     "\nPress a key to close the Windows..."));
   EXPECT_EQ(Read("Ostrelrun.csv"), ",,,,,,\n30.00,20.00,10.00,0.00,0.00,640,480\n");
 }
@@ -176,7 +138,7 @@ TEST_F(OstrelrunRun, ALimitsFileWithAPartialLabelStopsAtStartUp) {
   const std::string status = Read("status.txt");
   EXPECT_TRUE(Contains(status, "ReturnCode=" + std::string(kInvalidArgument) +
                                    "\nMessage=\"missing or invalid argument. ERROR\"\n"));
-  EXPECT_TRUE(EndsWith(status, "BMPFileIn=\"" + Beside("img.bmp") + "\"\n"));
+  EXPECT_TRUE(status.ends_with("BMPFileIn=\"" + Beside("img.bmp") + "\"\n"));
   EXPECT_FALSE(Exists("Ostrelrun.csv"));
 }
 
@@ -209,7 +171,7 @@ TEST_F(OstrelrunRun, TheSettingsFileOverridesTheCommandLine) {
                                  "settings.ini", "-debug", "-slave"});
   EXPECT_EQ(out.ExitCode, 0);
   // The debug switch echoes every argument first.
-  EXPECT_EQ(out.Console.rfind(folder_.File("Ostrelrun") + "\n-BMPFileIn\nimg.bmp\n", 0), 0u);
+  EXPECT_EQ(out.Console.rfind(copy.ProgramPath() + "\n-BMPFileIn\nimg.bmp\n", 0), 0u);
   EXPECT_TRUE(Contains(out.Console, "\tbayer outliers= 1,1,1,1\n"));
   EXPECT_TRUE(Contains(out.Console, "\tmode= color\n"));
 }

@@ -6,15 +6,13 @@
 #include <filesystem>
 #include <regex>
 
-#include "program_runner.h"
+#include "program_run_test.h"
 #include "test_image.h"
 
 namespace sensor::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kBinDir = SENSOR_BIN_DIR;
 
 const char kLimits[] =
     "[CLUSTER]\n"
@@ -35,13 +33,9 @@ const char kLimitsBlock[] =
 
 const char kThresholds[] = "50,50,50,50,50,50,50,50,50,50";
 
-class Waferonrun : public ::testing::Test {
+class Waferonrun : public ProgramRunTest {
  protected:
-  void SetUp() override {
-    CopyFile(kBinDir + "/Waferonrun", folder.File("Waferonrun"));
-    CopyFile(kBinDir + "/libWaferon.so", folder.File("libWaferon.so"));
-    dir = fs::canonical(folder.Path()).string() + "/";
-  }
+  Waferonrun() : ProgramRunTest("Waferonrun", "libWaferon.so") {}
 
   // Runs the copied program in its folder with "-slave" added.
   ProgramOutput Run(std::vector<std::string> arguments) {
@@ -49,8 +43,7 @@ class Waferonrun : public ::testing::Test {
     return RunWithoutSlave(std::move(arguments));
   }
   ProgramOutput RunWithoutSlave(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), folder.File("Waferonrun"));
-    return RunProgram(folder.File("Waferonrun"), arguments, folder.Path());
+    return copy.Run(copy.Dir(), std::move(arguments));
   }
 
   // The options of a colour run whose 16 x 16 image has its centre zone in
@@ -71,20 +64,14 @@ class Waferonrun : public ::testing::Test {
     image.SetBgr(0, 14, 200, 200, 200);
     image.SetBgr(1, 14, 200, 200, 200);
     image.SetBgr(8, 8, 200, 200, 200);
-    image.WriteFile(folder.File("img.bmp"));
+    image.WriteFile(Beside("img.bmp"));
   }
 
   // A path line of the status file for a file in the program's folder, or the
   // line of an absent path when the name is empty.
   std::string PathLine(const char* key, const std::string& name) const {
     return name.empty() ? std::string(key) + "=(null)\n"
-                        : std::string(key) + "=\"" + dir + name + "\"\n";
-  }
-
-  std::string Read(const std::string& name) { return ReadFile(folder.File(name)); }
-  bool Exists(const std::string& name) { return FileExists(folder.File(name)); }
-  void Write(const std::string& name, const std::string& text) {
-    WriteFile(folder.File(name), text);
+                        : std::string(key) + "=\"" + Beside(name) + "\"\n";
   }
 
   // The status file without its last line, after checking that line's form.
@@ -98,9 +85,6 @@ class Waferonrun : public ::testing::Test {
         << status.substr(at);
     return status.substr(0, at);
   }
-
-  TempFolder folder;
-  std::string dir;
 };
 
 TEST_F(Waferonrun, ACleanPassWritesTheNamedLogAndStatusZeroWithoutAPrompt) {
@@ -123,14 +107,14 @@ TEST_F(Waferonrun, PrintsTheEchoTheVersionLineOfItsOwnLibraryAndTheBanner) {
   WriteDefectImage();
   const ProgramOutput out = Run(ColourRun({}));
   const std::size_t echo = out.Console.find("\nsettings:\n\tstatus file= (null)\n");
-  const std::size_t version = out.Console.find(dir + "libWaferon.so: 1.0.0.0\n");
+  const std::size_t version = out.Console.find(Beside("libWaferon.so") + ": 1.0.0.0\n");
   const std::size_t banner = out.Console.find("\n\n> > > Direct Code Path < < <\n\n");
   ASSERT_NE(echo, std::string::npos) << out.Console;
   ASSERT_NE(version, std::string::npos) << out.Console;
   ASSERT_NE(banner, std::string::npos) << out.Console;
   EXPECT_LT(echo, version);
   EXPECT_LT(version, banner);
-  EXPECT_NE(out.Console.find("\tBMP file input= " + dir + "img.bmp\n"), std::string::npos);
+  EXPECT_NE(out.Console.find("\tBMP file input= " + Beside("img.bmp") + "\n"), std::string::npos);
 }
 
 TEST_F(Waferonrun, AValueOutsideItsLimitsFailsTheRunWithTheFailureMessage) {
@@ -228,7 +212,7 @@ TEST_F(Waferonrun, ABitmapWithTooSmallAPixelOffsetIsNotLoaded) {
 
 TEST_F(Waferonrun, ALibraryRefusalEndsTheRunWithItsCodeAndTheDefaultLog) {
   TestImage image(8, 8, 8);  // a bit depth the library does not bind
-  image.WriteFile(folder.File("img.bmp"));
+  image.WriteFile(Beside("img.bmp"));
   Write("limits.txt", kLimits);
   const ProgramOutput out = Run({"-BMPFileIn", "img.bmp", "-TestLimits", "limits.txt",
                                  "-OutputFile", "status.txt", "-LogFile", "run.csv"});
@@ -272,7 +256,7 @@ TEST_F(Waferonrun, AStoppedAnalysisKeepsItsCodeAndLogsItsValuesInTheNamedLog) {
       image.SetBgr(x, y, v, v, v);
     }
   }
-  image.WriteFile(folder.File("img.bmp"));
+  image.WriteFile(Beside("img.bmp"));
   Write("limits.txt", kLimits);
   const ProgramOutput out = Run({"-BMPFileIn", "img.bmp", "-TestLimits", "limits.txt",
                                  "-OutputFile", "status.txt", "-LogFile", "run.csv"});
@@ -290,7 +274,7 @@ TEST_F(Waferonrun, ALogFileWithoutLimitsIsEchoedThenDroppedForTheDefaultLog) {
   WriteDefectImage();
   const ProgramOutput out = Run(ColourRun({"-LogFile", "run.csv", "-OutputFile", "status.txt"}));
   EXPECT_EQ(out.ExitCode, 0);
-  EXPECT_NE(out.Console.find("\tdata log file= " + dir + "run.csv\n"), std::string::npos);
+  EXPECT_NE(out.Console.find("\tdata log file= " + Beside("run.csv") + "\n"), std::string::npos);
   EXPECT_EQ(StatusWithoutTime(),
             "[Outputs]\nStatus=0\nReturnCode=0\nMessage=\"Operation successful.\"\n"
             "\nTestLimits=(null)\nTestSettings=(null)\nLogFile=(null)\n" +
@@ -311,7 +295,7 @@ TEST_F(Waferonrun, WithoutArgumentsItPromptsAndReturnsOnEndOfInput) {
 
 TEST_F(Waferonrun, DebugEchoesTheArgumentsBeforeTheSettings) {
   const ProgramOutput out = Run({"-debug"});
-  EXPECT_EQ(out.Console.rfind(folder.File("Waferonrun") + "\n-debug\n-slave\n\nsettings:\n", 0), 0u)
+  EXPECT_EQ(out.Console.rfind(copy.ProgramPath() + "\n-debug\n-slave\n\nsettings:\n", 0), 0u)
       << out.Console;
 }
 
@@ -321,9 +305,8 @@ TEST_F(Waferonrun, PathsWithADirectoryFollowTheWorkingDirectoryAndBareNamesStayB
   TestImage image(16, 16, 24);
   image.FillBgr(100, 100, 100);
   image.WriteFile(work.File("in/img.bmp"));
-  const std::vector<std::string> arguments = {
-      folder.File("Waferonrun"), "-BMPFileIn", "in/img.bmp", "-OutputFile", "status.txt", "-slave"};
-  const ProgramOutput out = RunProgram(folder.File("Waferonrun"), arguments, work.Path());
+  const ProgramOutput out =
+      copy.Run(work.Path(), {"-BMPFileIn", "in/img.bmp", "-OutputFile", "status.txt", "-slave"});
   EXPECT_EQ(out.ExitCode, 0) << out.Console;
   const std::string status = Read("status.txt");  // beside the program, not in the working folder
   EXPECT_NE(status.find("BMPFileIn=\"" + fs::canonical(work.Path()).string() + "/in/img.bmp\"\n"),
