@@ -13,10 +13,6 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 TEST(GlazetrunEcho, WithOnlyABitmapPathItShowsColourModeColourRAndZeroHammers) {
   frontend::CommonOptions options;
   options.BMPFileIn = "/data/img.bmp";
@@ -102,11 +98,11 @@ TEST(GlazetrunEcho, GreenIsImplausibleInBayerModeAndG1OrG2InColourMode) {
       EXPECT_EQ(echo.Plausible, !bayerWithG && !colourWithG12)
           << "plane " << plane << (bayer ? " bayer" : " colour");
       if (bayerWithG) {
-        EXPECT_TRUE(EndsWith(echo.Text, "\tmode= bayer\n\tcolor G for bayer mode?"));
+        EXPECT_TRUE(echo.Text.ends_with("\tmode= bayer\n\tcolor G for bayer mode?"));
       } else if (colourWithG12) {
-        EXPECT_TRUE(EndsWith(echo.Text, "\tmode= color\n\tcolor !R,G,B for color mode?"));
+        EXPECT_TRUE(echo.Text.ends_with("\tmode= color\n\tcolor !R,G,B for color mode?"));
       } else {
-        EXPECT_TRUE(EndsWith(echo.Text, bayer ? "\tmode= bayer\n" : "\tmode= color\n"));
+        EXPECT_TRUE(echo.Text.ends_with(bayer ? "\tmode= bayer\n" : "\tmode= color\n"));
       }
     }
   }

@@ -2,31 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include "settings_fixture.h"
 
 namespace sensor::glazetrun {
 namespace {
 
 using namespace SensorDefectDetectionClass;
 
-class GlazetrunOptions : public ::testing::Test {
- protected:
-  void Parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "/opt/station/Glazetrun");
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    frontend::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), GlazetOptions(settings),
-                               options);
-  }
-
-  void Settle(const std::string& line) {
-    frontend::ApplySettingsLine(line, GlazetSettingsKeys(settings));
-  }
-
-  GlazetSettings settings;
-  frontend::CommonOptions options;
-};
+using GlazetrunOptions = test::SettingsTest<GlazetSettings, GlazetOptions, GlazetSettingsKeys>;
 
 TEST_F(GlazetrunOptions, EveryParameterStartsAtZero) {
   const _PARAMS_Glazet& p = settings.Params;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/common/text_lines.h"
+#include "verdict_setup.h"
 
 namespace sensor::glazetrun {
 namespace {
@@ -40,8 +40,7 @@ TEST(GlazetrunLabels, ALabelWithoutAnyMarkIsRefused) {
 }
 
 bool ReadLimits(const std::string& contents, frontend::VerdictTable& table) {
-  return frontend::ReadTestLimitsLines(frontend::SplitTextPieces(contents), GlazetLimitsRules(),
-                                       table);
+  return test::ReadLimitsText(contents, GlazetLimitsRules(), table);
 }
 
 constexpr const char* kClusterSection =
@@ -102,19 +101,12 @@ TEST(GlazetrunLimits, ACountLabelWithoutClusterRefusesTheFile) {
 
 frontend::VerdictTable JudgedTable() {
   frontend::VerdictTable table = GlazetVerdicts();
-  const char* labels[kGlazetValues] = {"cluster(center)", "cluster(side)", "cluster(total)",
-                                       "level(r)",        "level(g)",      "level(b)",
-                                       "level(g1)",       "level(g2)"};
-  const std::int32_t highs[kGlazetValues] = {0, 0, 1, 650, 0, 550, 850, 850};
-  const std::int32_t lows[kGlazetValues] = {0, 0, 0, 550, 0, 450, 750, 750};
-  for (std::size_t i = 0; i < kGlazetValues; ++i) {
-    table[i].Label = labels[i];
-    table[i].High = highs[i];
-    table[i].Low = lows[i];
-  }
+  test::SetLabelsAndLimits(table,
+                           {"cluster(center)", "cluster(side)", "cluster(total)", "level(r)",
+                            "level(g)", "level(b)", "level(g1)", "level(g2)"},
+                           {0, 0, 1, 650, 0, 550, 850, 850}, {0, 0, 0, 550, 0, 450, 750, 750});
   table[kClustersTotal].SetCount(2);
-  const double levels[5] = {600.004, 0.0, 499.944, 749.996, 800.05};
-  for (std::size_t i = 0; i < 5; ++i) table[kLevelR + i].SetLevel(levels[i]);
+  test::SetLevels(table, kLevelR, {600.004, 0.0, 499.944, 749.996, 800.05});
   return table;
 }
 
@@ -125,11 +117,10 @@ TEST(GlazetrunVerdicts, AFailingCountAndLevelAreNamedInTableOrder) {
 }
 
 TEST(GlazetrunOutputs, TheStatusBlockWritesThreeCountsAndFiveLevelsAndTheTime) {
-  frontend::StatusReport report;
-  report.Code = E_FAIL;
-  report.Message = "cluster(total)=2,level(g1)=750.00";
-  report.Status = 1;
-  report.ElapsedSeconds = 0.25;
+  const frontend::StatusReport report{.Code = E_FAIL,
+                                      .Message = "cluster(total)=2,level(g1)=750.00",
+                                      .Status = 1,
+                                      .ElapsedSeconds = 0.25};
   const frontend::StatusPaths paths{"/st/limits.txt", "/st/settings.ini", std::nullopt,
                                     "/st/img.bmp"};
   EXPECT_EQ(frontend::FormatStatusFile(report, paths, JudgedTable(), GlazetLayout()),

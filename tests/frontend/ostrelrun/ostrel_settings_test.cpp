@@ -2,31 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include "settings_fixture.h"
 
 namespace sensor::ostrelrun {
 namespace {
 
 using namespace SensorDefectDetectionClass;
 
-class OstrelrunOptions : public ::testing::Test {
- protected:
-  void Parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "/opt/station/Ostrelrun");
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    frontend::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), OstrelOptions(settings),
-                               options);
-  }
-
-  void Settle(const std::string& line) {
-    frontend::ApplySettingsLine(line, OstrelSettingsKeys(settings));
-  }
-
-  OstrelSettings settings;
-  frontend::CommonOptions options;
-};
+using OstrelrunOptions = test::SettingsTest<OstrelSettings, OstrelOptions, OstrelSettingsKeys>;
 
 TEST_F(OstrelrunOptions, EveryParameterStartsAtZeroWhateverTheUsageTextSays) {
   const _PARAMS_Ostrel& p = settings.Params;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/common/text_lines.h"
+#include "verdict_setup.h"
 
 namespace sensor::ostrelrun {
 namespace {
@@ -27,8 +27,7 @@ TEST(OstrelrunLabels, APartOfALabelSelectsNothing) {
 }
 
 bool ReadLimits(const std::string& contents, frontend::VerdictTable& table) {
-  return frontend::ReadTestLimitsLines(frontend::SplitTextPieces(contents), OstrelLimitsRules(),
-                                       table);
+  return test::ReadLimitsText(contents, OstrelLimitsRules(), table);
 }
 
 constexpr const char* kDimension =
@@ -64,16 +63,9 @@ TEST(OstrelrunLimits, AnUnknownLabelRefusesTheFile) {
 
 frontend::VerdictTable JudgedTable() {
   frontend::VerdictTable table = OstrelVerdicts();
-  const char* labels[kOstrelValues] = {"R", "G", "B", "G1", "G2", "width", "height"};
-  const std::int32_t highs[kOstrelValues] = {650, 0, 550, 850, 850, 640, 480};
-  const std::int32_t lows[kOstrelValues] = {550, 0, 450, 750, 750, 640, 480};
-  for (std::size_t i = 0; i < kOstrelValues; ++i) {
-    table[i].Label = labels[i];
-    table[i].High = highs[i];
-    table[i].Low = lows[i];
-  }
-  const double levels[5] = {600.004, 0.0, 449.996, 800.0, 800.05};
-  for (std::size_t i = 0; i < 5; ++i) table[kLevelR + i].SetLevel(levels[i]);
+  test::SetLabelsAndLimits(table, {"R", "G", "B", "G1", "G2", "width", "height"},
+                           {650, 0, 550, 850, 850, 640, 480}, {550, 0, 450, 750, 750, 640, 480});
+  test::SetLevels(table, kLevelR, {600.004, 0.0, 449.996, 800.0, 800.05});
   table[kWidth].SetCount(641);
   table[kHeight].SetCount(480);
   return table;
@@ -86,11 +78,8 @@ TEST(OstrelrunVerdicts, AFailingLevelAndDimensionAreNamedInTableOrder) {
 }
 
 TEST(OstrelrunOutputs, TheStatusBlockUsesHeaderAndACommaAfterTheHighLimitsAndNoTime) {
-  frontend::StatusReport report;
-  report.Code = E_FAIL;
-  report.Message = "B=450.00,width=641";
-  report.Status = 1;
-  report.ElapsedSeconds = 3.0;
+  const frontend::StatusReport report{
+      .Code = E_FAIL, .Message = "B=450.00,width=641", .Status = 1, .ElapsedSeconds = 3.0};
   const frontend::StatusPaths paths{"/st/limits.txt", std::nullopt, "/st/log.csv", "/st/img.bmp"};
   EXPECT_EQ(frontend::FormatStatusFile(report, paths, JudgedTable(), OstrelLayout()),
             "[Outputs]\nStatus=1\nReturnCode=-2147467259\n"

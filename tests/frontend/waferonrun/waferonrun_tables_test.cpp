@@ -1,33 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "frontend/common/text_lines.h"
 #include "frontend/waferonrun/waferon_console.h"
 #include "frontend/waferonrun/waferon_settings.h"
 #include "frontend/waferonrun/waferon_verdicts.h"
+#include "settings_fixture.h"
+#include "verdict_setup.h"
 
 namespace sensor::waferonrun {
 namespace {
 
 using frontend::CommonOptions;
 
-class WaferonOptionsTest : public ::testing::Test {
- protected:
-  void Parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "Waferonrun");
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    frontend::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), WaferonOptions(settings),
-                               options);
-  }
-  void Settings(const std::string& text) {
-    for (const std::string& line : frontend::SplitTextPieces(text)) {
-      frontend::ApplySettingsLine(line, WaferonSettingsKeys(settings));
-    }
-  }
-
-  WaferonSettings settings;
-  CommonOptions options;
-};
+using WaferonOptionsTest = test::SettingsTest<WaferonSettings, WaferonOptions, WaferonSettingsKeys>;
 
 TEST_F(WaferonOptionsTest, StartsInColourModeWithGlobalSearchAndTheProgramsDefaults) {
   const _PARAMS_Waferon& p = settings.Params;
@@ -98,7 +82,7 @@ TEST_F(WaferonOptionsTest, AThresholdOptionWithNineValuesChangesNeitherThreshold
 TEST_F(WaferonOptionsTest, TheSettingsFileWinsAndAloneSetsTheColourEnables) {
   Parse({"-BayerMode", "-ClusterSize", "4", "-ColorUnderTest", "1,1,1,1,1"});
   EXPECT_EQ(settings.ColorUnderTest, (std::array<std::int32_t, 5>{1, 0, 1, 1, 1}));
-  Settings(
+  Settle(
       "BayerMode=0\nClusterSize=-5\nLocalSearch=7\nColorUnderTest=1,1,1\nColorUnderTest=1,1,1,1,"
       "2\n");
   EXPECT_EQ(settings.Params.BayerMode, 0);
@@ -109,7 +93,7 @@ TEST_F(WaferonOptionsTest, TheSettingsFileWinsAndAloneSetsTheColourEnables) {
 }
 
 TEST_F(WaferonOptionsTest, ThresholdKeysOfTheSettingsFileSetTheFlagToo) {
-  Settings("PixelThreshold(%)=1,2,3,4,5,6,7,8,9,10\r\n");
+  Settle("PixelThreshold(%)=1,2,3,4,5,6,7,8,9,10\r\n");
   EXPECT_EQ(settings.Params.ThresholdPercent, 1);
   EXPECT_EQ(settings.Params.SidePixelThreshold[4], 10.0);
 }
@@ -185,11 +169,9 @@ TEST(WaferonLimits, NeedsAllThreeSections) {
       "0\n"
       "LowLimit=0,0,0\n[PIXEL]\nHeaders=pixel(center),pixel(side),pixel(total)\nUnit=n,n,n\n"
       "HighLimit=1,2,3\nLowLimit=0,0,0\n";
-  EXPECT_FALSE(frontend::ReadTestLimitsLines(frontend::SplitTextPieces(counts),
-                                             WaferonLimitsRules(), table));
-  EXPECT_TRUE(frontend::ReadTestLimitsLines(
-      frontend::SplitTextPieces(
-          counts + "[Brightness]\nHeaders=b(r)\nUnit=l\nHighLimit=250.9\nLowLimit=0\n"),
+  EXPECT_FALSE(test::ReadLimitsText(counts, WaferonLimitsRules(), table));
+  EXPECT_TRUE(test::ReadLimitsText(
+      counts + "[Brightness]\nHeaders=b(r)\nUnit=l\nHighLimit=250.9\nLowLimit=0\n",
       WaferonLimitsRules(), table));
   EXPECT_EQ(table[kPixelsTotal].High, 3);
   EXPECT_EQ(table[kLevelR].High, 250);

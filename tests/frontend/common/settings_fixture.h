@@ -1,0 +1,41 @@
+// The fixture of a program's settings tests: its settings record and the
+// common options, set through the program's own option table and settings keys
+// the way the program sets them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frontend/common/command_line.h"
+#include "frontend/common/text_lines.h"
+
+namespace sensor::test {
+
+template <class Settings, frontend::OptionTable (*Options)(Settings&),
+          frontend::SettingsKeyTable (*Keys)(Settings&)>
+class SettingsTest : public ::testing::Test {
+ protected:
+  // Parses `arguments` as the command line after the program's path.
+  void Parse(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "/opt/station/program");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    frontend::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), Options(settings),
+                               options);
+  }
+
+  // Applies settings-file text, cut into lines as the settings file is read.
+  void Settle(const std::string& text) {
+    const frontend::SettingsKeyTable keys = Keys(settings);
+    for (const std::string& line : frontend::SplitTextPieces(text)) {
+      frontend::ApplySettingsLine(line, keys);
+    }
+  }
+
+  Settings settings;
+  frontend::CommonOptions options;
+};
+
+}  // namespace sensor::test
