@@ -11,7 +11,7 @@ bool UseAvx2() {
     const char* choice = std::getenv("SENSOR_VECTORS");
     if (choice != nullptr && std::strcmp(choice, "baseline") == 0) return false;
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
+    return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
   }();
   return use;
 #else

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "common/cpu_features.h"
 #include "common/sample_rule.h"
 
 namespace sensor::waferon {
@@ -29,6 +30,7 @@ class IndexLookup {
   // Asked of candidate positions only.
   bool Visited(std::int32_t x, std::int32_t y) const { return visited_.Contains(x, y); }
   void Visit(std::int32_t x, std::int32_t y) { visited_.Add(x, y); }
+  const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const { return candidates_.FirstAt(x, y); }
 
  private:
   const CandidateList& candidates_;
@@ -38,13 +40,20 @@ class IndexLookup {
 // The same answers from two bits per position over the candidates' bounding
 // box: whether a candidate lies there, and whether it has been visited. Every
 // visit still goes into the visited list, which outlives the count; the bits
-// only spare the growth a hash probe (and its cache miss) per question.
+// only spare the growth a hash probe (and its cache miss) per question. The
+// first record at a candidate position is found without hashing as well:
+// candidate positions are numbered in grid order (a count per word of the
+// grid plus the candidate bits before the position in its word), and the
+// number indexes a table of first records. Growth stays near the record it
+// started from, so these lookups stay in nearby memory.
 class GridLookup {
  public:
-  // Largest box the grid is built for: 2^28 positions take 64 MiB of bits.
+  // Largest box the grid is built for: 2^28 positions take 64 MiB of bits
+  // and 32 MiB of word counts.
   static constexpr std::int64_t kMaxPositions = std::int64_t{1} << 28;
 
-  GridLookup(const CandidateList& candidates, VisitedList& visited) : visited_(visited) {
+  GridLookup(const CandidateList& candidates, VisitedList& visited)
+      : records_(candidates.Records()), visited_(visited) {
     const auto& records = candidates.Records();
     if (records.empty()) return;
     std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
@@ -56,9 +65,13 @@ class GridLookup {
     }
     const std::int64_t width = right - left + 1, height = bottom - top + 1;
     if (width > kMaxPositions / height) return;
+    const auto words = static_cast<std::size_t>((width * height + 31) / 32);
     try {
-      bits_.assign(static_cast<std::size_t>((width * height + 31) / 32), 0);
+      bits_.assign(words, 0);
+      before_.resize(words);
+      first_.assign(records.size(), kNoRecord);
     } catch (const std::bad_alloc&) {
+      bits_.clear();
       return;  // the indexes answer instead
     }
     left_ = left;
@@ -71,6 +84,16 @@ class GridLookup {
       const bool seen = anyVisited && visited.Contains(r.X, r.Y);
       bits_[i / 32] |= (seen ? std::uint64_t{3} : std::uint64_t{1}) << (2 * (i % 32));
     }
+    std::uint32_t count = 0;
+    for (std::size_t w = 0; w < words; ++w) {
+      before_[w] = count;
+      count += static_cast<std::uint32_t>(__builtin_popcountll(bits_[w] & kCandidateBits));
+    }
+    // In list order, the first record met at a position is its first.
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      std::uint32_t& first = first_[Number(IndexOf(records[k].X, records[k].Y))];
+      if (first == kNoRecord) first = static_cast<std::uint32_t>(k);
+    }
   }
 
   bool Usable() const { return !bits_.empty(); }
@@ -78,6 +101,10 @@ class GridLookup {
   bool IsCandidate(std::int64_t x, std::int64_t y) const { return Inside(x, y) && (Pair(x, y) & 1) != 0; }
   bool Unvisited(std::int64_t x, std::int64_t y) const { return Inside(x, y) && Pair(x, y) == 1; }
   bool Visited(std::int32_t x, std::int32_t y) const { return (Pair(x, y) & 2) != 0; }
+  const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const {
+    if (!IsCandidate(x, y)) return nullptr;
+    return &records_[first_[Number(IndexOf(x, y))]];
+  }
   // Called for candidate positions only, which all lie in the box.
   void Visit(std::int32_t x, std::int32_t y) {
     visited_.Add(x, y);
@@ -97,8 +124,21 @@ class GridLookup {
     return bits_[i / 32] >> (2 * (i % 32)) & 3;
   }
 
+  // The number of the candidate position at grid index i.
+  std::size_t Number(std::uint64_t i) const {
+    const std::uint64_t below = (std::uint64_t{1} << (2 * (i % 32))) - 1;
+    return before_[i / 32] +
+           static_cast<std::size_t>(__builtin_popcountll(bits_[i / 32] & kCandidateBits & below));
+  }
+
+  static constexpr std::uint64_t kCandidateBits = 0x5555555555555555ull;  // the low bit of each pair
+  static constexpr std::uint32_t kNoRecord = UINT32_MAX;
+
+  const std::vector<DefectRecord>& records_;
   VisitedList& visited_;
   std::vector<std::uint64_t> bits_;
+  std::vector<std::uint32_t> before_;  // candidate positions in the words before each word
+  std::vector<std::uint32_t> first_;   // first record of each numbered candidate position
   std::int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
@@ -113,7 +153,7 @@ struct Frame {
 
 // `stack` is scratch memory, empty on entry and on return.
 template <class Lookup>
-ClusterPeak Grow(const CandidateList& candidates, Lookup& lookup, const Rect& region,
+ClusterPeak Grow(Lookup& lookup, const Rect& region,
                  std::int32_t x, std::int32_t y, std::int32_t step, std::vector<Frame>& stack,
                  std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
   ClusterPeak peak;
@@ -126,7 +166,7 @@ ClusterPeak Grow(const CandidateList& candidates, Lookup& lookup, const Rect& re
         stack.pop_back();
         continue;
       }
-      if (const DefectRecord* node = candidates.FirstAt(f.X, f.Y)) {
+      if (const DefectRecord* node = lookup.FirstAt(f.X, f.Y)) {
         if (node->Score > peak.Score) {
           peak.Score = node->Score;
           peak.X = node->X;
@@ -181,7 +221,7 @@ void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clu
     if (lookup.Visited(node.X, node.Y)) continue;
     if (!HasNeighbour(lookup, node.X, node.Y, step)) continue;
     const ClusterPeak peak =
-        Grow(candidates, lookup, regions.SearchRegion, node.X, node.Y, step, stack, nullptr);
+        Grow(lookup, regions.SearchRegion, node.X, node.Y, step, stack, nullptr);
     if (peak.Members < params.ClusterSize) continue;
     Zone zone;
     double threshold;
@@ -208,7 +248,7 @@ ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, c
                         std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
   IndexLookup lookup(candidates, visited);
   std::vector<Frame> stack;
-  return Grow(candidates, lookup, region, x, y, step, stack, order);
+  return Grow(lookup, region, x, y, step, stack, order);
 }
 
 bool HasCandidateNeighbour(const CandidateList& candidates, std::int32_t x, std::int32_t y,
@@ -236,11 +276,15 @@ void CountClusters(const CandidateList& candidates, VisitedList& visited,
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
   if (how == ClusterLookup::Grid) {
-    GridLookup grid(candidates, visited);
-    if (grid.Usable()) {
+    bool counted = false;
+    // The widest copy: its processors also count bits in one instruction.
+    RunWidest([&] {
+      GridLookup grid(candidates, visited);
+      if (!grid.Usable()) return;
       CountWith(candidates, grid, clusterTable, regions, params, step, results);
-      return;
-    }
+      counted = true;
+    });
+    if (counted) return;
   }
   IndexLookup lookup(candidates, visited);
   CountWith(candidates, lookup, clusterTable, regions, params, step, results);
