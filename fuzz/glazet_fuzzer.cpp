@@ -6,8 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz_input.h"
-#include "frontend/common/bitmap_loader.h"
+#include "bitmap_input.h"
 #include "sensordefect/Glazet.h"
 
 namespace {
@@ -29,10 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Mostly one of the five planes, sometimes any number.
   const std::uint8_t plane = in.Byte();
   p.ColorPlane = plane < 200 ? plane % 5 : static_cast<std::int32_t>(plane) - 230;
-  p.OutlierLeft = in.Integer();
-  p.OutlierTop = in.Integer();
-  p.OutlierRight = in.Integer();
-  p.OutlierBottom = in.Integer();
+  sensor::fuzz::ReadMargins(in, p);
   p.RoiLeft = in.Fraction();
   p.RoiTop = in.Fraction();
   p.RoiRight = in.Fraction();
@@ -44,9 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const short firstIndex = static_cast<short>(in.Integer());
   const short lastIndex = static_cast<short>(in.Integer());
 
-  const std::string& path = sensor::fuzz::ScratchPath(".bmp");
-  if (!sensor::fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
-  std::optional<sensor::frontend::LoadedBitmap> bitmap = sensor::frontend::LoadBitmapFile(path);
+  std::optional<sensor::frontend::LoadedBitmap> bitmap =
+      sensor::fuzz::LoadBitmapAfter(data, size, kParameterBytes);
   if (!bitmap) return 0;
 
   Glazet library;

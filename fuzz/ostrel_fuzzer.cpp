@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz_input.h"
-#include "frontend/common/bitmap_loader.h"
+#include "bitmap_input.h"
 #include "sensordefect/Ostrel.h"
 
 namespace {
@@ -23,18 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.BayerMode = in.Flag(flags, 0);
   p.SensorBpp = in.BitDepth();
   p.TestBpp = in.BitDepth();
-  p.OutlierLeft = in.Integer();
-  p.OutlierTop = in.Integer();
-  p.OutlierRight = in.Integer();
-  p.OutlierBottom = in.Integer();
+  sensor::fuzz::ReadMargins(in, p);
   p.RoiLeft = in.Fraction();
   p.RoiTop = in.Fraction();
   p.RoiRight = in.Fraction();
   p.RoiBottom = in.Fraction();
 
-  const std::string& path = sensor::fuzz::ScratchPath(".bmp");
-  if (!sensor::fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
-  std::optional<sensor::frontend::LoadedBitmap> bitmap = sensor::frontend::LoadBitmapFile(path);
+  std::optional<sensor::frontend::LoadedBitmap> bitmap =
+      sensor::fuzz::LoadBitmapAfter(data, size, kParameterBytes);
   if (!bitmap) return 0;
 
   Ostrel library;

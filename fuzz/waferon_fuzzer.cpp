@@ -6,8 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz_input.h"
-#include "frontend/common/bitmap_loader.h"
+#include "bitmap_input.h"
 #include "sensordefect/Waferon.h"
 
 namespace {
@@ -24,10 +23,7 @@ SensorDefectDetectionClass::_PARAMS_Waferon DecodeParams(sensor::fuzz::Parameter
   p.ThresholdPercent = in.Flag(flags, 4) ? 1 : 0;
   p.SensorBpp = in.BitDepth();
   p.TestBpp = in.BitDepth();
-  p.OutlierLeft = in.Integer();
-  p.OutlierTop = in.Integer();
-  p.OutlierRight = in.Integer();
-  p.OutlierBottom = in.Integer();
+  sensor::fuzz::ReadMargins(in, p);
   p.CenterLeft = in.Fraction();
   p.CenterTop = in.Fraction();
   p.CenterRight = in.Fraction();
@@ -58,9 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const short firstIndex = static_cast<short>(in.Integer());
   const short lastIndex = static_cast<short>(in.Integer());
 
-  const std::string& path = sensor::fuzz::ScratchPath(".bmp");
-  if (!sensor::fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
-  std::optional<sensor::frontend::LoadedBitmap> bitmap = sensor::frontend::LoadBitmapFile(path);
+  std::optional<sensor::frontend::LoadedBitmap> bitmap =
+      sensor::fuzz::LoadBitmapAfter(data, size, kParameterBytes);
   if (!bitmap) return 0;
 
   Waferon library;

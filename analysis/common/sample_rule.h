@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace sensor {
 
@@ -33,6 +34,28 @@ struct SampleRule {
     return static_cast<std::uint16_t>((pixel[0] << Shift) | (pixel[1] & 3));
   }
 };
+
+// The sample rule compiled for one pixel size and shift, for the row loops:
+// a 32-bit pixel is read as one word, which vector loops turn into shifts and
+// masks.
+template <int kBytesPerPixel, int kShift>
+inline std::uint32_t SampleOfPixel(const std::uint8_t* pixel) {
+  if constexpr (kBytesPerPixel == 4) {
+    std::uint32_t word;
+    std::memcpy(&word, pixel, sizeof word);
+    if constexpr (kShift == 0) {
+      return word & 255u;
+    } else {
+      return ((word & 255u) << kShift) | ((word >> 8) & 3u);
+    }
+  } else {
+    if constexpr (kShift == 0) {
+      return pixel[0];
+    } else {
+      return (std::uint32_t{pixel[0]} << kShift) | (pixel[1] & 3u);
+    }
+  }
+}
 
 // Bayer position of a site, by its offsets from the analysed region's top-left
 // pixel: even row even column G1, even row odd column R, odd row even column B,

@@ -1,6 +1,5 @@
 #include "bayer_searches.h"
 
-#include <cstring>
 
 #include "common/prefetch.h"
 #include "common/window_placement.h"
@@ -39,26 +38,6 @@ TestLattice SiteLattice(const SearchSetup& setup) {
   return lattice;
 }
 
-// Sample of the pixel at p, by the sample rule with the given shift.
-template <int kBytesPerPixel, int kShift>
-inline std::uint32_t SampleOf(const std::uint8_t* p) {
-  if constexpr (kBytesPerPixel == 4) {
-    std::uint32_t word;
-    std::memcpy(&word, p, sizeof word);
-    if constexpr (kShift == 0) {
-      return word & 255u;
-    } else {
-      return ((word & 255u) << kShift) | ((word >> 8) & 3u);
-    }
-  } else {
-    if constexpr (kShift == 0) {
-      return p[0];
-    } else {
-      return (std::uint32_t{p[0]} << kShift) | (p[1] & 3u);
-    }
-  }
-}
-
 // Adds rows of the samples at every second column from FirstColumn on to a
 // band's column sums.
 template <int kBytesPerPixel, int kShift>
@@ -76,20 +55,20 @@ struct SiteRows {
   template <class Sum>
   void Add(Sum* columns, std::int64_t n, std::int64_t y) const {
     const std::uint8_t* p = Row(y);
-    for (std::int64_t j = 0; j < n; ++j) columns[j] += SampleOf<kBytesPerPixel, kShift>(p + j * kPitch);
+    for (std::int64_t j = 0; j < n; ++j) columns[j] += SampleOfPixel<kBytesPerPixel, kShift>(p + j * kPitch);
   }
   template <class Sum>
   void Subtract(Sum* columns, std::int64_t n, std::int64_t y) const {
     const std::uint8_t* p = Row(y);
-    for (std::int64_t j = 0; j < n; ++j) columns[j] -= SampleOf<kBytesPerPixel, kShift>(p + j * kPitch);
+    for (std::int64_t j = 0; j < n; ++j) columns[j] -= SampleOfPixel<kBytesPerPixel, kShift>(p + j * kPitch);
   }
   template <class Sum>
   void Move(Sum* columns, std::int64_t n, std::int64_t out, std::int64_t in) const {
     const std::uint8_t* o = Row(out);
     const std::uint8_t* i = Row(in);
     for (std::int64_t j = 0; j < n; ++j) {
-      columns[j] += static_cast<Sum>(SampleOf<kBytesPerPixel, kShift>(i + j * kPitch)) -
-                    static_cast<Sum>(SampleOf<kBytesPerPixel, kShift>(o + j * kPitch));
+      columns[j] += static_cast<Sum>(SampleOfPixel<kBytesPerPixel, kShift>(i + j * kPitch)) -
+                    static_cast<Sum>(SampleOfPixel<kBytesPerPixel, kShift>(o + j * kPitch));
     }
   }
 };
@@ -99,7 +78,7 @@ template <int kBytesPerPixel, int kShift>
 struct PlainSites {
   const ImageBinding& Image;
   std::uint32_t operator()(std::int64_t x, std::int64_t y) const {
-    return SampleOf<kBytesPerPixel, kShift>(Image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
+    return SampleOfPixel<kBytesPerPixel, kShift>(Image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
   }
   std::uint64_t Sum(const Span& rows, const Span& columns) const {
     std::uint64_t sum = 0;

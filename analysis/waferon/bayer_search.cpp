@@ -2,12 +2,12 @@
 // colour (global) or with the mean of the other sites of its colour around it
 // (local).
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "approximate_gate.h"
 #include "common/cpu_features.h"
 #include "common/prefetch.h"
+#include "common/sample_rule.h"
 #include "common/window_placement.h"
 #include "local_windows.h"
 #include "scan_sink.h"
@@ -21,30 +21,10 @@ namespace {
 constexpr int kSampleValues = 4096;  // every value the sample rule can give
 constexpr std::int64_t kMaxSample = kSampleValues - 1;
 
-template <int kShift>
-inline std::uint32_t SampleOf(const std::uint8_t* p) {
-  if constexpr (kShift == 0) {
-    return p[0];
-  } else {
-    return static_cast<std::uint32_t>((p[0] << kShift) | (p[1] & 3));
-  }
-}
-
-// The same for pixel i of a row: a 32-bit pixel is read as one word, which
-// vector loops turn into shifts and masks.
+// The sample of pixel i of a row.
 template <int kBpp, int kShift>
 inline std::uint32_t SampleAt(const std::uint8_t* row, std::int64_t i) {
-  if constexpr (kBpp == 4) {
-    std::uint32_t w;
-    std::memcpy(&w, row + 4 * i, 4);
-    if constexpr (kShift == 0) {
-      return w & 0xFFu;
-    } else {
-      return (w & 0xFFu) << kShift | (w >> 8 & 3u);
-    }
-  } else {
-    return SampleOf<kShift>(row + i * kBpp);
-  }
+  return SampleOfPixel<kBpp, kShift>(row + i * kBpp);
 }
 
 // The colours, candidate floors and gates of the two kinds of site in a row
@@ -110,7 +90,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     });
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const int parity = static_cast<int>(k & 1);
-      const double s = (*score[parity])[SampleOf<kShift>(row + k * kBpp)];
+      const double s = (*score[parity])[SampleAt<kBpp, kShift>(row, k)];
       if (!(s > sites.Gate[parity])) continue;
       if (!sink.Take(static_cast<std::int32_t>(r.Left + k), y, s, sites.Colour[parity],
                      s > sites.Candidate[parity])) {
@@ -168,7 +148,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
       const int k = static_cast<int>(i & 1);
       if (!enabled[k]) return true;
       const auto at = static_cast<std::size_t>(i);
-      const std::uint32_t own = SampleOf<kShift>(row + i * kBpp);
+      const std::uint32_t own = SampleAt<kBpp, kShift>(row, i);
       const std::uint64_t sum = band.Sum(static_cast<std::size_t>(columns.First[at]),
                                          static_cast<std::size_t>(columns.Last[at]));  // exact
       const std::int64_t others = columns.Count[at] * rowCount - 1;

@@ -14,14 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kWaferonLimits =
-    "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\n"
-    "Unit=n,n,n\nHighLimit=99,99,99\nLowLimit=0,0,0\n"
-    "[PIXEL]\nHeaders=pixel(center),pixel(side),pixel(total)\n"
-    "Unit=n,n,n\nHighLimit=99,99,99\nLowLimit=0,0,0\n"
-    "[BRIGHTNESS]\nHeaders=brightness(r),brightness(g),brightness(b),brightness(g1),brightness(g2)\n"
-    "Unit=l,l,l,l,l\nHighLimit=255,255,255,255,255\nLowLimit=0,0,0,0,0\n";
-
 std::string Garbage(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
   std::string bytes(size, '\0');

@@ -60,6 +60,16 @@ class ProgramFolder : public ProgramCopy {
   ProgramSpec program_;
 };
 
+// A Waferonrun limits file that every run of the hostile tests' picture passes:
+// all three sections, wide limits.
+inline const std::string kWaferonLimits =
+    "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\n"
+    "Unit=n,n,n\nHighLimit=99,99,99\nLowLimit=0,0,0\n"
+    "[PIXEL]\nHeaders=pixel(center),pixel(side),pixel(total)\n"
+    "Unit=n,n,n\nHighLimit=99,99,99\nLowLimit=0,0,0\n"
+    "[BRIGHTNESS]\nHeaders=brightness(r),brightness(g),brightness(b),brightness(g1),brightness(g2)\n"
+    "Unit=l,l,l,l,l\nHighLimit=255,255,255,255,255\nLowLimit=0,0,0,0,0\n";
+
 // The picture of the hostile tests in a given storage: 20 x 14 pixels of a
 // noisy grey field with bright, dark and red defects planted.
 Bytes TestPicturePixels(int bitCount, bool topDown);

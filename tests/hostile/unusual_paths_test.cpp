@@ -25,14 +25,6 @@ Bytes PlainPicture() {
   return FileBytes(layout);
 }
 
-const char kWaferonLimits[] =
-    "[CLUSTER]\nHeaders=cluster(center),cluster(side),cluster(total)\n"
-    "Unit=n,n,n\nHighLimit=99,99,99\nLowLimit=0,0,0\n"
-    "[PIXEL]\nHeaders=pixel(center),pixel(side),pixel(total)\n"
-    "Unit=n,n,n\nHighLimit=99,99,99\nLowLimit=0,0,0\n"
-    "[BRIGHTNESS]\nHeaders=brightness(r),brightness(g),brightness(b),brightness(g1),brightness(g2)\n"
-    "Unit=l,l,l,l,l\nHighLimit=255,255,255,255,255\nLowLimit=0,0,0,0,0\n";
-
 class UnusualPath : public ::testing::TestWithParam<ProgramSpec> {
  protected:
   UnusualPath() : folder(GetParam()) {}
@@ -173,7 +165,7 @@ TEST_F(UnusualTextPath, LimitsThatAreNoRegularFileFailStartUp) {
 }
 
 TEST_F(UnusualTextPath, ALimitsFileBehindASymbolicLinkIsRead) {
-  folder.Write("real.txt", std::string(kWaferonLimits));
+  folder.Write("real.txt", kWaferonLimits);
   fs::create_symlink(folder.File("real.txt"), folder.File("linked.txt"));
   ExpectPass(RunWith("-TestLimits", "linked.txt"));
 }
