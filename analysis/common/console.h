@@ -5,9 +5,13 @@
 
 namespace sensor {
 
-// Waits for one key press. Standard output is flushed first. On a terminal the
-// key is read without echo (raw mode, restored afterwards); otherwise one byte
-// is read, and end of input returns at once, so pipes and CI never hang.
+// Waits for one key press; standard output is flushed first. On a terminal
+// every key counts, Ctrl-C, Ctrl-Z and Ctrl-S included: the key is read as a
+// byte without echo, with line editing, signal keys and flow control off for
+// the wait, and the terminal's modes are put back afterwards, also when a
+// signal (SIGHUP, SIGINT, SIGQUIT, SIGTERM) ends the program during the wait.
+// Otherwise one byte is read, and end of input returns at once, so pipes and
+// CI never hang.
 void WaitForKey();
 
 // Milliseconds of a monotonic clock, wrapped to 32 bits unsigned; differences
