@@ -41,7 +41,7 @@ void InstallRestoreHandlers(struct sigaction (&previous)[kEndingSignalCount],
   restore.sa_handler = RestoreModesAndReraise;
   sigemptyset(&restore.sa_mask);
   for (const int signalNumber : kEndingSignals) sigaddset(&restore.sa_mask, signalNumber);
-  restore.sa_flags = SA_RESETHAND;
+  restore.sa_flags = static_cast<int>(SA_RESETHAND);
   for (std::size_t i = 0; i < kEndingSignalCount; ++i) {
     installed[i] = sigaction(kEndingSignals[i], nullptr, &previous[i]) == 0 &&
                    (previous[i].sa_flags & SA_SIGINFO) == 0 &&
