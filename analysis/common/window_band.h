@@ -4,9 +4,9 @@
 // A band holds, for every column of a region, the sum of one value over a
 // range of rows (every row, or every second row for the sites of one Bayer
 // colour), plus prefix sums along the row. Moving the band down adds the
-// entering rows and removes the leaving ones, in one loop that the caller
-// writes for its pixel layout (see ApplyRows), so each pixel is read twice per
-// band. Any window of the covered rows then sums in O(1) from two prefix
+// entering rows and removes the leaving ones, in one pass that the caller
+// hands in for its pixel layout (mostly the row kernels' UpdateColumns), so
+// each pixel is read twice per band. Any window of the covered rows then sums in O(1) from two prefix
 // entries.
 //
 // The prefix sums run over every column (prefix step 1) or over every second
@@ -17,7 +17,9 @@
 // modulo its range, and the difference of two prefix sums stays the exact
 // window sum as long as every window's true sum fits in a Lane: 32 bits serve
 // windows whose sums stay below 2^32 (the caller checks before choosing them),
-// at twice the vector width of 64 bits.
+// at twice the vector width of 64 bits. The prefix sums are a row kernel
+// (kernels/prefix_sum_rows.h): sums wrap modulo the lane's range, so the
+// kernels add four or eight columns at a time in any order.
 #pragma once
 
 #include <algorithm>
@@ -25,9 +27,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/prefix_sums.h"
+#include "common/kernels/common_kernels.h"
 
 namespace sensor {
+
+// Row marker for "no row" in a band update.
+inline constexpr std::int64_t kNoRow = -1;
 
 // The pixel rows of a region: the first byte of the region's left pixel in
 // row 0, the byte distance from one picture row to the next, the columns.
@@ -37,28 +42,20 @@ struct RowSource {
   std::int64_t Columns;
 
   const std::uint8_t* Row(std::int64_t y) const { return Origin + y * RowStep; }
+  const std::uint8_t* RowOrNull(std::int64_t y) const { return y == kNoRow ? nullptr : Row(y); }
 };
 
-// Row marker for "no row" in a band update.
-inline constexpr std::int64_t kNoRow = -1;
-
-// Adds the values of row `enter` to the column sums and subtracts those of row
-// `leave` (either may be kNoRow), in one pass. value(row, i) is the value of
-// column i of a row.
-template <class Lane, class Value>
-void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave, Lane* column,
-               const Value& value) {
-  const std::int64_t n = source.Columns;
-  if (leave == kNoRow) {
-    const std::uint8_t* in = source.Row(enter);
-    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i);
-  } else if (enter == kNoRow) {
-    const std::uint8_t* out = source.Row(leave);
-    for (std::int64_t i = 0; i < n; ++i) column[i] -= value(out, i);
+// A band update through the row kernels: adds `values` of row `enter` of
+// `source` to columns[0 .. source.Columns - 1] and subtracts those of row
+// `leave` (either may be kNoRow).
+template <class Lane>
+void UpdateColumns(const ColumnValues& values, const RowSource& source, std::int64_t enter, std::int64_t leave,
+                   Lane* columns) {
+  const CommonKernels& k = ActiveCommonKernels();
+  if constexpr (sizeof(Lane) == 4) {
+    k.UpdateColumns32(values, source.RowOrNull(enter), source.RowOrNull(leave), columns, source.Columns);
   } else {
-    const std::uint8_t* in = source.Row(enter);
-    const std::uint8_t* out = source.Row(leave);
-    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i) - value(out, i);
+    k.UpdateColumns64(values, source.RowOrNull(enter), source.RowOrNull(leave), columns, source.Columns);
   }
 }
 
@@ -80,7 +77,7 @@ class WindowBand {
   // Makes the band cover rows y0, y0 + rowStep, ... up to y1 (no row when
   // y1 < y0; y0 >= 0 otherwise). update(enter, leave, columns) adds row
   // `enter`'s values to columns[0 .. Columns() - 1] and subtracts row
-  // `leave`'s; either may be kNoRow (see ApplyRows). Moving down keeps the
+  // `leave`'s; either may be kNoRow. Moving down keeps the
   // rows the band shares with its previous range and pairs each leaving row
   // with an entering one.
   template <class Update>
@@ -130,7 +127,13 @@ class WindowBand {
   bool Empty() const { return rowLast_ < rowFirst_; }
 
   void BuildPrefix() {
-    PrefixSums(columns_.data(), prefix_.data(), columns_.size(), static_cast<std::size_t>(prefixStep_));
+    const CommonKernels& k = ActiveCommonKernels();
+    const auto step = static_cast<std::size_t>(prefixStep_);
+    if constexpr (sizeof(Lane) == 4) {
+      k.PrefixSums32(columns_.data(), prefix_.data(), columns_.size(), step);
+    } else {
+      k.PrefixSums64(columns_.data(), prefix_.data(), columns_.size(), step);
+    }
   }
 
   std::int64_t rowStep_ = 1;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "common/cpu_features.h"
+#include "kernels/waferon_kernels.h"
 #include "common/sample_rule.h"
 
 namespace sensor::waferon {
@@ -84,11 +84,7 @@ class GridLookup {
       const bool seen = anyVisited && visited.Contains(r.X, r.Y);
       bits_[i / 32] |= (seen ? std::uint64_t{3} : std::uint64_t{1}) << (2 * (i % 32));
     }
-    std::uint32_t count = 0;
-    for (std::size_t w = 0; w < words; ++w) {
-      before_[w] = count;
-      count += static_cast<std::uint32_t>(__builtin_popcountll(bits_[w] & kCandidateBits));
-    }
+    ActiveWaferonKernels().CountMarkedPairs(bits_.data(), before_.data(), words);
     // In list order, the first record met at a position is its first.
     for (std::size_t k = 0; k < records.size(); ++k) {
       std::uint32_t& first = first_[Number(IndexOf(records[k].X, records[k].Y))];
@@ -276,15 +272,11 @@ void CountClusters(const CandidateList& candidates, VisitedList& visited,
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
   if (how == ClusterLookup::Grid) {
-    bool counted = false;
-    // The widest copy: its processors also count bits in one instruction.
-    RunWidest([&] {
-      GridLookup grid(candidates, visited);
-      if (!grid.Usable()) return;
+    GridLookup grid(candidates, visited);
+    if (grid.Usable()) {
       CountWith(candidates, grid, clusterTable, regions, params, step, results);
-      counted = true;
-    });
-    if (counted) return;
+      return;
+    }
   }
   IndexLookup lookup(candidates, visited);
   CountWith(candidates, lookup, clusterTable, regions, params, step, results);
