@@ -71,8 +71,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
     if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
-    const MarkRange ranges[2] = {{even.Lo, even.Hi}, {odd.Lo, odd.Hi}};
-    kernels.MarkBayerOutside(row, marks, n, kBpp, kShift, ranges);
+    kernels.MarkBayerOutside(row, marks, n, kBpp, kShift, ParityRanges{{even.Lo, even.Hi}, {odd.Lo, odd.Hi}});
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const int parity = static_cast<int>(k & 1);
       const double s = (*score[parity])[SampleAt<kBpp, kShift>(row, k)];

@@ -70,7 +70,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
     if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
-    const MarkRange ranges[3] = {{range[0].Lo, range[0].Hi}, {range[1].Lo, range[1].Hi}, {range[2].Lo, range[2].Hi}};
+    const ChannelRanges ranges{{range[0].Lo, range[0].Hi}, {range[1].Lo, range[1].Hi}, {range[2].Lo, range[2].Hi}};
     kernels.MarkColourOutside(row, marks, n, kBpp, ranges);
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const std::uint8_t* p = row + k * kBpp;

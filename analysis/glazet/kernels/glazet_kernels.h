@@ -23,7 +23,7 @@ struct CentredRun {
 };
 
 template <class Sum>
-using GlobalRunMarks = std::int64_t (*)(const CentredRun<Sum>& run, std::int64_t n, const SumThresholds& limits,
+using GlobalRunMarks = std::int64_t (*)(const CentredRun<Sum>& run, std::int64_t n, SumThresholds limits,
                                         std::uint8_t* __restrict map, std::int64_t step);
 
 // The local screen's real type: float for 32-bit sums, double otherwise.
@@ -32,7 +32,7 @@ using ScreenReal = std::conditional_t<sizeof(Sum) == 4, float, double>;
 
 template <class Sum>
 using LocalRunMarks = std::int64_t (*)(const CentredRun<Sum>& inner, const CentredRun<Sum>& outer, std::int64_t n,
-                                       const RelativeScreen<ScreenReal<Sum>>& screen, std::uint8_t* __restrict map,
+                                       RelativeScreen<ScreenReal<Sum>> screen, std::uint8_t* __restrict map,
                                        std::int64_t step, bool& unsure);
 
 struct GlazetKernels {

@@ -30,7 +30,7 @@ inline std::int64_t MarkGlobal(const Sum* __restrict hi, const Sum* __restrict l
 }
 
 template <class Sum>
-SENSOR_KERNEL std::int64_t MarkGlobalRun(const CentredRun<Sum>& run, std::int64_t n, const SumThresholds& limits,
+SENSOR_KERNEL std::int64_t MarkGlobalRun(const CentredRun<Sum>& run, std::int64_t n, SumThresholds limits,
                                          std::uint8_t* __restrict map, std::int64_t step) {
   using S = SignedSum<Sum>;
   const S below = static_cast<S>(limits.Below), above = static_cast<S>(limits.Above);
@@ -43,7 +43,7 @@ SENSOR_KERNEL std::int64_t MarkGlobalRun(const CentredRun<Sum>& run, std::int64_
 template <std::int64_t kStep, class Sum>
 inline std::int64_t MarkLocal(const Sum* __restrict innerHi, const Sum* __restrict innerLo,
                               const Sum* __restrict outerHi, const Sum* __restrict outerLo, std::int64_t n,
-                              const RelativeScreen<ScreenReal<Sum>>& s, std::uint8_t* __restrict map, bool& unsure) {
+                              RelativeScreen<ScreenReal<Sum>> s, std::uint8_t* __restrict map, bool& unsure) {
   using S = SignedSum<Sum>;
   using Real = ScreenReal<Sum>;
   S candidates = 0, unsureCount = 0;
@@ -62,15 +62,14 @@ inline std::int64_t MarkLocal(const Sum* __restrict innerHi, const Sum* __restri
 
 template <class Sum>
 SENSOR_KERNEL std::int64_t MarkLocalRun(const CentredRun<Sum>& inner, const CentredRun<Sum>& outer, std::int64_t n,
-                                        const RelativeScreen<ScreenReal<Sum>>& screen, std::uint8_t* __restrict map,
+                                        RelativeScreen<ScreenReal<Sum>> screen, std::uint8_t* __restrict map,
                                         std::int64_t step, bool& unsure) {
-  const RelativeScreen<ScreenReal<Sum>> s = screen;
   const Sum* innerHi = inner.Prefix + inner.Index + inner.Half + 1;
   const Sum* innerLo = inner.Prefix + inner.Index - inner.Half;
   const Sum* outerHi = outer.Prefix + outer.Index + outer.Half + 1;
   const Sum* outerLo = outer.Prefix + outer.Index - outer.Half;
-  return step == 2 ? MarkLocal<2, Sum>(innerHi, innerLo, outerHi, outerLo, n, s, map, unsure)
-                   : MarkLocal<1, Sum>(innerHi, innerLo, outerHi, outerLo, n, s, map, unsure);
+  return step == 2 ? MarkLocal<2, Sum>(innerHi, innerLo, outerHi, outerLo, n, screen, map, unsure)
+                   : MarkLocal<1, Sum>(innerHi, innerLo, outerHi, outerLo, n, screen, map, unsure);
 }
 
 }  // namespace sensor::glazet::kernels::SENSOR_KERNEL_SET

@@ -42,8 +42,9 @@ inline void ForLayout(int bytesPerPixel, int shift, const Body& body) {
 }
 
 SENSOR_KERNEL void MarkBayerOutside(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
-                                    std::int64_t n, int bytesPerPixel, int shift, const MarkRange (&ranges)[2]) {
-  const std::int32_t evenLo = ranges[0].Lo, evenHi = ranges[0].Hi, oddLo = ranges[1].Lo, oddHi = ranges[1].Hi;
+                                    std::int64_t n, int bytesPerPixel, int shift, ParityRanges ranges) {
+  const auto [evenLo, evenHi] = ranges.Even;
+  const auto [oddLo, oddHi] = ranges.Odd;
   ForLayout(bytesPerPixel, shift, [&]<int kBpp, int kShift>() {
     std::int64_t pair = 0;
     for (; pair + 1 < n; pair += 2) {
@@ -61,9 +62,10 @@ SENSOR_KERNEL void MarkBayerOutside(const std::uint8_t* __restrict row, std::uin
 
 template <int kBpp>
 inline void MarkColourPixels(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks, std::int64_t n,
-                             const MarkRange (&ranges)[3]) {
-  const std::int32_t redLo = ranges[0].Lo, redHi = ranges[0].Hi, greenLo = ranges[1].Lo, greenHi = ranges[1].Hi,
-                     blueLo = ranges[2].Lo, blueHi = ranges[2].Hi;
+                             ChannelRanges ranges) {
+  const auto [redLo, redHi] = ranges.Red;
+  const auto [greenLo, greenHi] = ranges.Green;
+  const auto [blueLo, blueHi] = ranges.Blue;
   for (std::int64_t k = 0; k < n; ++k) {
     std::uint32_t red, green, blue;
     ChannelsOf<kBpp>(row + k * kBpp, red, green, blue);
@@ -74,7 +76,7 @@ inline void MarkColourPixels(const std::uint8_t* __restrict row, std::uint8_t* _
 }
 
 SENSOR_KERNEL void MarkColourOutside(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
-                                     std::int64_t n, int bytesPerPixel, const MarkRange (&ranges)[3]) {
+                                     std::int64_t n, int bytesPerPixel, ChannelRanges ranges) {
   if (bytesPerPixel == 4) {
     MarkColourPixels<4>(row, marks, n, ranges);
   } else {
@@ -85,15 +87,13 @@ SENSOR_KERNEL void MarkColourOutside(const std::uint8_t* __restrict row, std::ui
 template <class Lane, bool kPercent>
 SENSOR_KERNEL void MarkBayerInner(const Lane* __restrict prefix, const std::uint8_t* __restrict row,
                                   std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last,
-                                  std::int64_t half, const NarrowGate<kPercent>& gate, int bytesPerPixel,
-                                  int shift) {
-  const NarrowGate<kPercent> g = gate;
+                                  std::int64_t half, NarrowGate<kPercent> gate, int bytesPerPixel, int shift) {
   ForLayout(bytesPerPixel, shift, [&]<int kBpp, int kShift>() {
     for (std::int64_t k = first; k < last; ++k) {
       const auto own = static_cast<std::int32_t>(SampleOfPixel<kBpp, kShift>(row + k * kBpp));
       const auto sum =
           static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + half + 2] - prefix[k - half]));
-      marks[k] = g.MayPass(sum, own);
+      marks[k] = gate.MayPass(sum, own);
     }
   });
 }
@@ -102,7 +102,7 @@ template <int kBpp, bool kPercent>
 inline void MarkColourBoxes(const std::uint32_t* __restrict red, const std::uint32_t* __restrict green,
                             const std::uint32_t* __restrict blue, const std::uint8_t* __restrict row,
                             std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last, std::int64_t half,
-                            const NarrowGate<kPercent>& g) {
+                            NarrowGate<kPercent> g) {
   for (std::int64_t k = first; k < last; ++k) {
     std::uint32_t r, gr, b;
     ChannelsOf<kBpp>(row + k * kBpp, r, gr, b);
@@ -120,12 +120,11 @@ template <bool kPercent>
 SENSOR_KERNEL void MarkColourInner(const std::uint32_t* __restrict prefix, std::int64_t n,
                                    const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
                                    std::int64_t first, std::int64_t last, std::int64_t half,
-                                   const NarrowGate<kPercent>& gate, int bytesPerPixel) {
-  const NarrowGate<kPercent> g = gate;
+                                   NarrowGate<kPercent> gate, int bytesPerPixel) {
   if (bytesPerPixel == 4) {
-    MarkColourBoxes<4>(prefix, prefix + n, prefix + 2 * n, row, marks, first, last, half, g);
+    MarkColourBoxes<4>(prefix, prefix + n, prefix + 2 * n, row, marks, first, last, half, gate);
   } else {
-    MarkColourBoxes<3>(prefix, prefix + n, prefix + 2 * n, row, marks, first, last, half, g);
+    MarkColourBoxes<3>(prefix, prefix + n, prefix + 2 * n, row, marks, first, last, half, gate);
   }
 }
 

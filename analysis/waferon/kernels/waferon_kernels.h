@@ -15,6 +15,12 @@ struct MarkRange {
   std::int32_t Lo;
   std::int32_t Hi;
 };
+struct ParityRanges {
+  MarkRange Even, Odd;  // of the even and the odd columns
+};
+struct ChannelRanges {
+  MarkRange Red, Green, Blue;
+};
 
 // marks[k] for first <= k < last: whether the pixel whose window sum is
 // prefix[k + half + 2] - prefix[k - half] (its own sample included) may pass
@@ -22,7 +28,7 @@ struct MarkRange {
 template <class Lane, bool kPercent>
 using BayerInnerMarks = void (*)(const Lane* __restrict prefix, const std::uint8_t* __restrict row,
                                  std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last,
-                                 std::int64_t half, const NarrowGate<kPercent>& gate, int bytesPerPixel, int shift);
+                                 std::int64_t half, NarrowGate<kPercent> gate, int bytesPerPixel, int shift);
 
 // The same for the colour local search: three planes of n prefix sums side by
 // side (red, green, blue), box sums prefix[k + half + 1] - prefix[k - half];
@@ -31,17 +37,16 @@ template <bool kPercent>
 using ColourInnerMarks = void (*)(const std::uint32_t* __restrict prefix, std::int64_t n,
                                   const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
                                   std::int64_t first, std::int64_t last, std::int64_t half,
-                                  const NarrowGate<kPercent>& gate, int bytesPerPixel);
+                                  NarrowGate<kPercent> gate, int bytesPerPixel);
 
 struct WaferonKernels {
   // marks[k] for k < n: whether the sample of pixel k lies outside the range
-  // of its column's parity (ranges[0] even, ranges[1] odd).
+  // of its column's parity.
   void (*MarkBayerOutside)(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks, std::int64_t n,
-                           int bytesPerPixel, int shift, const MarkRange (&ranges)[2]);
-  // marks[k] for k < n: whether any channel of pixel k lies outside its range
-  // (red, green, blue).
+                           int bytesPerPixel, int shift, ParityRanges ranges);
+  // marks[k] for k < n: whether any channel of pixel k lies outside its range.
   void (*MarkColourOutside)(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks, std::int64_t n,
-                            int bytesPerPixel, const MarkRange (&ranges)[3]);
+                            int bytesPerPixel, ChannelRanges ranges);
 
   BayerInnerMarks<std::uint32_t, false> MarkBayerInnerAbsolute32;
   BayerInnerMarks<std::uint32_t, true> MarkBayerInnerPercent32;
