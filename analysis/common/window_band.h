@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "common/kernels/common_kernels.h"
+#include "common/precondition.h"
 
 namespace sensor {
 
@@ -66,6 +67,8 @@ class WindowBand {
   // `rowStep` apart (1 or 2); windows take every column (prefixStep 1) or
   // every second one (prefixStep 2). The band starts empty.
   void Reset(std::size_t columns, std::int64_t rowStep, std::int64_t prefixStep) {
+    SENSOR_PRECONDITION(rowStep == 1 || rowStep == 2);
+    SENSOR_PRECONDITION(prefixStep == 1 || prefixStep == 2);
     rowStep_ = rowStep;
     prefixStep_ = prefixStep;
     columns_.assign(columns, 0);
@@ -91,6 +94,7 @@ class WindowBand {
       }
       return;
     }
+    SENSOR_PRECONDITION(y0 >= 0);
     y1 = y0 + (y1 - y0) / rowStep_ * rowStep_;
     if (y0 == rowFirst_ && y1 == rowLast_) return;
     Lane* columns = columns_.data();
@@ -113,6 +117,7 @@ class WindowBand {
   // i1 (of the same parity when prefixStep is 2); 0 when i1 < i0.
   Lane Sum(std::size_t i0, std::size_t i1) const {
     if (i1 < i0) return 0;
+    SENSOR_PRECONDITION(i1 < columns_.size() && (i1 - i0) % static_cast<std::size_t>(prefixStep_) == 0);
     return static_cast<Lane>(prefix_[i1 + static_cast<std::size_t>(prefixStep_)] - prefix_[i0]);
   }
 

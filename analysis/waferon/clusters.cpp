@@ -4,6 +4,7 @@
 #include <new>
 
 #include "kernels/waferon_kernels.h"
+#include "common/precondition.h"
 #include "common/sample_rule.h"
 
 namespace sensor::waferon {
@@ -28,8 +29,14 @@ class IndexLookup {
            !visited_.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
   }
   // Asked of candidate positions only.
-  bool Visited(std::int32_t x, std::int32_t y) const { return visited_.Contains(x, y); }
-  void Visit(std::int32_t x, std::int32_t y) { visited_.Add(x, y); }
+  bool Visited(std::int32_t x, std::int32_t y) const {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    return visited_.Contains(x, y);
+  }
+  void Visit(std::int32_t x, std::int32_t y) {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    visited_.Add(x, y);
+  }
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const { return candidates_.FirstAt(x, y); }
 
  private:
@@ -96,13 +103,17 @@ class GridLookup {
 
   bool IsCandidate(std::int64_t x, std::int64_t y) const { return Inside(x, y) && (Pair(x, y) & 1) != 0; }
   bool Unvisited(std::int64_t x, std::int64_t y) const { return Inside(x, y) && Pair(x, y) == 1; }
-  bool Visited(std::int32_t x, std::int32_t y) const { return (Pair(x, y) & 2) != 0; }
+  bool Visited(std::int32_t x, std::int32_t y) const {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    return (Pair(x, y) & 2) != 0;
+  }
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const {
     if (!IsCandidate(x, y)) return nullptr;
     return &records_[first_[Number(IndexOf(x, y))]];
   }
   // Called for candidate positions only, which all lie in the box.
   void Visit(std::int32_t x, std::int32_t y) {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
     visited_.Add(x, y);
     const std::uint64_t i = IndexOf(x, y);
     bits_[i / 32] |= std::uint64_t{2} << (2 * (i % 32));
@@ -113,6 +124,7 @@ class GridLookup {
     return x >= left_ && y >= top_ && x - left_ < width_ && y - top_ < height_;
   }
   std::uint64_t IndexOf(std::int64_t x, std::int64_t y) const {
+    SENSOR_PRECONDITION(Inside(x, y));
     return static_cast<std::uint64_t>((y - top_) * width_ + (x - left_));
   }
   std::uint64_t Pair(std::int64_t x, std::int64_t y) const {
@@ -152,6 +164,7 @@ template <class Lookup>
 ClusterPeak Grow(Lookup& lookup, const Rect& region,
                  std::int32_t x, std::int32_t y, std::int32_t step, std::vector<Frame>& stack,
                  std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
+  SENSOR_PRECONDITION(stack.empty() && step > 0);
   ClusterPeak peak;
   const std::int64_t s = step;
   stack.push_back({x, y, -1});
