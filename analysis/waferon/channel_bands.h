@@ -3,9 +3,8 @@
 //
 // Planar: one band of 32-bit sums holding the red, green and blue planes side
 // by side, so that one pass over the entering and leaving rows and one prefix
-// pass serve all three channels, in loops the vector units take whole (at the
-// widest the processor allows); exact while a box's channel sum stays below
-// 2^32.
+// pass serve all three channels, in row kernels the vector units take whole;
+// exact while a box's channel sum stays below 2^32.
 // Separate: a band of 64-bit sums per channel, for larger boxes.
 //
 // Both also mark, a row at a time, the inner pixels that may pass the

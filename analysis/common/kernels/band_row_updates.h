@@ -46,13 +46,16 @@ inline void UpdateSamples(int shift, const std::uint8_t* enter, const std::uint8
   constexpr std::int64_t kBytes = kBytesPerPixel * kPitch;
   switch (shift) {
     case 2:
-      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 2>(p); }, kBytes, enter, leave, columns, n);
+      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 2>(p); }, kBytes, enter,
+                       leave, columns, n);
       break;
     case 4:
-      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 4>(p); }, kBytes, enter, leave, columns, n);
+      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 4>(p); }, kBytes, enter,
+                       leave, columns, n);
       break;
     default:
-      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 0>(p); }, kBytes, enter, leave, columns, n);
+      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 0>(p); }, kBytes, enter,
+                       leave, columns, n);
       break;
   }
 }

@@ -27,7 +27,8 @@ struct ColumnParitySums {
 
 struct CommonKernels {
   // prefix[i + step] = prefix[i] + values[i] for i < n, step 1 or 2, wrapping
-  // modulo the lane (prefix_sums.h).
+  // modulo the lane; prefix[0 .. step - 1] are the starting sums, left as
+  // they are (window_band.h).
   void (*PrefixSums32)(const std::uint32_t* __restrict values, std::uint32_t* __restrict prefix, std::size_t n,
                        std::size_t step);
   void (*PrefixSums64)(const std::uint64_t* __restrict values, std::uint64_t* __restrict prefix, std::size_t n,

@@ -1,6 +1,8 @@
-// Kernels: running sums along one row of a window band (prefix_sums.h). The
-// baseline copy adds four 32-bit or two 64-bit columns per step, the AVX2 copy
-// eight or four; the running total moves on by one addition per step.
+// Kernels: running sums along one row of a window band (window_band.h). Sums
+// wrap modulo the lane's range, so adding in another order gives the same
+// prefix sums: the baseline copy adds four 32-bit or two 64-bit columns per
+// step, the AVX2 copy eight or four, and the running total moves on by one
+// addition per step, which keeps the loops at the vector units' throughput.
 #pragma once
 
 #include <immintrin.h>
