@@ -6,6 +6,11 @@
 # count (-mavx2 -mpopcnt) with SENSOR_KERNEL_SET=avx2. The set's name is also
 # the namespace its kernels are compiled into, so the two copies never share
 # a symbol. Each copy is a generated one-line source that includes the real one.
+#
+# A kernel's helpers from shared inline headers must be inlined into it, or a
+# copy compiled for one set could stand in for the other's and for the rest
+# of the library (tests/analysis/common checks the objects): the kernels are
+# compiled with optimisation in every build type, Debug included.
 set(SENSOR_KERNEL_FLAGS_baseline "")
 set(SENSOR_KERNEL_FLAGS_avx2 -mavx2 -mpopcnt)
 
@@ -19,7 +24,7 @@ function(sensor_add_kernels target)
       target_sources(${target} PRIVATE ${copy})
       set_source_files_properties(${copy} PROPERTIES
         COMPILE_DEFINITIONS SENSOR_KERNEL_SET=${set}
-        COMPILE_OPTIONS "${SENSOR_KERNEL_FLAGS_${set}}")
+        COMPILE_OPTIONS "${SENSOR_KERNEL_FLAGS_${set}};$<$<NOT:$<CONFIG:Release,RelWithDebInfo,MinSizeRel>>:-O2>")
     endforeach()
   endforeach()
 endfunction()
