@@ -26,3 +26,10 @@ void ForEachVectorSet(const Body& body) {
 }
 
 }  // namespace sensor::test
+
+// A test whose body runs once per available vector set:
+//   SENSOR_VECTOR_SET_TEST(Suite, Name) { ...checks... }
+#define SENSOR_VECTOR_SET_TEST(suite, name)                                          \
+  void suite##_##name##_OnOneVectorSet();                                            \
+  TEST(suite, name) { ::sensor::test::ForEachVectorSet(suite##_##name##_OnOneVectorSet); } \
+  void suite##_##name##_OnOneVectorSet()

@@ -11,7 +11,6 @@
 namespace sensor {
 namespace {
 
-using test::ForEachVectorSet;
 using test::TestImage;
 
 ImageBinding Bind(TestImage& image) {
@@ -103,48 +102,44 @@ TEST(Levels, OnePixelAndEmptyRegions) {
   EXPECT_EQ(ColourLevels(b, Rect{0, 2, 2, 1}), LevelSet{});
 }
 
-TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
-  ForEachVectorSet([&] {
-    std::mt19937 random(1234);
-    for (int trial = 0; trial < 60; ++trial) {
-      // Widths up to several groups of sixteen pixels, with pixels left over.
-      const int w = 1 + static_cast<int>(random() % (trial < 30 ? 37 : 131)), h = 1 + static_cast<int>(random() % 23);
-      TestImage image(w, h, trial % 2 ? 32 : 24, trial % 3 == 0);
-      image.Randomise(random);
-      const ImageBinding b = Bind(image);
-      const int left = static_cast<int>(random() % w), top = static_cast<int>(random() % h);
-      const Rect r{left, top, left + static_cast<int>(random() % (w - left)),
-                   top + static_cast<int>(random() % (h - top))};
-      EXPECT_EQ(ColourLevels(b, r), PlainColourLevels(b, r));
-      for (auto [s, t] : {std::pair{8, 8}, {10, 10}, {12, 12}, {12, 8}, {12, 10}}) {
-        EXPECT_EQ(BayerLevels(b, r, s, t), PlainBayerLevels(b, r, s, t)) << s << "/" << t;
-      }
+SENSOR_VECTOR_SET_TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
+  std::mt19937 random(1234);
+  for (int trial = 0; trial < 60; ++trial) {
+    // Widths up to several groups of sixteen pixels, with pixels left over.
+    const int w = 1 + static_cast<int>(random() % (trial < 30 ? 37 : 131)), h = 1 + static_cast<int>(random() % 23);
+    TestImage image(w, h, trial % 2 ? 32 : 24, trial % 3 == 0);
+    image.Randomise(random);
+    const ImageBinding b = Bind(image);
+    const int left = static_cast<int>(random() % w), top = static_cast<int>(random() % h);
+    const Rect r{left, top, left + static_cast<int>(random() % (w - left)),
+                 top + static_cast<int>(random() % (h - top))};
+    EXPECT_EQ(ColourLevels(b, r), PlainColourLevels(b, r));
+    for (auto [s, t] : {std::pair{8, 8}, {10, 10}, {12, 12}, {12, 8}, {12, 10}}) {
+      EXPECT_EQ(BayerLevels(b, r, s, t), PlainBayerLevels(b, r, s, t)) << s << "/" << t;
     }
-  });
+  }
 }
 
-TEST(Levels, LongRowsOfFullBytesSumWithoutLosingCarries) {
-  ForEachVectorSet([&] {
-    // Rows of more than 4,096 pixels cross the point where the fast sums hand
-    // their partial sums on; bytes of 255 would overflow any partial sum kept
-    // too long, and odd widths leave pixels over at the end of each row. The
-    // Bayer sums read the same bytes as high and low parts.
-    std::mt19937 random(77);
-    for (int bits : {24, 32}) {
-      for (int w : {4096 + 16 * 3 + 5, 2 * 4096 + 1}) {
-        TestImage image(w, 3, bits);
-        image.Randomise(random, 200, 255);
-        for (int x = 0; x < w; ++x) image.SetBgr(x, 1, 255, 255, 255);
-        const ImageBinding b = Bind(image);
-        for (const Rect& r : {Rect{0, 0, w - 1, 2}, Rect{1, 1, w - 2, 1}, Rect{7, 0, w - 1, 2}}) {
-          EXPECT_EQ(ColourLevels(b, r), PlainColourLevels(b, r)) << bits << "-bit, " << w << " wide";
-          for (auto [s, t] : {std::pair{8, 8}, {12, 12}}) {
-            EXPECT_EQ(BayerLevels(b, r, s, t), PlainBayerLevels(b, r, s, t)) << bits << "-bit, " << w << " wide";
-          }
+SENSOR_VECTOR_SET_TEST(Levels, LongRowsOfFullBytesSumWithoutLosingCarries) {
+  // Rows of more than 4,096 pixels cross the point where the fast sums hand
+  // their partial sums on; bytes of 255 would overflow any partial sum kept
+  // too long, and odd widths leave pixels over at the end of each row. The
+  // Bayer sums read the same bytes as high and low parts.
+  std::mt19937 random(77);
+  for (int bits : {24, 32}) {
+    for (int w : {4096 + 16 * 3 + 5, 2 * 4096 + 1}) {
+      TestImage image(w, 3, bits);
+      image.Randomise(random, 200, 255);
+      for (int x = 0; x < w; ++x) image.SetBgr(x, 1, 255, 255, 255);
+      const ImageBinding b = Bind(image);
+      for (const Rect& r : {Rect{0, 0, w - 1, 2}, Rect{1, 1, w - 2, 1}, Rect{7, 0, w - 1, 2}}) {
+        EXPECT_EQ(ColourLevels(b, r), PlainColourLevels(b, r)) << bits << "-bit, " << w << " wide";
+        for (auto [s, t] : {std::pair{8, 8}, {12, 12}}) {
+          EXPECT_EQ(BayerLevels(b, r, s, t), PlainBayerLevels(b, r, s, t)) << bits << "-bit, " << w << " wide";
         }
       }
     }
-  });
+  }
 }
 
 TEST(Levels, BottomUpAndTopDownPicturesAgree) {

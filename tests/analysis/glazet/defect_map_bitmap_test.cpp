@@ -15,8 +15,6 @@
 namespace sensor::glazet::test {
 namespace {
 
-using sensor::test::ForEachVectorSet;
-
 std::uint32_t U32(const std::uint8_t* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
          std::uint32_t{p[3]} << 24;
@@ -31,32 +29,30 @@ std::string TempPath(const char* name) {
   return testing::TempDir() + name + std::to_string(getpid()) + ".bmp";
 }
 
-TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
-  ForEachVectorSet([&] {
-    for (bool topDown : {false, true}) {
-      for (std::uint16_t bits : {24, 32}) {
-        BoundPicture p(5, 3, bits, topDown);
-        std::mt19937 random(3);
-        p.Image.Randomise(random);
-        const std::vector<unsigned char> before = p.Image.PixelBuffer();
-        p.Map[1 * 5 + 2] = 1;  // (2, 1)
-        p.Map[0] = 1;          // (0, 0)
-        PaintDefectMap(p.Setup.Image, p.Map.data());
-        for (int y = 0; y < 3; ++y) {
-          for (int x = 0; x < 5; ++x) {
-            const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
-            const unsigned char* px = p.Image.At(x, y);
-            EXPECT_EQ(px[0], shade);
-            EXPECT_EQ(px[1], shade);
-            EXPECT_EQ(px[2], shade);
-            if (bits == 32) {
-              EXPECT_EQ(px[3], before[p.Image.Offset(x, y) + 3]) << "fourth byte kept";
-            }
+SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
+  for (bool topDown : {false, true}) {
+    for (std::uint16_t bits : {24, 32}) {
+      BoundPicture p(5, 3, bits, topDown);
+      std::mt19937 random(3);
+      p.Image.Randomise(random);
+      const std::vector<unsigned char> before = p.Image.PixelBuffer();
+      p.Map[1 * 5 + 2] = 1;  // (2, 1)
+      p.Map[0] = 1;          // (0, 0)
+      PaintDefectMap(p.Setup.Image, p.Map.data());
+      for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+          const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
+          const unsigned char* px = p.Image.At(x, y);
+          EXPECT_EQ(px[0], shade);
+          EXPECT_EQ(px[1], shade);
+          EXPECT_EQ(px[2], shade);
+          if (bits == 32) {
+            EXPECT_EQ(px[3], before[p.Image.Offset(x, y) + 3]) << "fourth byte kept";
           }
         }
       }
     }
-  });
+  }
 }
 
 TEST(DefectMapBitmap, LeavesRowPaddingAlone) {

@@ -15,8 +15,6 @@
 namespace sensor::waferon {
 namespace {
 
-using sensor::test::ForEachVectorSet;
-
 using Position = std::pair<std::int32_t, std::int32_t>;
 
 CandidateList ListOf(const std::vector<DefectRecord>& records) {
@@ -135,50 +133,48 @@ TEST(WaferonClusters, GrowthVisitsInTheOrderOfTheRecursiveRule) {
   }
 }
 
-TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
-  ForEachVectorSet([&] {
-    // Random candidate lists with repeated positions, members outside the search
-    // region and positions visited by an earlier run: the count through bits
-    // over the bounding box equals the count through the lists' indexes in its
-    // cluster counts, its table and every position it leaves visited.
-    std::mt19937 random(31);
-    for (int trial = 0; trial < 200; ++trial) {
-      const std::int32_t step = 1 + static_cast<std::int32_t>(trial % 2);
-      const std::int32_t span = 4 + static_cast<std::int32_t>(random() % 40);
-      const std::int32_t origin = static_cast<std::int32_t>(random() % 3) - 1;  // -1 reaches past the edge
-      std::vector<DefectRecord> records;
-      const int count = 1 + static_cast<int>(random() % (span * span / 2 + 1));
-      for (int i = 0; i < count; ++i) {
-        records.push_back({origin + static_cast<std::int32_t>(random() % span),
-                           origin + static_cast<std::int32_t>(random() % span),
-                           static_cast<double>(random() % 20), static_cast<std::int32_t>(random() % 5), 0});
-      }
-      const CandidateList list = ListOf(records);
-      Geometry g{Rect{1, 1, span - 3, span - 2}, Rect{span / 4, span / 4, span / 2, span / 2}};
-      _PARAMS_Waferon p = Thresholds(static_cast<double>(random() % 10), 0.0,
-                                     1 + static_cast<std::int32_t>(random() % 4));
-      VisitedList byGrid, byIndexes;
-      for (const DefectRecord& r : records) {
-        if (random() % 8 == 0) {
-          byGrid.Add(r.X, r.Y);
-          byIndexes.Add(r.X, r.Y);
-        }
-      }
-      ResultTable gridTable(6), indexTable(6);
-      _RESULT_Waferon gridResult{}, indexResult{};
-      CountClusters(list, byGrid, &gridTable, g, p, step, gridResult, ClusterLookup::Grid);
-      CountClusters(list, byIndexes, &indexTable, g, p, step, indexResult, ClusterLookup::Indexes);
-      ASSERT_EQ(gridResult.CenterClusters, indexResult.CenterClusters) << "trial " << trial;
-      ASSERT_EQ(gridResult.SideClusters, indexResult.SideClusters) << "trial " << trial;
-      ASSERT_EQ(byGrid.Size(), byIndexes.Size()) << "trial " << trial;
-      for (const DefectRecord& r : records) ASSERT_EQ(byGrid.Contains(r.X, r.Y), byIndexes.Contains(r.X, r.Y));
-      for (std::size_t i = 0; i < 6; ++i) {
-        ASSERT_EQ(gridTable[i].X, indexTable[i].X) << "trial " << trial;
-        ASSERT_EQ(gridTable[i].Y, indexTable[i].Y) << "trial " << trial;
-        ASSERT_EQ(gridTable[i].Score, indexTable[i].Score) << "trial " << trial;
+SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
+  // Random candidate lists with repeated positions, members outside the search
+  // region and positions visited by an earlier run: the count through bits
+  // over the bounding box equals the count through the lists' indexes in its
+  // cluster counts, its table and every position it leaves visited.
+  std::mt19937 random(31);
+  for (int trial = 0; trial < 200; ++trial) {
+    const std::int32_t step = 1 + static_cast<std::int32_t>(trial % 2);
+    const std::int32_t span = 4 + static_cast<std::int32_t>(random() % 40);
+    const std::int32_t origin = static_cast<std::int32_t>(random() % 3) - 1;  // -1 reaches past the edge
+    std::vector<DefectRecord> records;
+    const int count = 1 + static_cast<int>(random() % (span * span / 2 + 1));
+    for (int i = 0; i < count; ++i) {
+      records.push_back({origin + static_cast<std::int32_t>(random() % span),
+                         origin + static_cast<std::int32_t>(random() % span),
+                         static_cast<double>(random() % 20), static_cast<std::int32_t>(random() % 5), 0});
+    }
+    const CandidateList list = ListOf(records);
+    Geometry g{Rect{1, 1, span - 3, span - 2}, Rect{span / 4, span / 4, span / 2, span / 2}};
+    _PARAMS_Waferon p = Thresholds(static_cast<double>(random() % 10), 0.0,
+                                   1 + static_cast<std::int32_t>(random() % 4));
+    VisitedList byGrid, byIndexes;
+    for (const DefectRecord& r : records) {
+      if (random() % 8 == 0) {
+        byGrid.Add(r.X, r.Y);
+        byIndexes.Add(r.X, r.Y);
       }
     }
-  });
+    ResultTable gridTable(6), indexTable(6);
+    _RESULT_Waferon gridResult{}, indexResult{};
+    CountClusters(list, byGrid, &gridTable, g, p, step, gridResult, ClusterLookup::Grid);
+    CountClusters(list, byIndexes, &indexTable, g, p, step, indexResult, ClusterLookup::Indexes);
+    ASSERT_EQ(gridResult.CenterClusters, indexResult.CenterClusters) << "trial " << trial;
+    ASSERT_EQ(gridResult.SideClusters, indexResult.SideClusters) << "trial " << trial;
+    ASSERT_EQ(byGrid.Size(), byIndexes.Size()) << "trial " << trial;
+    for (const DefectRecord& r : records) ASSERT_EQ(byGrid.Contains(r.X, r.Y), byIndexes.Contains(r.X, r.Y));
+    for (std::size_t i = 0; i < 6; ++i) {
+      ASSERT_EQ(gridTable[i].X, indexTable[i].X) << "trial " << trial;
+      ASSERT_EQ(gridTable[i].Y, indexTable[i].Y) << "trial " << trial;
+      ASSERT_EQ(gridTable[i].Score, indexTable[i].Score) << "trial " << trial;
+    }
+  }
 }
 
 TEST(WaferonClusters, PeaksAndSinglesAreJudgedByTheThresholdOfTheirZoneAndSite) {

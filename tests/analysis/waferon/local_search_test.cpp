@@ -17,7 +17,6 @@
 namespace sensor::waferon {
 namespace {
 
-using sensor::test::ForEachVectorSet;
 using sensor::test::TestImage;
 
 struct Trial {
@@ -140,164 +139,150 @@ void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
   }
 }
 
-TEST(WaferonSearches, BayerGlobalMatchesThePlainRule) {
-  ForEachVectorSet([] { CompareOnRandomImages(true, false, 1); });
-}
-TEST(WaferonSearches, BayerLocalMatchesThePlainRule) {
-  ForEachVectorSet([] { CompareOnRandomImages(true, true, 2); });
-}
-TEST(WaferonSearches, ColourGlobalMatchesThePlainRule) {
-  ForEachVectorSet([] { CompareOnRandomImages(false, false, 3); });
-}
-TEST(WaferonSearches, ColourLocalMatchesThePlainRule) {
-  ForEachVectorSet([] { CompareOnRandomImages(false, true, 4); });
-}
+SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerGlobalMatchesThePlainRule) { CompareOnRandomImages(true, false, 1); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerLocalMatchesThePlainRule) { CompareOnRandomImages(true, true, 2); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourGlobalMatchesThePlainRule) { CompareOnRandomImages(false, false, 3); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRule) { CompareOnRandomImages(false, true, 4); }
 
 // A wide flat field: the inner windows, where the fast searches decide most
 // pixels without dividing, with thresholds on the exact scores of its pixels.
-TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOnScores) {
-  ForEachVectorSet([&] {
-    std::mt19937 random(9);
-    for (int trial = 0; trial < 16; ++trial) {
-      const bool bayer = trial % 2 == 0;
-      TestImage picture(90, 40, 32);
-      picture.Randomise(random, 100, 140);
+SENSOR_VECTOR_SET_TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOnScores) {
+  std::mt19937 random(9);
+  for (int trial = 0; trial < 16; ++trial) {
+    const bool bayer = trial % 2 == 0;
+    TestImage picture(90, 40, 32);
+    picture.Randomise(random, 100, 140);
+    ImageBinding image;
+    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+    reference::SearchCase c;
+    c.Bayer = bayer;
+    c.Local = true;
+    c.Percent = trial % 4 < 2;
+    c.Hammer = 5 + trial;
+    c.Rule = SampleRule::For(8, 8);
+    c.Region = Rect{1, 2, 88, 37};
+    for (auto& thresholds : c.Thresholds) thresholds.fill(1e9);
+    for (int k = 0; k < 4; ++k) {
+      const auto x = static_cast<std::int32_t>(20 + random() % 50);
+      const auto y = static_cast<std::int32_t>(15 + random() % 10);
+      const double exact = ExactScore(image, c, x, y);
+      for (auto& thresholds : c.Thresholds) thresholds[static_cast<std::size_t>(k)] = exact;
+    }
+    SearchSetup setup;
+    setup.Image = image;
+    setup.Region = c.Region;
+    setup.Percent = c.Percent;
+    setup.WindowSize = c.Hammer;
+    setup.Rule = c.Rule;
+    for (std::size_t colour = 0; colour < 5; ++colour) {
+      setup.Thresholds.CenterCluster[colour] = setup.Thresholds.CenterPixel[colour] =
+          setup.Thresholds.SideCluster[colour] = setup.Thresholds.SidePixel[colour] =
+              c.Thresholds[0][colour];
+    }
+    ResultTable table(8);
+    CandidateList candidates;
+    testing::internal::CaptureStdout();
+    const SearchTargets targets{&table, &candidates, 65535};
+    if (bayer) {
+      BayerLocalSearch(setup, targets);
+    } else {
+      ColourLocalSearch(setup, targets);
+    }
+    testing::internal::GetCapturedStdout();
+    const auto expected = reference::Search(image, c, 8);
+    ASSERT_EQ(candidates.Size(), expected.Candidates.size()) << "trial " << trial;
+    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+      EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
+      EXPECT_EQ(candidates.Records()[i].X, expected.Candidates[i].X);
+    }
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(table[i].Score, expected.Table[i].Score);
+  }
+}
+
+// Windows of any size, up to the largest HammerSize, are cut to the region.
+SENSOR_VECTOR_SET_TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
+  std::mt19937 random(13);
+  for (std::int32_t hammer : {INT32_MAX, INT32_MAX - 1, 1 << 30}) {
+    for (bool bayer : {true, false}) {
+      TestImage picture(9, 7, 24, hammer % 2 == 0);
+      picture.Randomise(random);
       ImageBinding image;
       ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
       reference::SearchCase c;
       c.Bayer = bayer;
       c.Local = true;
-      c.Percent = trial % 4 < 2;
-      c.Hammer = 5 + trial;
+      c.Hammer = hammer;
       c.Rule = SampleRule::For(8, 8);
-      c.Region = Rect{1, 2, 88, 37};
-      for (auto& thresholds : c.Thresholds) thresholds.fill(1e9);
-      for (int k = 0; k < 4; ++k) {
-        const auto x = static_cast<std::int32_t>(20 + random() % 50);
-        const auto y = static_cast<std::int32_t>(15 + random() % 10);
-        const double exact = ExactScore(image, c, x, y);
-        for (auto& thresholds : c.Thresholds) thresholds[static_cast<std::size_t>(k)] = exact;
-      }
+      c.Region = Rect{1, 1, 7, 5};
+      for (auto& thresholds : c.Thresholds) thresholds.fill(-1.0);  // every pixel a candidate
       SearchSetup setup;
       setup.Image = image;
       setup.Region = c.Region;
-      setup.Percent = c.Percent;
-      setup.WindowSize = c.Hammer;
+      setup.WindowSize = hammer;
       setup.Rule = c.Rule;
-      for (std::size_t colour = 0; colour < 5; ++colour) {
-        setup.Thresholds.CenterCluster[colour] = setup.Thresholds.CenterPixel[colour] =
-            setup.Thresholds.SideCluster[colour] = setup.Thresholds.SidePixel[colour] =
-                c.Thresholds[0][colour];
+      for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
+                      &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
+        t->fill(-1.0);
       }
-      ResultTable table(8);
+      ResultTable table(4);
       CandidateList candidates;
       testing::internal::CaptureStdout();
-      const SearchTargets targets{&table, &candidates, 65535};
       if (bayer) {
-        BayerLocalSearch(setup, targets);
+        BayerLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
       } else {
-        ColourLocalSearch(setup, targets);
+        ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
       }
       testing::internal::GetCapturedStdout();
-      const auto expected = reference::Search(image, c, 8);
-      ASSERT_EQ(candidates.Size(), expected.Candidates.size()) << "trial " << trial;
-      for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
-        EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
-        EXPECT_EQ(candidates.Records()[i].X, expected.Candidates[i].X);
-      }
-      for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(table[i].Score, expected.Table[i].Score);
-    }
-  });
-}
-
-// Windows of any size, up to the largest HammerSize, are cut to the region.
-TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
-  ForEachVectorSet([&] {
-    std::mt19937 random(13);
-    for (std::int32_t hammer : {INT32_MAX, INT32_MAX - 1, 1 << 30}) {
-      for (bool bayer : {true, false}) {
-        TestImage picture(9, 7, 24, hammer % 2 == 0);
-        picture.Randomise(random);
-        ImageBinding image;
-        ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
-        reference::SearchCase c;
-        c.Bayer = bayer;
-        c.Local = true;
-        c.Hammer = hammer;
-        c.Rule = SampleRule::For(8, 8);
-        c.Region = Rect{1, 1, 7, 5};
-        for (auto& thresholds : c.Thresholds) thresholds.fill(-1.0);  // every pixel a candidate
-        SearchSetup setup;
-        setup.Image = image;
-        setup.Region = c.Region;
-        setup.WindowSize = hammer;
-        setup.Rule = c.Rule;
-        for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
-                        &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
-          t->fill(-1.0);
-        }
-        ResultTable table(4);
-        CandidateList candidates;
-        testing::internal::CaptureStdout();
-        if (bayer) {
-          BayerLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
-        } else {
-          ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
-        }
-        testing::internal::GetCapturedStdout();
-        const auto expected = reference::Search(image, c, 4);
-        ASSERT_EQ(candidates.Size(), 35u);
-        for (std::size_t i = 0; i < 35; ++i) {
-          EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score) << "pixel " << i;
-        }
+      const auto expected = reference::Search(image, c, 4);
+      ASSERT_EQ(candidates.Size(), 35u);
+      for (std::size_t i = 0; i < 35; ++i) {
+        EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score) << "pixel " << i;
       }
     }
-  });
+  }
 }
 
 // Boxes of more than 8,224 pixels keep the three channel sums apart rather
 // than packed into one value.
-TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {
-  ForEachVectorSet([&] {
-    std::mt19937 random(12);
-    for (bool percent : {false, true}) {
-      TestImage picture(100, 95, 32);
-      picture.Randomise(random, 60, 200);
-      ImageBinding image;
-      ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
-      reference::SearchCase c;
-      c.Bayer = false;
-      c.Local = true;
-      c.Percent = percent;
-      c.Hammer = 99;  // boxes of up to 99 x 95 pixels
-      c.Region = Rect{0, 0, 99, 94};
-      for (auto& thresholds : c.Thresholds) thresholds.fill(percent ? 40.0 : 60.0);
-      SearchSetup setup;
-      setup.Image = image;
-      setup.Region = c.Region;
-      setup.Percent = percent;
-      setup.WindowSize = c.Hammer;
-      for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
-                      &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
-        t->fill(percent ? 40.0 : 60.0);
-      }
-      ResultTable table(20);
-      CandidateList candidates;
-      testing::internal::CaptureStdout();
-      ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
-      testing::internal::GetCapturedStdout();
-      const auto expected = reference::Search(image, c, 20);
-      ASSERT_EQ(candidates.Size(), expected.Candidates.size());
-      EXPECT_GT(candidates.Size(), 0u);
-      for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
-        EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
-      }
-      for (std::size_t i = 0; i < 20; ++i) {
-        EXPECT_EQ(table[i].X, expected.Table[i].X);
-        EXPECT_EQ(table[i].Score, expected.Table[i].Score);
-      }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {
+  std::mt19937 random(12);
+  for (bool percent : {false, true}) {
+    TestImage picture(100, 95, 32);
+    picture.Randomise(random, 60, 200);
+    ImageBinding image;
+    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+    reference::SearchCase c;
+    c.Bayer = false;
+    c.Local = true;
+    c.Percent = percent;
+    c.Hammer = 99;  // boxes of up to 99 x 95 pixels
+    c.Region = Rect{0, 0, 99, 94};
+    for (auto& thresholds : c.Thresholds) thresholds.fill(percent ? 40.0 : 60.0);
+    SearchSetup setup;
+    setup.Image = image;
+    setup.Region = c.Region;
+    setup.Percent = percent;
+    setup.WindowSize = c.Hammer;
+    for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
+                    &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
+      t->fill(percent ? 40.0 : 60.0);
     }
-  });
+    ResultTable table(20);
+    CandidateList candidates;
+    testing::internal::CaptureStdout();
+    ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
+    testing::internal::GetCapturedStdout();
+    const auto expected = reference::Search(image, c, 20);
+    ASSERT_EQ(candidates.Size(), expected.Candidates.size());
+    EXPECT_GT(candidates.Size(), 0u);
+    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+      EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
+    }
+    for (std::size_t i = 0; i < 20; ++i) {
+      EXPECT_EQ(table[i].X, expected.Table[i].X);
+      EXPECT_EQ(table[i].Score, expected.Table[i].Score);
+    }
+  }
 }
 
 }  // namespace
