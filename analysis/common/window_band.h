@@ -6,8 +6,8 @@
 // colour), plus prefix sums along the row. Moving the band down adds the
 // entering rows and removes the leaving ones, in one pass that the caller
 // hands in for its pixel layout (mostly the row kernels' UpdateColumns), so
-// each pixel is read twice per band. Any window of the covered rows then sums in O(1) from two prefix
-// entries.
+// each pixel is read twice per band. Any window of the covered rows then sums
+// in O(1) from two prefix entries.
 //
 // The prefix sums run over every column (prefix step 1) or over every second
 // column (prefix step 2: the two column parities side by side, for the sites
@@ -18,8 +18,7 @@
 // window sum as long as every window's true sum fits in a Lane: 32 bits serve
 // windows whose sums stay below 2^32 (the caller checks before choosing them),
 // at twice the vector width of 64 bits. The prefix sums are a row kernel
-// (kernels/prefix_sum_rows.h): sums wrap modulo the lane's range, so the
-// kernels add four or eight columns at a time in any order.
+// (kernels/prefix_sum_rows.h).
 #pragma once
 
 #include <algorithm>
@@ -80,9 +79,9 @@ class WindowBand {
   // Makes the band cover rows y0, y0 + rowStep, ... up to y1 (no row when
   // y1 < y0; y0 >= 0 otherwise). update(enter, leave, columns) adds row
   // `enter`'s values to columns[0 .. Columns() - 1] and subtracts row
-  // `leave`'s; either may be kNoRow. Moving down keeps the
-  // rows the band shares with its previous range and pairs each leaving row
-  // with an entering one.
+  // `leave`'s; either may be kNoRow. Moving down keeps the rows the band
+  // shares with its previous range and pairs each leaving row with an
+  // entering one.
   template <class Update>
   void Cover(std::int64_t y0, std::int64_t y1, const Update& update) {
     if (y1 < y0) {
