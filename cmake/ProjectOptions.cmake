@@ -13,3 +13,11 @@ set(SENSOR_VERSION_DEFINES
   SENSOR_VERSION_MINOR=${PROJECT_VERSION_MINOR}
   SENSOR_VERSION_PATCH=${PROJECT_VERSION_PATCH}
   SENSOR_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})
+
+# The internal preconditions (analysis/common/precondition.h) are checked in
+# Debug builds anyway; this option checks them in any build type, as the
+# sanitizer build does.
+option(SENSOR_PRECONDITIONS "Check the analysis code's internal preconditions in every build type" OFF)
+if(SENSOR_PRECONDITIONS)
+  target_compile_definitions(sensor_project_options INTERFACE SENSOR_CHECK_PRECONDITIONS)
+endif()

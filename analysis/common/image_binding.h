@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "precondition.h"
 #include "rect.h"
 #include "sensordefect/ResultCodes.h"
 
@@ -23,12 +24,15 @@ struct ImageBinding {
   std::int32_t RowStep = 0;        // byte distance from one picture row to the row below
   std::uint8_t* Origin = nullptr;  // first byte of the top picture row
 
-  // First byte of the pixel in column x and row y (0, 0 is the top-left pixel).
+  // First byte of the pixel in column x and row y (0, 0 is the top-left pixel)
+  // of a bound picture.
   std::uint8_t* PixelAt(std::int32_t x, std::int32_t y) const {
+    SENSOR_PRECONDITION(Origin != nullptr && x >= 0 && x < Width && y >= 0 && y < Height);
     return Origin + static_cast<std::ptrdiff_t>(y) * RowStep +
            static_cast<std::ptrdiff_t>(x) * BytesPerPixel;
   }
   std::uint8_t* RowAt(std::int32_t y) const {
+    SENSOR_PRECONDITION(Origin != nullptr && y >= 0 && y < Height);
     return Origin + static_cast<std::ptrdiff_t>(y) * RowStep;
   }
   Rect Bounds() const { return Rect{0, 0, Width - 1, Height - 1}; }

@@ -4,10 +4,10 @@
 // A band holds, for every column of a region, the sum of one value over a
 // range of rows (every row, or every second row for the sites of one Bayer
 // colour), plus prefix sums along the row. Moving the band down adds the
-// entering rows and removes the leaving ones, in one loop that the caller
-// writes for its pixel layout (see ApplyRows), so each pixel is read twice per
-// band. Any window of the covered rows then sums in O(1) from two prefix
-// entries.
+// entering rows and removes the leaving ones, in one pass that the caller
+// hands in for its pixel layout (mostly the row kernels' UpdateColumns), so
+// each pixel is read twice per band. Any window of the covered rows then sums
+// in O(1) from two prefix entries.
 //
 // The prefix sums run over every column (prefix step 1) or over every second
 // column (prefix step 2: the two column parities side by side, for the sites
@@ -17,7 +17,8 @@
 // modulo its range, and the difference of two prefix sums stays the exact
 // window sum as long as every window's true sum fits in a Lane: 32 bits serve
 // windows whose sums stay below 2^32 (the caller checks before choosing them),
-// at twice the vector width of 64 bits.
+// at twice the vector width of 64 bits. The prefix sums are a row kernel
+// (kernels/prefix_sum_rows.h).
 #pragma once
 
 #include <algorithm>
@@ -25,9 +26,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/prefix_sums.h"
+#include "common/kernels/common_kernels.h"
+#include "common/precondition.h"
 
 namespace sensor {
+
+// Row marker for "no row" in a band update.
+inline constexpr std::int64_t kNoRow = -1;
 
 // The pixel rows of a region: the first byte of the region's left pixel in
 // row 0, the byte distance from one picture row to the next, the columns.
@@ -37,28 +42,20 @@ struct RowSource {
   std::int64_t Columns;
 
   const std::uint8_t* Row(std::int64_t y) const { return Origin + y * RowStep; }
+  const std::uint8_t* RowOrNull(std::int64_t y) const { return y == kNoRow ? nullptr : Row(y); }
 };
 
-// Row marker for "no row" in a band update.
-inline constexpr std::int64_t kNoRow = -1;
-
-// Adds the values of row `enter` to the column sums and subtracts those of row
-// `leave` (either may be kNoRow), in one pass. value(row, i) is the value of
-// column i of a row.
-template <class Lane, class Value>
-void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave, Lane* column,
-               const Value& value) {
-  const std::int64_t n = source.Columns;
-  if (leave == kNoRow) {
-    const std::uint8_t* in = source.Row(enter);
-    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i);
-  } else if (enter == kNoRow) {
-    const std::uint8_t* out = source.Row(leave);
-    for (std::int64_t i = 0; i < n; ++i) column[i] -= value(out, i);
+// A band update through the row kernels: adds `values` of row `enter` of
+// `source` to columns[0 .. source.Columns - 1] and subtracts those of row
+// `leave` (either may be kNoRow).
+template <class Lane>
+void UpdateColumns(const ColumnValues& values, const RowSource& source, std::int64_t enter, std::int64_t leave,
+                   Lane* columns) {
+  const CommonKernels& k = ActiveCommonKernels();
+  if constexpr (sizeof(Lane) == 4) {
+    k.UpdateColumns32(values, source.RowOrNull(enter), source.RowOrNull(leave), columns, source.Columns);
   } else {
-    const std::uint8_t* in = source.Row(enter);
-    const std::uint8_t* out = source.Row(leave);
-    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i) - value(out, i);
+    k.UpdateColumns64(values, source.RowOrNull(enter), source.RowOrNull(leave), columns, source.Columns);
   }
 }
 
@@ -69,6 +66,8 @@ class WindowBand {
   // `rowStep` apart (1 or 2); windows take every column (prefixStep 1) or
   // every second one (prefixStep 2). The band starts empty.
   void Reset(std::size_t columns, std::int64_t rowStep, std::int64_t prefixStep) {
+    SENSOR_PRECONDITION(rowStep == 1 || rowStep == 2);
+    SENSOR_PRECONDITION(prefixStep == 1 || prefixStep == 2);
     rowStep_ = rowStep;
     prefixStep_ = prefixStep;
     columns_.assign(columns, 0);
@@ -80,9 +79,9 @@ class WindowBand {
   // Makes the band cover rows y0, y0 + rowStep, ... up to y1 (no row when
   // y1 < y0; y0 >= 0 otherwise). update(enter, leave, columns) adds row
   // `enter`'s values to columns[0 .. Columns() - 1] and subtracts row
-  // `leave`'s; either may be kNoRow (see ApplyRows). Moving down keeps the
-  // rows the band shares with its previous range and pairs each leaving row
-  // with an entering one.
+  // `leave`'s; either may be kNoRow. Moving down keeps the rows the band
+  // shares with its previous range and pairs each leaving row with an
+  // entering one.
   template <class Update>
   void Cover(std::int64_t y0, std::int64_t y1, const Update& update) {
     if (y1 < y0) {
@@ -94,6 +93,7 @@ class WindowBand {
       }
       return;
     }
+    SENSOR_PRECONDITION(y0 >= 0);
     y1 = y0 + (y1 - y0) / rowStep_ * rowStep_;
     if (y0 == rowFirst_ && y1 == rowLast_) return;
     Lane* columns = columns_.data();
@@ -116,6 +116,7 @@ class WindowBand {
   // i1 (of the same parity when prefixStep is 2); 0 when i1 < i0.
   Lane Sum(std::size_t i0, std::size_t i1) const {
     if (i1 < i0) return 0;
+    SENSOR_PRECONDITION(i1 < columns_.size() && (i1 - i0) % static_cast<std::size_t>(prefixStep_) == 0);
     return static_cast<Lane>(prefix_[i1 + static_cast<std::size_t>(prefixStep_)] - prefix_[i0]);
   }
 
@@ -130,7 +131,13 @@ class WindowBand {
   bool Empty() const { return rowLast_ < rowFirst_; }
 
   void BuildPrefix() {
-    PrefixSums(columns_.data(), prefix_.data(), columns_.size(), static_cast<std::size_t>(prefixStep_));
+    const CommonKernels& k = ActiveCommonKernels();
+    const auto step = static_cast<std::size_t>(prefixStep_);
+    if constexpr (sizeof(Lane) == 4) {
+      k.PrefixSums32(columns_.data(), prefix_.data(), columns_.size(), step);
+    } else {
+      k.PrefixSums64(columns_.data(), prefix_.data(), columns_.size(), step);
+    }
   }
 
   std::int64_t rowStep_ = 1;

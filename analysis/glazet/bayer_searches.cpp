@@ -38,7 +38,7 @@ TestLattice SiteLattice(const SearchSetup& setup) {
   return lattice;
 }
 
-// Adds rows of the samples at every second column from FirstColumn on to a
+// The rows of the samples at every second column from FirstColumn on, for a
 // band's column sums.
 template <int kBytesPerPixel, int kShift>
 struct SiteRows {
@@ -52,25 +52,8 @@ struct SiteRows {
   void Prefetch(std::int64_t y, std::int64_t n) const {
     if (y >= 0 && y < Image->Height) PrefetchBytes(Row(y), n * kPitch);
   }
-  template <class Sum>
-  void Add(Sum* columns, std::int64_t n, std::int64_t y) const {
-    const std::uint8_t* p = Row(y);
-    for (std::int64_t j = 0; j < n; ++j) columns[j] += SampleOfPixel<kBytesPerPixel, kShift>(p + j * kPitch);
-  }
-  template <class Sum>
-  void Subtract(Sum* columns, std::int64_t n, std::int64_t y) const {
-    const std::uint8_t* p = Row(y);
-    for (std::int64_t j = 0; j < n; ++j) columns[j] -= SampleOfPixel<kBytesPerPixel, kShift>(p + j * kPitch);
-  }
-  template <class Sum>
-  void Move(Sum* columns, std::int64_t n, std::int64_t out, std::int64_t in) const {
-    const std::uint8_t* o = Row(out);
-    const std::uint8_t* i = Row(in);
-    for (std::int64_t j = 0; j < n; ++j) {
-      columns[j] += static_cast<Sum>(SampleOfPixel<kBytesPerPixel, kShift>(i + j * kPitch)) -
-                    static_cast<Sum>(SampleOfPixel<kBytesPerPixel, kShift>(o + j * kPitch));
-    }
-  }
+  RowSource Source(std::int64_t n) const { return RowSource{Row(0), Image->RowStep, n}; }
+  static ColumnValues Values() { return ColumnValues{ColumnValues::kSample, kBytesPerPixel, kShift, 0, 2}; }
 };
 
 // The plain rule: every window re-summed sample by sample.

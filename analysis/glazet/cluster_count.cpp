@@ -4,10 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
 #include <emmintrin.h>
 #include <xmmintrin.h>
-#endif
 
 namespace sensor::glazet {
 namespace {
@@ -22,7 +20,6 @@ struct Pixel {
 // the cache on the way, so that growing from a mark does not wait for memory.
 std::size_t NextMarked(const std::uint8_t* map, std::size_t index, std::size_t size,
                        std::size_t below) {
-#if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
   auto load = [map](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(map + at)); };
   while (index + 64 <= size) {
@@ -37,7 +34,6 @@ std::size_t NextMarked(const std::uint8_t* map, std::size_t index, std::size_t s
     if (marked != 0) return index + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(marked)));
     index += 16;
   }
-#endif
   while (index + 8 <= size) {
     std::uint64_t word;
     std::memcpy(&word, map + index, sizeof word);

@@ -1,7 +1,5 @@
 #include "colour_searches.h"
 
-#include <cstring>
-
 #include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "mean_band.h"
@@ -10,22 +8,8 @@
 namespace sensor::glazet {
 namespace {
 
-// The byte `offset` of the pixel at p; `shift` is 8 x offset.
-template <int kBytesPerPixel>
-inline std::uint32_t ByteOf(const std::uint8_t* p, int offset, unsigned shift) {
-  if constexpr (kBytesPerPixel == 4) {
-    // One word per pixel: the loop over a row then works on whole words.
-    std::uint32_t word;
-    std::memcpy(&word, p, sizeof word);
-    return (word >> shift) & 255u;
-  } else {
-    return p[offset];
-  }
-}
-
-// Adds rows of the tested byte at every column from FirstColumn on to a band's
-// column sums. Each loop works on local copies of the fields, which the
-// stores into the sums could otherwise alias.
+// The rows of the tested byte at every column from FirstColumn on, for a
+// band's column sums.
 template <int kBytesPerPixel>
 struct ByteRows {
   const ImageBinding* Image;
@@ -38,31 +22,8 @@ struct ByteRows {
   void Prefetch(std::int64_t y, std::int64_t n) const {
     if (y >= 0 && y < Image->Height) PrefetchBytes(Row(y), n * kBytesPerPixel);
   }
-  template <class Sum>
-  void Add(Sum* columns, std::int64_t n, std::int64_t y) const {
-    const std::uint8_t* p = Row(y);
-    const int offset = Offset;
-    const unsigned shift = 8u * static_cast<unsigned>(offset);
-    for (std::int64_t j = 0; j < n; ++j) columns[j] += ByteOf<kBytesPerPixel>(p + j * kBytesPerPixel, offset, shift);
-  }
-  template <class Sum>
-  void Subtract(Sum* columns, std::int64_t n, std::int64_t y) const {
-    const std::uint8_t* p = Row(y);
-    const int offset = Offset;
-    const unsigned shift = 8u * static_cast<unsigned>(offset);
-    for (std::int64_t j = 0; j < n; ++j) columns[j] -= ByteOf<kBytesPerPixel>(p + j * kBytesPerPixel, offset, shift);
-  }
-  template <class Sum>
-  void Move(Sum* columns, std::int64_t n, std::int64_t out, std::int64_t in) const {
-    const std::uint8_t* o = Row(out);
-    const std::uint8_t* i = Row(in);
-    const int offset = Offset;
-    const unsigned shift = 8u * static_cast<unsigned>(offset);
-    for (std::int64_t j = 0; j < n; ++j) {
-      columns[j] += static_cast<Sum>(ByteOf<kBytesPerPixel>(i + j * kBytesPerPixel, offset, shift)) -
-                    static_cast<Sum>(ByteOf<kBytesPerPixel>(o + j * kBytesPerPixel, offset, shift));
-    }
-  }
+  RowSource Source(std::int64_t n) const { return RowSource{Row(0), Image->RowStep, n}; }
+  ColumnValues Values() const { return ColumnValues{ColumnValues::kByte, kBytesPerPixel, 0, Offset, 1}; }
 };
 
 // The plain rule: the byte summed over every pixel of the box.

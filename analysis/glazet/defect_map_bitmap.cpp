@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/cpu_features.h"
+#include "kernels/glazet_kernels.h"
 
 namespace sensor::glazet {
 namespace {
@@ -37,44 +37,15 @@ std::uint64_t PixelDataSize(const ImageBinding& image) {
   return std::uint64_t{image.Stride} * static_cast<std::uint64_t>(image.Height);
 }
 
-// Paints picture row y from its marks.
-template <int kBytesPerPixel>
-void PaintRow(std::uint8_t* __restrict pixel, const std::uint8_t* __restrict marks, std::size_t width) {
-  if constexpr (kBytesPerPixel == 4) {
-    // Whole words: the fourth byte kept, the first three set at once.
-    for (std::size_t x = 0; x < width; ++x) {
-      std::uint32_t word;
-      std::memcpy(&word, pixel + 4 * x, sizeof word);
-      word = (word & 0xFF000000u) | (marks[x] != 0 ? 0u : 0x00FFFFFFu);
-      std::memcpy(pixel + 4 * x, &word, sizeof word);
-    }
-  } else {
-    for (std::size_t x = 0; x < width; ++x, pixel += 3) {
-      const std::uint8_t shade = marks[x] != 0 ? 0 : 255;
-      pixel[0] = shade;
-      pixel[1] = shade;
-      pixel[2] = shade;
-    }
-  }
-}
-
 // Paints the rows that lie at buffer rows first .. last - 1 (counted in memory
 // order, which is bottom-up for a bottom-up picture).
 void PaintBufferRows(const ImageBinding& image, const std::uint8_t* map, std::int32_t first, std::int32_t last) {
   const auto width = static_cast<std::size_t>(image.Width);
-  const bool four = image.BytesPerPixel == 4;
-  RunWidest([&] {
-    for (std::int32_t r = first; r < last; ++r) {
-      const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
-      std::uint8_t* pixel = image.RowAt(y);
-      const std::uint8_t* marks = map + static_cast<std::size_t>(y) * width;
-      if (four) {
-        PaintRow<4>(pixel, marks, width);
-      } else {
-        PaintRow<3>(pixel, marks, width);
-      }
-    }
-  });
+  const auto paint = ActiveGlazetKernels().PaintRow;
+  for (std::int32_t r = first; r < last; ++r) {
+    const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
+    paint(image.RowAt(y), map + static_cast<std::size_t>(y) * width, width, image.BytesPerPixel);
+  }
 }
 
 // Rows per block of the painted file: about 256 KiB, at least one row, so

@@ -2,16 +2,14 @@
 // column, or every second column) from a first column on, each lattice column
 // one entry of the band, so that any window of lattice columns sums in O(1).
 //
-// The searches' row readers add a row of pixel values to the column sums
-// (Add), remove one (Subtract), or do both in one pass (Move); Cover hands
-// them the band's row updates, at the widest vector width the processor has.
-// Prefetch asks for a row's columns ahead of its update; the readers ignore
-// rows outside the picture.
+// The searches' row readers say which value of each lattice column the band
+// sums (Values) and where the rows lie (Source); Cover moves the band through
+// the row kernels' update. Prefetch asks for a row's columns ahead of its
+// update; the readers ignore rows outside the picture.
 #pragma once
 
 #include <cstdint>
 
-#include "common/cpu_features.h"
 #include "common/window_band.h"
 
 namespace sensor::glazet {
@@ -35,16 +33,10 @@ class LatticeBand {
   template <class Rows>
   void Cover(std::int64_t y0, std::int64_t y1, const Rows& rows) {
     const auto n = static_cast<std::int64_t>(band_.Columns());
-    band_.Cover(y0, y1, [&rows, n](std::int64_t enter, std::int64_t leave, Sum* columns) {
-      RunWidest([&] {
-        if (leave == kNoRow) {
-          rows.Add(columns, n, enter);
-        } else if (enter == kNoRow) {
-          rows.Subtract(columns, n, leave);
-        } else {
-          rows.Move(columns, n, leave, enter);
-        }
-      });
+    const ColumnValues values = rows.Values();
+    const RowSource source = rows.Source(n);
+    band_.Cover(y0, y1, [&](std::int64_t enter, std::int64_t leave, Sum* columns) {
+      UpdateColumns(values, source, enter, leave, columns);
     });
     // The row the band takes in next, asked for while this row is searched.
     rows.Prefetch(y1 + step_, n);

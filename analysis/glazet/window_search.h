@@ -17,9 +17,9 @@
 #include <type_traits>
 
 #include "band_screens.h"
-#include "common/cpu_features.h"
 #include "common/rect.h"
 #include "common/window_placement.h"
+#include "kernels/glazet_kernels.h"
 #include "lattice_band.h"
 #include "mean_band.h"
 #include "search_setup.h"
@@ -100,59 +100,6 @@ inline SignedSum<Sum> CentredSum(const Sum* prefix, std::int64_t i, std::int64_t
   return static_cast<SignedSum<Sum>>(prefix[i + g + 1] - prefix[i - g]);
 }
 
-// Marks the centred run of one row for the global test; returns the candidates.
-template <std::int64_t kStep, class Sum>
-std::int64_t MarkGlobalRun(const Sum* prefix, std::int64_t index, std::int64_t n,
-                           std::int64_t g, const SumThresholds& limits, std::uint8_t* map) {
-  using S = SignedSum<Sum>;
-  const S below = static_cast<S>(limits.Below), above = static_cast<S>(limits.Above);
-  const Sum* hi = prefix + index + g + 1;
-  const Sum* lo = prefix + index - g;
-  S candidates = 0;  // at most n, which fits
-  for (std::int64_t i = 0; i < n; ++i) {
-    const S s = static_cast<S>(hi[i] - lo[i]);
-    const S outside = (s < below) | (s > above);
-    map[i * kStep] = static_cast<std::uint8_t>(outside);
-    candidates += outside;
-  }
-  return candidates;
-}
-
-// The real type the local screen works in: float for 32-bit sums, whose four
-// lanes fit one vector step, double otherwise.
-template <class Sum>
-using ScreenReal = std::conditional_t<sizeof(Sum) == 4, float, double>;
-
-// Marks the centred run of one row for the local test where the screen is
-// sure; returns the candidates and sets `unsure` when some pixel was left
-// unsure (not marked, for the caller to test with the plain rule).
-template <std::int64_t kStep, class Sum>
-std::int64_t MarkLocalRun(const Sum* innerPrefix, std::int64_t innerIndex, std::int64_t gi,
-                          const Sum* outerPrefix, std::int64_t outerIndex, std::int64_t go,
-                          std::int64_t n, const RelativeScreen<ScreenReal<Sum>>& screen,
-                          std::uint8_t* map, bool& unsure) {
-  using S = SignedSum<Sum>;
-  using Real = ScreenReal<Sum>;
-  // A local copy: the byte stores into the map could otherwise alias it.
-  const RelativeScreen<Real> s = screen;
-  const Sum* innerHi = innerPrefix + innerIndex + gi + 1;
-  const Sum* innerLo = innerPrefix + innerIndex - gi;
-  const Sum* outerHi = outerPrefix + outerIndex + go + 1;
-  const Sum* outerLo = outerPrefix + outerIndex - go;
-  S candidates = 0, unsureCount = 0;
-  for (std::int64_t i = 0; i < n; ++i) {
-    const Real inner = static_cast<Real>(static_cast<S>(innerHi[i] - innerLo[i]));
-    const Real outer = static_cast<Real>(static_cast<S>(outerHi[i] - outerLo[i]));
-    const S outside = s.Outside(inner, outer);
-    const S inside = s.Inside(inner, outer);
-    map[i * kStep] = static_cast<std::uint8_t>(outside);
-    candidates += outside;
-    unsureCount += 1 - (outside | inside);
-  }
-  unsure = unsureCount != 0;
-  return candidates;
-}
-
 }  // namespace detail
 
 // Global band scan: small windows against the fixed band around the reference.
@@ -171,6 +118,7 @@ std::int64_t GlobalBandScan(const SearchSetup& setup, const TestLattice& t,
   const std::int64_t windowColumns = 2 * (half / q) + 1;
   SumThresholds limits;
   std::int64_t limitsCount = -1;
+  const auto markRun = ActiveGlazetKernels().GlobalRun<Sum>();
 
   std::int64_t candidates = 0;
   for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
@@ -196,10 +144,8 @@ std::int64_t GlobalBandScan(const SearchSetup& setup, const TestLattice& t,
       limitsCount = count;
     }
     std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
-    RunWidest([&] {
-      candidates += detail::MarkGlobalRun<q>(sums.Prefix(), sums.IndexOf(centred.First), centred.Count(q),
-                                             half / q, limits, map + centred.First);
-    });
+    const CentredRun<Sum> run{sums.Prefix(), sums.IndexOf(centred.First), half / q};
+    candidates += markRun(run, centred.Count(q), limits, map + centred.First, q);
     for (std::int64_t x = centred.Last + q; x <= t.LastColumn; x += q) plain(x);
   }
   return candidates;
@@ -235,9 +181,10 @@ std::int64_t LocalBandScan(const SearchSetup& setup, const TestLattice& t,
       detail::CentredColumns(t, setup.ScanArea, std::max(smallHalf, largeHalf));
   const std::int64_t innerHalf =
       Windows::kInnerIsOverlap ? std::min(smallHalf, largeHalf) : smallHalf;
-  using Real = detail::ScreenReal<Sum>;
+  using Real = ScreenReal<Sum>;
   RelativeScreen<Real> screen;
   std::int64_t screenInner = -1, screenOuter = -1;
+  const auto markRun = ActiveGlazetKernels().LocalRun<Sum>();
 
   std::int64_t candidates = 0;
   for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
@@ -274,11 +221,9 @@ std::int64_t LocalBandScan(const SearchSetup& setup, const TestLattice& t,
     if (screen.Usable()) {
       std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
       bool unsure = false;
-      RunWidest([&] {
-        candidates += detail::MarkLocalRun<q>(innerSums.Prefix(), innerSums.IndexOf(centred.First),
-                                              innerHalf / q, outerSums.Prefix(), outerSums.IndexOf(centred.First),
-                                              largeHalf / q, centred.Count(q), screen, map + centred.First, unsure);
-      });
+      const CentredRun<Sum> inner{innerSums.Prefix(), innerSums.IndexOf(centred.First), innerHalf / q};
+      const CentredRun<Sum> outer{outerSums.Prefix(), outerSums.IndexOf(centred.First), largeHalf / q};
+      candidates += markRun(inner, outer, centred.Count(q), screen, map + centred.First, q, unsure);
       if (unsure) {
         // The few pixels on the edge of the band get the plain test.
         const std::int64_t ii = innerSums.IndexOf(centred.First);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "approximate_gate.h"
-#include "common/cpu_features.h"
+#include "kernels/waferon_kernels.h"
 #include "common/prefetch.h"
 #include "common/sample_rule.h"
 #include "common/window_placement.h"
@@ -58,6 +58,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   scores.reserve(5);
   for (std::size_t c = 0; c < 5; ++c) scores.emplace_back(setup.Levels[c], setup.Percent, kSampleValues);
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+  const WaferonKernels& kernels = ActiveWaferonKernels();
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     RowSites sites(std::int64_t{y} - r.Top, setup.Thresholds, sink.TableFloor());
@@ -70,24 +71,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
     if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
-    RunWidest([&] {
-      // Locals: the mark stores could otherwise alias what the loop reads.
-      const std::uint8_t* __restrict pixels = row;
-      std::uint8_t* __restrict out = marks;
-      const std::int32_t evenLo = even.Lo, evenHi = even.Hi, oddLo = odd.Lo, oddHi = odd.Hi;
-      const std::int64_t count = n;
-      std::int64_t pair = 0;
-      for (; pair + 1 < count; pair += 2) {
-        const auto e = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, pair));
-        const auto o = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, pair + 1));
-        out[pair] = static_cast<std::uint8_t>((e < evenLo) | (e > evenHi));
-        out[pair + 1] = static_cast<std::uint8_t>((o < oddLo) | (o > oddHi));
-      }
-      if (pair < count) {
-        const auto e = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, pair));
-        out[pair] = static_cast<std::uint8_t>((e < evenLo) | (e > evenHi));
-      }
-    });
+    kernels.MarkBayerOutside(row, marks, n, kBpp, kShift, ParityRanges{{even.Lo, even.Hi}, {odd.Lo, odd.Hi}});
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const int parity = static_cast<int>(k & 1);
       const double s = (*score[parity])[SampleAt<kBpp, kShift>(row, k)];
@@ -117,13 +101,11 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
   const RowSource source{origin, rowStep, n};
-  auto update = [source](std::int64_t enter, std::int64_t leave, Lane* column) {
-    RunWidest([=] {
-      ApplyRows(source, enter, leave, column, [](const std::uint8_t* row, std::int64_t i) {
-        return static_cast<Lane>(SampleAt<kBpp, kShift>(row, i));
-      });
-    });
+  const ColumnValues samples{ColumnValues::kSample, kBpp, kShift, 0, 1};
+  auto update = [&](std::int64_t enter, std::int64_t leave, Lane* column) {
+    UpdateColumns(samples, source, enter, leave, column);
   };
+  const auto markInner = ActiveWaferonKernels().BayerInner<Lane, kPercent>();
   WindowBand<Lane> bands[2];
   for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2, 2);
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
@@ -178,21 +160,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
     const auto gate = NarrowGate<kPercent>::For(sites.LowerGate(), innerOthers);
     const Lane* prefix = band.Prefix();
     std::uint8_t* marks = mayPass.data();
-    // The loop's inputs are copied into locals first: the mark stores could
-    // otherwise alias the captured values and keep the loop scalar.
-    RunWidest([&] {
-      const Lane* __restrict sums = prefix;
-      const std::uint8_t* __restrict pixels = row;
-      std::uint8_t* __restrict out = marks;
-      const auto g = gate;
-      const std::int64_t first = innerBegin, last = innerEnd, half = h;
-      for (std::int64_t k = first; k < last; ++k) {
-        const auto own = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(pixels, k));
-        const auto sum =
-            static_cast<std::int32_t>(static_cast<std::uint32_t>(sums[k + half + 2] - sums[k - half]));
-        out[k] = g.MayPass(sum, own);
-      }
-    });
+    markInner(prefix, row, marks, innerBegin, innerEnd, h, gate, kBpp, kShift);
     for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }

@@ -3,9 +3,8 @@
 //
 // Planar: one band of 32-bit sums holding the red, green and blue planes side
 // by side, so that one pass over the entering and leaving rows and one prefix
-// pass serve all three channels, in loops the vector units take whole (at the
-// widest the processor allows); exact while a box's channel sum stays below
-// 2^32.
+// pass serve all three channels, in row kernels the vector units take whole;
+// exact while a box's channel sum stays below 2^32.
 // Separate: a band of 64-bit sums per channel, for larger boxes.
 //
 // Both also mark, a row at a time, the inner pixels that may pass the
@@ -14,30 +13,12 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 
 #include "approximate_gate.h"
-#include "common/cpu_features.h"
+#include "kernels/waferon_kernels.h"
 #include "common/window_band.h"
 
 namespace sensor::waferon {
-
-// Red, green and blue of the pixel at p (bytes 2, 1, 0). A 32-bit pixel is
-// read as one word, which vector loops turn into shifts and masks.
-template <int kBpp>
-inline void ChannelsOf(const std::uint8_t* p, std::uint32_t& r, std::uint32_t& g, std::uint32_t& b) {
-  if constexpr (kBpp == 4) {
-    std::uint32_t w;
-    std::memcpy(&w, p, 4);
-    r = w >> 16 & 0xFF;
-    g = w >> 8 & 0xFF;
-    b = w & 0xFF;
-  } else {
-    r = p[2];
-    g = p[1];
-    b = p[0];
-  }
-}
 
 template <int kBpp>
 class PlanarChannelBands {
@@ -51,9 +32,9 @@ class PlanarChannelBands {
   }
 
   void Cover(std::int64_t y0, std::int64_t y1) {
-    const RowSource s = source_;
-    band_.Cover(y0, y1, [s](std::int64_t enter, std::int64_t leave, std::uint32_t* planes) {
-      RunWidest([=] { ApplyRows(s, enter, leave, planes); });
+    const auto update = ActiveWaferonKernels().UpdateChannelPlanes;
+    band_.Cover(y0, y1, [this, update](std::int64_t enter, std::int64_t leave, std::uint32_t* planes) {
+      update(source_.RowOrNull(enter), source_.RowOrNull(leave), planes, source_.Columns, kBpp);
     });
   }
 
@@ -67,71 +48,11 @@ class PlanarChannelBands {
   template <bool kPercent>
   void MarkInner(std::int64_t y, std::int64_t begin, std::int64_t end, std::int64_t e,
                  const NarrowGate<kPercent>& gate, std::uint8_t* marks) const {
-    const std::int64_t n = source_.Columns;
-    const std::uint8_t* row = source_.Row(y);
-    const std::uint32_t* prefix = band_.Prefix();
-    // Everything the loop reads is copied into locals first: the mark stores
-    // could otherwise alias the captured values and keep the loop scalar.
-    RunWidest([&] {
-      const std::uint32_t* __restrict red = prefix;
-      const std::uint32_t* __restrict green = prefix + n;
-      const std::uint32_t* __restrict blue = prefix + 2 * n;
-      const std::uint8_t* __restrict pixels = row;
-      std::uint8_t* __restrict out = marks;
-      const NarrowGate<kPercent> g = gate;
-      const std::int64_t first = begin, last = end, half = e;
-      for (std::int64_t k = first; k < last; ++k) {
-        std::uint32_t r, gr, b;
-        ChannelsOf<kBpp>(pixels + k * kBpp, r, gr, b);
-        const auto sr = static_cast<std::int32_t>(red[k + half + 1] - red[k - half]);
-        const auto sg = static_cast<std::int32_t>(green[k + half + 1] - green[k - half]);
-        const auto sb = static_cast<std::int32_t>(blue[k + half + 1] - blue[k - half]);
-        // Bitwise on purpose: all three tests, no branches.
-        out[k] = static_cast<std::uint8_t>(int{g.MayPass(sr, static_cast<std::int32_t>(r))} |
-                                           int{g.MayPass(sg, static_cast<std::int32_t>(gr))} |
-                                           int{g.MayPass(sb, static_cast<std::int32_t>(b))});
-      }
-    });
+    ActiveWaferonKernels().ColourInner<kPercent>()(band_.Prefix(), source_.Columns, source_.Row(y), marks, begin,
+                                                   end, e, gate, kBpp);
   }
 
  private:
-  // Adds the channel values of row `enter` to the planes and subtracts those
-  // of row `leave` (either may be kNoRow).
-  static void ApplyRows(const RowSource& s, std::int64_t enter, std::int64_t leave, std::uint32_t* planes) {
-    const std::int64_t n = s.Columns;
-    std::uint32_t* __restrict red = planes;
-    std::uint32_t* __restrict green = planes + n;
-    std::uint32_t* __restrict blue = planes + 2 * n;
-    std::uint32_t r, g, b, r0, g0, b0;
-    if (leave == kNoRow) {
-      const std::uint8_t* __restrict in = s.Row(enter);
-      for (std::int64_t i = 0; i < n; ++i) {
-        ChannelsOf<kBpp>(in + i * kBpp, r, g, b);
-        red[i] += r;
-        green[i] += g;
-        blue[i] += b;
-      }
-    } else if (enter == kNoRow) {
-      const std::uint8_t* __restrict out = s.Row(leave);
-      for (std::int64_t i = 0; i < n; ++i) {
-        ChannelsOf<kBpp>(out + i * kBpp, r, g, b);
-        red[i] -= r;
-        green[i] -= g;
-        blue[i] -= b;
-      }
-    } else {
-      const std::uint8_t* __restrict in = s.Row(enter);
-      const std::uint8_t* __restrict out = s.Row(leave);
-      for (std::int64_t i = 0; i < n; ++i) {
-        ChannelsOf<kBpp>(in + i * kBpp, r, g, b);
-        ChannelsOf<kBpp>(out + i * kBpp, r0, g0, b0);
-        red[i] += r - r0;
-        green[i] += g - g0;
-        blue[i] += b - b0;
-      }
-    }
-  }
-
   RowSource source_{};
   WindowBand<std::uint32_t> band_;  // red, green and blue planes side by side
 };
@@ -146,12 +67,9 @@ class SeparateChannelBands {
 
   void Cover(std::int64_t y0, std::int64_t y1) {
     for (int k = 0; k < 3; ++k) {
-      const RowSource s = source_;
-      const int byte = 2 - k;  // red is byte 2, blue byte 0
-      bands_[k].Cover(y0, y1, [s, byte](std::int64_t enter, std::int64_t leave, std::uint64_t* column) {
-        ApplyRows(s, enter, leave, column, [byte](const std::uint8_t* row, std::int64_t i) {
-          return std::uint64_t{row[i * kBpp + byte]};
-        });
+      const ColumnValues bytes{ColumnValues::kByte, kBpp, 0, 2 - k, 1};  // red is byte 2, blue byte 0
+      bands_[k].Cover(y0, y1, [&](std::int64_t enter, std::int64_t leave, std::uint64_t* column) {
+        UpdateColumns(bytes, source_, enter, leave, column);
       });
     }
   }

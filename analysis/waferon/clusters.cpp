@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <new>
 
-#include "common/cpu_features.h"
+#include "kernels/waferon_kernels.h"
+#include "common/precondition.h"
 #include "common/sample_rule.h"
 
 namespace sensor::waferon {
@@ -28,8 +29,14 @@ class IndexLookup {
            !visited_.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
   }
   // Asked of candidate positions only.
-  bool Visited(std::int32_t x, std::int32_t y) const { return visited_.Contains(x, y); }
-  void Visit(std::int32_t x, std::int32_t y) { visited_.Add(x, y); }
+  bool Visited(std::int32_t x, std::int32_t y) const {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    return visited_.Contains(x, y);
+  }
+  void Visit(std::int32_t x, std::int32_t y) {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    visited_.Add(x, y);
+  }
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const { return candidates_.FirstAt(x, y); }
 
  private:
@@ -84,11 +91,7 @@ class GridLookup {
       const bool seen = anyVisited && visited.Contains(r.X, r.Y);
       bits_[i / 32] |= (seen ? std::uint64_t{3} : std::uint64_t{1}) << (2 * (i % 32));
     }
-    std::uint32_t count = 0;
-    for (std::size_t w = 0; w < words; ++w) {
-      before_[w] = count;
-      count += static_cast<std::uint32_t>(__builtin_popcountll(bits_[w] & kCandidateBits));
-    }
+    ActiveWaferonKernels().CountMarkedPairs(bits_.data(), before_.data(), words);
     // In list order, the first record met at a position is its first.
     for (std::size_t k = 0; k < records.size(); ++k) {
       std::uint32_t& first = first_[Number(IndexOf(records[k].X, records[k].Y))];
@@ -100,13 +103,17 @@ class GridLookup {
 
   bool IsCandidate(std::int64_t x, std::int64_t y) const { return Inside(x, y) && (Pair(x, y) & 1) != 0; }
   bool Unvisited(std::int64_t x, std::int64_t y) const { return Inside(x, y) && Pair(x, y) == 1; }
-  bool Visited(std::int32_t x, std::int32_t y) const { return (Pair(x, y) & 2) != 0; }
+  bool Visited(std::int32_t x, std::int32_t y) const {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    return (Pair(x, y) & 2) != 0;
+  }
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const {
     if (!IsCandidate(x, y)) return nullptr;
     return &records_[first_[Number(IndexOf(x, y))]];
   }
   // Called for candidate positions only, which all lie in the box.
   void Visit(std::int32_t x, std::int32_t y) {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
     visited_.Add(x, y);
     const std::uint64_t i = IndexOf(x, y);
     bits_[i / 32] |= std::uint64_t{2} << (2 * (i % 32));
@@ -117,6 +124,7 @@ class GridLookup {
     return x >= left_ && y >= top_ && x - left_ < width_ && y - top_ < height_;
   }
   std::uint64_t IndexOf(std::int64_t x, std::int64_t y) const {
+    SENSOR_PRECONDITION(Inside(x, y));
     return static_cast<std::uint64_t>((y - top_) * width_ + (x - left_));
   }
   std::uint64_t Pair(std::int64_t x, std::int64_t y) const {
@@ -156,6 +164,7 @@ template <class Lookup>
 ClusterPeak Grow(Lookup& lookup, const Rect& region,
                  std::int32_t x, std::int32_t y, std::int32_t step, std::vector<Frame>& stack,
                  std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
+  SENSOR_PRECONDITION(stack.empty() && step > 0);
   ClusterPeak peak;
   const std::int64_t s = step;
   stack.push_back({x, y, -1});
@@ -276,15 +285,11 @@ void CountClusters(const CandidateList& candidates, VisitedList& visited,
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
   if (how == ClusterLookup::Grid) {
-    bool counted = false;
-    // The widest copy: its processors also count bits in one instruction.
-    RunWidest([&] {
-      GridLookup grid(candidates, visited);
-      if (!grid.Usable()) return;
+    GridLookup grid(candidates, visited);
+    if (grid.Usable()) {
       CountWith(candidates, grid, clusterTable, regions, params, step, results);
-      counted = true;
-    });
-    if (counted) return;
+      return;
+    }
   }
   IndexLookup lookup(candidates, visited);
   CountWith(candidates, lookup, clusterTable, regions, params, step, results);

@@ -8,7 +8,7 @@
 #include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "approximate_gate.h"
-#include "common/cpu_features.h"
+#include "kernels/waferon_kernels.h"
 #include "channel_bands.h"
 #include "local_windows.h"
 #include "scan_sink.h"
@@ -58,6 +58,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
                                  ValueScores(setup.Levels[1], setup.Percent, 256),
                                  ValueScores(setup.Levels[2], setup.Percent, 256)};
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+  const WaferonKernels& kernels = ActiveWaferonKernels();
 
   for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
     // A channel value inside its range neither lifts the pixel into the
@@ -69,21 +70,8 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
     if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
-    RunWidest([&] {
-      // Locals: the mark stores could otherwise alias what the loop reads.
-      const std::uint8_t* __restrict pixels = row;
-      std::uint8_t* __restrict out = marks;
-      const std::int32_t redLo = range[0].Lo, redHi = range[0].Hi, greenLo = range[1].Lo,
-                         greenHi = range[1].Hi, blueLo = range[2].Lo, blueHi = range[2].Hi;
-      const std::int64_t count = n;
-      for (std::int64_t k = 0; k < count; ++k) {
-        std::uint32_t red, green, blue;
-        ChannelsOf<kBpp>(pixels + k * kBpp, red, green, blue);
-        const auto rv = static_cast<std::int32_t>(red), gv = static_cast<std::int32_t>(green),
-                   bv = static_cast<std::int32_t>(blue);
-        out[k] = (rv < redLo) | (rv > redHi) | (gv < greenLo) | (gv > greenHi) | (bv < blueLo) | (bv > blueHi);
-      }
-    });
+    const ChannelRanges ranges{{range[0].Lo, range[0].Hi}, {range[1].Lo, range[1].Hi}, {range[2].Lo, range[2].Hi}};
+    kernels.MarkColourOutside(row, marks, n, kBpp, ranges);
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const std::uint8_t* p = row + k * kBpp;
       const double score[3] = {scores[0][p[2]], scores[1][p[1]], scores[2][p[0]]};

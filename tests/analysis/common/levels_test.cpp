@@ -6,6 +6,7 @@
 
 #include "common/sample_rule.h"
 #include "test_image.h"
+#include "vector_sets.h"
 
 namespace sensor {
 namespace {
@@ -101,7 +102,7 @@ TEST(Levels, OnePixelAndEmptyRegions) {
   EXPECT_EQ(ColourLevels(b, Rect{0, 2, 2, 1}), LevelSet{});
 }
 
-TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
+SENSOR_VECTOR_SET_TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
   std::mt19937 random(1234);
   for (int trial = 0; trial < 60; ++trial) {
     // Widths up to several groups of sixteen pixels, with pixels left over.
@@ -119,7 +120,7 @@ TEST(Levels, FastSumsEqualThePlainRuleOnRandomPictures) {
   }
 }
 
-TEST(Levels, LongRowsOfFullBytesSumWithoutLosingCarries) {
+SENSOR_VECTOR_SET_TEST(Levels, LongRowsOfFullBytesSumWithoutLosingCarries) {
   // Rows of more than 4,096 pixels cross the point where the fast sums hand
   // their partial sums on; bytes of 255 would overflow any partial sum kept
   // too long, and odd widths leave pixels over at the end of each row. The

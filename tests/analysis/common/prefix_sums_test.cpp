@@ -1,6 +1,7 @@
-// Both compiled copies of the band's prefix sums against the plain running
+// Every compiled copy of the band's prefix sums against the plain running
 // sum: every length around the vector widths, both steps, both lane widths,
-// non-zero starting sums, and values that make the sums wrap.
+// non-zero starting sums, and values that make the sums wrap. And the choice
+// of the vector set.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,14 +9,12 @@
 #include <random>
 #include <vector>
 
-#include "common/cpu_features.h"
-#include "common/prefix_sums.h"
+#include "common/kernels/common_kernels.h"
+#include "common/kernels/vector_set.h"
+#include "vector_sets.h"
 
 namespace sensor {
 namespace {
-
-template <class Lane>
-using Kernel = void (*)(const Lane*, Lane*, std::size_t, std::size_t);
 
 template <class Lane>
 std::vector<Lane> PlainPrefix(const std::vector<Lane>& values, std::size_t step, const Lane (&start)[2]) {
@@ -26,8 +25,9 @@ std::vector<Lane> PlainPrefix(const std::vector<Lane>& values, std::size_t step,
 }
 
 template <class Lane>
-void ExpectKernelMatchesPlainSums(Kernel<Lane> kernel, const char* name) {
+void ExpectKernelMatchesPlainSums() {
   std::mt19937_64 random(11);
+  const CommonKernels& k = ActiveCommonKernels();
   for (std::size_t step : {1u, 2u}) {
     for (std::size_t n = 0; n <= 70; ++n) {
       std::vector<Lane> values(n);
@@ -37,33 +37,37 @@ void ExpectKernelMatchesPlainSums(Kernel<Lane> kernel, const char* name) {
       const std::vector<Lane> expected = PlainPrefix(values, step, start);
       std::vector<Lane> prefix(n + step, Lane{0});
       for (std::size_t i = 0; i < step; ++i) prefix[i] = start[i];
-      kernel(values.data(), prefix.data(), n, step);
-      ASSERT_EQ(prefix, expected) << name << ", " << sizeof(Lane) * 8 << "-bit lanes, step " << step
-                                  << ", " << n << " columns";
+      if constexpr (sizeof(Lane) == 4) {
+        k.PrefixSums32(values.data(), prefix.data(), n, step);
+      } else {
+        k.PrefixSums64(values.data(), prefix.data(), n, step);
+      }
+      ASSERT_EQ(prefix, expected) << sizeof(Lane) * 8 << "-bit lanes, step " << step << ", " << n << " columns";
     }
   }
 }
 
-TEST(PrefixSums, TheBaselineCopyMatchesThePlainRunningSum) {
-  ExpectKernelMatchesPlainSums<std::uint32_t>(prefix_kernels::Baseline, "baseline");
-  ExpectKernelMatchesPlainSums<std::uint64_t>(prefix_kernels::Baseline, "baseline");
+TEST(PrefixSums, EveryVectorSetMatchesThePlainRunningSum) {
+  test::ForEachVectorSet([] {
+    ExpectKernelMatchesPlainSums<std::uint32_t>();
+    ExpectKernelMatchesPlainSums<std::uint64_t>();
+  });
 }
 
-TEST(PrefixSums, TheAvx2CopyMatchesThePlainRunningSum) {
+// Also registered with SENSOR_VECTORS=baseline in the environment
+// (tests/analysis/common/CMakeLists.txt).
+TEST(VectorSet, FollowsTheProcessorUnlessTheEnvironmentAsksForTheBaseline) {
   __builtin_cpu_init();
-  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "this processor has no AVX2";
-  ExpectKernelMatchesPlainSums<std::uint32_t>(prefix_kernels::Avx2, "AVX2");
-  ExpectKernelMatchesPlainSums<std::uint64_t>(prefix_kernels::Avx2, "AVX2");
-}
-
-TEST(VectorWidth, FollowsTheProcessorUnlessTheEnvironmentAsksForTheBaseline) {
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  EXPECT_EQ(VectorSetAvailable(VectorSet::Avx2), avx2);
   const char* choice = std::getenv("SENSOR_VECTORS");
-  if (choice != nullptr && std::strcmp(choice, "baseline") == 0) {
-    EXPECT_FALSE(UseAvx2());
-  } else {
-    __builtin_cpu_init();
-    EXPECT_EQ(UseAvx2(), __builtin_cpu_supports("avx2") != 0);
-  }
+  const bool baseline = choice != nullptr && std::strcmp(choice, "baseline") == 0;
+  EXPECT_EQ(ActiveVectorSet(), avx2 && !baseline ? VectorSet::Avx2 : VectorSet::Baseline);
+  // Switching reaches every table and refuses what the processor lacks.
+  EXPECT_TRUE(SetVectorSet(VectorSet::Baseline));
+  EXPECT_EQ(&ActiveCommonKernels(), &kernels::baseline::kCommonKernels);
+  EXPECT_EQ(SetVectorSet(VectorSet::Avx2), avx2);
+  EXPECT_EQ(&ActiveCommonKernels(), avx2 ? &kernels::avx2::kCommonKernels : &kernels::baseline::kCommonKernels);
 }
 
 }  // namespace

@@ -32,6 +32,24 @@ struct ValuePicture {
   }
 };
 
+// Adds the values of row `enter` to the column sums and subtracts those of row
+// `leave` (either may be kNoRow), value(row, i) being the value of column i.
+template <class Lane, class Value>
+void ApplyRows(const RowSource& source, std::int64_t enter, std::int64_t leave, Lane* column, const Value& value) {
+  const std::int64_t n = source.Columns;
+  if (leave == kNoRow) {
+    const std::uint8_t* in = source.Row(enter);
+    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i);
+  } else if (enter == kNoRow) {
+    const std::uint8_t* out = source.Row(leave);
+    for (std::int64_t i = 0; i < n; ++i) column[i] -= value(out, i);
+  } else {
+    const std::uint8_t* in = source.Row(enter);
+    const std::uint8_t* out = source.Row(leave);
+    for (std::int64_t i = 0; i < n; ++i) column[i] += value(in, i) - value(out, i);
+  }
+}
+
 template <class Lane>
 auto UpdateFrom(const RowSource& source) {
   return [source](std::int64_t enter, std::int64_t leave, Lane* column) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "search_fixture.h"
+#include "vector_sets.h"
 
 namespace sensor::glazet::test {
 namespace {
@@ -28,7 +29,7 @@ std::string TempPath(const char* name) {
   return testing::TempDir() + name + std::to_string(getpid()) + ".bmp";
 }
 
-TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
+SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
   for (bool topDown : {false, true}) {
     for (std::uint16_t bits : {24, 32}) {
       BoundPicture p(5, 3, bits, topDown);

@@ -9,6 +9,7 @@
 #include "glazet/bayer_searches.h"
 #include "glazet/colour_searches.h"
 #include "search_fixture.h"
+#include "vector_sets.h"
 
 namespace sensor::glazet::test {
 namespace {
@@ -84,17 +85,20 @@ void TakeReference(BoundPicture& p, bool bayer) {
   }
 }
 
-// Runs the search with every summing and expects the plain rule's map and count.
+// Runs the search with every summing on every vector set and expects the
+// plain rule's map and count.
 void ExpectSameAsPlain(BoundPicture& p, SearchFunction search) {
   p.ClearMap();
   const std::int64_t plainCount = search(p.Setup, Summing::Plain);
   const std::vector<std::uint8_t> plainMap = p.Map;
   EXPECT_EQ(plainCount, p.MarkCount());
-  for (Summing summing : {Summing::Bands, Summing::WideBands}) {
-    p.ClearMap();
-    EXPECT_EQ(search(p.Setup, summing), plainCount);
-    EXPECT_EQ(p.Map, plainMap);
-  }
+  sensor::test::ForEachVectorSet([&] {
+    for (Summing summing : {Summing::Bands, Summing::WideBands}) {
+      p.ClearMap();
+      EXPECT_EQ(search(p.Setup, summing), plainCount);
+      EXPECT_EQ(p.Map, plainMap);
+    }
+  });
 }
 
 struct SearchCase {

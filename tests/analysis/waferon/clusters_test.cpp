@@ -9,6 +9,7 @@
 #include "waferon/clusters.h"
 #include "waferon/module_state.h"
 #include "reference_rules.h"
+#include "vector_sets.h"
 #include "waferon_session.h"
 
 namespace sensor::waferon {
@@ -132,7 +133,7 @@ TEST(WaferonClusters, GrowthVisitsInTheOrderOfTheRecursiveRule) {
   }
 }
 
-TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
+SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
   // Random candidate lists with repeated positions, members outside the search
   // region and positions visited by an earlier run: the count through bits
   // over the bounding box equals the count through the lists' indexes in its

@@ -12,6 +12,7 @@
 #include "reference_rules.h"
 #include "waferon/search.h"
 #include "test_image.h"
+#include "vector_sets.h"
 
 namespace sensor::waferon {
 namespace {
@@ -138,14 +139,14 @@ void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
   }
 }
 
-TEST(WaferonSearches, BayerGlobalMatchesThePlainRule) { CompareOnRandomImages(true, false, 1); }
-TEST(WaferonSearches, BayerLocalMatchesThePlainRule) { CompareOnRandomImages(true, true, 2); }
-TEST(WaferonSearches, ColourGlobalMatchesThePlainRule) { CompareOnRandomImages(false, false, 3); }
-TEST(WaferonSearches, ColourLocalMatchesThePlainRule) { CompareOnRandomImages(false, true, 4); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerGlobalMatchesThePlainRule) { CompareOnRandomImages(true, false, 1); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerLocalMatchesThePlainRule) { CompareOnRandomImages(true, true, 2); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourGlobalMatchesThePlainRule) { CompareOnRandomImages(false, false, 3); }
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRule) { CompareOnRandomImages(false, true, 4); }
 
 // A wide flat field: the inner windows, where the fast searches decide most
 // pixels without dividing, with thresholds on the exact scores of its pixels.
-TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOnScores) {
+SENSOR_VECTOR_SET_TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOnScores) {
   std::mt19937 random(9);
   for (int trial = 0; trial < 16; ++trial) {
     const bool bayer = trial % 2 == 0;
@@ -199,7 +200,7 @@ TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFieldsWithThresholdsOn
 }
 
 // Windows of any size, up to the largest HammerSize, are cut to the region.
-TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
+SENSOR_VECTOR_SET_TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
   std::mt19937 random(13);
   for (std::int32_t hammer : {INT32_MAX, INT32_MAX - 1, 1 << 30}) {
     for (bool bayer : {true, false}) {
@@ -243,7 +244,7 @@ TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
 
 // Boxes of more than 8,224 pixels keep the three channel sums apart rather
 // than packed into one value.
-TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {
   std::mt19937 random(12);
   for (bool percent : {false, true}) {
     TestImage picture(100, 95, 32);

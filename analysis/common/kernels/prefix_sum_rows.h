@@ -1,76 +1,35 @@
-#include "common/prefix_sums.h"
+// Kernels: running sums along one row of a window band (window_band.h). Sums
+// wrap modulo the lane's range, so adding in another order gives the same
+// prefix sums: the baseline copy adds four 32-bit or two 64-bit columns per
+// step, the AVX2 copy eight or four, and the running total moves on by one
+// addition per step, which keeps the loops at the vector units' throughput.
+#pragma once
 
 #include <immintrin.h>
 
-#include "common/cpu_features.h"
+#include <cstddef>
+#include <cstdint>
 
-namespace sensor {
-namespace {
+#include "common/kernels/kernel_set.h"
+
+namespace sensor::kernels::SENSOR_KERNEL_SET {
 
 // The columns the vector loops left over, one at a time.
 template <class Lane>
-void FinishPlainly(const Lane* values, Lane* prefix, std::size_t i, std::size_t n, std::size_t step) {
+inline void FinishPlainly(const Lane* __restrict values, Lane* __restrict prefix, std::size_t i, std::size_t n,
+                          std::size_t step) {
   for (; i < n; ++i) prefix[i + step] = static_cast<Lane>(prefix[i] + values[i]);
 }
 
 inline __m128i Load128(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 inline void Store128(void* p, __m128i x) { _mm_storeu_si128(static_cast<__m128i*>(p), x); }
 
-}  // namespace
-
-namespace prefix_kernels {
-
 // In each loop: x holds the new columns summed within the vector, t the
 // vector's total (per parity for step 2), carry the sum of everything before.
-void Baseline(const std::uint32_t* c, std::uint32_t* p, std::size_t n, std::size_t step) {
+SENSOR_KERNEL void PrefixSums32(const std::uint32_t* __restrict c, std::uint32_t* __restrict p, std::size_t n,
+                                std::size_t step) {
   std::size_t i = 0;
-  __m128i carry = step == 2 ? _mm_set_epi32(static_cast<int>(p[1]), static_cast<int>(p[0]),
-                                            static_cast<int>(p[1]), static_cast<int>(p[0]))
-                            : _mm_set1_epi32(static_cast<int>(p[0]));
-  if (step == 2) {
-    for (; i + 4 <= n; i += 4) {
-      __m128i x = Load128(c + i);
-      x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
-      const __m128i t = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2));
-      Store128(p + i + 2, _mm_add_epi32(x, carry));
-      carry = _mm_add_epi32(carry, t);
-    }
-  } else {
-    for (; i + 4 <= n; i += 4) {
-      __m128i x = Load128(c + i);
-      x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
-      x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
-      const __m128i t = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
-      Store128(p + i + 1, _mm_add_epi32(x, carry));
-      carry = _mm_add_epi32(carry, t);
-    }
-  }
-  FinishPlainly(c, p, i, n, step);
-}
-
-void Baseline(const std::uint64_t* c, std::uint64_t* p, std::size_t n, std::size_t step) {
-  std::size_t i = 0;
-  if (step == 2) {
-    __m128i carry = _mm_set_epi64x(static_cast<long long>(p[1]), static_cast<long long>(p[0]));
-    for (; i + 2 <= n; i += 2) {
-      carry = _mm_add_epi64(carry, Load128(c + i));
-      Store128(p + i + 2, carry);
-    }
-  } else {
-    __m128i carry = _mm_set1_epi64x(static_cast<long long>(p[0]));
-    for (; i + 2 <= n; i += 2) {
-      __m128i x = Load128(c + i);
-      x = _mm_add_epi64(x, _mm_slli_si128(x, 8));
-      const __m128i t = _mm_unpackhi_epi64(x, x);
-      Store128(p + i + 1, _mm_add_epi64(x, carry));
-      carry = _mm_add_epi64(carry, t);
-    }
-  }
-  FinishPlainly(c, p, i, n, step);
-}
-
-[[gnu::target("avx2")]] void Avx2(const std::uint32_t* c, std::uint32_t* p, std::size_t n, std::size_t step) {
-  std::size_t i = 0;
+#if defined(__AVX2__)
   if (step == 2) {
     __m256i carry = _mm256_set_epi32(static_cast<int>(p[1]), static_cast<int>(p[0]), static_cast<int>(p[1]),
                                      static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[0]),
@@ -100,11 +59,36 @@ void Baseline(const std::uint64_t* c, std::uint64_t* p, std::size_t n, std::size
       carry = _mm256_add_epi32(carry, t);
     }
   }
+#else
+  __m128i carry = step == 2 ? _mm_set_epi32(static_cast<int>(p[1]), static_cast<int>(p[0]),
+                                            static_cast<int>(p[1]), static_cast<int>(p[0]))
+                            : _mm_set1_epi32(static_cast<int>(p[0]));
+  if (step == 2) {
+    for (; i + 4 <= n; i += 4) {
+      __m128i x = Load128(c + i);
+      x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+      const __m128i t = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 2, 3, 2));
+      Store128(p + i + 2, _mm_add_epi32(x, carry));
+      carry = _mm_add_epi32(carry, t);
+    }
+  } else {
+    for (; i + 4 <= n; i += 4) {
+      __m128i x = Load128(c + i);
+      x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
+      x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
+      const __m128i t = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
+      Store128(p + i + 1, _mm_add_epi32(x, carry));
+      carry = _mm_add_epi32(carry, t);
+    }
+  }
+#endif
   FinishPlainly(c, p, i, n, step);
 }
 
-[[gnu::target("avx2")]] void Avx2(const std::uint64_t* c, std::uint64_t* p, std::size_t n, std::size_t step) {
+SENSOR_KERNEL void PrefixSums64(const std::uint64_t* __restrict c, std::uint64_t* __restrict p, std::size_t n,
+                                std::size_t step) {
   std::size_t i = 0;
+#if defined(__AVX2__)
   if (step == 2) {
     __m256i carry = _mm256_set_epi64x(static_cast<long long>(p[1]), static_cast<long long>(p[0]),
                                       static_cast<long long>(p[1]), static_cast<long long>(p[0]));
@@ -127,25 +111,25 @@ void Baseline(const std::uint64_t* c, std::uint64_t* p, std::size_t n, std::size
       carry = _mm256_add_epi64(carry, t);
     }
   }
+#else
+  if (step == 2) {
+    __m128i carry = _mm_set_epi64x(static_cast<long long>(p[1]), static_cast<long long>(p[0]));
+    for (; i + 2 <= n; i += 2) {
+      carry = _mm_add_epi64(carry, Load128(c + i));
+      Store128(p + i + 2, carry);
+    }
+  } else {
+    __m128i carry = _mm_set1_epi64x(static_cast<long long>(p[0]));
+    for (; i + 2 <= n; i += 2) {
+      __m128i x = Load128(c + i);
+      x = _mm_add_epi64(x, _mm_slli_si128(x, 8));
+      const __m128i t = _mm_unpackhi_epi64(x, x);
+      Store128(p + i + 1, _mm_add_epi64(x, carry));
+      carry = _mm_add_epi64(carry, t);
+    }
+  }
+#endif
   FinishPlainly(c, p, i, n, step);
 }
 
-}  // namespace prefix_kernels
-
-void PrefixSums(const std::uint32_t* values, std::uint32_t* prefix, std::size_t n, std::size_t step) {
-  if (UseAvx2()) {
-    prefix_kernels::Avx2(values, prefix, n, step);
-  } else {
-    prefix_kernels::Baseline(values, prefix, n, step);
-  }
-}
-
-void PrefixSums(const std::uint64_t* values, std::uint64_t* prefix, std::size_t n, std::size_t step) {
-  if (UseAvx2()) {
-    prefix_kernels::Avx2(values, prefix, n, step);
-  } else {
-    prefix_kernels::Baseline(values, prefix, n, step);
-  }
-}
-
-}  // namespace sensor
+}  // namespace sensor::kernels::SENSOR_KERNEL_SET

@@ -1,0 +1,65 @@
+// The row kernels the three libraries share: prefix sums of window bands,
+// the level sums of a row and the band row updates. One table per vector set
+// (vector_set.h); callers go through ActiveCommonKernels().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sensor {
+
+// What a band adds up for each of its columns: the Bayer sample (by the sample
+// rule's shift) or one byte of pixels `PixelPitch` pixels apart.
+struct ColumnValues {
+  enum Kind : int { kSample, kByte };
+  Kind What = kSample;
+  int BytesPerPixel = 4;  // 3 or 4
+  int Shift = 0;          // kSample: 0, 2 or 4
+  int ByteOffset = 0;     // kByte: 0, 1 or 2
+  int PixelPitch = 1;     // 1 or 2
+};
+
+// Even- and odd-column sums of one row.
+struct ColumnParitySums {
+  std::uint64_t Even = 0;
+  std::uint64_t Odd = 0;
+};
+
+struct CommonKernels {
+  // prefix[i + step] = prefix[i] + values[i] for i < n, step 1 or 2, wrapping
+  // modulo the lane; prefix[0 .. step - 1] are the starting sums, left as
+  // they are (window_band.h).
+  void (*PrefixSums32)(const std::uint32_t* __restrict values, std::uint32_t* __restrict prefix, std::size_t n,
+                       std::size_t step);
+  void (*PrefixSums64)(const std::uint64_t* __restrict values, std::uint64_t* __restrict prefix, std::size_t n,
+                       std::size_t step);
+
+  // Adds the blue, green and red bytes of `count` pixels to sums[0 .. 2].
+  void (*SumColourRow)(const std::uint8_t* __restrict row, std::int64_t count, int bytesPerPixel,
+                       std::uint64_t* __restrict sums);
+  // The samples of the even and the odd columns of `columns` pixels, by the
+  // sample rule of `shift`.
+  ColumnParitySums (*SumBayerRow)(const std::uint8_t* __restrict row, std::int64_t columns, int bytesPerPixel,
+                                  int shift);
+
+  // Adds the values of row `enter` to columns[0 .. n - 1] and subtracts those
+  // of row `leave`; either may be null.
+  void (*UpdateColumns32)(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
+                          std::uint32_t* __restrict columns, std::int64_t n);
+  void (*UpdateColumns64)(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
+                          std::uint64_t* __restrict columns, std::int64_t n);
+};
+
+namespace kernels {
+namespace baseline {
+extern const CommonKernels kCommonKernels;
+}
+namespace avx2 {
+extern const CommonKernels kCommonKernels;
+}
+}  // namespace kernels
+
+// The table of the active vector set.
+const CommonKernels& ActiveCommonKernels();
+
+}  // namespace sensor

@@ -1,0 +1,83 @@
+// The package library's row kernels: the division-free marks of the band
+// scans' centred runs and the painting of the defect map. One table per
+// vector set (common/kernels/vector_set.h); callers go through
+// ActiveGlazetKernels().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "glazet/band_screens.h"
+
+namespace sensor::glazet {
+
+// A centred run of one row: the window sum of lattice index i is
+// prefix[i + half + 1] - prefix[i - half], for i = index .. index + n - 1;
+// the run's marks go to map[0], map[step], ... map[(n - 1) x step].
+template <class Sum>
+struct CentredRun {
+  const Sum* Prefix;
+  std::int64_t Index;
+  std::int64_t Half;
+};
+
+template <class Sum>
+using GlobalRunMarks = std::int64_t (*)(const CentredRun<Sum>& run, std::int64_t n, SumThresholds limits,
+                                        std::uint8_t* __restrict map, std::int64_t step);
+
+// The local screen's real type: float for 32-bit sums, double otherwise.
+template <class Sum>
+using ScreenReal = std::conditional_t<sizeof(Sum) == 4, float, double>;
+
+template <class Sum>
+using LocalRunMarks = std::int64_t (*)(const CentredRun<Sum>& inner, const CentredRun<Sum>& outer, std::int64_t n,
+                                       RelativeScreen<ScreenReal<Sum>> screen, std::uint8_t* __restrict map,
+                                       std::int64_t step, bool& unsure);
+
+struct GlazetKernels {
+  // Marks the run's windows whose sum lies outside the limits; returns the
+  // candidates.
+  GlobalRunMarks<std::uint32_t> MarkGlobalRun32;
+  GlobalRunMarks<std::uint64_t> MarkGlobalRun64;
+  // Marks the pixels whose inner against outer window sums the screen finds
+  // certainly outside; returns the candidates and sets `unsure` when the
+  // screen was unsure of some pixel (left unmarked for the plain rule).
+  LocalRunMarks<std::uint32_t> MarkLocalRun32;
+  LocalRunMarks<std::uint64_t> MarkLocalRun64;
+  // Paints `width` pixels black where their mark is set, white elsewhere; a
+  // 32-bit pixel keeps its fourth byte.
+  void (*PaintRow)(std::uint8_t* __restrict pixels, const std::uint8_t* __restrict marks, std::size_t width,
+                   int bytesPerPixel);
+
+  template <class Sum>
+  GlobalRunMarks<Sum> GlobalRun() const {
+    if constexpr (sizeof(Sum) == 4) {
+      return MarkGlobalRun32;
+    } else {
+      return MarkGlobalRun64;
+    }
+  }
+  template <class Sum>
+  LocalRunMarks<Sum> LocalRun() const {
+    if constexpr (sizeof(Sum) == 4) {
+      return MarkLocalRun32;
+    } else {
+      return MarkLocalRun64;
+    }
+  }
+};
+
+namespace kernels {
+namespace baseline {
+extern const GlazetKernels kGlazetKernels;
+}
+namespace avx2 {
+extern const GlazetKernels kGlazetKernels;
+}
+}  // namespace kernels
+
+// The table of the active vector set.
+const GlazetKernels& ActiveGlazetKernels();
+
+}  // namespace sensor::glazet

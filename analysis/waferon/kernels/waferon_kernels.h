@@ -1,0 +1,101 @@
+// The chip library's row kernels: the marks of the searches' row screens, the
+// colour band's plane update and the cluster grid's running count. One table per vector set
+// (common/kernels/vector_set.h); callers go through ActiveWaferonKernels().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "waferon/approximate_gate.h"
+
+namespace sensor::waferon {
+
+// Values Lo .. Hi need no closer look; Lo > Hi when none may be skipped.
+struct MarkRange {
+  std::int32_t Lo;
+  std::int32_t Hi;
+};
+struct ParityRanges {
+  MarkRange Even, Odd;  // of the even and the odd columns
+};
+struct ChannelRanges {
+  MarkRange Red, Green, Blue;
+};
+
+// marks[k] for first <= k < last: whether the pixel whose window sum is
+// prefix[k + half + 2] - prefix[k - half] (its own sample included) may pass
+// the gate (Bayer local search, windows of every second column).
+template <class Lane, bool kPercent>
+using BayerInnerMarks = void (*)(const Lane* __restrict prefix, const std::uint8_t* __restrict row,
+                                 std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last,
+                                 std::int64_t half, NarrowGate<kPercent> gate, int bytesPerPixel, int shift);
+
+// The same for the colour local search: three planes of n prefix sums side by
+// side (red, green, blue), box sums prefix[k + half + 1] - prefix[k - half];
+// a pixel may pass when any of its channels may.
+template <bool kPercent>
+using ColourInnerMarks = void (*)(const std::uint32_t* __restrict prefix, std::int64_t n,
+                                  const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
+                                  std::int64_t first, std::int64_t last, std::int64_t half,
+                                  NarrowGate<kPercent> gate, int bytesPerPixel);
+
+struct WaferonKernels {
+  // marks[k] for k < n: whether the sample of pixel k lies outside the range
+  // of its column's parity.
+  void (*MarkBayerOutside)(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks, std::int64_t n,
+                           int bytesPerPixel, int shift, ParityRanges ranges);
+  // marks[k] for k < n: whether any channel of pixel k lies outside its range.
+  void (*MarkColourOutside)(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks, std::int64_t n,
+                            int bytesPerPixel, ChannelRanges ranges);
+
+  BayerInnerMarks<std::uint32_t, false> MarkBayerInnerAbsolute32;
+  BayerInnerMarks<std::uint32_t, true> MarkBayerInnerPercent32;
+  BayerInnerMarks<std::uint64_t, false> MarkBayerInnerAbsolute64;
+  BayerInnerMarks<std::uint64_t, true> MarkBayerInnerPercent64;
+  ColourInnerMarks<false> MarkColourInnerAbsolute;
+  ColourInnerMarks<true> MarkColourInnerPercent;
+
+  // Adds the red, green and blue of row `enter` to three planes of n sums
+  // side by side and subtracts those of row `leave`; either may be null.
+  void (*UpdateChannelPlanes)(const std::uint8_t* enter, const std::uint8_t* leave,
+                              std::uint32_t* __restrict planes, std::int64_t n, int bytesPerPixel);
+
+  // before[w] for w < n: the pairs of two bits with their low bit set in
+  // words[0 .. w - 1] (the cluster count's grid, 32 pairs a word).
+  void (*CountMarkedPairs)(const std::uint64_t* __restrict words, std::uint32_t* __restrict before, std::size_t n);
+
+  template <class Lane, bool kPercent>
+  BayerInnerMarks<Lane, kPercent> BayerInner() const {
+    if constexpr (sizeof(Lane) == 4 && kPercent) {
+      return MarkBayerInnerPercent32;
+    } else if constexpr (sizeof(Lane) == 4) {
+      return MarkBayerInnerAbsolute32;
+    } else if constexpr (kPercent) {
+      return MarkBayerInnerPercent64;
+    } else {
+      return MarkBayerInnerAbsolute64;
+    }
+  }
+  template <bool kPercent>
+  ColourInnerMarks<kPercent> ColourInner() const {
+    if constexpr (kPercent) {
+      return MarkColourInnerPercent;
+    } else {
+      return MarkColourInnerAbsolute;
+    }
+  }
+};
+
+namespace kernels {
+namespace baseline {
+extern const WaferonKernels kWaferonKernels;
+}
+namespace avx2 {
+extern const WaferonKernels kWaferonKernels;
+}
+}  // namespace kernels
+
+// The table of the active vector set.
+const WaferonKernels& ActiveWaferonKernels();
+
+}  // namespace sensor::waferon
