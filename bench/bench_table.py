@@ -7,15 +7,16 @@ Figures are CPU time of the one thread that does the work (the median of the
 repetitions when the run repeated), so that other work on a shared machine
 skews them less than wall time; "spread" is (largest - smallest) / median of
 the repetitions, the larger of ours and OpenCV's. Usage:
-bench_table.py RESULTS.json [--real] (--real: wall time instead)."""
+bench_table.py RESULTS.json... [--real] (--real: wall time instead; several
+files pool their repetitions)."""
 import json
 import re
 import statistics
 import sys
 
-field = "real_time" if "--real" in sys.argv[2:] else "cpu_time"
+field = "real_time" if "--real" in sys.argv[1:] else "cpu_time"
 samples, labels, faults = {}, {}, {}
-for b in json.load(open(sys.argv[1]))["benchmarks"]:
+for b in (b for f in sys.argv[1:] if f != "--real" for b in json.load(open(f))["benchmarks"]):
     if b.get("run_type", "iteration") != "iteration" or "error_occurred" in b:
         continue
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
