@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench_images.h"
+#include "page_faults.h"
 #include "glazet/cluster_count.h"
 #include "waferon/clusters.h"
 
@@ -26,6 +27,7 @@ void BM_GlazetClusterCount(benchmark::State& state) {
   const std::vector<std::uint8_t>& pristine = SharedMap();
   std::vector<std::uint8_t> map(pristine.size());
   std::int32_t regions = 0;
+  const long faults = ThreadPageFaults();
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(map.data(), pristine.data(), map.size());
@@ -33,6 +35,7 @@ void BM_GlazetClusterCount(benchmark::State& state) {
     regions = glazet::CountClusters(map.data(), kWidth, kHeight, 1, 0);
     benchmark::DoNotOptimize(regions);
   }
+  ReportPageFaults(state, faults);
   state.counters["regions"] = regions;
 }
 
@@ -53,12 +56,17 @@ void BM_WaferonClusterGrowth(benchmark::State& state) {
   }
   params.ClusterSize = 2;
   _RESULT_Waferon result{};
+  const long faults = ThreadPageFaults();
   for (auto _ : state) {
+    // A fresh visited list and table, as every opening of the library starts
+    // with: the count marks what it visits, so a reused list would find every
+    // cluster taken already.
     VisitedList visited;
     ResultTable table(64);
     CountClusters(candidates, visited, &table, regions, params, 1, result);
     benchmark::DoNotOptimize(result.CenterClusters);
   }
+  ReportPageFaults(state, faults);
   state.counters["clusters"] = result.CenterClusters + result.SideClusters;
 }
 

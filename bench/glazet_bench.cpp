@@ -15,6 +15,7 @@
 #include "glazet/colour_searches.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
+#include "page_faults.h"
 #include "sensordefect/Glazet.h"
 
 namespace sensor::bench {
@@ -89,6 +90,7 @@ void BM_GlazetExecute(benchmark::State& state) {
   Glazet glazet;
   glazet.Open(0);
   glazet.BindImage(header.data(), pixels.data());
+  const long faults = ThreadPageFaults();
   for (auto _ : state) {
     state.PauseTiming();
     std::memcpy(pixels.data(), pristine.Pixels.data(), pixels.size());
@@ -97,6 +99,7 @@ void BM_GlazetExecute(benchmark::State& state) {
     benchmark::DoNotOptimize(glazet.Execute(result, c.Params()));
     benchmark::DoNotOptimize(result.numpackagefects);
   }
+  ReportPageFaults(state, faults);
   glazet.Close();
 }
 
@@ -124,10 +127,12 @@ void BM_GlazetSearch(benchmark::State& state) {
   using Search = std::int64_t (*)(const glazet::SearchSetup&, glazet::Summing);
   const Search search = c.Bayer ? (c.Local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
                                 : (c.Local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
+  const long faults = ThreadPageFaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(search(setup, glazet::Summing::Bands));
     benchmark::ClobberMemory();
   }
+  ReportPageFaults(state, faults);
 }
 
 void Cases(benchmark::internal::Benchmark* b) {

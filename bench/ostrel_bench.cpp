@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_images.h"
+#include "page_faults.h"
 #include "sensordefect/Ostrel.h"
 
 namespace sensor::bench {
@@ -25,9 +26,11 @@ void RunOstrel(benchmark::State& state, bool bayerMode) {
   params.SensorBpp = 12;
   params.TestBpp = 12;
   _RESULT_Ostrel result{};
+  const long faults = ThreadPageFaults();
   for (auto _ : state) {
     benchmark::DoNotOptimize(lib.Execute(result, params));
   }
+  ReportPageFaults(state, faults);
   double r = 0, g = 0, b = 0, g1 = 0, g2 = 0;
   lib.get_Ostrel(&r, &g, &b, &g1, &g2);
   benchmark::DoNotOptimize(r + g + b + g1 + g2);
