@@ -93,8 +93,9 @@ def percent(v):
 
 read_kind = labels.get("BM_ReadPass/4000/3000/32", "")
 print(f"{'CPU' if field == 'cpu_time' else 'wall'} time, median of "
-      f"{max((len(v) for v in samples.values()), default=0)} runs; "
-      f"read = vectorised sum of the buffer{' (' + read_kind + ')' if read_kind else ''}, "
+      f"{max((len(v) for v in samples.values()), default=0)} runs; every output and working "
+      f"buffer reused from run to run on both sides")
+print(f"read = vectorised sum of the buffer{' (' + read_kind + ')' if read_kind else ''}, "
       f"copy = memcpy of it")
 print(f"{'work (4000x3000 x 32 unless named)':40} {'ours ms':>9} {'OpenCV':>9} {'/OpenCV':>7}"
       f" {'read ms':>9} {'copy ms':>9} {'/read':>7} {'spread':>7}")
