@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "bench_images.h"
-#include "page_faults.h"
 #include "glazet/cluster_count.h"
+#include "page_faults.h"
 #include "waferon/clusters.h"
 
 namespace sensor::bench {
