@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "common/output_folder.h"
 #include "module_state.h"
 #include "run_pipeline.h"
 
@@ -71,6 +72,10 @@ std::int32_t Glazet::get_Ostrel(double* r, double* g, double* b, double* g1, dou
     if (outputs[i] != nullptr) *outputs[i] = state.Levels[i];
   }
   return S_OK;
+}
+
+std::int32_t Glazet::set_OutputFolder(const char* folder) {
+  return sensor::SetOutputFolder(folder);
 }
 
 }  // namespace SensorDefectDetectionClass

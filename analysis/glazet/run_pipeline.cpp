@@ -6,7 +6,7 @@
 #include "cluster_count.h"
 #include "colour_searches.h"
 #include "common/console.h"
-#include "common/executable_directory.h"
+#include "common/output_folder.h"
 #include "common/sample_rule.h"
 #include "defect_map_bitmap.h"
 #include "module_state.h"
@@ -136,7 +136,7 @@ std::int32_t RunExecute(Glazet& object, _RESULT_Glazet& result, const _PARAMS_Gl
   state.TooMany = candidates > state.CandidateLimit;
 
   // The picture of the candidates is left for every search, also after a stop.
-  PaintAndWriteDefectMap(image, state.Map.Data(), BesideExecutable(kDefectMapFileName));
+  PaintAndWriteDefectMap(image, state.Map.Data(), InOutputFolder(kDefectMapFileName));
 
   if (!state.TooMany) {
     object.m_result.numpackagefects =

@@ -3,6 +3,7 @@
 #include "sensordefect/Ostrel.h"
 
 #include "common/levels.h"
+#include "common/output_folder.h"
 #include "common/sample_rule.h"
 #include "module_state.h"
 
@@ -68,6 +69,10 @@ std::int32_t Ostrel::get_SensorDim(std::int32_t* width, std::int32_t* height) {
   if (width != nullptr) *width = binding.Width;
   if (height != nullptr) *height = binding.Height;
   return S_OK;
+}
+
+std::int32_t Ostrel::set_OutputFolder(const char* folder) {
+  return sensor::SetOutputFolder(folder);
 }
 
 }  // namespace SensorDefectDetectionClass

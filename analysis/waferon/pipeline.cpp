@@ -1,7 +1,7 @@
 #include "pipeline.h"
 
 #include "clusters.h"
-#include "common/executable_directory.h"
+#include "common/output_folder.h"
 #include "common/levels.h"
 #include "common/sample_rule.h"
 #include "dump_files.h"
@@ -49,16 +49,16 @@ SearchTargets TargetsOf(ModuleState& state) {
 
 void WriteDumps(ModuleState& state, bool bayerMode) {
   if (!state.Candidates.Empty()) {
-    WriteCandidateDump(BesideExecutable("DefectsDump.csv"), state.Candidates, bayerMode);
+    WriteCandidateDump(InOutputFolder("DefectsDump.csv"), state.Candidates, bayerMode);
   }
   if (state.WorstPixels) {
     state.WorstPixels->Sort();
-    WriteTableDump(BesideExecutable(WorstPixelsFileName(state.TableSize).c_str()),
+    WriteTableDump(InOutputFolder(WorstPixelsFileName(state.TableSize).c_str()),
                    *state.WorstPixels, bayerMode);
   }
   if (state.Clusters) {
     state.Clusters->Sort();
-    WriteTableDump(BesideExecutable("AllClusters.csv"), *state.Clusters, bayerMode);
+    WriteTableDump(InOutputFolder("AllClusters.csv"), *state.Clusters, bayerMode);
   }
 }
 

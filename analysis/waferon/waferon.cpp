@@ -8,6 +8,7 @@
 #include <new>
 
 #include "common/image_binding.h"
+#include "common/output_folder.h"
 #include "module_state.h"
 #include "pipeline.h"
 
@@ -153,6 +154,10 @@ std::int32_t Waferon::Execute(_RESULT_Waferon& result, _PARAMS_Waferon params, i
                                       enableG2 != 0};
     return sensor::waferon::RunAnalysis(*this, result, enabled);
   });
+}
+
+std::int32_t Waferon::set_OutputFolder(const char* folder) {
+  return sensor::SetOutputFolder(folder);
 }
 
 }  // namespace SensorDefectDetectionClass

@@ -45,7 +45,17 @@ OptionTable StandardOptions(OptionTable own) {
   for (OptionSpec& option : own) table.push_back(std::move(option));
   table.push_back(SlaveOption());
   table.push_back(DebugOption());
+  table.push_back(OptionSpec{"OutputFolder", true, [](CommonOptions& options, const char* value) {
+                               if (value[0] != '\0') options.OutputFolder = value;
+                             }});
   return table;
+}
+
+SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& options) {
+  own.push_back(SettingsKey{"OutputFolder=", [&options](const char* value) {
+                              if (value[0] != '\0') options.OutputFolder = value;
+                            }});
+  return own;
 }
 
 int MatchOption(const char* argument, const OptionTable& table) {
@@ -57,7 +67,7 @@ int MatchOption(const char* argument, const OptionTable& table) {
   return -1;
 }
 
-void ParseCommandLine(int argc, char** argv, const OptionTable& table, CommonOptions& options) {
+void ApplyArguments(int argc, char** argv, const OptionTable& table, CommonOptions& options) {
   for (int i = 1; i < argc; ++i) {
     const int match = MatchOption(argv[i], table);
     if (match < 0) continue;
@@ -70,6 +80,10 @@ void ParseCommandLine(int argc, char** argv, const OptionTable& table, CommonOpt
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (value != nullptr && value[0] != '-') option.Apply(options, value);
   }
+}
+
+void ParseCommandLine(int argc, char** argv, const OptionTable& table, CommonOptions& options) {
+  ApplyArguments(argc, argv, table, options);
   if (options.debug) {
     for (int i = 0; i < argc; ++i) std::printf("%s\n", argv[i] != nullptr ? argv[i] : "(null)");
   }

@@ -39,7 +39,9 @@ OptionSpec ValueOption(std::string name, std::function<void(const char* value)> 
 
 // A program's whole option table in matching order: the five paths
 // (OutputFile, TestSettings, TestLimits, LogFile, BMPFileIn), the program's own
-// options, then "slave" and "debug".
+// options, then "slave" and "debug", then the options every program gained
+// later (OutputFolder). No earlier name is a prefix of a later one, so no
+// argument that selected an option before selects another now.
 OptionTable StandardOptions(OptionTable own);
 
 // The index of the first option whose name the argument (after its dash)
@@ -50,6 +52,9 @@ int MatchOption(const char* argument, const OptionTable& table);
 // `debug` on afterwards, prints every argument from index 0, one per line.
 void ParseCommandLine(int argc, char** argv, const OptionTable& table, CommonOptions& options);
 
+// ParseCommandLine without the echo.
+void ApplyArguments(int argc, char** argv, const OptionTable& table, CommonOptions& options);
+
 struct SettingsKey {
   std::string Key;  // with its '=', e.g. "ClusterSize="
   // Applies the text right behind the key; a value that does not scan changes nothing.
@@ -57,6 +62,10 @@ struct SettingsKey {
 };
 
 using SettingsKeyTable = std::vector<SettingsKey>;
+
+// A program's settings keys followed by the keys every program has and that
+// set the run's common options (OutputFolder=).
+SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& options);
 
 // Applies one settings line: the first key that the line begins with,
 // case-insensitively, decides.

@@ -16,7 +16,7 @@ namespace sensor::frontend {
 enum class ResultsAfter { Success, SuccessOrAbort };
 
 // Prints the banner, then opens a fresh `Library` (the run's debug switch as
-// its flag), loads the bitmap (E_FAIL when it cannot be loaded), binds it and
+// its flag) and hands it the run's folder, loads the bitmap (E_FAIL when it cannot be loaded), binds it and
 // calls `analyse(library)`; each step is taken only when every earlier one gave
 // 0. Then `readResults(library)` when the code is one of `readAfter`, else the
 // named data log is dropped; Close and Clean always. Gives the code.
@@ -30,6 +30,7 @@ ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse a
 
   Library library{};
   ResultCode code = library.Open(run.Options().debug ? 1 : 0);
+  if (code == S_OK) code = library.set_OutputFolder(run.OutputFolder().c_str());
   if (code == S_OK) {
     LoadedBitmap* bitmap = run.LoadBitmap();
     code = bitmap == nullptr ? E_FAIL

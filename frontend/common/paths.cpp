@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "common/output_folder.h"
+
 namespace sensor::frontend {
 namespace {
 
@@ -32,21 +34,33 @@ std::string NormaliseAbsolute(std::string_view path) {
   return joined.empty() ? std::string("/") : joined;
 }
 
+}  // namespace
+
 std::string WorkingDirectory() {
   char buffer[PATH_MAX];
   if (getcwd(buffer, sizeof buffer) == nullptr) return std::string();
   return buffer;
 }
 
-}  // namespace
+std::string NormalisedFolder(std::string_view text, const std::string& workingDirectory) {
+  if (text.empty()) return std::string();
+  std::string folder;
+  if (text.front() == '/') {
+    folder = NormaliseAbsolute(text);
+  } else {
+    if (workingDirectory.empty() || workingDirectory.front() != '/') return std::string();
+    folder = NormaliseAbsolute(workingDirectory + "/" + std::string(text));
+  }
+  if (folder.back() != '/') folder += '/';
+  if (folder.size() >= PATH_MAX) return std::string();
+  return folder;
+}
 
 const char* Shown(const ResolvedPath& path) { return path ? path->c_str() : "(null)"; }
 
 ModulePaths RefreshModulePaths() {
-  char buffer[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (length <= 0) return ModulePaths{};
-  const std::string_view full(buffer, static_cast<std::size_t>(length));
+  const std::string full = ExecutablePath();
+  if (full.empty()) return ModulePaths{};
   const PathParts parts = SplitPath(full);
   return ModulePaths{std::string(parts.Directory), std::string(parts.Name)};
 }

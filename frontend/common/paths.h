@@ -15,7 +15,8 @@ using ResolvedPath = std::optional<std::string>;
 const char* Shown(const ResolvedPath& path);
 
 // The running program's directory (ending in '/') and its file name without
-// extension, from /proc/self/exe; both empty when that cannot be read.
+// extension (common/output_folder.h reads them); both empty when they cannot be
+// read.
 struct ModulePaths {
   std::string Directory;
   std::string BaseName;
@@ -46,5 +47,14 @@ ResolvedPath ResolvePathFrom(std::string_view text, const std::string& moduleDir
 
 // ResolvePathFrom with the program's directory and the current working directory.
 ResolvedPath ResolvePath(std::string_view text);
+
+// The current working directory; empty when it cannot be read.
+std::string WorkingDirectory();
+
+// A folder named on the command line or in the settings, as an absolute path
+// ending in '/': absolute as given, any other text (a bare name too) against
+// `workingDirectory`; normalised like ResolvePathFrom. Empty when the text is
+// empty, the working directory is unknown or the result is too long.
+std::string NormalisedFolder(std::string_view text, const std::string& workingDirectory);
 
 }  // namespace sensor::frontend

@@ -22,21 +22,63 @@ struct SettingsEcho {
   bool Plausible = true;
 };
 
+// Where a run's pictures come from when its host keeps them: the bitmap for a
+// path (null when it cannot be loaded), valid until the end of the run; a run
+// that paints the picture gets one that no later run sees.
+using PictureSource = std::function<LoadedBitmap*(const ResolvedPath& path, bool paints)>;
+
+// What a run leaves for its host besides its files.
+struct RunOutcome {
+  int ExitCode = 0;
+  ResultCode Code = 0;
+  int Status = 0;
+  std::string Message;  // the status message without " ERROR"
+  ResolvedPath Picture;
+  VerdictTable Verdicts;
+};
+
+// Who runs the program: the program itself (StandAloneHost) or a host that runs
+// many runs in one process (the batch program).
+struct RunHost {
+  // The directory and name the run counts as the program's own: the default
+  // folder of its files and the name of its default data log.
+  ModulePaths Program;
+  // Never waits for a key at the end, whatever "slave" says.
+  bool NeverWaitForKey = false;
+  // Null: each run reads its picture file itself.
+  PictureSource Pictures;
+  // Filled at the end of the run when not null.
+  RunOutcome* Outcome = nullptr;
+};
+
+// The program run on its own: its directory and name from its own file.
+RunHost StandAloneHost();
+
 // What the library driver may use of the run: the options, the verdict table
-// it fills with the measured values, the bitmap, and the named data log, which
-// it drops on a failure so that the default log is written instead.
+// it fills with the measured values, the bitmap, the folder of the library's
+// files, and the named data log, which it drops on a failure so that the
+// default log is written instead.
 class RunContext {
  public:
-  RunContext(CommonOptions& options, VerdictTable& verdicts, std::optional<LoadedBitmap>& bitmap)
-      : options_(options), verdicts_(verdicts), bitmap_(bitmap) {}
+  RunContext(CommonOptions& options, VerdictTable& verdicts, std::optional<LoadedBitmap>& bitmap,
+             const std::string& folder, const PictureSource& pictures, bool paints)
+      : options_(options),
+        verdicts_(verdicts),
+        bitmap_(bitmap),
+        folder_(folder),
+        pictures_(pictures),
+        paints_(paints) {}
 
   const CommonOptions& Options() const { return options_; }
   VerdictTable& Verdicts() { return verdicts_; }
   void DropLogFile() { options_.LogFile.reset(); }
+  // The run's folder (run_folder.h), ending in '/' (empty: the working directory).
+  const std::string& OutputFolder() const { return folder_; }
 
   // Loads the bitmap named by BMPFileIn; null when it cannot be loaded. The
   // buffers stay valid until the end of the run, past the library's Close.
   LoadedBitmap* LoadBitmap() {
+    if (pictures_) return pictures_(options_.BMPFileIn, paints_);
     bitmap_ = LoadBitmapFile(options_.BMPFileIn);
     return bitmap_ ? &*bitmap_ : nullptr;
   }
@@ -45,6 +87,9 @@ class RunContext {
   CommonOptions& options_;
   VerdictTable& verdicts_;
   std::optional<LoadedBitmap>& bitmap_;
+  const std::string& folder_;
+  const PictureSource& pictures_;
+  bool paints_;
 };
 
 struct ProgramDescription {
@@ -59,6 +104,8 @@ struct ProgramDescription {
   // The judged values in judging order, all empty.
   VerdictTable Verdicts;
   OutputLayout Layout;
+  // Whether the library paints the bound picture (Glazet's defect map).
+  bool PaintsPicture = false;
   // Runs the library on the bitmap and gives the run's result code.
   std::function<ResultCode(RunContext&)> RunLibrary;
 };

@@ -1,6 +1,9 @@
 // What every test program takes from its command line besides its own
-// parameters: the five paths and the two switches.
+// parameters: the five paths, the two switches and the output folder.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "frontend/common/paths.h"
 
@@ -14,6 +17,9 @@ struct CommonOptions {
   ResolvedPath BMPFileIn;     // the bitmap to analyse
   bool debug = false;         // argument echo; handed to the library's Open
   bool slave = false;         // no key wait at the end of the run
+  // The folder of the run's other files (-OutputFolder, OutputFolder=) as
+  // given; the run decides it once at start-up (run_folder.h).
+  std::optional<std::string> OutputFolder;
 };
 
 }  // namespace sensor::frontend

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/console.h"
+#include "frontend/common/run_folder.h"
 #include "frontend/common/text_format.h"
 #include "frontend/common/version_report.h"
 
@@ -12,7 +13,11 @@ namespace {
 using namespace SensorDefectDetectionClass;
 
 struct RunState {
+  explicit RunState(const RunHost& runHost) : host(runHost) {}
+
+  const RunHost& host;
   CommonOptions options;
+  std::string folder;  // decided at start-up
   VerdictTable verdicts;
   std::optional<LoadedBitmap> bitmap;
   std::string failureMessage;
@@ -21,8 +26,9 @@ struct RunState {
   std::uint32_t endTick = 0;
 };
 
-// Echo, test limits and version line; false when the settings are implausible
-// or a limits file was given but could not be read whole.
+// Echo, test limits, version line and the run's folder; false when the
+// settings are implausible, a limits file was given but could not be read
+// whole, or the output folder cannot be created or written.
 bool StartUp(const ProgramDescription& program, RunState& state) {
   const SettingsEcho echo = program.Echo(state.options);
   std::fputs(echo.Text.c_str(), stdout);
@@ -36,15 +42,31 @@ bool StartUp(const ProgramDescription& program, RunState& state) {
 
   const ResolvedPath library = ResolvePath(program.LibraryFileName);
   if (library) PrintLibraryVersion(*library);
-  return echo.Plausible && limitsRead;
+
+  const std::optional<std::string> folder =
+      DecideRunFolder(state.options, state.host.Program.Directory);
+  if (folder) {
+    state.folder = *folder;
+  } else {
+    std::printf("\nOutput folder \"%s\" cannot be created or written.\n",
+                state.options.OutputFolder->c_str());
+  }
+  return echo.Plausible && limitsRead && folder;
 }
 
 void PrintUsage(const ProgramDescription& program) {
   for (const std::string& line : program.UsageLines) std::fputs(line.c_str(), stdout);
 }
 
-void WriteStatusFile(const ProgramDescription& program, const RunState& state,
+void WriteStatusFile(const ProgramDescription& program, RunState& state,
                      std::optional<std::string> message, int status) {
+  if (RunOutcome* outcome = state.host.Outcome) {
+    outcome->Code = state.result;
+    outcome->Status = status;
+    outcome->Message = message ? *message : ResultText(state.result);
+    outcome->Picture = state.options.BMPFileIn;
+    outcome->Verdicts = state.verdicts;
+  }
   if (!state.options.OutputFile) return;
   StatusReport report;
   report.Code = state.result;
@@ -62,8 +84,7 @@ void WriteDataLog(const ProgramDescription& program, const RunState& state) {
     WriteTextFile(*state.options.LogFile, FormatNamedLog(state.verdicts, program.Layout));
     return;
   }
-  const ModulePaths module = RefreshModulePaths();
-  WriteTextFile(Format("%s%s.csv", module.Directory.c_str(), module.BaseName.c_str()),
+  WriteTextFile(Format("%s%s.csv", state.folder.c_str(), state.host.Program.BaseName.c_str()),
                 FormatDefaultLog(state.verdicts, program.Layout));
 }
 
@@ -73,23 +94,38 @@ int ReleaseAndPause(RunState& state) {
   state.options.OutputFile.reset();
   state.options.TestLimits.reset();
   state.options.BMPFileIn.reset();
-  if (!state.options.slave) {
+  if (!state.options.slave && !state.host.NeverWaitForKey) {
     std::fputs("\nPress a key to close the Windows...", stdout);
     WaitForKey();
   }
   std::fflush(stdout);
-  return state.result == S_OK ? 0 : 1;
+  const int exitCode = state.result == S_OK ? 0 : 1;
+  if (state.host.Outcome != nullptr) state.host.Outcome->ExitCode = exitCode;
+  return exitCode;
 }
 
 }  // namespace
 
-int RunTestProgram(const ProgramDescription& program, int argc, char** argv) {
-  RunState state;
+RunHost StandAloneHost() { return RunHost{RefreshModulePaths(), false, nullptr, nullptr}; }
+
+void ReadRunOptions(const ProgramDescription& program, int argc, char** argv,
+                    CommonOptions& options, bool echo) {
+  if (echo) {
+    ParseCommandLine(argc, argv, program.Options, options);
+  } else {
+    ApplyArguments(argc, argv, program.Options, options);
+  }
+  if (options.TestSettings) {
+    ReadSettingsFile(*options.TestSettings, StandardSettingsKeys(program.SettingsKeys, options));
+  }
+}
+
+int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
+                   const RunHost& host) {
+  RunState state(host);
   state.verdicts = program.Verdicts;
 
-  ParseCommandLine(argc, argv, program.Options, state.options);
-  if (state.options.TestSettings)
-    ReadSettingsFile(*state.options.TestSettings, program.SettingsKeys);
+  ReadRunOptions(program, argc, argv, state.options, true);
 
   if (!StartUp(program, state)) {
     PrintUsage(program);
@@ -102,7 +138,8 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv) {
     return ReleaseAndPause(state);
   }
 
-  RunContext context(state.options, state.verdicts, state.bitmap);
+  RunContext context(state.options, state.verdicts, state.bitmap, state.folder, host.Pictures,
+                     program.PaintsPicture);
   if (program.Layout.ReportsElapsedTime) state.startTick = TickCount();
   state.result = program.RunLibrary(context);
   if (program.Layout.ReportsElapsedTime) state.endTick = TickCount();

@@ -18,6 +18,7 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.Limits = GlazetLimitsRules();
   program.Verdicts = GlazetVerdicts();
   program.Layout = GlazetLayout();
+  program.PaintsPicture = true;
   program.RunLibrary = std::move(driver);
   return program;
 }

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "common/executable_directory.h"
+#include "common/output_folder.h"
 #include "glazet_host.h"
 
 namespace sensor::glazet::test {
@@ -16,7 +16,7 @@ namespace {
 using sensor::test::TestImage;
 
 std::vector<unsigned char> ReadDefectMapFile() {
-  std::ifstream in(sensor::BesideExecutable("pkgdfects.bmp"), std::ios::binary);
+  std::ifstream in(sensor::InOutputFolder("pkgdfects.bmp"), std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 

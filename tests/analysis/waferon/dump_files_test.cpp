@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "common/executable_directory.h"
+#include "common/output_folder.h"
 #include "waferon/dump_files.h"
 #include "waferon_session.h"
 

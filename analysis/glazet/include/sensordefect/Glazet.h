@@ -2,8 +2,9 @@
 //
 // Calling order of a host: Open, BindImage, Execute, get_Ostrel, Close, Clean.
 // Execute overwrites the bound pixel buffer with the black-and-white defect map
-// and writes it as "pkgdfects.bmp" beside the running program. The working state
-// is per process: one object at a time may be open.
+// and writes it as "pkgdfects.bmp" beside the running program, or in the folder
+// chosen with set_OutputFolder. The working state is per process: one object at
+// a time may be open.
 #pragma once
 
 #include <cstdint>
@@ -50,14 +51,24 @@ class SENSORDEFECT_API Glazet {
   std::int32_t BindImage(unsigned char* header, unsigned char* pixels);
   // Counts the clusters above ClusterSize (65535 after a stop for too many
   // candidates). Paints the bound pixels black and white and writes
-  // "pkgdfects.bmp" beside the running program. In colour mode ColorPlane is
-  // kept in m_params as the byte offset of the tested colour (R 2, G 1, B 0).
+  // "pkgdfects.bmp" in the output folder (set_OutputFolder). In colour mode
+  // ColorPlane is kept in m_params as the byte offset of the tested colour
+  // (R 2, G 1, B 0).
   std::int32_t Execute(_RESULT_Glazet& result, _PARAMS_Glazet params);
   std::int32_t get_ParameterSet(_PARAMS_Glazet& params);
   // Writes nothing: the library keeps no cluster table.
   std::int32_t get_Cluster(short index, std::int32_t* x, std::int32_t* y, std::int32_t* size);
   // The level statistics R, G, B, G1, G2 of the scan area of the last run.
   std::int32_t get_Ostrel(double* r, double* g, double* b, double* g1, double* g2);
+  // Chooses the folder where Execute writes "pkgdfects.bmp" for the rest of the
+  // process (the library's working state is per process): an absolute path or one
+  // against the working directory; "" is the working directory, null restores the
+  // default, the running program's directory. The folder must exist; it is neither
+  // created nor checked. May be called whether the library is open or not; Open,
+  // Close and Clean keep it. S_OK, or E_INVALIDARG for a path longer than the
+  // platform's limit. Added after the first release: a member function only, so
+  // the class keeps its layout for hosts built before it.
+  std::int32_t set_OutputFolder(const char* folder);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;

@@ -39,6 +39,16 @@ class SENSORDEFECT_API Ostrel {
   std::int32_t Execute(_RESULT_Ostrel& result, _PARAMS_Ostrel params);
   std::int32_t get_Ostrel(double* r, double* g, double* b, double* g1, double* g2);
   std::int32_t get_SensorDim(std::int32_t* width, std::int32_t* height);
+  // Chooses the folder where the library would leave files (Ostrel writes none
+  // today; the member is there so that hosts treat the three alike) for the rest
+  // of the process (the library's working state is per process): an absolute path
+  // or one against the working directory; "" is the working directory, null
+  // restores the default, the running program's directory. The folder must exist;
+  // it is neither created nor checked. May be called whether the library is open
+  // or not; Open, Close and Clean keep it. S_OK, or E_INVALIDARG for a path longer
+  // than the platform's limit. Added after the first release: a member function
+  // only, so the class keeps its layout for hosts built before it.
+  std::int32_t set_OutputFolder(const char* folder);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;

@@ -70,6 +70,16 @@ class SENSORDEFECT_API Waferon {
   std::int32_t BindImage(unsigned char* header, unsigned char* pixels);
   std::int32_t Execute(_RESULT_Waferon& result, _PARAMS_Waferon params, int enableR,
                        int enableG, int enableB, int enableG1, int enableG2);
+  // Chooses the folder where Execute writes "DefectsDump.csv",
+  // "Worst<N>Pixels.csv" and "AllClusters.csv" for the rest of the process (the
+  // library's working state is per process): an absolute path or one against the
+  // working directory; "" is the working directory, null restores the default, the
+  // running program's directory. The folder must exist; it is neither created nor
+  // checked. May be called whether the library is open or not; Open, Close and
+  // Clean keep it. S_OK, or E_INVALIDARG for a path longer than the platform's
+  // limit. Added after the first release: a member function only, so the class
+  // keeps its layout for hosts built before it.
+  std::int32_t set_OutputFolder(const char* folder);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;
