@@ -53,7 +53,10 @@ OptionTable StandardOptions(OptionTable own) {
 
 SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& options) {
   own.push_back(SettingsKey{"OutputFolder=", [&options](const char* value) {
-                              if (value[0] != '\0') options.OutputFolder = value;
+                              std::string folder(value);
+                              while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
+                                folder.pop_back();
+                              if (!folder.empty()) options.OutputFolder = folder;
                             }});
   return own;
 }

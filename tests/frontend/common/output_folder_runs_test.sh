@@ -13,14 +13,21 @@ mkdir -p "$install"
 cp "$bin"/{Waferonrun,Glazetrun,Ostrelrun,libWaferon.so,libGlazet.so,libOstrel.so} "$install/"
 pictures=(clean_bayer defective_bayer dim_bayer)
 
+# Odd runs name their folder in the settings file (CR LF), even ones on the
+# command line.
 run() {  # mode program index
-  local program=$2 i=$3 settings=$examples/${2,,}
+  local program=$2 i=$3 examples_of=$examples/${2,,}
   local out=$work/$1/$program/$i
   mkdir -p "$out"
+  local settings=$examples_of/settings.ini folder=(-OutputFolder "$out/files/of/run")
+  if (( i % 2 )); then
+    settings=$work/$1-$program-$i.ini folder=()
+    { cat "$examples_of/settings.ini"; printf 'OutputFolder=%s\r\n' "$out/files/of/run"; } >"$settings"
+  fi
   "$install/$program" -BMPFileIn "$examples/images/${pictures[i % 3]}.bmp" \
-    -TestSettings "$settings/settings.ini" -TestLimits "$settings/limits.txt" \
-    -OutputFile "$out/status.txt" -slave -OutputFolder "$out/files/of/run" >/dev/null || true
-  sed -i '/^calc time=/d' "$out/status.txt"
+    -TestSettings "$settings" -TestLimits "$examples_of/limits.txt" \
+    -OutputFile "$out/status.txt" -slave "${folder[@]}" >/dev/null || true
+  sed -i '/^calc time=/d; /^TestSettings=/d' "$out/status.txt"
 }
 
 for program in Waferonrun Glazetrun Ostrelrun; do
