@@ -22,7 +22,7 @@ install(TARGETS ${sensor_libraries} EXPORT SensorDefectTargets
   LIBRARY DESTINATION ${SENSOR_INSTALL_BINDIR} COMPONENT runtime
   RUNTIME DESTINATION ${SENSOR_INSTALL_BINDIR} COMPONENT runtime)
 
-foreach(program Waferonrun Glazetrun Ostrelrun sensorsim)
+foreach(program Waferonrun Glazetrun Ostrelrun sensorbatch sensorsim)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${SENSOR_INSTALL_BINDIR} COMPONENT runtime)
   endif()

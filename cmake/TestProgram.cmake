@@ -1,10 +1,12 @@
 # sensor_add_test_program(<Name> LIBRARY <Library> TABLES <files...> DRIVER <files...>)
 #
-# One test program on the shared front end (frontend/common), in two parts:
+# One test program on the shared front end (frontend/common), in three parts:
 #   <name>_tables  a static library of the program's tables (options, settings
 #                  keys, texts, judged values), which the tests reach without
 #                  the analysis library;
-#   <Name>         the program, main.cpp and its library driver, built when the
+#   <name>_driver  its library driver, linked against lib<Library>.so, which
+#                  the program and the batch program (sensorbatch) run;
+#   <Name>         the program, main.cpp with the driver, built when the
 #                  analysis library <Library> is. It is linked at load time
 #                  against lib<Library>.so and finds it beside itself: its run
 #                  path is $ORIGIN alone, so a copy of both in another folder runs.
@@ -16,8 +18,10 @@ function(sensor_add_test_program name)
   target_link_libraries(${lower}_tables PUBLIC sensor_frontend)
 
   if(TARGET ${ARG_LIBRARY})
-    add_executable(${name} main.cpp ${ARG_DRIVER})
-    target_link_libraries(${name} PRIVATE ${lower}_tables ${ARG_LIBRARY})
+    add_library(${lower}_driver STATIC ${ARG_DRIVER})
+    target_link_libraries(${lower}_driver PUBLIC ${lower}_tables ${ARG_LIBRARY})
+    add_executable(${name} main.cpp)
+    target_link_libraries(${name} PRIVATE ${lower}_driver)
     target_link_options(${name} PRIVATE -Wl,--enable-new-dtags)
     set_target_properties(${name} PROPERTIES
       BUILD_WITH_INSTALL_RPATH ON

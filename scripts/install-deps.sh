@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing: a C++20
-# compiler, CMake, Ninja, GoogleTest and Google Benchmark, and the tools the
-# packaging and manual-page tests use (Debian packages).
+# compiler, CMake, Ninja, GoogleTest and Google Benchmark, the JSON library of
+# the batch program's summaries, and the tools the packaging, manual-page and
+# scale-out tests use (Debian packages).
 set -euo pipefail
 
 need=()
@@ -14,6 +15,8 @@ command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 command -v groff >/dev/null 2>&1 || need+=(groff-base)
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+command -v parallel >/dev/null 2>&1 || need+=(parallel)
 command -v dpkg-deb >/dev/null 2>&1 || need+=(dpkg)
 for extra in "$@"; do need+=("$extra"); done
 

@@ -1,6 +1,7 @@
 // A host of the analysis libraries: builds a small picture in memory, then
 // measures its levels with Ostrel and looks for defective pixels with Waferon,
-// through their exported classes, and prints what they report.
+// through their exported classes, and prints what they report. Waferon's files
+// go beside this program, or into the folder given as the first argument.
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -10,7 +11,7 @@
 
 using namespace SensorDefectDetectionClass;
 
-int main() {
+int main(int argc, char** argv) {
   // A 64 x 48 colour picture, 32 bits per pixel, stored bottom row first:
   // blue 40, green 80, red 120, with one bright pixel at column 10, row 20.
   const std::int32_t width = 64, height = 48;
@@ -47,6 +48,7 @@ int main() {
   if (code != S_OK) return 1;
 
   Waferon waferon{};
+  if (argc > 1 && waferon.set_OutputFolder(argv[1]) != S_OK) return 1;
   waferon.Open(0);
   _PARAMS_Waferon defectParams{};
   waferon.get_ParameterSet(defectParams);  // the defaults, then colour mode

@@ -27,13 +27,11 @@ struct SettingsEcho {
 // that paints the picture gets one that no later run sees.
 using PictureSource = std::function<LoadedBitmap*(const ResolvedPath& path, bool paints)>;
 
-// What a run leaves for its host besides its files.
+// What a run's status file reports, for its host.
 struct RunOutcome {
-  int ExitCode = 0;
   ResultCode Code = 0;
   int Status = 0;
   std::string Message;  // the status message without " ERROR"
-  ResolvedPath Picture;
   VerdictTable Verdicts;
 };
 

@@ -64,7 +64,6 @@ void WriteStatusFile(const ProgramDescription& program, RunState& state,
     outcome->Code = state.result;
     outcome->Status = status;
     outcome->Message = message ? *message : ResultText(state.result);
-    outcome->Picture = state.options.BMPFileIn;
     outcome->Verdicts = state.verdicts;
   }
   if (!state.options.OutputFile) return;
@@ -99,9 +98,7 @@ int ReleaseAndPause(RunState& state) {
     WaitForKey();
   }
   std::fflush(stdout);
-  const int exitCode = state.result == S_OK ? 0 : 1;
-  if (state.host.Outcome != nullptr) state.host.Outcome->ExitCode = exitCode;
-  return exitCode;
+  return state.result == S_OK ? 0 : 1;
 }
 
 }  // namespace

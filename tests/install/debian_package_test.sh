@@ -12,7 +12,7 @@ info=$(dpkg-deb --info "$deb")
 grep -q "Package: sensordefect" <<<"$info" || { echo "not the sensordefect package: $info"; exit 1; }
 dpkg -x "$deb" "$work/root"
 bin=$work/root/opt/sensordefect/bin
-for f in Waferonrun Glazetrun Ostrelrun libWaferon.so libGlazet.so libOstrel.so; do
+for f in Waferonrun Glazetrun Ostrelrun sensorbatch libWaferon.so libGlazet.so libOstrel.so; do
   [ -e "$bin/$f" ] || { echo "missing in the package: $f"; exit 1; }
 done
 set +e

@@ -11,7 +11,7 @@ prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for f in bin/Waferonrun bin/Glazetrun bin/Ostrelrun bin/sensorsim \
+for f in bin/Waferonrun bin/Glazetrun bin/Ostrelrun bin/sensorbatch bin/sensorsim \
          bin/libWaferon.so bin/libGlazet.so bin/libOstrel.so \
          include/sensordefect/ResultCodes.h include/sensordefect/Waferon.h \
          include/sensordefect/Glazet.h include/sensordefect/Ostrel.h \
@@ -24,6 +24,10 @@ done
 cmake -S "$source/examples/host" -B "$work/host" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/host" >/dev/null
 "$work/host/sensor_host"
+[ -f "$work/host/AllClusters.csv" ] || { echo "no dump file beside the host"; exit 1; }
+mkdir "$work/host-files"
+"$work/host/sensor_host" "$work/host-files" >/dev/null
+[ -f "$work/host-files/AllClusters.csv" ] || { echo "set_OutputFolder not followed"; exit 1; }
 
 if command -v pkg-config >/dev/null 2>&1; then
   export PKG_CONFIG_PATH=$prefix/lib/pkgconfig

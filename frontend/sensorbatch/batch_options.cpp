@@ -1,0 +1,84 @@
+#include "frontend/sensorbatch/batch_options.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "frontend/common/command_line.h"
+
+namespace sensor::batch {
+namespace {
+
+std::optional<long> WholeNumber(const char* text) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0') return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+const char* const kBatchUsage =
+    "Usage: sensorbatch -Jobs FILE [-Workers N] [-Shard I/N] [-Summary FILE.jsonl]"
+    " [-JobTimeout SEC]\n";
+
+BatchOptions ParseBatchOptions(int argc, char** argv) {
+  BatchOptions options;
+  const std::vector<std::pair<std::string, void (*)(BatchOptions&, const char*)>> table = {
+      {"Jobs", [](BatchOptions& o, const char* v) { o.Jobs = v; }},
+      {"Workers",
+       [](BatchOptions& o, const char* v) {
+         const auto n = WholeNumber(v);
+         if (n && *n >= 1 && *n <= 4096) {
+           o.Workers = static_cast<int>(*n);
+         } else {
+           o.Problems.push_back("-Workers wants a whole number from 1 to 4096, not \"" +
+                                std::string(v) + "\"");
+         }
+       }},
+      {"Shard",
+       [](BatchOptions& o, const char* v) {
+         int index = 0, count = 0, used = 0;
+         if (std::sscanf(v, "%d/%d%n", &index, &count, &used) == 2 && v[used] == '\0' &&
+             count >= 1 && index >= 1 && index <= count) {
+           o.ShardIndex = index;
+           o.ShardCount = count;
+         } else {
+           o.Problems.push_back("-Shard wants I/N with 1 <= I <= N, not \"" + std::string(v) +
+                                "\"");
+         }
+       }},
+      {"Summary", [](BatchOptions& o, const char* v) { o.Summary = v; }},
+      {"JobTimeout",
+       [](BatchOptions& o, const char* v) {
+         char* end = nullptr;
+         const double seconds = std::strtod(v, &end);
+         if (end != v && *end == '\0' && std::isfinite(seconds) && seconds > 0) {
+           o.JobTimeoutSeconds = seconds;
+         } else {
+           o.Problems.push_back("-JobTimeout wants a number of seconds above 0, not \"" +
+                                std::string(v) + "\"");
+         }
+       }},
+  };
+  frontend::OptionTable names;
+  for (const auto& entry : table) names.push_back(frontend::OptionSpec{entry.first, true, nullptr});
+
+  for (int i = 1; i < argc; ++i) {
+    const int match = frontend::MatchOption(argv[i], names);
+    if (match < 0) {
+      options.Problems.push_back("unknown argument \"" + std::string(argv[i]) + "\"");
+      continue;
+    }
+    const auto& [name, apply] = table[static_cast<std::size_t>(match)];
+    if (i + 1 >= argc || argv[i + 1][0] == '-') {
+      options.Problems.push_back("-" + name + " wants a value");
+      continue;
+    }
+    apply(options, argv[++i]);
+  }
+  if (!options.Jobs) options.Problems.push_back("no job file (-Jobs FILE)");
+  return options;
+}
+
+}  // namespace sensor::batch

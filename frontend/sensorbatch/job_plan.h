@@ -1,0 +1,39 @@
+// What the batch knows of each job before it runs, read through the program's
+// own options (command line and settings file): the picture it reads and the
+// files it writes; and from that, which jobs go together and which wait.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "frontend/sensorbatch/job_file.h"
+
+namespace sensor::batch {
+
+struct JobPlan {
+  std::string Picture;              // the resolved picture path; empty: none
+  std::vector<std::string> Writes;  // what it writes: status file, named log, folder and program
+};
+
+// The argument vector of a job as its program's main gets it (argument 0 is
+// the program's name); the pointers point into `job` and a null ends it.
+std::vector<char*> ArgumentVector(Job& job);
+
+// The plan of a job, resolved in the current working directory, with
+// `programDirectory` as the program's own directory.
+JobPlan PlanJob(Job job, const std::string& programDirectory);
+
+// Consecutive jobs on one picture, run one after another in one worker so that
+// the picture is read once. A group starts only after the earlier jobs that
+// write a file it writes have ended (`After`, job indexes), so that every file
+// ends as the jobs run one by one would leave it.
+struct JobGroup {
+  std::size_t First = 0;
+  std::size_t End = 0;
+  std::vector<std::size_t> After;
+};
+
+std::vector<JobGroup> GroupJobs(const std::vector<JobPlan>& plans);
+
+}  // namespace sensor::batch

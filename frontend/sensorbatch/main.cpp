@@ -1,0 +1,131 @@
+// sensorbatch: runs many test program runs, listed in a job file, in worker
+// processes (README, doc/man/sensorbatch.1).
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "frontend/common/paths.h"
+#include "frontend/sensorbatch/batch_options.h"
+#include "frontend/sensorbatch/batch_run.h"
+#include "frontend/sensorbatch/job_file.h"
+#include "frontend/sensorbatch/job_plan.h"
+#include "frontend/sensorbatch/processor_share.h"
+#include "frontend/sensorbatch/program_catalog.h"
+#include "frontend/sensorbatch/progress_line.h"
+
+namespace {
+
+using namespace sensor::batch;
+namespace fs = std::filesystem;
+
+constexpr int kAllPassed = 0;
+constexpr int kSomeFailed = 1;
+constexpr int kRefused = 2;
+
+int Refuse(const std::string& problem) {
+  std::fprintf(stderr, "sensorbatch: %s\n", problem.c_str());
+  return kRefused;
+}
+
+// Writes the summary lines in job order as soon as every earlier job has ended.
+class SummaryWriter {
+ public:
+  explicit SummaryWriter(std::ofstream* out) : out_(out) {}
+  void Add(std::size_t index, std::string line) {
+    pending_.emplace(index, std::move(line));
+    while (!pending_.empty() && pending_.begin()->first == next_) {
+      if (out_ != nullptr) *out_ << pending_.begin()->second << '\n' << std::flush;
+      pending_.erase(pending_.begin());
+      ++next_;
+    }
+  }
+
+ private:
+  std::ofstream* out_;
+  std::map<std::size_t, std::string> pending_;
+  std::size_t next_ = 0;
+};
+
+int RunBatchProgram(int argc, char** argv) {
+  const BatchOptions options = ParseBatchOptions(argc, argv);
+  if (!options.Problems.empty()) {
+    for (const std::string& problem : options.Problems) Refuse(problem);
+    std::fputs(kBatchUsage, stderr);
+    return kRefused;
+  }
+
+  auto read = ReadJobFile(*options.Jobs, ProgramNames());
+  if (const std::string* problem = std::get_if<std::string>(&read)) return Refuse(*problem);
+  std::vector<Job> all = std::move(std::get<std::vector<Job>>(read));
+  std::vector<Job> jobs;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (static_cast<int>(i % static_cast<std::size_t>(options.ShardCount)) ==
+        options.ShardIndex - 1) {
+      jobs.push_back(std::move(all[i]));
+    }
+  }
+
+  std::ofstream summary;
+  if (options.Summary) {
+    summary.open(*options.Summary, std::ios::binary | std::ios::trunc);
+    if (!summary) return Refuse(*options.Summary + ": cannot be written");
+  }
+
+  // Every job's paths are resolved as its program would resolve them when
+  // started in the job file's folder.
+  std::error_code error;
+  const fs::path jobFolder = fs::absolute(*options.Jobs, error).parent_path();
+  if (error || chdir(jobFolder.c_str()) != 0) {
+    return Refuse(jobFolder.string() + ": cannot be entered");
+  }
+
+  const std::string programDirectory = sensor::frontend::RefreshModulePaths().Directory;
+  std::vector<JobPlan> plans;
+  for (const Job& job : jobs) plans.push_back(PlanJob(job, programDirectory));
+
+  const ProcessorShare share = ShareProcessors(UsableProcessors(), options.Workers);
+  BatchSetup setup;
+  setup.Workers = share.Workers;
+  setup.JobTimeoutSeconds = options.JobTimeoutSeconds;
+  setup.Worker.ProgramDirectory = programDirectory;
+  setup.Worker.AnalysisThreads = share.AnalysisThreads;
+
+  SummaryWriter writer(options.Summary ? &summary : nullptr);
+  ProgressLine progress(jobs.size());
+  bool allPassed = true;
+  RunBatch(jobs, plans, setup, [&](std::size_t index, JobResult result) {
+    const Job& job = jobs[index];
+    nlohmann::ordered_json line;
+    line["line"] = job.Line;
+    line["program"] = job.Program;
+    line["picture"] = plans[index].Picture.empty() ? nlohmann::ordered_json(nullptr)
+                                                   : nlohmann::ordered_json(plans[index].Picture);
+    line.update(result.Report);
+    if (!result.Passed) {
+      allPassed = false;
+      if (result.Report["exit"].is_null()) {
+        std::fprintf(stderr, "%s:%d: %s: %s\n", options.Jobs->c_str(), job.Line,
+                     job.Program.c_str(), result.Report["failure"].get<std::string>().c_str());
+      }
+    }
+    progress.JobEnded(result.Passed);
+    writer.Add(index, line.dump());
+  });
+  progress.Close();
+  return allPassed ? kAllPassed : kSomeFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return RunBatchProgram(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "sensorbatch: %s\n", e.what());
+    return kSomeFailed;
+  }
+}

@@ -1,0 +1,32 @@
+// The picture of a worker's jobs, read once for consecutive jobs on the same
+// file. A job that paints its picture (Glazet's defect map) gets a copy while
+// later jobs still need the picture, else the read one itself, which is then
+// forgotten: no job ever sees a painted picture.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "frontend/common/bitmap_loader.h"
+#include "frontend/common/paths.h"
+
+namespace sensor::batch {
+
+class PictureCache {
+ public:
+  // How many jobs after the coming one read the same picture.
+  void SetLaterReaders(std::size_t count) { laterReaders_ = count; }
+
+  // The picture for the coming job; null when it cannot be loaded. Valid until
+  // the next call.
+  frontend::LoadedBitmap* Get(const frontend::ResolvedPath& path, bool paints);
+
+ private:
+  std::optional<std::string> path_;
+  std::optional<frontend::LoadedBitmap> read_;
+  std::optional<frontend::LoadedBitmap> painted_;
+  std::size_t laterReaders_ = 0;
+};
+
+}  // namespace sensor::batch

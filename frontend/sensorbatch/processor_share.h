@@ -1,0 +1,27 @@
+// How the batch shares the processors it may use between its worker processes
+// and the analyses' own threads, so that together they do not oversubscribe
+// the machine. Today the analyses run on one thread each; the share each worker
+// gets is handed on in SENSOR_THREADS for the day they run more (a variable set
+// by the caller is left alone). This is the one place that decides it.
+#pragma once
+
+#include <optional>
+
+namespace sensor::batch {
+
+// The processors this process may run on (its affinity mask), at least 1.
+int UsableProcessors();
+
+struct ProcessorShare {
+  int Workers = 1;          // worker processes at a time
+  int AnalysisThreads = 1;  // threads each worker's analyses may use
+};
+
+// `workers` asked for (default: one per processor); each worker's analyses get
+// an equal part of the processors, at least one thread.
+ProcessorShare ShareProcessors(int processors, std::optional<int> workers);
+
+// In a worker: hands its share to the analyses it runs.
+void HandOnAnalysisThreads(int threads);
+
+}  // namespace sensor::batch

@@ -1,0 +1,35 @@
+#include "frontend/sensorbatch/program_catalog.h"
+
+#include "frontend/glazetrun/glazet_driver.h"
+#include "frontend/glazetrun/glazet_program.h"
+#include "frontend/ostrelrun/ostrel_driver.h"
+#include "frontend/ostrelrun/ostrel_program.h"
+#include "frontend/waferonrun/waferon_driver.h"
+#include "frontend/waferonrun/waferon_program.h"
+
+namespace sensor::batch {
+
+const std::vector<frontend::ProgramEntry>& Programs() {
+  static const std::vector<frontend::ProgramEntry> programs = {
+      frontend::MakeProgramEntry("Waferonrun", waferonrun::DescribeWaferonrun,
+                                 waferonrun::RunLibrary),
+      frontend::MakeProgramEntry("Glazetrun", glazetrun::DescribeGlazetrun, glazetrun::RunLibrary),
+      frontend::MakeProgramEntry("Ostrelrun", ostrelrun::DescribeOstrelrun, ostrelrun::RunLibrary),
+  };
+  return programs;
+}
+
+const frontend::ProgramEntry* FindProgram(const std::string& name) {
+  for (const frontend::ProgramEntry& entry : Programs()) {
+    if (entry.Name == name) return &entry;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> ProgramNames() {
+  std::vector<std::string> names;
+  for (const frontend::ProgramEntry& entry : Programs()) names.push_back(entry.Name);
+  return names;
+}
+
+}  // namespace sensor::batch

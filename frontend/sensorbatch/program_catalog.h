@@ -1,0 +1,20 @@
+// The programs a job may name, each run through its own description and run
+// sequence (frontend/common), linked into the batch program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "frontend/common/program_entry.h"
+
+namespace sensor::batch {
+
+// Waferonrun, Glazetrun and Ostrelrun, in that order.
+const std::vector<frontend::ProgramEntry>& Programs();
+
+// The entry of that name; null when there is none.
+const frontend::ProgramEntry* FindProgram(const std::string& name);
+
+std::vector<std::string> ProgramNames();
+
+}  // namespace sensor::batch

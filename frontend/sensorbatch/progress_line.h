@@ -1,0 +1,28 @@
+// The one progress line of a batch on a terminal: jobs done of the total,
+// failures, rate and time left, rewritten in place. Nothing at all when the
+// output is no terminal.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+namespace sensor::batch {
+
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::size_t total);
+  void JobEnded(bool passed);
+  // Ends the line.
+  void Close();
+
+ private:
+  void Show();
+
+  bool terminal_;
+  std::size_t total_;
+  std::size_t done_ = 0;
+  std::size_t failed_ = 0;
+  std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace sensor::batch

@@ -1,0 +1,97 @@
+#include "frontend/sensorbatch/worker.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "frontend/sensorbatch/picture_cache.h"
+#include "frontend/sensorbatch/processor_share.h"
+#include "frontend/sensorbatch/program_catalog.h"
+
+namespace sensor::batch {
+namespace {
+
+void WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) _exit(3);
+    done += static_cast<std::size_t>(written);
+  }
+}
+
+// Standard input from /dev/null (a key wait inside a library returns at once)
+// and the runs' console output dropped.
+void QuietStandardStreams() {
+  const int null = open("/dev/null", O_RDWR);
+  if (null < 0) return;
+  dup2(null, STDIN_FILENO);
+  std::fflush(stdout);
+  dup2(null, STDOUT_FILENO);
+  if (null > STDERR_FILENO) close(null);
+}
+
+nlohmann::ordered_json Report(int exitCode, const frontend::RunOutcome& outcome, bool filled) {
+  nlohmann::ordered_json line;
+  line["exit"] = exitCode;
+  if (!filled) return line;
+  line["ReturnCode"] = outcome.Code;
+  line["Status"] = outcome.Status;
+  line["Message"] = outcome.Message;
+  nlohmann::ordered_json labels = nlohmann::ordered_json::array();
+  nlohmann::ordered_json values = nlohmann::ordered_json::array();
+  for (const frontend::VerdictEntry& entry : outcome.Verdicts) {
+    labels.push_back(entry.Label);
+    // The value as the status file writes it.
+    const std::string text = entry.FormatValue();
+    if (entry.Kind == frontend::ValueKind::Count) {
+      values.push_back(entry.Count());
+    } else {
+      values.push_back(std::strtod(text.c_str(), nullptr));
+    }
+  }
+  line["labels"] = std::move(labels);
+  line["values"] = std::move(values);
+  return line;
+}
+
+}  // namespace
+
+void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, std::size_t first,
+               std::size_t end, int resultFd, const WorkerSetup& setup) {
+  QuietStandardStreams();
+  HandOnAnalysisThreads(setup.AnalysisThreads);
+  PictureCache pictures;
+  for (std::size_t i = first; i < end; ++i) {
+    std::size_t later = 0;
+    while (i + later + 1 < end && plans[i + later + 1].Picture == plans[i].Picture) ++later;
+    pictures.SetLaterReaders(later);
+
+    Job& job = jobs[i];
+    const frontend::ProgramEntry* program = FindProgram(job.Program);
+    frontend::RunOutcome outcome;
+    outcome.Status = -1;
+    frontend::RunHost host;
+    host.Program = frontend::ModulePaths{setup.ProgramDirectory, job.Program};
+    host.NeverWaitForKey = true;
+    host.Pictures = [&pictures](const frontend::ResolvedPath& path, bool paints) {
+      return pictures.Get(path, paints);
+    };
+    host.Outcome = &outcome;
+    std::vector<char*> argv = ArgumentVector(job);
+    const auto start = std::chrono::steady_clock::now();
+    const int exitCode = program->Run(static_cast<int>(argv.size()) - 1, argv.data(), host);
+    nlohmann::ordered_json report = Report(exitCode, outcome, outcome.Status >= 0);
+    report["wall"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    WriteAll(resultFd, report.dump() + "\n");
+  }
+  _exit(0);
+}
+
+}  // namespace sensor::batch

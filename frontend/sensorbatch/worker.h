@@ -1,0 +1,29 @@
+// A worker process of the batch: runs a group's jobs one after another through
+// their programs' own run sequence, with the key wait never done, console
+// output dropped, and the group's picture read once (picture_cache.h), and
+// reports each finished job as one JSON line on a pipe.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "frontend/sensorbatch/job_file.h"
+#include "frontend/sensorbatch/job_plan.h"
+
+namespace sensor::batch {
+
+struct WorkerSetup {
+  std::string ProgramDirectory;  // the directory the runs count as their program's
+  int AnalysisThreads = 1;
+};
+
+// Runs jobs [first, end) and writes, per job, a line with its exit code and
+// what its status file reports ("exit", "ReturnCode", "Status", "Message",
+// "labels", "values", "wall" in seconds) to `resultFd`; then ends
+// the process.
+[[noreturn]] void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
+                            std::size_t first, std::size_t end, int resultFd,
+                            const WorkerSetup& setup);
+
+}  // namespace sensor::batch

@@ -1,0 +1,25 @@
+// Preloaded into the batch program by its tests (LD_PRELOAD) to make a job
+// crash or hang on purpose: Ostrel's Execute ends the process on SIGSEGV when
+// the left margin is 901 and never returns when it is 902; every other call
+// goes on to the library.
+#include <dlfcn.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "sensordefect/Ostrel.h"
+
+namespace SensorDefectDetectionClass {
+
+std::int32_t Ostrel::Execute(_RESULT_Ostrel& result, _PARAMS_Ostrel params) {
+  if (params.OutlierLeft == 901) raise(SIGSEGV);
+  if (params.OutlierLeft == 902) {
+    for (;;) pause();
+  }
+  using Member = std::int32_t (*)(Ostrel*, _RESULT_Ostrel&, _PARAMS_Ostrel);
+  static const Member library = reinterpret_cast<Member>(dlsym(
+      RTLD_NEXT,
+      "_ZN26SensorDefectDetectionClass6Ostrel7ExecuteERNS_14_RESULT_OstrelENS_14_PARAMS_OstrelE"));
+  return library(this, result, params);
+}
+
+}  // namespace SensorDefectDetectionClass
