@@ -115,4 +115,17 @@ std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& pat
   return bitmap;
 }
 
+std::optional<LoadedBitmap> CopyBitmap(const LoadedBitmap& bitmap) {
+  try {
+    LoadedBitmap copy;
+    copy.Header = bitmap.Header;
+    copy.Pixels.reserve(bitmap.Pixels.size());
+    AskForLargePages(copy.Pixels.data(), copy.Pixels.capacity());
+    copy.Pixels.assign(bitmap.Pixels.begin(), bitmap.Pixels.end());
+    return copy;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace sensor::frontend

@@ -31,4 +31,8 @@ std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& hea
 // make a library read outside the buffers.
 std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& path);
 
+// A copy of a loaded bitmap, its pixel buffer asking for large pages as a
+// loaded one does; nothing when the buffers cannot be had.
+std::optional<LoadedBitmap> CopyBitmap(const LoadedBitmap& bitmap);
+
 }  // namespace sensor::frontend

@@ -17,6 +17,8 @@ struct ProgramEntry {
   std::function<int(int argc, char** argv, const RunHost& host)> Run;
   // The command line and settings file applied, without echo, without start-up.
   std::function<CommonOptions(int argc, char** argv)> ReadOptions;
+  // Whether its library paints the picture it analyses.
+  bool PaintsPicture = false;
 };
 
 template <class Settings, class Result>
@@ -36,6 +38,8 @@ ProgramEntry MakeProgramEntry(std::string name,
     ReadRunOptions(program, argc, argv, options, false);
     return options;
   };
+  Settings settings;
+  entry.PaintsPicture = describe(settings, nullptr).PaintsPicture;
   return entry;
 }
 

@@ -22,8 +22,8 @@ using Clock = std::chrono::steady_clock;
 struct RunningWorker {
   pid_t Pid = -1;
   int Fd = -1;
-  std::size_t Next = 0;  // the job it runs now
-  std::size_t End = 0;
+  std::vector<std::size_t> Jobs;  // in run order
+  std::size_t Next = 0;           // the position of the job it runs now
   Clock::time_point JobStart;
   std::string Pending;  // a line not yet whole
   bool TimedOut = false;
@@ -79,13 +79,13 @@ class Scheduler {
       const auto ready = std::find_if(waiting_.begin(), waiting_.end(),
                                       [this](const JobGroup& g) { return Ready(g); });
       if (ready == waiting_.end()) return;
-      const JobGroup group = *ready;
+      std::vector<std::size_t> group = std::move(ready->Jobs);
       waiting_.erase(ready);
-      Start(group.First, group.End);
+      Start(std::move(group));
     }
   }
 
-  void Start(std::size_t first, std::size_t end) {
+  void Start(std::vector<std::size_t> group) {
     int ends[2];
     if (pipe(ends) != 0) throw std::runtime_error("cannot make a pipe for a worker");
     std::fflush(stdout);
@@ -95,14 +95,13 @@ class Scheduler {
     if (pid == 0) {
       close(ends[0]);
       for (const RunningWorker& other : running_) close(other.Fd);
-      RunWorker(jobs_, plans_, first, end, ends[1], setup_.Worker);
+      RunWorker(jobs_, plans_, group, ends[1], setup_.Worker);
     }
     close(ends[1]);
     RunningWorker worker;
     worker.Pid = pid;
     worker.Fd = ends[0];
-    worker.Next = first;
-    worker.End = end;
+    worker.Jobs = std::move(group);
     worker.JobStart = Clock::now();
     running_.push_back(std::move(worker));
   }
@@ -134,7 +133,8 @@ class Scheduler {
       worker.Pending.erase(0, newline + 1);
       nlohmann::ordered_json report = nlohmann::ordered_json::parse(line, nullptr, false);
       if (report.is_discarded()) report = nlohmann::ordered_json::object();
-      Finish(worker.Next, std::move(report), worker.JobStart, std::string());
+      if (worker.Next >= worker.Jobs.size()) continue;  // no such job: a stray line
+      Finish(worker.Jobs[worker.Next], std::move(report), worker.JobStart, std::string());
       ++worker.Next;
       worker.JobStart = Clock::now();
     }
@@ -149,13 +149,16 @@ class Scheduler {
     int status = 0;
     while (waitpid(worker.Pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (worker.Next >= worker.End) return;
+    if (worker.Next >= worker.Jobs.size()) return;
     nlohmann::ordered_json report;
     report["exit"] = nullptr;
-    Finish(worker.Next, std::move(report), worker.JobStart,
+    Finish(worker.Jobs[worker.Next], std::move(report), worker.JobStart,
            WorkerEndReason(status, worker.TimedOut, setup_.JobTimeoutSeconds));
-    if (worker.Next + 1 < worker.End) {
-      waiting_.push_front(JobGroup{worker.Next + 1, worker.End, {}});
+    if (worker.Next + 1 < worker.Jobs.size()) {
+      JobGroup rest;
+      rest.Jobs.assign(worker.Jobs.begin() + static_cast<std::ptrdiff_t>(worker.Next) + 1,
+                       worker.Jobs.end());
+      waiting_.push_front(std::move(rest));
     }
   }
 

@@ -23,6 +23,7 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
   const frontend::CommonOptions options =
       program->ReadOptions(static_cast<int>(argv.size()) - 1, argv.data());
   if (options.BMPFileIn) plan.Picture = *options.BMPFileIn;
+  plan.Paints = program->PaintsPicture;
   if (options.OutputFile) plan.Writes.push_back(*options.OutputFile);
   if (options.LogFile) plan.Writes.push_back(*options.LogFile);
   // Each program writes files of its own names into its folder.
@@ -34,31 +35,70 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
   return plan;
 }
 
+namespace {
+
+bool WriteTheSame(const JobPlan& a, const JobPlan& b) {
+  for (const std::string& written : a.Writes) {
+    if (std::find(b.Writes.begin(), b.Writes.end(), written) != b.Writes.end()) return true;
+  }
+  return false;
+}
+
+// The run order of consecutive jobs [first, end) on one picture: painting jobs
+// wait at the end unless a later job writes what they write.
+std::vector<std::size_t> RunOrder(const std::vector<JobPlan>& plans, std::size_t first,
+                                  std::size_t end) {
+  std::vector<std::size_t> order;
+  std::vector<std::size_t> held;
+  for (std::size_t i = first; i < end; ++i) {
+    if (plans[i].Paints) {
+      held.push_back(i);
+      continue;
+    }
+    const bool conflicts = std::any_of(held.begin(), held.end(), [&](std::size_t painter) {
+      return WriteTheSame(plans[painter], plans[i]);
+    });
+    if (conflicts) {
+      order.insert(order.end(), held.begin(), held.end());
+      held.clear();
+    }
+    order.push_back(i);
+  }
+  order.insert(order.end(), held.begin(), held.end());
+  return order;
+}
+
+}  // namespace
+
 std::vector<JobGroup> GroupJobs(const std::vector<JobPlan>& plans) {
   std::vector<JobGroup> groups;
-  for (std::size_t i = 0; i < plans.size(); ++i) {
-    const bool joins = !groups.empty() && !plans[i].Picture.empty() &&
+  std::size_t first = 0;
+  for (std::size_t i = 1; i <= plans.size(); ++i) {
+    const bool joins = i < plans.size() && !plans[i].Picture.empty() &&
                        plans[i].Picture == plans[i - 1].Picture;
-    if (joins) {
-      groups.back().End = i + 1;
-    } else {
-      groups.push_back(JobGroup{i, i + 1, {}});
-    }
+    if (joins) continue;
+    if (first < i) groups.push_back(JobGroup{RunOrder(plans, first, i), {}});
+    first = i;
   }
   // The last job before each group that writes what one of its jobs writes;
-  // jobs writing the same file wait for each other in file order.
+  // jobs writing the same file wait for each other in file order (within a
+  // group their order is kept).
   std::unordered_map<std::string, std::size_t> lastWriter;
   for (JobGroup& group : groups) {
-    for (std::size_t i = group.First; i < group.End; ++i) {
+    const std::size_t groupFirst = *std::min_element(group.Jobs.begin(), group.Jobs.end());
+    for (const std::size_t i : group.Jobs) {
       for (const std::string& written : plans[i].Writes) {
         const auto found = lastWriter.find(written);
-        if (found != lastWriter.end() && found->second < group.First) {
+        if (found != lastWriter.end() && found->second < groupFirst) {
           group.After.push_back(found->second);
         }
       }
     }
-    for (std::size_t i = group.First; i < group.End; ++i) {
-      for (const std::string& written : plans[i].Writes) lastWriter[written] = i;
+    for (const std::size_t i : group.Jobs) {
+      for (const std::string& written : plans[i].Writes) {
+        auto [entry, added] = lastWriter.try_emplace(written, i);
+        if (!added) entry->second = std::max(entry->second, i);
+      }
     }
     std::sort(group.After.begin(), group.After.end());
     group.After.erase(std::unique(group.After.begin(), group.After.end()), group.After.end());

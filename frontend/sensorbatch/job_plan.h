@@ -13,6 +13,7 @@ namespace sensor::batch {
 
 struct JobPlan {
   std::string Picture;              // the resolved picture path; empty: none
+  bool Paints = false;              // its library paints the picture
   std::vector<std::string> Writes;  // what it writes: status file, named log, folder and program
 };
 
@@ -25,12 +26,13 @@ std::vector<char*> ArgumentVector(Job& job);
 JobPlan PlanJob(Job job, const std::string& programDirectory);
 
 // Consecutive jobs on one picture, run one after another in one worker so that
-// the picture is read once. A group starts only after the earlier jobs that
-// write a file it writes have ended (`After`, job indexes), so that every file
-// ends as the jobs run one by one would leave it.
+// the picture is read once. Within a group a job that paints the picture runs
+// after the jobs that follow it and write nothing it writes, so that they see
+// the picture unpainted without a copy; every file still ends as the jobs run
+// one by one in file order leave it. A group starts only after the earlier
+// jobs that write a file it writes have ended (`After`, job indexes).
 struct JobGroup {
-  std::size_t First = 0;
-  std::size_t End = 0;
+  std::vector<std::size_t> Jobs;  // job indexes in the order they run
   std::vector<std::size_t> After;
 };
 

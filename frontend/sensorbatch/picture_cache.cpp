@@ -12,8 +12,9 @@ frontend::LoadedBitmap* PictureCache::Get(const frontend::ResolvedPath& path, bo
   }
   if (!paints) return &*read_;
   if (laterReaders_ > 0) {
-    painted_ = *read_;
-    return &*painted_;
+    painted_ = frontend::CopyBitmap(*read_);
+    if (!painted_) painted_ = frontend::LoadBitmapFile(path);  // no room for a copy
+    return painted_ ? &*painted_ : nullptr;
   }
   painted_ = std::move(read_);
   read_.reset();

@@ -63,14 +63,16 @@ nlohmann::ordered_json Report(int exitCode, const frontend::RunOutcome& outcome,
 
 }  // namespace
 
-void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, std::size_t first,
-               std::size_t end, int resultFd, const WorkerSetup& setup) {
+void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
+               const std::vector<std::size_t>& order, int resultFd, const WorkerSetup& setup) {
   QuietStandardStreams();
   HandOnAnalysisThreads(setup.AnalysisThreads);
   PictureCache pictures;
-  for (std::size_t i = first; i < end; ++i) {
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    const std::size_t i = order[n];
     std::size_t later = 0;
-    while (i + later + 1 < end && plans[i + later + 1].Picture == plans[i].Picture) ++later;
+    while (n + later + 1 < order.size() && plans[order[n + later + 1]].Picture == plans[i].Picture)
+      ++later;
     pictures.SetLaterReaders(later);
 
     Job& job = jobs[i];

@@ -18,12 +18,12 @@ struct WorkerSetup {
   int AnalysisThreads = 1;
 };
 
-// Runs jobs [first, end) and writes, per job, a line with its exit code and
+// Runs the jobs `order` names, in that order, and writes, per job, a line with its exit code and
 // what its status file reports ("exit", "ReturnCode", "Status", "Message",
 // "labels", "values", "wall" in seconds) to `resultFd`; then ends
 // the process.
 [[noreturn]] void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
-                            std::size_t first, std::size_t end, int resultFd,
+                            const std::vector<std::size_t>& order, int resultFd,
                             const WorkerSetup& setup);
 
 }  // namespace sensor::batch
