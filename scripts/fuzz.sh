@@ -32,6 +32,7 @@ targets=(
   "fuzz_settings settings 8192"
   "fuzz_limits limits 8192"
   "fuzz_command_line command_line 2048"
+  "fuzz_job_file job_file 8192"
 )
 
 passed=0
