@@ -17,6 +17,9 @@ command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 command -v parallel >/dev/null 2>&1 || need+=(parallel)
+# The Slurm recipe's test starts a one-node cluster (skipped without these).
+command -v slurmctld >/dev/null 2>&1 || need+=(slurm-wlm)
+command -v munged >/dev/null 2>&1 || need+=(munge)
 command -v dpkg-deb >/dev/null 2>&1 || need+=(dpkg)
 for extra in "$@"; do need+=("$extra"); done
 
