@@ -86,11 +86,11 @@ start=$SECONDS
 [ "$code" -eq 1 ] || fail "a batch with a crash and a hang exited $code"
 (( SECONDS - start < 30 )) || fail "the hanging job was not ended"
 summary=$side/faults.jsonl
-grep -q '"line":2,.*"exit":null.*"failure":"the run ended on signal 11' "$summary" ||
+grep -q '"line":2,.*"exit":null.*"failure":"the run ended on signal 6 (Aborted)' "$summary" ||
   fail "crash not reported: $(cat "$summary")"
 grep -q '"line":4,.*"exit":null.*"failure":"no result within the job time limit of 2 s"' \
   "$summary" || fail "hang not reported: $(cat "$summary")"
-grep -q 'jobs.txt:2: Ostrelrun: the run ended on signal 11' "$side/faults.err" ||
+grep -q 'jobs.txt:2: Ostrelrun: the run ended on signal 6' "$side/faults.err" ||
   fail "no message for the crash"
 for n in 1 3 5; do
   grep -q "\"line\":$n,.*\"exit\":0" "$summary" || fail "job $n lost: $(cat "$summary")"

@@ -1,17 +1,19 @@
 // Preloaded into the batch program by its tests (LD_PRELOAD) to make a job
-// crash or hang on purpose: Ostrel's Execute ends the process on SIGSEGV when
-// the left margin is 901 and never returns when it is 902; every other call
-// goes on to the library.
+// crash or hang on purpose: Ostrel's Execute aborts the process (SIGABRT, as a
+// failed check would; the sanitizers leave that signal alone) when the left
+// margin is 901 and never returns when it is 902; every other call goes on to
+// the library.
 #include <dlfcn.h>
-#include <signal.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "sensordefect/Ostrel.h"
 
 namespace SensorDefectDetectionClass {
 
 std::int32_t Ostrel::Execute(_RESULT_Ostrel& result, _PARAMS_Ostrel params) {
-  if (params.OutlierLeft == 901) raise(SIGSEGV);
+  if (params.OutlierLeft == 901) std::abort();
   if (params.OutlierLeft == 902) {
     for (;;) pause();
   }
