@@ -39,9 +39,7 @@ bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft,
                std::vector<unsigned char>& out) {
   if (size > bytesLeft) return false;
   try {
-    out.reserve(static_cast<std::size_t>(size));
-    AskForLargePages(out.data(), out.capacity());
-    out.assign(static_cast<std::size_t>(size), 0);
+    AllocatePixelBuffer(out, size);
   } catch (const std::bad_alloc&) {
     return false;
   } catch (const std::length_error&) {
@@ -63,6 +61,13 @@ bool BindingFitsBuffer(LoadedBitmap& bitmap) {
 }
 
 }  // namespace
+
+void AllocatePixelBuffer(std::vector<unsigned char>& out, std::uint64_t size) {
+  if (size > out.max_size()) throw std::length_error("pixel buffer");
+  out.reserve(static_cast<std::size_t>(size));
+  AskForLargePages(out.data(), out.capacity());
+  out.assign(static_cast<std::size_t>(size), 0);
+}
 
 std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header) {
   if (header.size() < kInfoHeaderSize) return std::nullopt;

@@ -34,6 +34,17 @@ OptionSpec ValueOption(std::string name, std::function<void(const char* value)> 
       [apply = std::move(apply)](CommonOptions&, const char* value) { apply(value); }};
 }
 
+OptionSpec RawLayoutOption() {
+  return OptionSpec{"RawLayout", true,
+                    [](CommonOptions& options, const char* value) { options.RawLayout = value; }};
+}
+
+SettingsKeyTable StandardSettingsKeys(const SettingsKeyTable& own, CommonOptions& options) {
+  SettingsKeyTable keys = own;
+  keys.push_back({"RawLayout=", [&options](const char* value) { options.RawLayout = value; }});
+  return keys;
+}
+
 OptionTable StandardOptions(OptionTable own) {
   OptionTable table = {
       PathOption("OutputFile", &CommonOptions::OutputFile),
@@ -45,6 +56,7 @@ OptionTable StandardOptions(OptionTable own) {
   for (OptionSpec& option : own) table.push_back(std::move(option));
   table.push_back(SlaveOption());
   table.push_back(DebugOption());
+  table.push_back(RawLayoutOption());
   return table;
 }
 

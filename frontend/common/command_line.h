@@ -37,9 +37,13 @@ OptionSpec DebugOption();
 OptionSpec SwitchOption(std::string name, std::function<void()> apply);
 OptionSpec ValueOption(std::string name, std::function<void(const char* value)> apply);
 
+// The layout of a headerless raw frame (FORMAT,WIDTH,HEIGHT[,STRIDE]), kept as
+// given and read when the picture is loaded.
+OptionSpec RawLayoutOption();
+
 // A program's whole option table in matching order: the five paths
 // (OutputFile, TestSettings, TestLimits, LogFile, BMPFileIn), the program's own
-// options, then "slave" and "debug".
+// options, then "slave", "debug" and "RawLayout".
 OptionTable StandardOptions(OptionTable own);
 
 // The index of the first option whose name the argument (after its dash)
@@ -57,6 +61,10 @@ struct SettingsKey {
 };
 
 using SettingsKeyTable = std::vector<SettingsKey>;
+
+// A program's own settings keys followed by the keys every program has
+// ("RawLayout="), which set `options`.
+std::vector<SettingsKey> StandardSettingsKeys(const std::vector<SettingsKey>& own, CommonOptions& options);
 
 // Applies one settings line: the first key that the line begins with,
 // case-insensitively, decides.

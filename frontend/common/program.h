@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frontend/common/bitmap_loader.h"
+#include "frontend/common/picture_loader.h"
 #include "frontend/common/command_line.h"
 #include "frontend/common/limits_file.h"
 #include "frontend/common/run_options.h"
@@ -27,17 +28,22 @@ struct SettingsEcho {
 // it drops on a failure so that the default log is written instead.
 class RunContext {
  public:
-  RunContext(CommonOptions& options, VerdictTable& verdicts, std::optional<LoadedBitmap>& bitmap)
-      : options_(options), verdicts_(verdicts), bitmap_(bitmap) {}
+  RunContext(CommonOptions& options, VerdictTable& verdicts, std::optional<LoadedBitmap>& bitmap,
+             std::function<PictureMode()> mode = {})
+      : options_(options), verdicts_(verdicts), bitmap_(bitmap), mode_(std::move(mode)) {}
 
   const CommonOptions& Options() const { return options_; }
   VerdictTable& Verdicts() { return verdicts_; }
   void DropLogFile() { options_.LogFile.reset(); }
 
-  // Loads the bitmap named by BMPFileIn; null when it cannot be loaded. The
-  // buffers stay valid until the end of the run, past the library's Close.
+  // Loads the picture named by BMPFileIn (picture_loader.h); null when it
+  // cannot be loaded. The buffers stay valid until the end of the run, past
+  // the library's Close.
   LoadedBitmap* LoadBitmap() {
-    bitmap_ = LoadBitmapFile(options_.BMPFileIn);
+    PictureRequest request;
+    if (mode_) request.Mode = mode_();
+    request.RawLayout = options_.RawLayout;
+    bitmap_ = LoadPicture(options_.BMPFileIn, request);
     return bitmap_ ? &*bitmap_ : nullptr;
   }
 
@@ -45,6 +51,7 @@ class RunContext {
   CommonOptions& options_;
   VerdictTable& verdicts_;
   std::optional<LoadedBitmap>& bitmap_;
+  std::function<PictureMode()> mode_;
 };
 
 struct ProgramDescription {
@@ -59,6 +66,8 @@ struct ProgramDescription {
   // The judged values in judging order, all empty.
   VerdictTable Verdicts;
   OutputLayout Layout;
+  // The analysis mode and sensor depth that a raw picture is read for.
+  std::function<PictureMode()> Picture;
   // Runs the library on the bitmap and gives the run's result code.
   std::function<ResultCode(RunContext&)> RunLibrary;
 };

@@ -2,6 +2,9 @@
 // parameters: the five paths and the two switches.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "frontend/common/paths.h"
 
 namespace sensor::frontend {
@@ -14,6 +17,8 @@ struct CommonOptions {
   ResolvedPath BMPFileIn;     // the bitmap to analyse
   bool debug = false;         // argument echo; handed to the library's Open
   bool slave = false;         // no key wait at the end of the run
+  // The layout of a headerless raw frame (-RawLayout, RawLayout=) as given.
+  std::optional<std::string> RawLayout;
 };
 
 }  // namespace sensor::frontend

@@ -89,7 +89,7 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv) {
 
   ParseCommandLine(argc, argv, program.Options, state.options);
   if (state.options.TestSettings)
-    ReadSettingsFile(*state.options.TestSettings, program.SettingsKeys);
+    ReadSettingsFile(*state.options.TestSettings, StandardSettingsKeys(program.SettingsKeys, state.options));
 
   if (!StartUp(program, state)) {
     PrintUsage(program);
@@ -102,7 +102,7 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv) {
     return ReleaseAndPause(state);
   }
 
-  RunContext context(state.options, state.verdicts, state.bitmap);
+  RunContext context(state.options, state.verdicts, state.bitmap, program.Picture);
   if (program.Layout.ReportsElapsedTime) state.startTick = TickCount();
   state.result = program.RunLibrary(context);
   if (program.Layout.ReportsElapsedTime) state.endTick = TickCount();

@@ -18,6 +18,9 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.Limits = GlazetLimitsRules();
   program.Verdicts = GlazetVerdicts();
   program.Layout = GlazetLayout();
+  program.Picture = [&settings] {
+    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+  };
   program.RunLibrary = std::move(driver);
   return program;
 }
