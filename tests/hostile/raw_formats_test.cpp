@@ -72,8 +72,10 @@ RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat for
   files.Status = folder.StatusWithoutTimeAndBitmap();
   files.DefaultLog = folder.Read(folder.DefaultLogName());
   if (folder.Exists("pkgdfects.bmp")) files.DefectMap = folder.Read("pkgdfects.bmp");
-  // The console names the folder and the picture; the rest must agree.
+  // The console names the folder and the picture, and Glazet's tick counts
+  // vary; the rest must agree.
   files.Console = std::regex_replace(out.Console, std::regex(folder.Dir() + "(picture\\.(bmp|raw))?"), "");
+  files.Console = std::regex_replace(files.Console, std::regex("[0-9]+ ticks"), "ticks");
   return files;
 }
 
