@@ -48,29 +48,41 @@ std::uint64_t PackedRowBytes(RawFormat format, std::int32_t width) {
   return (static_cast<std::uint64_t>(width) * bits + 7) / 8;
 }
 
-void UnpackRow(RawFormat format, const unsigned char* row, std::int32_t width, std::uint16_t* samples) {
-  const std::int32_t n = width;
-  if (format == RawFormat::Raw16) {
-    for (std::int32_t x = 0; x < n; ++x) {
-      samples[x] = static_cast<std::uint16_t>(row[2 * x] | row[2 * x + 1] << 8);
-    }
-    return;
-  }
-  const bool ten = format == RawFormat::Raw10;
-  const std::int32_t perGroup = ten ? 4 : 2;
-  const int lowBits = ten ? 2 : 4;
-  const std::uint32_t lowMask = (1u << lowBits) - 1;
+namespace {
+
+// Groups of kPerGroup high bytes and one byte of their low bits, the first
+// sample's in the lowest bits; the group size fixed so that the loop unrolls.
+template <std::int32_t kPerGroup, int kLowBits>
+void UnpackGroups(const unsigned char* __restrict row, std::int32_t n, std::uint16_t* __restrict samples) {
+  constexpr std::uint32_t kLowMask = (1u << kLowBits) - 1;
   std::int32_t x = 0;
-  for (; x + perGroup <= n; x += perGroup, row += perGroup + 1) {
-    const std::uint32_t low = row[perGroup];
-    for (std::int32_t k = 0; k < perGroup; ++k) {
-      samples[x + k] =
-          static_cast<std::uint16_t>(row[k] << lowBits | ((low >> (lowBits * k)) & lowMask));
+  for (; x + kPerGroup <= n; x += kPerGroup, row += kPerGroup + 1) {
+    const std::uint32_t low = row[kPerGroup];
+    for (std::int32_t k = 0; k < kPerGroup; ++k) {
+      samples[x + k] = static_cast<std::uint16_t>(row[k] << kLowBits | ((low >> (kLowBits * k)) & kLowMask));
     }
   }
   const std::int32_t left = n - x;  // samples of a last, partial group
   for (std::int32_t k = 0; k < left; ++k) {
-    samples[x + k] = static_cast<std::uint16_t>(row[k] << lowBits | ((row[left] >> (lowBits * k)) & lowMask));
+    samples[x + k] = static_cast<std::uint16_t>(row[k] << kLowBits | ((row[left] >> (kLowBits * k)) & kLowMask));
+  }
+}
+
+}  // namespace
+
+void UnpackRow(RawFormat format, const unsigned char* row, std::int32_t width, std::uint16_t* samples) {
+  switch (format) {
+    case RawFormat::Raw10:
+      UnpackGroups<4, 2>(row, width, samples);
+      return;
+    case RawFormat::Raw12:
+      UnpackGroups<2, 4>(row, width, samples);
+      return;
+    case RawFormat::Raw16:
+      for (std::int32_t x = 0; x < width; ++x) {
+        samples[x] = static_cast<std::uint16_t>(row[2 * x] | row[2 * x + 1] << 8);
+      }
+      return;
   }
 }
 

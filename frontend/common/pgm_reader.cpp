@@ -93,20 +93,29 @@ std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, con
       RawFrame::Make(static_cast<std::int64_t>(*width), static_cast<std::int64_t>(*height), mode, problem);
   if (!frame) return std::nullopt;
 
-  std::vector<unsigned char> row;
+  // A block of rows at a time, about 1 MiB.
+  const std::uint64_t rowsPerBlock =
+      std::clamp<std::uint64_t>((std::uint64_t{1} << 20) / rowBytes, 1, *height);
+  std::vector<unsigned char> block;
   std::vector<std::uint16_t> samples;
   try {
-    row.resize(static_cast<std::size_t>(rowBytes));
+    block.resize(static_cast<std::size_t>(rowsPerBlock * rowBytes));
     samples.resize(static_cast<std::size_t>(*width));
   } catch (const std::bad_alloc&) {
     problem = "no memory for reading the greymap";
     return std::nullopt;
   }
   for (std::int32_t y = 0; y < frame->Height(); ++y) {
-    if (std::fread(row.data(), 1, row.size(), file) != row.size()) {
-      problem = Format("the greymap could not be read past row %d", y);
-      return std::nullopt;
+    const auto inBlock = static_cast<std::uint64_t>(y) % rowsPerBlock;
+    if (inBlock == 0) {
+      const std::size_t bytes = static_cast<std::size_t>(
+          std::min<std::uint64_t>(rowsPerBlock, static_cast<std::uint64_t>(frame->Height() - y)) * rowBytes);
+      if (std::fread(block.data(), 1, bytes, file) != bytes) {
+        problem = Format("the greymap could not be read past row %d", y);
+        return std::nullopt;
+      }
     }
+    const unsigned char* row = block.data() + inBlock * rowBytes;
     std::uint32_t highest = 0;
     if (bytesPerSample == 1) {
       for (std::size_t x = 0; x < samples.size(); ++x) {
@@ -114,10 +123,12 @@ std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, con
         highest = std::max<std::uint32_t>(highest, row[x]);
       }
     } else {
+      std::uint16_t top = 0;  // a 16-bit maximum, which vector loops take at once
       for (std::size_t x = 0; x < samples.size(); ++x) {
         samples[x] = static_cast<std::uint16_t>(row[2 * x] << 8 | row[2 * x + 1]);
-        highest = std::max<std::uint32_t>(highest, samples[x]);
+        top = std::max(top, samples[x]);
       }
+      highest = top;
     }
     if (highest > *maxval) {
       problem = Format("row %d holds the value %u, above the greymap's largest value %llu", y, highest,

@@ -62,14 +62,15 @@ bool RawFrame::StoreRow(std::int32_t y, const std::uint16_t* samples, LoadProble
   unsigned char* row = picture_.Pixels.data() + static_cast<std::size_t>(y) * 4 * static_cast<std::size_t>(width_);
   const int shift = shift_;
   const std::uint32_t low = low_;
-  std::uint32_t highest = 0;
+  // Every sample is in range when no bit above the depth is set in any.
+  std::uint32_t anyBits = 0;
   for (std::int32_t x = 0; x < width_; ++x) {
     const std::uint32_t v = samples[x];
-    highest = v > highest ? v : highest;
+    anyBits |= v;
     const std::uint32_t word = (v >> shift) | ((v & low) << 8);
     std::memcpy(row + 4 * static_cast<std::size_t>(x), &word, sizeof word);
   }
-  if (highest <= max_) return true;
+  if ((anyBits & ~max_) == 0) return true;
   std::int32_t x = 0;
   while (samples[x] <= max_) ++x;
   problem = Format("the sample %u in row %d, column %d is above the %d-bit range (0 to %u): "
