@@ -20,8 +20,11 @@ namespace {
 // No lossless compression packs picture data much tighter than this; a file
 // that claims more is refused before anything is allocated for it.
 constexpr std::uint64_t kMostCompression = 4096;
-// The largest single allocation libtiff may make for a hostile file.
-constexpr tmsize_t kLibraryAllocationLimit = tmsize_t{1} << 30;
+// The largest single allocation libtiff may make for a hostile file, and the
+// largest band of tiles read at once (a 48 MP picture in tiles of 1024 rows
+// needs 16 MiB).
+constexpr tmsize_t kLibraryAllocationLimit = tmsize_t{256} << 20;
+constexpr std::uint64_t kTileBandLimit = std::uint64_t{256} << 20;
 
 constexpr std::uint16_t kPhotometricCfa = 32803;  // PHOTOMETRIC_CFA
 
@@ -141,7 +144,7 @@ class RowReader {
       if (tileBytes < tileRow * tileLength_) return false;
       const std::uint64_t tilesAcross = (width_ + tileWidth_ - 1) / tileWidth_;
       const std::uint64_t band = tilesAcross * tileWidth_ * pixelBytes_ * tileLength_;
-      if (band > static_cast<std::uint64_t>(kLibraryAllocationLimit)) return false;
+      if (tileWidth_ > (1u << 16) || tileLength_ > (1u << 16) || band > kTileBandLimit) return false;
       tile_.resize(static_cast<std::size_t>(tileBytes));
       band_.resize(static_cast<std::size_t>(band));
       return true;
@@ -262,11 +265,8 @@ std::optional<LoadedBitmap> ReadTiff(std::FILE* file, std::uint64_t fileSize, co
     problem = "not a readable TIFF file: " + libraryMessage;
     return std::nullopt;
   }
-  const bool dng = TIFFFindField(tiff.get(), TIFFTAG_DNGVERSION, TIFF_ANY) != nullptr &&
-                   [&] {
-                     std::uint8_t* version = nullptr;
-                     return TIFFGetField(tiff.get(), TIFFTAG_DNGVERSION, &version) != 0;
-                   }();
+  std::uint8_t* version = nullptr;
+  const bool dng = TIFFGetField(tiff.get(), TIFFTAG_DNGVERSION, &version) != 0;
   if (dng && !SelectMainPicture(tiff.get())) {
     problem = "the DNG file holds no full-resolution picture";
     return std::nullopt;

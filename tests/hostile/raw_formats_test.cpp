@@ -107,6 +107,24 @@ TEST(RawAlikeBaseline, ThePlantedPictureHasDefectsToCompare) {
   EXPECT_NE(values.rfind("0,0,0,0,0,0,", 0), 0u) << waferon.DefaultLog;
 }
 
+// Tiles (written by the test: sensorsim writes strips), partial ones at the
+// edges holding samples no 10-bit picture may hold.
+TEST(RawAlikeTiles, ATiledTiffAnalysesLikeItsBitmap) {
+  const RawCase c{"Tiff10Tiled", PictureFormat::Pgm, 10, 37, 23, 0, nullptr};
+  for (const ProgramSpec& program : AllPrograms()) {
+    const RunFiles bitmap = Analyse(program, c, PictureFormat::Bitmap);
+    ProgramFolder folder(program);
+    const sim::SimulationSettings s = PlantedBayer(c.Width, c.Height, c.SensorBpp);
+    WriteTiledTiff(folder.File("picture.raw"), 37, 23, sim::RawSamples(sim::Simulate(s), s));
+    std::vector<std::string> arguments = program.RunOptions;
+    arguments.insert(arguments.end(), {"-BayerMode", "-BitsUsage", "10,10", "-BMPFileIn", "picture.raw",
+                                       "-OutputFile", "status.txt"});
+    EXPECT_EQ(folder.Run(arguments).ExitCode, bitmap.ExitCode) << program.Name;
+    EXPECT_EQ(folder.StatusWithoutTimeAndBitmap(), bitmap.Status) << program.Name;
+    EXPECT_EQ(folder.Read(folder.DefaultLogName()), bitmap.DefaultLog) << program.Name;
+  }
+}
+
 // Ostrelrun on `picture` (written by `write` into its folder) with the
 // options: the console and the status head.
 struct Refusal {

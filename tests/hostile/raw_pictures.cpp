@@ -47,4 +47,29 @@ void WriteDng(const std::string& path, std::uint32_t width, std::uint32_t height
   TIFFClose(t);
 }
 
+void WriteTiledTiff(const std::string& path, std::uint32_t width, std::uint32_t height,
+                    const std::vector<std::uint16_t>& samples) {
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  if (t == nullptr) throw std::runtime_error("cannot write " + path);
+  constexpr std::uint32_t kTile = 16;
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  TIFFSetField(t, TIFFTAG_TILEWIDTH, kTile);
+  TIFFSetField(t, TIFFTAG_TILELENGTH, kTile);
+  std::vector<std::uint16_t> tile(kTile * kTile);
+  for (std::uint32_t ty = 0; ty < height; ty += kTile) {
+    for (std::uint32_t tx = 0; tx < width; tx += kTile) {
+      for (std::uint32_t y = 0; y < kTile; ++y)
+        for (std::uint32_t x = 0; x < kTile; ++x)
+          tile[y * kTile + x] = ty + y < height && tx + x < width ? samples[(ty + y) * width + tx + x] : 0xFFFF;
+      TIFFWriteTile(t, tile.data(), tx, ty, 0, 0);
+    }
+  }
+  TIFFClose(t);
+}
+
 }  // namespace sensor::test

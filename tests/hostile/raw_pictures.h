@@ -24,4 +24,9 @@ void WriteDng(const std::string& path, std::uint32_t width, std::uint32_t height
               const std::vector<std::uint16_t>& samples, const std::array<std::uint8_t, 4>& pattern,
               std::optional<std::array<std::uint32_t, 4>> activeArea = std::nullopt);
 
+// A one-channel 16-bit greyscale TIFF of `samples` in tiles of 16 x 16,
+// deflated; the tiles at the right and bottom edges reach past the picture.
+void WriteTiledTiff(const std::string& path, std::uint32_t width, std::uint32_t height,
+                    const std::vector<std::uint16_t>& samples);
+
 }  // namespace sensor::test
