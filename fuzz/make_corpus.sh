@@ -57,6 +57,21 @@ handmade "$scratch/masks_32.bmp" 40 6 5 32 3 12 $((24 * 5))
 handmade "$scratch/palette_8.bmp" 40 8 4 8 0 1024 $((8 * 4))
 handmade "$scratch/sized_24.bmp" 40 5 4 24 0 0 $((20 * 4))
 
+# Raw pictures for the raw readers: raw <name> <format> <sensorsim options...>
+raw() {
+  local name=$1 format=$2
+  shift 2
+  "$sim" -Out "$scratch/raw_$name" -Format "$format" "$@" >/dev/null
+}
+raw pgm10 pgm -Size 9,6 -BayerMode -BitsUsage 10,10 -Seed 8 -HotPixels 1
+raw pgm8 pgm -Size 7,4 -BayerMode -BitsUsage 8,8 -Seed 9
+raw tiff12 tiff -Size 9,6 -BayerMode -BitsUsage 12,12 -Seed 10 -DarkPixels 1
+raw tiff_rgb tiff -Size 6,4 -Seed 11
+raw dng10 dng -Size 8,6 -BayerMode -BitsUsage 10,10 -Seed 12
+raw raw10 raw10 -Size 9,5 -BayerMode -BitsUsage 10,10 -Seed 13
+raw raw12 raw12 -Size 7,5 -BayerMode -BitsUsage 12,12 -Seed 14 -Stride 12
+raw raw16 raw16 -Size 6,4 -BayerMode -BitsUsage 10,10 -Seed 15
+
 # Parameter blocks, named for what they ask.
 wafer_colour_global() { bytes 12 31 0 0 8 8 8 8 70 70 170 170 10 13; for _ in $(seq 20); do bytes 40; done; bytes 72 8 18; bytes 0 0 0; }
 wafer_bayer_local() { bytes 15 27 1 1 10 10 10 10 60 60 180 180 11 19; for _ in $(seq 20); do bytes 30; done; bytes 24 8 30; bytes 0 0 0; }
@@ -67,7 +82,19 @@ ostrel_colour() { bytes 0 0 0 8 8 8 8 20 20 220 220 0; }
 ostrel_bayer() { bytes 1 1 1 10 10 10 10 20 20 220 220 0; }
 
 rm -rf corpus
-mkdir -p corpus/waferon corpus/glazet corpus/ostrel corpus/settings corpus/limits corpus/command_line
+mkdir -p corpus/waferon corpus/glazet corpus/ostrel corpus/settings corpus/limits corpus/command_line \
+  corpus/pgm corpus/tiff corpus/packed_raw
+# Raw readers: a mode byte (Bayer) and a depth byte (0: 8, 1: 10, 2: 12) first;
+# the frames then a format byte and width, height and stride (each 8 more).
+{ bytes 1 1; cat "$scratch/raw_pgm10"; } >corpus/pgm/bayer10
+{ bytes 1 0; cat "$scratch/raw_pgm8"; } >corpus/pgm/bayer8
+{ bytes 0 1; cat "$scratch/raw_pgm10"; } >corpus/pgm/colour_mode
+{ bytes 1 2; cat "$scratch/raw_tiff12"; } >corpus/tiff/bayer12
+{ bytes 0 1; cat "$scratch/raw_tiff_rgb"; } >corpus/tiff/colour_rgb
+{ bytes 1 1; cat "$scratch/raw_dng10"; } >corpus/tiff/dng10
+{ bytes 1 1 0 17 13 0; cat "$scratch/raw_raw10"; } >corpus/packed_raw/raw10
+{ bytes 1 2 1 15 13 20; cat "$scratch/raw_raw12"; } >corpus/packed_raw/raw12_stride12
+{ bytes 1 1 2 14 12 0; cat "$scratch/raw_raw16"; } >corpus/packed_raw/raw16
 for f in "$scratch"/*.bmp; do
   name=$(basename "$f" .bmp)
   { wafer_colour_global; cat "$f"; } >"corpus/waferon/${name}_colour_global"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing: a C++20
-# compiler, CMake, Ninja, GoogleTest and Google Benchmark, the JSON library of
-# the batch program's summaries, and the tools the packaging, manual-page and
-# scale-out tests use (Debian packages).
+# compiler, CMake, Ninja, GoogleTest, Google Benchmark, libtiff, the JSON
+# library of the batch program's summaries, and the tools the packaging,
+# manual-page and scale-out tests use (Debian packages).
 set -euo pipefail
 
 need=()
@@ -12,6 +12,8 @@ command -v ninja >/dev/null 2>&1 || need+=(ninja-build)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+# libtiff reads TIFF and DNG pictures in the programs and writes them in sensorsim.
+[ -f /usr/include/x86_64-linux-gnu/tiffio.h ] || [ -f /usr/include/tiffio.h ] || need+=(libtiff-dev)
 command -v groff >/dev/null 2>&1 || need+=(groff-base)
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)

@@ -1,24 +1,27 @@
 #include "image_binding.h"
 
-#include <cstring>
+#include "bitmap_format.h"
 
 namespace sensor {
-namespace {
-
-std::uint32_t ReadU32(const unsigned char* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
-
-}  // namespace
 
 BitmapHeaderFields ReadHeaderFields(const unsigned char* header) {
   BitmapHeaderFields f;
-  f.Width = static_cast<std::int32_t>(ReadU32(header + 4));
-  f.Height = static_cast<std::int32_t>(ReadU32(header + 8));
-  f.BitCount = static_cast<std::uint16_t>(ReadU32(header + 12) >> 16);
-  f.SizeImage = ReadU32(header + 20);
+  f.Width = static_cast<std::int32_t>(bitmap::ReadU32(header + 4));
+  f.Height = static_cast<std::int32_t>(bitmap::ReadU32(header + 8));
+  f.BitCount = bitmap::ReadU16(header + 14);
+  f.SizeImage = bitmap::ReadU32(header + 20);
   return f;
+}
+
+std::optional<std::uint64_t> PixelDataSize(const BitmapHeaderFields& f) {
+  if (f.SizeImage != 0) return f.SizeImage;
+  if (f.Width < 0) return std::nullopt;
+  const std::uint64_t stride = bitmap::RowStride(f.BitCount, static_cast<std::uint64_t>(f.Width));
+  const std::uint64_t height =
+      f.Height < 0 ? -static_cast<std::int64_t>(f.Height) : static_cast<std::int64_t>(f.Height);
+  std::uint64_t size = 0;
+  if (__builtin_mul_overflow(stride, height, &size)) return std::nullopt;
+  return size;
 }
 
 SensorDefectDetectionClass::ResultCode BindBitmap(const unsigned char* header,
@@ -33,12 +36,8 @@ SensorDefectDetectionClass::ResultCode BindBitmap(const unsigned char* header,
 
   const std::int64_t height = f.Height < 0 ? -std::int64_t{f.Height} : f.Height;
   const std::int64_t bytesPerPixel = f.BitCount / 8;
-  std::uint64_t imageSize = f.SizeImage;
-  if (imageSize == 0) {
-    const std::uint64_t bits = std::uint64_t{f.BitCount} * static_cast<std::uint64_t>(f.Width);
-    const std::uint64_t words = (bits >> 5) + ((bits & 31u) != 0 ? 1 : 0);
-    imageSize = words * 4 * static_cast<std::uint64_t>(height);
-  }
+  // Width and height are below 2^31 and the bit count is 24 or 32: no overflow.
+  const std::uint64_t imageSize = *PixelDataSize(f);
   const std::uint64_t stride = imageSize / static_cast<std::uint64_t>(height);
   if (stride < static_cast<std::uint64_t>(f.Width) * bytesPerPixel || stride > INT32_MAX) {
     return E_INVALIDARG;

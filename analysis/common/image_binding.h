@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "precondition.h"
 #include "rect.h"
@@ -48,6 +49,11 @@ struct BitmapHeaderFields {
 };
 
 BitmapHeaderFields ReadHeaderFields(const unsigned char* header);
+
+// The pixel-data size a header gives: SizeImage when it is not 0, else the
+// stride rule's rows times |Height|, in 64 bits. Nothing when the width is
+// negative or the size does not fit in 64 bits.
+std::optional<std::uint64_t> PixelDataSize(const BitmapHeaderFields& fields);
 
 // Binds a bitmap. Refuses with E_INVALIDARG, leaving `binding` untouched, a bit
 // count other than 24 or 32, a zero height, a zero or negative width, and a

@@ -7,19 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/bitmap_format.h"
 #include "kernels/glazet_kernels.h"
 
 namespace sensor::glazet {
 namespace {
-
-void PutU16(std::uint8_t* p, std::uint32_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-  PutU16(p, v);
-  PutU16(p + 2, v >> 16);
-}
 
 // Writes all bytes, resuming after partial writes and interruptions.
 bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
@@ -109,19 +101,12 @@ bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, 
 }
 
 std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image) {
-  std::array<std::uint8_t, 54> h{};
-  h[0] = 'B';
-  h[1] = 'M';
-  PutU32(&h[2], static_cast<std::uint32_t>(54 + PixelDataSize(image)));
-  PutU32(&h[10], 54);
-  PutU32(&h[14], 40);
-  PutU32(&h[18], static_cast<std::uint32_t>(image.Width));
-  const std::int32_t height = image.TopRowFirst() ? -image.Height : image.Height;
-  PutU32(&h[22], static_cast<std::uint32_t>(height));
-  PutU16(&h[26], 1);
-  PutU16(&h[28], image.BitCount);
+  bitmap::InfoFields fields;
+  fields.Width = image.Width;
+  fields.Height = image.TopRowFirst() ? -image.Height : image.Height;
+  fields.BitCount = image.BitCount;
   // Compression, image size, resolutions and colour counts stay 0.
-  return h;
+  return bitmap::FileHeaders(fields, PixelDataSize(image));
 }
 
 bool WriteDefectMapFile(const ImageBinding& image, const std::string& path) {

@@ -10,19 +10,15 @@
 #include <new>
 #include <stdexcept>
 
+#include "common/bitmap_format.h"
 #include "common/image_binding.h"
 #include "frontend/common/regular_file.h"
 
 namespace sensor::frontend {
 namespace {
 
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
-
-std::uint32_t ReadU32(const unsigned char* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
+using bitmap::kFileHeaderSize;
+using bitmap::kInfoHeaderSize;
 
 // Asks the kernel to back the whole 2 MiB pages inside a large buffer with
 // large pages before it is first touched: a 48 MP picture then takes a few
@@ -43,9 +39,7 @@ bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft,
                std::vector<unsigned char>& out) {
   if (size > bytesLeft) return false;
   try {
-    out.reserve(static_cast<std::size_t>(size));
-    AskForLargePages(out.data(), out.capacity());
-    out.assign(static_cast<std::size_t>(size), 0);
+    AllocatePixelBuffer(out, size);
   } catch (const std::bad_alloc&) {
     return false;
   } catch (const std::length_error&) {
@@ -68,19 +62,16 @@ bool BindingFitsBuffer(LoadedBitmap& bitmap) {
 
 }  // namespace
 
+void AllocatePixelBuffer(std::vector<unsigned char>& out, std::uint64_t size) {
+  if (size > out.max_size()) throw std::length_error("pixel buffer");
+  out.reserve(static_cast<std::size_t>(size));
+  AskForLargePages(out.data(), out.capacity());
+  out.assign(static_cast<std::size_t>(size), 0);
+}
+
 std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header) {
   if (header.size() < kInfoHeaderSize) return std::nullopt;
-  const BitmapHeaderFields fields = ReadHeaderFields(header.data());
-  if (fields.SizeImage != 0) return fields.SizeImage;
-  if (fields.Width < 0) return std::nullopt;
-  const std::uint64_t bits =
-      std::uint64_t{fields.BitCount} * static_cast<std::uint64_t>(fields.Width);
-  const std::uint64_t stride = ((bits >> 5) + ((bits & 31u) != 0 ? 1 : 0)) * 4;
-  const std::uint64_t height = fields.Height < 0 ? -static_cast<std::int64_t>(fields.Height)
-                                                 : static_cast<std::int64_t>(fields.Height);
-  std::uint64_t size = 0;
-  if (__builtin_mul_overflow(stride, height, &size)) return std::nullopt;
-  return size;
+  return sensor::PixelDataSize(ReadHeaderFields(header.data()));
 }
 
 std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& path) {
@@ -99,7 +90,7 @@ std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& pat
     return std::nullopt;
   }
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') return std::nullopt;
-  const std::uint32_t pixelOffset = ReadU32(fileHeader + 10);
+  const std::uint32_t pixelOffset = bitmap::ReadU32(fileHeader + 10);
   if (pixelOffset < kFileHeaderSize + kInfoHeaderSize) return std::nullopt;
 
   LoadedBitmap bitmap;

@@ -22,6 +22,10 @@ struct LoadedBitmap {
 // the size does not fit in 64 bits.
 std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header);
 
+// Makes `out` a zero-filled buffer of `size` bytes, asking for large pages when
+// it is large; throws std::bad_alloc or std::length_error when it cannot be had.
+void AllocatePixelBuffer(std::vector<unsigned char>& out, std::uint64_t size);
+
 // Reads the file; nothing when the path is absent, names no regular file (a
 // named pipe, a device, a directory) or the file cannot be read,
 // does not begin with "BM", puts its pixel data less than 54 bytes in, is

@@ -34,6 +34,11 @@ OptionSpec ValueOption(std::string name, std::function<void(const char* value)> 
       [apply = std::move(apply)](CommonOptions&, const char* value) { apply(value); }};
 }
 
+OptionSpec RawLayoutOption() {
+  return OptionSpec{"RawLayout", true,
+                    [](CommonOptions& options, const char* value) { options.RawLayout = value; }};
+}
+
 OptionTable StandardOptions(OptionTable own) {
   OptionTable table = {
       PathOption("OutputFile", &CommonOptions::OutputFile),
@@ -48,6 +53,7 @@ OptionTable StandardOptions(OptionTable own) {
   table.push_back(OptionSpec{"OutputFolder", true, [](CommonOptions& options, const char* value) {
                                if (value[0] != '\0') options.OutputFolder = value;
                              }});
+  table.push_back(RawLayoutOption());
   return table;
 }
 
@@ -58,6 +64,7 @@ SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& optio
                                 folder.pop_back();
                               if (!folder.empty()) options.OutputFolder = folder;
                             }});
+  own.push_back({"RawLayout=", [&options](const char* value) { options.RawLayout = value; }});
   return own;
 }
 

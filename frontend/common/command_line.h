@@ -37,10 +37,14 @@ OptionSpec DebugOption();
 OptionSpec SwitchOption(std::string name, std::function<void()> apply);
 OptionSpec ValueOption(std::string name, std::function<void(const char* value)> apply);
 
+// The layout of a headerless raw frame (FORMAT,WIDTH,HEIGHT[,STRIDE]), kept as
+// given and read when the picture is loaded.
+OptionSpec RawLayoutOption();
+
 // A program's whole option table in matching order: the five paths
 // (OutputFile, TestSettings, TestLimits, LogFile, BMPFileIn), the program's own
 // options, then "slave" and "debug", then the options every program gained
-// later (OutputFolder). No earlier name is a prefix of a later one, so no
+// later (OutputFolder, RawLayout). No earlier name is a prefix of a later one, so no
 // argument that selected an option before selects another now.
 OptionTable StandardOptions(OptionTable own);
 
@@ -64,7 +68,7 @@ struct SettingsKey {
 using SettingsKeyTable = std::vector<SettingsKey>;
 
 // A program's settings keys followed by the keys every program has and that
-// set the run's common options (OutputFolder=).
+// set the run's common options (OutputFolder=, RawLayout=).
 SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& options);
 
 // Applies one settings line: the first key that the line begins with,

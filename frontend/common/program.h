@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frontend/common/bitmap_loader.h"
+#include "frontend/common/picture_loader.h"
 #include "frontend/common/command_line.h"
 #include "frontend/common/limits_file.h"
 #include "frontend/common/run_options.h"
@@ -22,10 +23,12 @@ struct SettingsEcho {
   bool Plausible = true;
 };
 
-// Where a run's pictures come from when its host keeps them: the bitmap for a
-// path (null when it cannot be loaded), valid until the end of the run; a run
-// that paints the picture gets one that no later run sees.
-using PictureSource = std::function<LoadedBitmap*(const ResolvedPath& path, bool paints)>;
+// Where a run's pictures come from when its host keeps them: the picture for a
+// path, read as the request says (picture_loader.h; null when it cannot be
+// loaded), valid until the end of the run; a run that paints the picture gets
+// one that no later run sees.
+using PictureSource =
+    std::function<LoadedBitmap*(const ResolvedPath& path, const PictureRequest& request, bool paints)>;
 
 // What a run's status file reports, for its host.
 struct RunOutcome {
@@ -59,13 +62,15 @@ RunHost StandAloneHost();
 class RunContext {
  public:
   RunContext(CommonOptions& options, VerdictTable& verdicts, std::optional<LoadedBitmap>& bitmap,
-             const std::string& folder, const PictureSource& pictures, bool paints)
+             const std::string& folder, const PictureSource& pictures, bool paints,
+             std::function<PictureMode()> mode = {})
       : options_(options),
         verdicts_(verdicts),
         bitmap_(bitmap),
         folder_(folder),
         pictures_(pictures),
-        paints_(paints) {}
+        paints_(paints),
+        mode_(std::move(mode)) {}
 
   const CommonOptions& Options() const { return options_; }
   VerdictTable& Verdicts() { return verdicts_; }
@@ -73,11 +78,15 @@ class RunContext {
   // The run's folder (run_folder.h), ending in '/' (empty: the working directory).
   const std::string& OutputFolder() const { return folder_; }
 
-  // Loads the bitmap named by BMPFileIn; null when it cannot be loaded. The
-  // buffers stay valid until the end of the run, past the library's Close.
+  // Loads the picture named by BMPFileIn (picture_loader.h); null when it
+  // cannot be loaded. The buffers stay valid until the end of the run, past
+  // the library's Close.
   LoadedBitmap* LoadBitmap() {
-    if (pictures_) return pictures_(options_.BMPFileIn, paints_);
-    bitmap_ = LoadBitmapFile(options_.BMPFileIn);
+    PictureRequest request;
+    if (mode_) request.Mode = mode_();
+    request.RawLayout = options_.RawLayout;
+    if (pictures_) return pictures_(options_.BMPFileIn, request, paints_);
+    bitmap_ = LoadPicture(options_.BMPFileIn, request);
     return bitmap_ ? &*bitmap_ : nullptr;
   }
 
@@ -88,6 +97,7 @@ class RunContext {
   const std::string& folder_;
   const PictureSource& pictures_;
   bool paints_;
+  std::function<PictureMode()> mode_;
 };
 
 struct ProgramDescription {
@@ -104,6 +114,8 @@ struct ProgramDescription {
   OutputLayout Layout;
   // Whether the library paints the bound picture (Glazet's defect map).
   bool PaintsPicture = false;
+  // The analysis mode and sensor depth that a raw picture is read for.
+  std::function<PictureMode()> Picture;
   // Runs the library on the bitmap and gives the run's result code.
   std::function<ResultCode(RunContext&)> RunLibrary;
 };

@@ -20,6 +20,8 @@ struct CommonOptions {
   // The folder of the run's other files (-OutputFolder, OutputFolder=) as
   // given; the run decides it once at start-up (run_folder.h).
   std::optional<std::string> OutputFolder;
+  // The layout of a headerless raw frame (-RawLayout, RawLayout=) as given.
+  std::optional<std::string> RawLayout;
 };
 
 }  // namespace sensor::frontend

@@ -136,7 +136,7 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
   }
 
   RunContext context(state.options, state.verdicts, state.bitmap, state.folder, host.Pictures,
-                     program.PaintsPicture);
+                     program.PaintsPicture, program.Picture);
   if (program.Layout.ReportsElapsedTime) state.startTick = TickCount();
   state.result = program.RunLibrary(context);
   if (program.Layout.ReportsElapsedTime) state.endTick = TickCount();

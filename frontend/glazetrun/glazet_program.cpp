@@ -19,6 +19,9 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.Verdicts = GlazetVerdicts();
   program.Layout = GlazetLayout();
   program.PaintsPicture = true;
+  program.Picture = [&settings] {
+    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+  };
   program.RunLibrary = std::move(driver);
   return program;
 }

@@ -18,6 +18,9 @@ frontend::ProgramDescription DescribeOstrelrun(
   program.Limits = OstrelLimitsRules();
   program.Verdicts = OstrelVerdicts();
   program.Layout = OstrelLayout();
+  program.Picture = [&settings] {
+    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+  };
   program.RunLibrary = std::move(driver);
   return program;
 }

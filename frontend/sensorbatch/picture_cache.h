@@ -9,6 +9,7 @@
 #include <string>
 
 #include "frontend/common/bitmap_loader.h"
+#include "frontend/common/picture_loader.h"
 #include "frontend/common/paths.h"
 
 namespace sensor::batch {
@@ -20,10 +21,14 @@ class PictureCache {
 
   // The picture for the coming job; null when it cannot be loaded. Valid until
   // the next call.
-  frontend::LoadedBitmap* Get(const frontend::ResolvedPath& path, bool paints);
+  frontend::LoadedBitmap* Get(const frontend::ResolvedPath& path, const frontend::PictureRequest& request,
+                              bool paints);
 
  private:
+  // What the kept picture was read from and how (a raw frame's reading
+  // depends on the run's mode, depth and layout).
   std::optional<std::string> path_;
+  frontend::PictureRequest request_;
   std::optional<frontend::LoadedBitmap> read_;
   std::optional<frontend::LoadedBitmap> painted_;
   std::size_t laterReaders_ = 0;

@@ -82,9 +82,8 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
     frontend::RunHost host;
     host.Program = frontend::ModulePaths{setup.ProgramDirectory, job.Program};
     host.NeverWaitForKey = true;
-    host.Pictures = [&pictures](const frontend::ResolvedPath& path, bool paints) {
-      return pictures.Get(path, paints);
-    };
+    host.Pictures = [&pictures](const frontend::ResolvedPath& path, const frontend::PictureRequest& request,
+                                bool paints) { return pictures.Get(path, request, paints); };
     host.Outcome = &outcome;
     std::vector<char*> argv = ArgumentVector(job);
     const auto start = std::chrono::steady_clock::now();

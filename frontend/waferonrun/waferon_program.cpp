@@ -18,6 +18,9 @@ frontend::ProgramDescription DescribeWaferonrun(
   program.Limits = WaferonLimitsRules();
   program.Verdicts = WaferonVerdicts();
   program.Layout = WaferonLayout();
+  program.Picture = [&settings] {
+    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+  };
   program.RunLibrary = std::move(driver);
   return program;
 }

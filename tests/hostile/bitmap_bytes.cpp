@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
+#include "common/bitmap_format.h"
+
 namespace sensor::test {
 namespace {
 
 void Put16(Bytes& out, std::uint32_t v) {
-  out.push_back(static_cast<unsigned char>(v & 0xFF));
-  out.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+  out.resize(out.size() + 2);
+  bitmap::PutU16(&out[out.size() - 2], v);
 }
 void Put32(Bytes& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
+  out.resize(out.size() + 4);
+  bitmap::PutU32(&out[out.size() - 4], v);
 }
 
 }  // namespace

@@ -4,30 +4,26 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "common/bitmap_format.h"
+
 namespace sensor::test {
 namespace {
 
-void PutU32(unsigned char* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-void PutU16(unsigned char* p, std::uint16_t v) {
-  p[0] = static_cast<unsigned char>(v);
-  p[1] = static_cast<unsigned char>(v >> 8);
-}
+using bitmap::PutU16;
+using bitmap::PutU32;
 
 }  // namespace
 
 TestImage::TestImage(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
                      bool topDown)
     : width_(width), height_(height), bitCount_(bitCount), topDown_(topDown) {
-  const std::uint64_t bits = std::uint64_t{bitCount} * static_cast<std::uint64_t>(width);
-  stride_ = static_cast<std::uint32_t>(((bits + 31) / 32) * 4);
-  header_.assign(40, 0);
-  PutU32(&header_[0], 40);
-  PutU32(&header_[4], static_cast<std::uint32_t>(width));
-  PutU32(&header_[8], static_cast<std::uint32_t>(topDown ? -height : height));
-  PutU16(&header_[12], 1);
-  PutU16(&header_[14], bitCount);
+  stride_ = static_cast<std::uint32_t>(bitmap::RowStride(bitCount, static_cast<std::uint64_t>(width)));
+  bitmap::InfoFields fields;
+  fields.Width = width;
+  fields.Height = topDown ? -height : height;
+  fields.BitCount = bitCount;
+  const auto info = bitmap::InfoHeader(fields);
+  header_.assign(info.begin(), info.end());
   pixels_.assign(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height), 0);
 }
 
@@ -84,10 +80,8 @@ void TestImage::SetHeaderSizeImage(std::uint32_t size) { PutU32(&header_[20], si
 
 std::vector<unsigned char> TestImage::FileBytes() const {
   std::vector<unsigned char> file(14 + header_.size() + pixels_.size(), 0);
-  file[0] = 'B';
-  file[1] = 'M';
-  PutU32(&file[2], static_cast<std::uint32_t>(file.size()));
-  PutU32(&file[10], static_cast<std::uint32_t>(14 + header_.size()));
+  bitmap::WriteFileHeader(file.data(), static_cast<std::uint32_t>(file.size()),
+                          static_cast<std::uint32_t>(14 + header_.size()));
   std::copy(header_.begin(), header_.end(), file.begin() + 14);
   std::copy(pixels_.begin(), pixels_.end(), file.begin() + 14 + static_cast<std::ptrdiff_t>(header_.size()));
   return file;

@@ -1,13 +1,16 @@
-// sensorsim: writes a sensor-like test picture as a 24- or 32-bit bitmap, with
+// sensorsim: writes a sensor-like test picture as a 24- or 32-bit bitmap (or
+// in one of the raw formats the test programs read), with
 // planted defects and a ground-truth list of what was planted where.
 //
 // Options follow the test programs' conventions: a dash and a case-insensitive
 // name, its value in the next argument.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "frontend/common/command_line.h"
 #include "frontend/common/value_scan.h"
+#include "picture_formats.h"
 #include "sensor_image.h"
 
 namespace {
@@ -18,7 +21,7 @@ using sensor::sim::SimulationSettings;
 const char* const kUsage[] = {
     "\nUSAGE: sensorsim (argument list below)\n",
     "[ REQUIRED ]\n",
-    "\t-Out <*.bmp> ...the picture to write\n",
+    "\t-Out <file> ...the picture to write\n",
     "[ OPTIONAL ]\n",
     "\t-Truth <*.csv> ...list of the planted defects\n",
     "\t-Size <n,n> ...<width,height> default 640,480\n",
@@ -35,6 +38,8 @@ const char* const kUsage[] = {
     "\t-Clusters <n,n> ...<count,pixels per cluster>\n",
     "\t-Blemishes <n,f,f> ...<count,radius,depth %%> darker blobs\n",
     "\t-Brighter ...blemishes brighter instead of darker\n",
+    "\t-Format <bmp|pgm|tiff|dng|raw10|raw12|raw16> ...default bmp; all but bmp and tiff need Bayer mode\n",
+    "\t-Stride <n> ...bytes per row of a raw10, raw12 or raw16 frame, default packed\n",
 };
 
 struct Request {
@@ -43,6 +48,8 @@ struct Request {
   std::string Truth;
   int TestBpp = 10;
   bool Brighter = false;
+  std::string Format = "bmp";
+  std::uint64_t Stride = 0;
 };
 
 OptionTable SimulatorOptions(Request& r) {
@@ -97,6 +104,10 @@ OptionTable SimulatorOptions(Request& r) {
         }
       }),
       SwitchOption("Brighter", [&r] { r.Brighter = true; }),
+      ValueOption("Format", [&r](const char* v) { r.Format = v; }),
+      ValueOption("Stride", [&r](const char* v) {
+        if (auto n = ScanInt32s<1>(v); n && (*n)[0] >= 0) r.Stride = static_cast<std::uint64_t>((*n)[0]);
+      }),
   };
 }
 
@@ -122,8 +133,12 @@ int main(int argc, char** argv) {
     return Fail("test bits must be 8, 10 or 12 and not above the sensor bits");
   }
 
+  const std::optional<sensor::sim::PictureFormat> format = sensor::sim::ParsePictureFormat(request.Format);
+  if (!format) return Fail("unknown format " + request.Format);
+  if (std::string why = sensor::sim::CheckFormat(*format, s, request.Stride); !why.empty()) return Fail(why);
+
   const sensor::sim::SimulatedImage image = sensor::sim::Simulate(s);
-  if (!sensor::sim::WriteBinaryFile(request.Out, sensor::sim::BitmapFileBytes(image))) {
+  if (!sensor::sim::WritePicture(request.Out, *format, image, s, request.Stride)) {
     return Fail("cannot write " + request.Out);
   }
   if (!request.Truth.empty() &&

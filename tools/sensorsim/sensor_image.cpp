@@ -6,6 +6,8 @@
 #include <fstream>
 #include <random>
 
+#include "common/bitmap_format.h"
+
 namespace sensor::sim {
 namespace {
 
@@ -28,10 +30,6 @@ class Random {
  private:
   std::mt19937 engine_;
 };
-
-void PutU32(unsigned char* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 // Where a picture pixel lives in the stored rows.
 struct Layout {
@@ -194,15 +192,15 @@ SimulatedImage Simulate(const SimulationSettings& s) {
   SimulatedImage image;
   image.Width = s.Width;
   image.Height = s.Height;
-  image.Stride = static_cast<std::uint32_t>((std::uint64_t{static_cast<std::uint32_t>(s.BitCount)} *
-                                                 static_cast<std::uint64_t>(s.Width) + 31) / 32 * 4);
-  image.Header.assign(40, 0);
-  PutU32(&image.Header[0], 40);
-  PutU32(&image.Header[4], static_cast<std::uint32_t>(s.Width));
-  PutU32(&image.Header[8], static_cast<std::uint32_t>(s.TopDown ? -s.Height : s.Height));
-  image.Header[12] = 1;
-  image.Header[14] = static_cast<unsigned char>(s.BitCount);
-  PutU32(&image.Header[20], image.Stride * static_cast<std::uint32_t>(s.Height));
+  image.Stride = static_cast<std::uint32_t>(
+      bitmap::RowStride(static_cast<std::uint32_t>(s.BitCount), static_cast<std::uint64_t>(s.Width)));
+  bitmap::InfoFields fields;
+  fields.Width = s.Width;
+  fields.Height = s.TopDown ? -s.Height : s.Height;
+  fields.BitCount = static_cast<std::uint16_t>(s.BitCount);
+  fields.SizeImage = image.Stride * static_cast<std::uint32_t>(s.Height);
+  const auto info = bitmap::InfoHeader(fields);
+  image.Header.assign(info.begin(), info.end());
   image.Pixels.assign(static_cast<std::size_t>(image.Stride) * static_cast<std::size_t>(s.Height), 0);
 
   const Layout layout{s.Width, s.Height, s.BitCount / 8, image.Stride, s.TopDown};
@@ -251,10 +249,8 @@ SimulatedImage Simulate(const SimulationSettings& s) {
 
 std::vector<unsigned char> BitmapFileBytes(const SimulatedImage& image) {
   std::vector<unsigned char> file(14 + image.Header.size() + image.Pixels.size(), 0);
-  file[0] = 'B';
-  file[1] = 'M';
-  PutU32(&file[2], static_cast<std::uint32_t>(file.size()));
-  PutU32(&file[10], static_cast<std::uint32_t>(14 + image.Header.size()));
+  bitmap::WriteFileHeader(file.data(), static_cast<std::uint32_t>(file.size()),
+                          static_cast<std::uint32_t>(14 + image.Header.size()));
   std::copy(image.Header.begin(), image.Header.end(), file.begin() + 14);
   std::copy(image.Pixels.begin(), image.Pixels.end(),
             file.begin() + 14 + static_cast<std::ptrdiff_t>(image.Header.size()));

@@ -1,0 +1,82 @@
+#include "frontend/common/raw_frame.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#include "common/bitmap_format.h"
+#include "frontend/common/text_format.h"
+
+namespace sensor::frontend {
+
+bool AllocateTopDownBitmap(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
+                           LoadedBitmap& picture) {
+  bitmap::InfoFields fields;
+  fields.Width = width;
+  fields.Height = -height;
+  fields.BitCount = bitCount;
+  const auto info = bitmap::InfoHeader(fields);
+  const std::uint64_t size =
+      bitmap::RowStride(bitCount, static_cast<std::uint64_t>(width)) * static_cast<std::uint64_t>(height);
+  try {
+    picture.Header.assign(info.begin(), info.end());
+    AllocatePixelBuffer(picture.Pixels, size);
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+  return true;
+}
+
+std::optional<RawFrame> RawFrame::Make(std::int64_t width, std::int64_t height, const PictureMode& mode,
+                                       LoadProblem& problem) {
+  if (!mode.BayerMode) {
+    problem = "a raw picture is analysed in Bayer mode only: give -BayerMode (or BayerMode=1)";
+    return std::nullopt;
+  }
+  if (mode.SensorBpp != 8 && mode.SensorBpp != 10 && mode.SensorBpp != 12) {
+    problem = Format("a raw picture needs the sensor depth of BitsUsage (8, 10 or 12), not %d",
+                     static_cast<int>(mode.SensorBpp));
+    return std::nullopt;
+  }
+  if (width <= 0 || height <= 0 || width > INT32_MAX / 4 || height > INT32_MAX) {
+    problem = Format("the picture's size %lldx%lld cannot be analysed", static_cast<long long>(width),
+                     static_cast<long long>(height));
+    return std::nullopt;
+  }
+  RawFrame frame;
+  frame.width_ = static_cast<std::int32_t>(width);
+  frame.height_ = static_cast<std::int32_t>(height);
+  frame.shift_ = mode.SensorBpp - 8;
+  frame.low_ = (1u << frame.shift_) - 1;
+  frame.max_ = (1u << mode.SensorBpp) - 1;
+  if (!AllocateTopDownBitmap(frame.width_, frame.height_, 32, frame.picture_)) {
+    problem = Format("no memory for a picture of %dx%d pixels", frame.width_, frame.height_);
+    return std::nullopt;
+  }
+  return frame;
+}
+
+bool RawFrame::StoreRow(std::int32_t y, const std::uint16_t* samples, LoadProblem& problem) {
+  unsigned char* row = picture_.Pixels.data() + static_cast<std::size_t>(y) * 4 * static_cast<std::size_t>(width_);
+  const int shift = shift_;
+  const std::uint32_t low = low_;
+  // Every sample is in range when no bit above the depth is set in any.
+  std::uint32_t anyBits = 0;
+  for (std::int32_t x = 0; x < width_; ++x) {
+    const std::uint32_t v = samples[x];
+    anyBits |= v;
+    const std::uint32_t word = (v >> shift) | ((v & low) << 8);
+    std::memcpy(row + 4 * static_cast<std::size_t>(x), &word, sizeof word);
+  }
+  if ((anyBits & ~max_) == 0) return true;
+  std::int32_t x = 0;
+  while (samples[x] <= max_) ++x;
+  problem = Format("the sample %u in row %d, column %d is above the %d-bit range (0 to %u): "
+                   "set the sensor depth of BitsUsage to the file's depth",
+                   static_cast<unsigned>(samples[x]), y, x, shift_ + 8, max_);
+  return false;
+}
+
+}  // namespace sensor::frontend

@@ -1,0 +1,45 @@
+// What the raw picture fuzz targets share: the run's mode taken from the
+// input's first byte, and the checks every loaded picture must pass: the
+// libraries bind it, their binding stays inside the pixel buffer, and every
+// raw pixel holds a sample of the sensor depth exactly as a station's 32-bit
+// bitmap would (the high bits, then the low bits, then two zero bytes).
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "common/image_binding.h"
+#include "frontend/common/picture_loader.h"
+#include "fuzz_input.h"
+
+namespace sensor::fuzz {
+
+// Bayer mode with three of four first bytes, and a depth that is mostly valid.
+inline frontend::PictureMode ModeFrom(ParameterBytes& in) {
+  const std::uint8_t flags = in.Byte();
+  return frontend::PictureMode{(flags & 3) != 0, in.BitDepth()};
+}
+
+inline void Require(bool holds) {
+  if (!holds) __builtin_trap();
+}
+
+// Traps when a loaded picture breaks what the loaders promise.
+inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::PictureMode& mode) {
+  ImageBinding binding;
+  Require(BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) ==
+          SensorDefectDetectionClass::S_OK);
+  Require(std::uint64_t{binding.Stride} * static_cast<std::uint64_t>(binding.Height) <= picture.Pixels.size());
+  Require(binding.TopRowFirst());
+  if (binding.BitCount != 32) return;  // an RGB picture: any bytes
+  const std::uint32_t lowBits = static_cast<std::uint32_t>(mode.SensorBpp - 8);
+  for (std::int32_t y = 0; y < binding.Height; ++y) {
+    for (std::int32_t x = 0; x < binding.Width; ++x) {
+      std::uint32_t word;
+      std::memcpy(&word, binding.PixelAt(x, y), sizeof word);
+      Require((word >> 8) < (1u << lowBits) || (lowBits == 0 && (word >> 8) == 0));
+    }
+  }
+}
+
+}  // namespace sensor::fuzz
