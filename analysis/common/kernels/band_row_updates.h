@@ -25,17 +25,17 @@ inline std::uint32_t ByteOf(const std::uint8_t* p, int offset, unsigned shift) {
   }
 }
 
-// value(p) is the value of the pixel at p; columns lie `pitch` bytes apart.
-template <class Lane, class Value>
-inline void UpdateWith(const Value& value, std::int64_t pitch, const std::uint8_t* __restrict enter,
+// value(p) is the value of the pixel at p; columns lie kPitch bytes apart.
+template <class Lane, std::int64_t kPitch, class Value>
+inline void UpdateWith(const Value& value, const std::uint8_t* __restrict enter,
                        const std::uint8_t* __restrict leave, Lane* __restrict columns, std::int64_t n) {
   if (leave == nullptr) {
-    for (std::int64_t i = 0; i < n; ++i) columns[i] += static_cast<Lane>(value(enter + i * pitch));
+    for (std::int64_t i = 0; i < n; ++i) columns[i] += static_cast<Lane>(value(enter + i * kPitch));
   } else if (enter == nullptr) {
-    for (std::int64_t i = 0; i < n; ++i) columns[i] -= static_cast<Lane>(value(leave + i * pitch));
+    for (std::int64_t i = 0; i < n; ++i) columns[i] -= static_cast<Lane>(value(leave + i * kPitch));
   } else {
     for (std::int64_t i = 0; i < n; ++i) {
-      columns[i] += static_cast<Lane>(value(enter + i * pitch)) - static_cast<Lane>(value(leave + i * pitch));
+      columns[i] += static_cast<Lane>(value(enter + i * kPitch)) - static_cast<Lane>(value(leave + i * kPitch));
     }
   }
 }
@@ -46,32 +46,39 @@ inline void UpdateSamples(int shift, const std::uint8_t* enter, const std::uint8
   constexpr std::int64_t kBytes = kBytesPerPixel * kPitch;
   switch (shift) {
     case 2:
-      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 2>(p); }, kBytes, enter,
-                       leave, columns, n);
+      UpdateWith<Lane, kBytes>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 2>(p); }, enter,
+                               leave, columns, n);
       break;
     case 4:
-      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 4>(p); }, kBytes, enter,
-                       leave, columns, n);
+      UpdateWith<Lane, kBytes>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 4>(p); }, enter,
+                               leave, columns, n);
       break;
     default:
-      UpdateWith<Lane>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 0>(p); }, kBytes, enter,
-                       leave, columns, n);
+      UpdateWith<Lane, kBytes>([](const std::uint8_t* p) { return SampleOfPixel<kBytesPerPixel, 0>(p); }, enter,
+                               leave, columns, n);
       break;
   }
 }
 
+template <class Lane, int kBytesPerPixel, int kPitch>
+inline void UpdateBytes(int offset, const std::uint8_t* enter, const std::uint8_t* leave, Lane* __restrict columns,
+                        std::int64_t n) {
+  const unsigned shift = 8u * static_cast<unsigned>(offset);
+  const auto byte = [offset, shift](const std::uint8_t* p) { return ByteOf<kBytesPerPixel>(p, offset, shift); };
+  UpdateWith<Lane, kBytesPerPixel * kPitch>(byte, enter, leave, columns, n);
+}
+
+// The layout's values, with the pixel size and the pitch known to the loops.
 template <class Lane, int kBytesPerPixel>
 inline void UpdateLayout(const ColumnValues& v, const std::uint8_t* enter, const std::uint8_t* leave,
                          Lane* __restrict columns, std::int64_t n) {
-  if (v.What == ColumnValues::kByte) {
-    const int offset = v.ByteOffset;
-    const unsigned shift = 8u * static_cast<unsigned>(offset);
-    const auto byte = [offset, shift](const std::uint8_t* p) { return ByteOf<kBytesPerPixel>(p, offset, shift); };
-    UpdateWith<Lane>(byte, std::int64_t{kBytesPerPixel} * v.PixelPitch, enter, leave, columns, n);
-  } else if (v.PixelPitch == 2) {
-    UpdateSamples<Lane, kBytesPerPixel, 2>(v.Shift, enter, leave, columns, n);
+  const bool bytes = v.What == ColumnValues::kByte;
+  if (v.PixelPitch == 2) {
+    bytes ? UpdateBytes<Lane, kBytesPerPixel, 2>(v.ByteOffset, enter, leave, columns, n)
+          : UpdateSamples<Lane, kBytesPerPixel, 2>(v.Shift, enter, leave, columns, n);
   } else {
-    UpdateSamples<Lane, kBytesPerPixel, 1>(v.Shift, enter, leave, columns, n);
+    bytes ? UpdateBytes<Lane, kBytesPerPixel, 1>(v.ByteOffset, enter, leave, columns, n)
+          : UpdateSamples<Lane, kBytesPerPixel, 1>(v.Shift, enter, leave, columns, n);
   }
 }
 
