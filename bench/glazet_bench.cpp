@@ -124,12 +124,12 @@ void BM_GlazetSearch(benchmark::State& state) {
     setup.Plane = 1;
     setup.Reference = ColourLevels(setup.Image, setup.ScanArea)[1];
   }
-  using Search = std::int64_t (*)(const glazet::SearchSetup&, glazet::Summing);
+  using Search = std::int64_t (*)(const glazet::SearchSetup&);
   const Search search = c.Bayer ? (c.Local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
                                 : (c.Local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
   const long faults = ThreadPageFaults();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(search(setup, glazet::Summing::Bands));
+    benchmark::DoNotOptimize(search(setup));
     benchmark::ClobberMemory();
   }
   ReportPageFaults(state, faults);

@@ -56,97 +56,17 @@ struct SiteRows {
   static ColumnValues Values() { return ColumnValues{ColumnValues::kSample, kBytesPerPixel, kShift, 0, 2}; }
 };
 
-// The plain rule: every window re-summed sample by sample.
 template <int kBytesPerPixel, int kShift>
-struct PlainSites {
-  const ImageBinding& Image;
-  std::uint32_t operator()(std::int64_t x, std::int64_t y) const {
-    return SampleOfPixel<kBytesPerPixel, kShift>(Image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
-  }
-  std::uint64_t Sum(const Span& rows, const Span& columns) const {
-    std::uint64_t sum = 0;
-    for (std::int64_t y = rows.First; y <= rows.Last; y += 2) {
-      for (std::int64_t x = columns.First; x <= columns.Last; x += 2) sum += (*this)(x, y);
-    }
-    return sum;
-  }
-};
-
-template <int kBytesPerPixel, int kShift>
-std::int64_t PlainGlobal(const SearchSetup& setup, const TestLattice& t) {
-  const PlainSites<kBytesPerPixel, kShift> sites{setup.Image};
-  const FixedBand band = FixedBand::Around(setup.Reference, setup.Threshold);
-  const std::int64_t half = SiteWindows::Half(setup.SmallSize);
-  const Rect& a = setup.ScanArea;
-  std::int64_t candidates = 0;
-  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += 2) {
-    const Span rows = PlaceSiteWindow(y, half, a.Top, a.Bottom);
-    for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += 2) {
-      const Span columns = PlaceSiteWindow(x, half, a.Left, a.Right);
-      const double mean = WindowMean(sites.Sum(rows, columns), columns.Count(2) * rows.Count(2));
-      if (band.Outside(mean)) {
-        setup.Mark(x, y);
-        ++candidates;
-      }
-    }
-  }
-  return candidates;
-}
-
-// Walks the large window row by row and column by column: every sample counts
-// for the outer mean, those also inside the small window's rows and columns for
-// the inner mean.
-template <int kBytesPerPixel, int kShift>
-std::int64_t PlainLocal(const SearchSetup& setup, const TestLattice& t) {
-  const PlainSites<kBytesPerPixel, kShift> sites{setup.Image};
-  const RelativeBand band = RelativeBand::For(setup.Threshold);
-  const std::int64_t smallHalf = SiteWindows::Half(setup.SmallSize);
-  const std::int64_t largeHalf = SiteWindows::Half(setup.LargeSize);
-  const Rect& a = setup.ScanArea;
-  std::int64_t candidates = 0;
-  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += 2) {
-    const Span smallRows = PlaceSiteWindow(y, smallHalf, a.Top, a.Bottom);
-    const Span largeRows = PlaceSiteWindow(y, largeHalf, a.Top, a.Bottom);
-    for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += 2) {
-      const Span smallColumns = PlaceSiteWindow(x, smallHalf, a.Left, a.Right);
-      const Span largeColumns = PlaceSiteWindow(x, largeHalf, a.Left, a.Right);
-      std::uint64_t inner = 0, outer = 0;
-      std::int64_t innerCount = 0, outerCount = 0;
-      for (std::int64_t wy = largeRows.First; wy <= largeRows.Last; wy += 2) {
-        for (std::int64_t wx = largeColumns.First; wx <= largeColumns.Last; wx += 2) {
-          const std::uint32_t v = sites(wx, wy);
-          outer += v;
-          ++outerCount;
-          if (smallRows.Contains(wy) && smallColumns.Contains(wx)) {
-            inner += v;
-            ++innerCount;
-          }
-        }
-      }
-      if (band.Outside(WindowMean(inner, innerCount), WindowMean(outer, outerCount))) {
-        setup.Mark(x, y);
-        ++candidates;
-      }
-    }
-  }
-  return candidates;
-}
-
-template <int kBytesPerPixel, int kShift>
-std::int64_t Search(const SearchSetup& setup, Summing summing, bool local) {
+std::int64_t Search(const SearchSetup& setup, bool local) {
   const TestLattice t = SiteLattice(setup);
   if (t.Empty()) return 0;
-  if (summing == Summing::Plain) {
-    return local ? PlainLocal<kBytesPerPixel, kShift>(setup, t)
-                 : PlainGlobal<kBytesPerPixel, kShift>(setup, t);
-  }
   constexpr std::int64_t kMaxSample = kShift == 0 ? 255 : (255 << kShift) | 3;
   const auto makeRows = [&](std::int64_t firstColumn) {
     return SiteRows<kBytesPerPixel, kShift>{&setup.Image, firstColumn};
   };
   const std::int64_t widest = SiteWindows::Half(local ? std::max(setup.SmallSize, setup.LargeSize)
                                                       : setup.SmallSize);
-  if (summing == Summing::Bands && SumsFit32(setup.ScanArea, widest, kMaxSample)) {
+  if (SumsFit32(setup.ScanArea, widest, kMaxSample)) {
     return local ? LocalBandScan<SiteWindows, std::uint32_t>(setup, t, makeRows, kMaxSample)
                  : GlobalBandScan<SiteWindows, std::uint32_t>(setup, t, makeRows, kMaxSample);
   }
@@ -155,23 +75,19 @@ std::int64_t Search(const SearchSetup& setup, Summing summing, bool local) {
 }
 
 // Picks the instance for the pixel size and the sample rule.
-std::int64_t Dispatch(const SearchSetup& setup, Summing summing, bool local) {
+std::int64_t Dispatch(const SearchSetup& setup, bool local) {
   const bool wide = setup.Image.BytesPerPixel == 4;
   switch (setup.Sample.Shift) {
-    case 2: return wide ? Search<4, 2>(setup, summing, local) : Search<3, 2>(setup, summing, local);
-    case 4: return wide ? Search<4, 4>(setup, summing, local) : Search<3, 4>(setup, summing, local);
-    default: return wide ? Search<4, 0>(setup, summing, local) : Search<3, 0>(setup, summing, local);
+    case 2: return wide ? Search<4, 2>(setup, local) : Search<3, 2>(setup, local);
+    case 4: return wide ? Search<4, 4>(setup, local) : Search<3, 4>(setup, local);
+    default: return wide ? Search<4, 0>(setup, local) : Search<3, 0>(setup, local);
   }
 }
 
 }  // namespace
 
-std::int64_t GlobalBayerSearch(const SearchSetup& setup, Summing summing) {
-  return Dispatch(setup, summing, false);
-}
+std::int64_t GlobalBayerSearch(const SearchSetup& setup) { return Dispatch(setup, false); }
 
-std::int64_t LocalBayerSearch(const SearchSetup& setup, Summing summing) {
-  return Dispatch(setup, summing, true);
-}
+std::int64_t LocalBayerSearch(const SearchSetup& setup) { return Dispatch(setup, true); }
 
 }  // namespace sensor::glazet

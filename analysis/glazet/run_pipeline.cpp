@@ -1,15 +1,11 @@
 #include "run_pipeline.h"
 
-#include <cstdio>
-
 #include "bayer_searches.h"
 #include "cluster_count.h"
 #include "colour_searches.h"
 #include "common/console.h"
-#include "common/executable_directory.h"
+#include "common/guarded.h"
 #include "common/sample_rule.h"
-#include "defect_map_bitmap.h"
-#include "module_state.h"
 #include "run_geometry.h"
 
 namespace sensor::glazet {
@@ -17,15 +13,7 @@ namespace {
 
 using namespace SensorDefectDetectionClass;
 
-constexpr const char* kCaption = "Sensor Package Defect Test";
-constexpr const char* kTooManyNotice = "\nAbort: Sensor has too many defect candidates!!!";
-
-using SearchFunction = std::int64_t (*)(const SearchSetup&, Summing);
-
-struct ChosenSearch {
-  SearchFunction Run = nullptr;
-  const char* TicksLine = "";
-};
+using SearchFunction = std::int64_t (*)(const SearchSetup&);
 
 // Colour mode tests one byte of the pixel: R, G, B become offsets 2, 1, 0.
 // Other values are kept as they are (and refused later).
@@ -49,80 +37,65 @@ bool AnyNegative(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
 
 // Places the scan area and the region of interest; false for a negative
 // margin, which would put the scan area outside the picture.
-bool PlaceAreas(ModuleState& state, const _PARAMS_Glazet& p) {
+bool PlaceAreas(WorkingState& state, const _PARAMS_Glazet& p, RunOutcome& out) {
   const ImageBinding& image = state.Binding;
   state.ScanArea = PlaceScanArea(image.Width, image.Height, p.OutlierLeft, p.OutlierTop,
                                  p.OutlierRight, p.OutlierBottom);
   state.RegionOfInterest = PlaceRegionOfInterest(image.Width, image.Height, p.RoiLeft, p.RoiTop,
                                                  p.RoiRight, p.RoiBottom);
+  out.ScanArea = state.ScanArea;
+  out.RegionOfInterest = state.RegionOfInterest;
   return !AnyNegative(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
 }
 
-void TakeWindowSizes(ModuleState& state, const _PARAMS_Glazet& p) {
+void TakeWindowSizes(WorkingState& state, const _PARAMS_Glazet& p) {
   state.SmallSize = p.HammerSmall;
   state.LargeSize = p.HammerLarge;
 }
 
-std::int64_t RunTimedSearch(const ChosenSearch& search, const SearchSetup& setup) {
-  const std::uint32_t start = TickCount();
-  const std::int64_t candidates = search.Run(setup, Summing::Bands);
-  std::printf("\nSensor Package defects : %ld", static_cast<long>(candidates));
-  const std::uint32_t ticks = TickCount() - start;
-  std::printf(search.TicksLine, static_cast<long>(ticks));
-  return candidates;
+void TakeLevels(WorkingState& state, const LevelSet& levels, RunOutcome& out) {
+  state.Levels = levels;
+  out.Levels = levels;
+  out.LevelsTaken = true;
 }
 
-void ShowTooManyNotice(bool debug) {
-  if (debug) {
-    // Stands in for a modal notice: the run waits until the operator answers.
-    std::printf("\n%s%s", kCaption, kTooManyNotice);
-    WaitForKey();
-  } else {
-    std::printf("%s", kTooManyNotice);
-  }
-}
-
-}  // namespace
-
-std::int32_t RunExecute(Glazet& object, _RESULT_Glazet& result, const _PARAMS_Glazet& params) {
-  ModuleState& state = State();
-  object.m_params = params;
-  const ImageBinding& image = state.Binding;
-  if (image.Origin == nullptr) return E_INVALIDARG;  // nothing was ever bound
-
+ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& out) {
+  out.BayerMode = params.BayerMode;
+  out.LocalSearch = params.LocalSearch;
+  const ImageBinding& image = state.Binding;  // 0 x 0 when nothing was ever bound
   if (!state.Map.Allocate(image.Width, image.Height)) return E_POINTER;
   state.TooMany = false;
 
   SearchSetup setup;
-  ChosenSearch search;
+  SearchFunction search;
   if (!params.BayerMode) {
-    object.m_params.ColorPlane = ByteOffsetOf(params.ColorPlane);
-    if (!PlaceAreas(state, object.m_params)) return E_INVALIDARG;
-    TakeWindowSizes(state, object.m_params);
-    const std::int32_t offset = object.m_params.ColorPlane;
+    out.PlaneTaken = true;
+    out.ColorPlane = ByteOffsetOf(params.ColorPlane);
+    if (!PlaceAreas(state, params, out)) return E_INVALIDARG;
+    TakeWindowSizes(state, params);
+    const std::int32_t offset = out.ColorPlane;
     if (state.SmallSize < 0 || state.LargeSize < 0 || state.SmallSize >= state.LargeSize ||
         offset < 0 || offset > 2) {
       return E_INVALIDARG;
     }
-    state.Levels = ColourLevels(image, state.ScanArea);
+    TakeLevels(state, ColourLevels(image, state.ScanArea), out);
     setup.Plane = offset;
     setup.Reference = LevelOfByte(state.Levels, offset);
-    search = params.LocalSearch ? ChosenSearch{LocalColourSearch, "\nScorePkgDfectsL_Color...%ld ticks"}
-                                : ChosenSearch{GlobalColourSearch, "\nScorePkgDfectsG_Color...%ld ticks"};
+    search = params.LocalSearch ? LocalColourSearch : GlobalColourSearch;
   } else {
-    if (!PlaceAreas(state, object.m_params)) return E_INVALIDARG;
-    object.ActiveSensorBpp = params.SensorBpp;
-    object.ActiveTestBpp = params.TestBpp;
-    if (!ValidBitDepths(object.ActiveSensorBpp, object.ActiveTestBpp)) return E_INVALIDARG;
+    if (!PlaceAreas(state, params, out)) return E_INVALIDARG;
+    out.DepthsTaken = true;
+    out.SensorBpp = params.SensorBpp;
+    out.TestBpp = params.TestBpp;
+    if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
     if (params.ColorPlane < 0 || params.ColorPlane > 4) return E_INVALIDARG;
-    TakeWindowSizes(state, object.m_params);
+    TakeWindowSizes(state, params);
     if (state.SmallSize < 0 || state.LargeSize < 0) return E_INVALIDARG;
-    state.Levels = BayerLevels(image, state.ScanArea, object.ActiveSensorBpp, object.ActiveTestBpp);
+    TakeLevels(state, BayerLevels(image, state.ScanArea, params.SensorBpp, params.TestBpp), out);
     setup.Plane = params.ColorPlane;
-    setup.Sample = SampleRule::For(object.ActiveSensorBpp, object.ActiveTestBpp);
+    setup.Sample = SampleRule::For(params.SensorBpp, params.TestBpp);
     setup.Reference = state.Levels[static_cast<std::size_t>(params.ColorPlane)];
-    search = params.LocalSearch ? ChosenSearch{LocalBayerSearch, "\nScorePkgDfectsL_Bayer...%ld ticks"}
-                                : ChosenSearch{GlobalBayerSearch, "\nScorePkgDfectsG_Bayer...%ld ticks"};
+    search = params.LocalSearch ? LocalBayerSearch : GlobalBayerSearch;
   }
 
   setup.Image = image;
@@ -132,24 +105,26 @@ std::int32_t RunExecute(Glazet& object, _RESULT_Glazet& result, const _PARAMS_Gl
   setup.LargeSize = state.LargeSize;
   setup.Threshold = params.DefectThreshold;
   setup.Map = state.Map.Data();
-  const std::int64_t candidates = RunTimedSearch(search, setup);
-  state.TooMany = candidates > state.CandidateLimit;
+  const std::uint32_t start = TickCount();
+  out.Candidates = search(setup);
+  out.Ticks = TickCount() - start;
+  out.Map = state.Map.Data();
+  out.Searched = true;
 
-  // The picture of the candidates is left for every search, also after a stop.
-  PaintAndWriteDefectMap(image, state.Map.Data(), BesideExecutable(kDefectMapFileName));
-
-  if (!state.TooMany) {
-    object.m_result.numpackagefects =
-        CountClusters(state.Map.Data(), image.Width, image.Height, params.BayerMode ? 2 : 1,
-                      params.ClusterSize);
-  } else {
-    ShowTooManyNotice(state.Debug);
-    object.m_result.numpackagefects = state.CandidateLimit;
-    std::printf("\nm_result.numpackagefects= %ld", static_cast<long>(object.m_result.numpackagefects));
-  }
-  result.numpackagefects = object.m_result.numpackagefects;
-  std::printf("\nreturn result= %ld", static_cast<long>(result.numpackagefects));
+  state.TooMany = out.TooMany = out.Candidates > state.CandidateLimit;
+  out.Clusters = out.TooMany ? state.CandidateLimit
+                             : CountClusters(state.Map.Data(), image.Width, image.Height,
+                                             params.BayerMode ? 2 : 1, params.ClusterSize);
+  out.Counted = true;
   return S_OK;
+}
+
+}  // namespace
+
+RunOutcome Analyse(WorkingState& state, const _PARAMS_Glazet& params) noexcept {
+  RunOutcome out;
+  out.Code = Guarded([&] { return Run(state, params, out); });
+  return out;
 }
 
 }  // namespace sensor::glazet

@@ -1,6 +1,7 @@
-// The working state of the chip library: one copy per process, shared by every
-// object of the exported class. The object itself holds only the active bit
-// depths and the records in force.
+// The state of the chip library: one copy per process, shared by every object
+// of the exported class. The object itself holds only the active bit depths
+// and the records in force. Only the exported class's file reaches it through
+// State(); the analysis gets the working state handed in.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +19,8 @@ namespace sensor::waferon {
 inline constexpr std::int32_t kDefaultTableSize = 64;
 inline constexpr std::uint32_t kDefaultCandidateLimit = 65535;
 
-struct ModuleState {
-  bool Open = false;
-  int DebugFlag = 0;     // recorded by Open; nothing depends on it
+// What the analysis works on and leaves for the getters and the next run.
+struct WorkingState {
   ImageBinding Binding;  // kept until the next successful BindImage, across Close
 
   std::int32_t TableSize = kDefaultTableSize;
@@ -45,6 +45,10 @@ struct ModuleState {
     WorstPixels.reset();
     Clusters.reset();
   }
+};
+
+struct ModuleState : WorkingState {
+  bool Open = false;
 };
 
 ModuleState& State();

@@ -1,11 +1,8 @@
 #include "pipeline.h"
 
 #include "clusters.h"
-#include "common/executable_directory.h"
-#include "common/levels.h"
+#include "common/guarded.h"
 #include "common/sample_rule.h"
-#include "dump_files.h"
-#include "module_state.h"
 #include "search.h"
 
 namespace sensor::waferon {
@@ -14,12 +11,11 @@ using namespace SensorDefectDetectionClass;
 
 namespace {
 
-bool MarginsOrWindowInvalid(const _PARAMS_Waferon& p) {
-  return p.OutlierLeft < 0 || p.OutlierTop < 0 || p.OutlierRight < 0 || p.OutlierBottom < 0 ||
-         (p.LocalSearch != 0 && p.HammerSize < 0);
+bool AnyMarginNegative(const _PARAMS_Waferon& p) {
+  return p.OutlierLeft < 0 || p.OutlierTop < 0 || p.OutlierRight < 0 || p.OutlierBottom < 0;
 }
 
-// Copies the first `count` entries of each threshold array into the module's
+// Copies the first `count` entries of each threshold array into the state's
 // tables; the others keep their earlier values.
 void CopyThresholds(const _PARAMS_Waferon& p, int count, ThresholdTables& t) {
   for (std::size_t c = 0; c < static_cast<std::size_t>(count); ++c) {
@@ -30,7 +26,17 @@ void CopyThresholds(const _PARAMS_Waferon& p, int count, ThresholdTables& t) {
   }
 }
 
-SearchSetup SetupFor(const ModuleState& state, SampleRule rule, const std::array<bool, 5>& enabled) {
+// Takes the thresholds, the percent flag and the window size of the record;
+// false (refused) for a negative window with the local search on.
+bool TakeSearchSettings(WorkingState& state, const _PARAMS_Waferon& p, int colours) {
+  CopyThresholds(p, colours, state.Thresholds);
+  state.Percent = p.ThresholdPercent != 0;
+  if (p.LocalSearch != 0 && p.HammerSize < 0) return false;
+  state.WindowSize = p.HammerSize;
+  return true;
+}
+
+SearchSetup SetupFor(const WorkingState& state, SampleRule rule, const std::array<bool, 5>& enabled) {
   SearchSetup setup;
   setup.Image = state.Binding;
   setup.Region = state.Regions.SearchRegion;
@@ -43,82 +49,87 @@ SearchSetup SetupFor(const ModuleState& state, SampleRule rule, const std::array
   return setup;
 }
 
-SearchTargets TargetsOf(ModuleState& state) {
+SearchTargets TargetsOf(WorkingState& state) {
   return SearchTargets{state.WorstPixels.get(), &state.Candidates, state.CandidateLimit};
 }
 
-void WriteDumps(ModuleState& state, bool bayerMode) {
-  if (!state.Candidates.Empty()) {
-    WriteCandidateDump(BesideExecutable("DefectsDump.csv"), state.Candidates, bayerMode);
+void TakeLevels(WorkingState& state, const LevelSet& levels, RunOutcome& out) {
+  state.Levels = levels;
+  out.Levels = levels;
+  out.LevelsTaken = true;
+}
+
+std::span<const DefectRecord> SortedEntries(ResultTable* table) {
+  if (table == nullptr) return {};
+  table->Sort();
+  return table->Entries();
+}
+
+ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
+               const std::array<bool, 5>& enabled, RunOutcome& out) {
+  out.BayerMode = params.BayerMode != 0;
+  state.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
+  out.Regions = state.Regions;
+  if (AnyMarginNegative(params)) return E_INVALIDARG;
+
+  SearchOutcome searched;
+  std::int32_t step;
+  if (!out.BayerMode) {
+    if (!TakeSearchSettings(state, params, 3)) return E_INVALIDARG;
+    if (params.LocalSearch) {
+      searched = ColourLocalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
+    } else {
+      TakeLevels(state, ColourLevels(state.Binding, state.Regions.SearchRegion), out);
+      searched = ColourGlobalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
+    }
+    // The levels are due for the cluster count too; a global search has just
+    // taken them over the same region of the same image.
+    if (params.FindClusters && searched == SearchOutcome::Completed && !out.LevelsTaken) {
+      TakeLevels(state, ColourLevels(state.Binding, state.Regions.SearchRegion), out);
+    }
+    step = 1;
+  } else {
+    out.DepthsTaken = true;
+    out.SensorBpp = params.SensorBpp;
+    out.TestBpp = params.TestBpp;
+    if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
+    if (!TakeSearchSettings(state, params, 5)) return E_INVALIDARG;
+    TakeLevels(state, BayerLevels(state.Binding, state.Regions.SearchRegion, params.SensorBpp, params.TestBpp),
+               out);
+    const SearchSetup setup = SetupFor(state, SampleRule::For(params.SensorBpp, params.TestBpp), enabled);
+    searched = params.LocalSearch ? BayerLocalSearch(setup, TargetsOf(state))
+                                  : BayerGlobalSearch(setup, TargetsOf(state));
+    step = 2;
   }
-  if (state.WorstPixels) {
-    state.WorstPixels->Sort();
-    WriteTableDump(BesideExecutable(WorstPixelsFileName(state.TableSize).c_str()),
-                   *state.WorstPixels, bayerMode);
+  state.Stopped = out.Stopped = searched == SearchOutcome::Stopped;
+  if (!out.Stopped) {
+    out.SearchCompleted = true;
+    out.CandidateCount = state.Candidates.Size();
   }
-  if (state.Clusters) {
-    state.Clusters->Sort();
-    WriteTableDump(BesideExecutable("AllClusters.csv"), *state.Clusters, bayerMode);
+
+  if (params.FindClusters && !out.Stopped) {
+    CountClusters(state.Candidates, state.Visited, state.Clusters.get(), state.Regions, params, step,
+                  out.Counts);
+    out.ClustersCounted = true;
   }
+  if (params.CountPixels && !out.Stopped) {
+    CountSinglePixels(state.Candidates, state.Visited, state.Regions, params, out.Counts);
+    out.PixelsCounted = true;
+  }
+  out.Candidates = state.Candidates.Records();
+  out.WorstPixels = SortedEntries(state.WorstPixels.get());
+  out.Clusters = SortedEntries(state.Clusters.get());
+  out.Finished = true;
+  return out.Stopped ? E_ABORT : S_OK;
 }
 
 }  // namespace
 
-ResultCode RunAnalysis(Waferon& object, _RESULT_Waferon& result,
-                       const std::array<bool, 5>& enabled) {
-  ModuleState& state = State();
-  const _PARAMS_Waferon& params = object.Params;
-
-  state.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
-  if (MarginsOrWindowInvalid(params)) return E_INVALIDARG;
-
-  SearchOutcome outcome;
-  const bool bayerMode = params.BayerMode != 0;
-  if (!bayerMode) {
-    CopyThresholds(params, 3, state.Thresholds);
-    state.Percent = params.ThresholdPercent != 0;
-    state.WindowSize = params.HammerSize;
-    bool levelsCurrent = false;
-    if (params.LocalSearch) {
-      outcome = ColourLocalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
-    } else {
-      state.Levels = ColourLevels(state.Binding, state.Regions.SearchRegion);
-      levelsCurrent = true;
-      outcome = ColourGlobalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
-    }
-    if (params.FindClusters && outcome == SearchOutcome::Completed) {
-      // The levels are due here too; a global search has just computed them
-      // over the same region of the same image.
-      if (!levelsCurrent) state.Levels = ColourLevels(state.Binding, state.Regions.SearchRegion);
-      CountClusters(state.Candidates, state.Visited, state.Clusters.get(), state.Regions, params, 1,
-                    object.Results);
-    }
-  } else {
-    object.ActiveSensorBpp = params.SensorBpp;
-    object.ActiveTestBpp = params.TestBpp;
-    if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
-    state.WindowSize = params.HammerSize;
-    CopyThresholds(params, 5, state.Thresholds);
-    state.Percent = params.ThresholdPercent != 0;
-    state.Levels = BayerLevels(state.Binding, state.Regions.SearchRegion, object.ActiveSensorBpp,
-                               object.ActiveTestBpp);
-    const SearchSetup setup =
-        SetupFor(state, SampleRule::For(object.ActiveSensorBpp, object.ActiveTestBpp), enabled);
-    outcome = params.LocalSearch ? BayerLocalSearch(setup, TargetsOf(state))
-                                 : BayerGlobalSearch(setup, TargetsOf(state));
-    if (params.FindClusters && outcome == SearchOutcome::Completed) {
-      CountClusters(state.Candidates, state.Visited, state.Clusters.get(), state.Regions, params, 2,
-                    object.Results);
-    }
-  }
-  state.Stopped = outcome == SearchOutcome::Stopped;
-
-  if (params.CountPixels && !state.Stopped) {
-    CountSinglePixels(state.Candidates, state.Visited, state.Regions, params, object.Results);
-  }
-  WriteDumps(state, bayerMode);
-  result = object.Results;
-  return state.Stopped ? E_ABORT : S_OK;
+RunOutcome Analyse(WorkingState& state, const _PARAMS_Waferon& params,
+                   const std::array<bool, 5>& enabled) noexcept {
+  RunOutcome out;
+  out.Code = Guarded([&] { return Run(state, params, enabled, out); });
+  return out;
 }
 
 }  // namespace sensor::waferon
