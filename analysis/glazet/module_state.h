@@ -1,9 +1,8 @@
 // The state of the package library: one copy per process, shared by every
 // object of the exported class. Only the exported class's file reaches it
-// through State(); the analysis gets the working state handed in. A run fills
-// the run fields (scan area, region of interest, window sizes, too-many flag)
-// and leaves the defect map and the level statistics for the getters and the
-// next run.
+// through State(); the analysis gets the working state handed in. A run
+// leaves the defect map and the level statistics for the getters and the next
+// run.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +11,6 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "common/rect.h"
 
 namespace sensor::glazet {
 
@@ -28,8 +26,6 @@ class DefectMap {
   void Release();
 
   std::uint8_t* Data() { return bytes_.get(); }
-  const std::uint8_t* Data() const { return bytes_.get(); }
-  std::size_t Size() const { return size_; }
 
  private:
   std::unique_ptr<std::uint8_t[]> bytes_;
@@ -42,13 +38,6 @@ struct WorkingState {
   std::int32_t CandidateLimit = 0;  // 65535 from Open on
   DefectMap Map;
   LevelSet Levels{};           // statistics of the last run that computed them
-
-  // The run in progress.
-  Rect ScanArea;
-  Rect RegionOfInterest;
-  std::int32_t SmallSize = 0;
-  std::int32_t LargeSize = 0;
-  bool TooMany = false;
 };
 
 struct ModuleState : WorkingState {

@@ -37,20 +37,12 @@ bool AnyNegative(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
 
 // Places the scan area and the region of interest; false for a negative
 // margin, which would put the scan area outside the picture.
-bool PlaceAreas(WorkingState& state, const _PARAMS_Glazet& p, RunOutcome& out) {
-  const ImageBinding& image = state.Binding;
-  state.ScanArea = PlaceScanArea(image.Width, image.Height, p.OutlierLeft, p.OutlierTop,
-                                 p.OutlierRight, p.OutlierBottom);
-  state.RegionOfInterest = PlaceRegionOfInterest(image.Width, image.Height, p.RoiLeft, p.RoiTop,
-                                                 p.RoiRight, p.RoiBottom);
-  out.ScanArea = state.ScanArea;
-  out.RegionOfInterest = state.RegionOfInterest;
+bool PlaceAreas(const ImageBinding& image, const _PARAMS_Glazet& p, RunOutcome& out) {
+  out.ScanArea = PlaceScanArea(image.Width, image.Height, p.OutlierLeft, p.OutlierTop, p.OutlierRight,
+                               p.OutlierBottom);
+  out.RegionOfInterest = PlaceRegionOfInterest(image.Width, image.Height, p.RoiLeft, p.RoiTop,
+                                               p.RoiRight, p.RoiBottom);
   return !AnyNegative(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
-}
-
-void TakeWindowSizes(WorkingState& state, const _PARAMS_Glazet& p) {
-  state.SmallSize = p.HammerSmall;
-  state.LargeSize = p.HammerLarge;
 }
 
 void TakeLevels(WorkingState& state, const LevelSet& levels, RunOutcome& out) {
@@ -64,45 +56,42 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   out.LocalSearch = params.LocalSearch;
   const ImageBinding& image = state.Binding;  // 0 x 0 when nothing was ever bound
   if (!state.Map.Allocate(image.Width, image.Height)) return E_POINTER;
-  state.TooMany = false;
 
   SearchSetup setup;
   SearchFunction search;
   if (!params.BayerMode) {
     out.PlaneTaken = true;
     out.ColorPlane = ByteOffsetOf(params.ColorPlane);
-    if (!PlaceAreas(state, params, out)) return E_INVALIDARG;
-    TakeWindowSizes(state, params);
+    if (!PlaceAreas(image, params, out)) return E_INVALIDARG;
     const std::int32_t offset = out.ColorPlane;
-    if (state.SmallSize < 0 || state.LargeSize < 0 || state.SmallSize >= state.LargeSize ||
+    if (params.HammerSmall < 0 || params.HammerLarge < 0 || params.HammerSmall >= params.HammerLarge ||
         offset < 0 || offset > 2) {
       return E_INVALIDARG;
     }
-    TakeLevels(state, ColourLevels(image, state.ScanArea), out);
+    TakeLevels(state, ColourLevels(image, out.ScanArea), out);
     setup.Plane = offset;
-    setup.Reference = LevelOfByte(state.Levels, offset);
+    setup.Reference = LevelOfByte(out.Levels, offset);
     search = params.LocalSearch ? LocalColourSearch : GlobalColourSearch;
   } else {
-    if (!PlaceAreas(state, params, out)) return E_INVALIDARG;
+    if (!PlaceAreas(image, params, out)) return E_INVALIDARG;
     out.DepthsTaken = true;
     out.SensorBpp = params.SensorBpp;
     out.TestBpp = params.TestBpp;
     if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
     if (params.ColorPlane < 0 || params.ColorPlane > 4) return E_INVALIDARG;
-    TakeWindowSizes(state, params);
-    if (state.SmallSize < 0 || state.LargeSize < 0) return E_INVALIDARG;
-    TakeLevels(state, BayerLevels(image, state.ScanArea, params.SensorBpp, params.TestBpp), out);
+    if (params.HammerSmall < 0 || params.HammerLarge < 0) return E_INVALIDARG;
+    TakeLevels(state, BayerLevels(image, out.ScanArea, params.SensorBpp, params.TestBpp), out);
     setup.Plane = params.ColorPlane;
     setup.Sample = SampleRule::For(params.SensorBpp, params.TestBpp);
-    setup.Reference = state.Levels[static_cast<std::size_t>(params.ColorPlane)];
+    setup.Reference = out.Levels[static_cast<std::size_t>(params.ColorPlane)];
     search = params.LocalSearch ? LocalBayerSearch : GlobalBayerSearch;
   }
 
   setup.Image = image;
-  setup.ScanArea = state.ScanArea;
-  setup.RegionOfInterest = state.RegionOfInterest;
-  setup.SmallSize = state.SmallSize;
-  setup.LargeSize = state.LargeSize;
+  setup.ScanArea = out.ScanArea;
+  setup.RegionOfInterest = out.RegionOfInterest;
+  setup.SmallSize = params.HammerSmall;
+  setup.LargeSize = params.HammerLarge;
   setup.Threshold = params.DefectThreshold;
   setup.Map = state.Map.Data();
   const std::uint32_t start = TickCount();
@@ -111,7 +100,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   out.Map = state.Map.Data();
   out.Searched = true;
 
-  state.TooMany = out.TooMany = out.Candidates > state.CandidateLimit;
+  out.TooMany = out.Candidates > state.CandidateLimit;
   out.Clusters = out.TooMany ? state.CandidateLimit
                              : CountClusters(state.Map.Data(), image.Width, image.Height,
                                              params.BayerMode ? 2 : 1, params.ClusterSize);

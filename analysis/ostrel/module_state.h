@@ -5,14 +5,12 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "common/rect.h"
 
 namespace sensor::ostrel {
 
 // What the measurement works on and leaves for the getters.
 struct WorkingState {
   ImageBinding Binding;      // kept until the next successful BindImage
-  Rect MeasurementWindow;    // placed by every Execute
   LevelSet Levels{};         // the statistics of the last successful Execute
 };
 

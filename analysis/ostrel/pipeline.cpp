@@ -10,22 +10,22 @@ using namespace SensorDefectDetectionClass;
 
 ResultCode Run(WorkingState& state, const _PARAMS_Ostrel& params, RunOutcome& out) {
   const ImageBinding& image = state.Binding;
-  state.MeasurementWindow = InsetRect(image.Width, image.Height, params.OutlierLeft, params.OutlierTop,
-                                      params.OutlierRight, params.OutlierBottom);
-  out.MeasurementWindow = state.MeasurementWindow;
+  const Rect& window = out.MeasurementWindow = InsetRect(
+      image.Width, image.Height, params.OutlierLeft, params.OutlierTop, params.OutlierRight,
+      params.OutlierBottom);
   // A negative margin would put the window outside the picture.
   if (params.OutlierLeft < 0 || params.OutlierTop < 0 || params.OutlierRight < 0 ||
       params.OutlierBottom < 0) {
     return E_INVALIDARG;
   }
   if (!params.BayerMode) {
-    state.Levels = ColourLevels(image, state.MeasurementWindow);
+    state.Levels = ColourLevels(image, window);
   } else {
     out.DepthsTaken = true;
     out.SensorBpp = params.SensorBpp;
     out.TestBpp = params.TestBpp;
     if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
-    state.Levels = BayerLevels(image, state.MeasurementWindow, params.SensorBpp, params.TestBpp);
+    state.Levels = BayerLevels(image, window, params.SensorBpp, params.TestBpp);
   }
   out.Levels = state.Levels;
   out.LevelsTaken = true;

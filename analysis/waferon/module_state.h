@@ -10,9 +10,7 @@
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "defect_lists.h"
-#include "geometry.h"
 #include "result_table.h"
-#include "scoring.h"
 
 namespace sensor::waferon {
 
@@ -32,14 +30,8 @@ struct WorkingState {
   // A candidate is refused (and the search stops) once the list holds more
   // than this many records.
   std::uint32_t CandidateLimit = kDefaultCandidateLimit;
-  bool Stopped = false;  // the last search stopped on the limit
 
-  // Set by each run that reaches them; never cleared.
-  Geometry Regions;  // search region and centre zone
-  ThresholdTables Thresholds;
-  bool Percent = false;
-  std::int32_t WindowSize = 0;
-  LevelSet Levels{};
+  LevelSet Levels{};  // set by each run that reaches them; never cleared
 
   void ReleaseTables() {
     WorstPixels.reset();

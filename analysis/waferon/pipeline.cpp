@@ -15,38 +15,32 @@ bool AnyMarginNegative(const _PARAMS_Waferon& p) {
   return p.OutlierLeft < 0 || p.OutlierTop < 0 || p.OutlierRight < 0 || p.OutlierBottom < 0;
 }
 
-// Copies the first `count` entries of each threshold array into the state's
-// tables; the others keep their earlier values.
-void CopyThresholds(const _PARAMS_Waferon& p, int count, ThresholdTables& t) {
+// The first `count` entries of each threshold array; the others stay 0 (a
+// colour search reads only red, green and blue).
+ThresholdTables ThresholdsOf(const _PARAMS_Waferon& p, int count) {
+  ThresholdTables t;
   for (std::size_t c = 0; c < static_cast<std::size_t>(count); ++c) {
     t.CenterCluster[c] = p.CenterClusterThreshold[c];
     t.CenterPixel[c] = p.CenterPixelThreshold[c];
     t.SideCluster[c] = p.SideClusterThreshold[c];
     t.SidePixel[c] = p.SidePixelThreshold[c];
   }
+  return t;
 }
 
-// Takes the thresholds, the percent flag and the window size of the record;
-// false (refused) for a negative window with the local search on.
-bool TakeSearchSettings(WorkingState& state, const _PARAMS_Waferon& p, int colours) {
-  CopyThresholds(p, colours, state.Thresholds);
-  state.Percent = p.ThresholdPercent != 0;
-  if (p.LocalSearch != 0 && p.HammerSize < 0) return false;
-  state.WindowSize = p.HammerSize;
-  return true;
-}
-
-SearchSetup SetupFor(const WorkingState& state, SampleRule rule, const std::array<bool, 5>& enabled) {
-  SearchSetup setup;
+// What the search reads, once the window size is taken; false (refused) for a
+// negative window with the local search on.
+bool PrepareSearch(const WorkingState& state, const _PARAMS_Waferon& p, const Rect& region, int colours,
+                   SampleRule rule, const std::array<bool, 5>& enabled, SearchSetup& setup) {
   setup.Image = state.Binding;
-  setup.Region = state.Regions.SearchRegion;
-  setup.Thresholds = state.Thresholds;
-  setup.Percent = state.Percent;
-  setup.WindowSize = state.WindowSize;
-  setup.Levels = state.Levels;
+  setup.Region = region;
+  setup.Thresholds = ThresholdsOf(p, colours);
+  setup.Percent = p.ThresholdPercent != 0;
+  if (p.LocalSearch != 0 && p.HammerSize < 0) return false;
+  setup.WindowSize = p.HammerSize;
   setup.Rule = rule;
   setup.Enabled = enabled;
-  return setup;
+  return true;
 }
 
 SearchTargets TargetsOf(WorkingState& state) {
@@ -68,24 +62,26 @@ std::span<const DefectRecord> SortedEntries(ResultTable* table) {
 ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
                const std::array<bool, 5>& enabled, RunOutcome& out) {
   out.BayerMode = params.BayerMode != 0;
-  state.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
-  out.Regions = state.Regions;
+  const Geometry& regions = out.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
+  const Rect& region = regions.SearchRegion;
   if (AnyMarginNegative(params)) return E_INVALIDARG;
 
+  SearchSetup setup;
   SearchOutcome searched;
   std::int32_t step;
   if (!out.BayerMode) {
-    if (!TakeSearchSettings(state, params, 3)) return E_INVALIDARG;
+    if (!PrepareSearch(state, params, region, 3, SampleRule{}, enabled, setup)) return E_INVALIDARG;
     if (params.LocalSearch) {
-      searched = ColourLocalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
+      searched = ColourLocalSearch(setup, TargetsOf(state));
     } else {
-      TakeLevels(state, ColourLevels(state.Binding, state.Regions.SearchRegion), out);
-      searched = ColourGlobalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
+      TakeLevels(state, ColourLevels(state.Binding, region), out);
+      setup.Levels = out.Levels;
+      searched = ColourGlobalSearch(setup, TargetsOf(state));
     }
     // The levels are due for the cluster count too; a global search has just
     // taken them over the same region of the same image.
     if (params.FindClusters && searched == SearchOutcome::Completed && !out.LevelsTaken) {
-      TakeLevels(state, ColourLevels(state.Binding, state.Regions.SearchRegion), out);
+      TakeLevels(state, ColourLevels(state.Binding, region), out);
     }
     step = 1;
   } else {
@@ -93,27 +89,29 @@ ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
     out.SensorBpp = params.SensorBpp;
     out.TestBpp = params.TestBpp;
     if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
-    if (!TakeSearchSettings(state, params, 5)) return E_INVALIDARG;
-    TakeLevels(state, BayerLevels(state.Binding, state.Regions.SearchRegion, params.SensorBpp, params.TestBpp),
-               out);
-    const SearchSetup setup = SetupFor(state, SampleRule::For(params.SensorBpp, params.TestBpp), enabled);
+    if (!PrepareSearch(state, params, region, 5, SampleRule::For(params.SensorBpp, params.TestBpp), enabled,
+                       setup)) {
+      return E_INVALIDARG;
+    }
+    TakeLevels(state, BayerLevels(state.Binding, region, params.SensorBpp, params.TestBpp), out);
+    setup.Levels = out.Levels;
     searched = params.LocalSearch ? BayerLocalSearch(setup, TargetsOf(state))
                                   : BayerGlobalSearch(setup, TargetsOf(state));
     step = 2;
   }
-  state.Stopped = out.Stopped = searched == SearchOutcome::Stopped;
+  out.Stopped = searched == SearchOutcome::Stopped;
   if (!out.Stopped) {
     out.SearchCompleted = true;
     out.CandidateCount = state.Candidates.Size();
   }
 
   if (params.FindClusters && !out.Stopped) {
-    CountClusters(state.Candidates, state.Visited, state.Clusters.get(), state.Regions, params, step,
+    CountClusters(state.Candidates, state.Visited, state.Clusters.get(), regions, params, step,
                   out.Counts);
     out.ClustersCounted = true;
   }
   if (params.CountPixels && !out.Stopped) {
-    CountSinglePixels(state.Candidates, state.Visited, state.Regions, params, out.Counts);
+    CountSinglePixels(state.Candidates, state.Visited, regions, params, out.Counts);
     out.PixelsCounted = true;
   }
   out.Candidates = state.Candidates.Records();
