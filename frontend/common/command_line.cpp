@@ -15,12 +15,12 @@ OptionSpec PathOption(std::string name, ResolvedPath CommonOptions::*field) {
 
 OptionSpec SlaveOption() {
   return OptionSpec{"slave", false,
-                    [](CommonOptions& options, const char*) { options.slave = true; }};
+                    [](CommonOptions& options, const char*) { options.Slave = true; }};
 }
 
 OptionSpec DebugOption() {
   return OptionSpec{"debug", false,
-                    [](CommonOptions& options, const char*) { options.debug = true; }};
+                    [](CommonOptions& options, const char*) { options.Debug = true; }};
 }
 
 OptionSpec SwitchOption(std::string name, std::function<void()> apply) {
@@ -70,7 +70,7 @@ void ParseCommandLine(int argc, char** argv, const OptionTable& table, CommonOpt
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (value != nullptr && value[0] != '-') option.Apply(options, value);
   }
-  if (options.debug) {
+  if (options.Debug) {
     for (int i = 0; i < argc; ++i) std::printf("%s\n", argv[i] != nullptr ? argv[i] : "(null)");
   }
 }

@@ -12,8 +12,8 @@ struct CommonOptions {
   ResolvedPath TestLimits;    // the test-limits file
   ResolvedPath LogFile;       // the named data log
   ResolvedPath BMPFileIn;     // the bitmap to analyse
-  bool debug = false;         // argument echo; handed to the library's Open
-  bool slave = false;         // no key wait at the end of the run
+  bool Debug = false;         // argument echo; handed to the library's Open
+  bool Slave = false;         // no key wait at the end of the run
 };
 
 }  // namespace sensor::frontend

@@ -73,7 +73,7 @@ int ReleaseAndPause(RunState& state) {
   state.options.OutputFile.reset();
   state.options.TestLimits.reset();
   state.options.BMPFileIn.reset();
-  if (!state.options.slave) {
+  if (!state.options.Slave) {
     std::fputs("\nPress a key to close the Windows...", stdout);
     WaitForKey();
   }
