@@ -108,7 +108,7 @@ void BM_GlazetSearch(benchmark::State& state) {
   const BenchImage& image = c.Image();
   std::vector<unsigned char> pixels = image.Pixels;
   std::vector<std::uint8_t> map(static_cast<std::size_t>(kWidth) * kHeight, 0);
-  glazet::SearchSetup setup;
+  glazet::WindowSearchSetup setup;
   BindBitmap(image.Header.data(), pixels.data(), setup.Image);
   setup.ScanArea = Rect{4, 4, kWidth - 5, kHeight - 5};
   setup.RegionOfInterest = Rect{0, 0, kWidth - 1, kHeight - 1};
@@ -124,7 +124,7 @@ void BM_GlazetSearch(benchmark::State& state) {
     setup.Plane = 1;
     setup.Reference = ColourLevels(setup.Image, setup.ScanArea)[1];
   }
-  using Search = std::int64_t (*)(const glazet::SearchSetup&);
+  using Search = std::int64_t (*)(const glazet::WindowSearchSetup&);
   const Search search = c.Bayer ? (c.Local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
                                 : (c.Local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
   const long faults = ThreadPageFaults();

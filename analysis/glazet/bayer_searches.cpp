@@ -11,7 +11,7 @@ namespace {
 
 // The pixels of the tested position inside the tested area. Empty when the
 // position has no pixel there (and always for G, which is no Bayer position).
-TestLattice SiteLattice(const SearchSetup& setup) {
+TestLattice SiteLattice(const WindowSearchSetup& setup) {
   TestLattice lattice;
   lattice.Step = 2;
   const Rect tested = setup.TestedArea();
@@ -57,7 +57,7 @@ struct SiteRows {
 };
 
 template <int kBytesPerPixel, int kShift>
-std::int64_t Search(const SearchSetup& setup, bool local) {
+std::int64_t Search(const WindowSearchSetup& setup, bool local) {
   const TestLattice t = SiteLattice(setup);
   if (t.Empty()) return 0;
   constexpr std::int64_t kMaxSample = kShift == 0 ? 255 : (255 << kShift) | 3;
@@ -75,7 +75,7 @@ std::int64_t Search(const SearchSetup& setup, bool local) {
 }
 
 // Picks the instance for the pixel size and the sample rule.
-std::int64_t Dispatch(const SearchSetup& setup, bool local) {
+std::int64_t Dispatch(const WindowSearchSetup& setup, bool local) {
   const bool wide = setup.Image.BytesPerPixel == 4;
   switch (setup.Sample.Shift) {
     case 2: return wide ? Search<4, 2>(setup, local) : Search<3, 2>(setup, local);
@@ -86,8 +86,8 @@ std::int64_t Dispatch(const SearchSetup& setup, bool local) {
 
 }  // namespace
 
-std::int64_t GlobalBayerSearch(const SearchSetup& setup) { return Dispatch(setup, false); }
+std::int64_t GlobalBayerSearch(const WindowSearchSetup& setup) { return Dispatch(setup, false); }
 
-std::int64_t LocalBayerSearch(const SearchSetup& setup) { return Dispatch(setup, true); }
+std::int64_t LocalBayerSearch(const WindowSearchSetup& setup) { return Dispatch(setup, true); }
 
 }  // namespace sensor::glazet

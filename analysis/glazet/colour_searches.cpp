@@ -27,7 +27,7 @@ struct ByteRows {
 };
 
 template <int kBytesPerPixel>
-std::int64_t Search(const SearchSetup& setup, bool local) {
+std::int64_t Search(const WindowSearchSetup& setup, bool local) {
   const Rect tested = setup.TestedArea();
   if (tested.Empty()) return 0;
 
@@ -48,11 +48,11 @@ std::int64_t Search(const SearchSetup& setup, bool local) {
 
 }  // namespace
 
-std::int64_t GlobalColourSearch(const SearchSetup& setup) {
+std::int64_t GlobalColourSearch(const WindowSearchSetup& setup) {
   return setup.Image.BytesPerPixel == 4 ? Search<4>(setup, false) : Search<3>(setup, false);
 }
 
-std::int64_t LocalColourSearch(const SearchSetup& setup) {
+std::int64_t LocalColourSearch(const WindowSearchSetup& setup) {
   return setup.Image.BytesPerPixel == 4 ? Search<4>(setup, true) : Search<3>(setup, true);
 }
 

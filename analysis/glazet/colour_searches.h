@@ -12,9 +12,9 @@ namespace sensor::glazet {
 
 // Global: the band lies around setup.Reference (the colour's level statistic);
 // the box has setup.SmallSize.
-std::int64_t GlobalColourSearch(const SearchSetup& setup);
+std::int64_t GlobalColourSearch(const WindowSearchSetup& setup);
 
 // Local: the band lies around the mean of the large box around the same pixel.
-std::int64_t LocalColourSearch(const SearchSetup& setup);
+std::int64_t LocalColourSearch(const WindowSearchSetup& setup);
 
 }  // namespace sensor::glazet

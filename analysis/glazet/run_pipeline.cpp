@@ -13,7 +13,7 @@ namespace {
 
 using namespace SensorDefectDetectionClass;
 
-using SearchFunction = std::int64_t (*)(const SearchSetup&);
+using SearchFunction = std::int64_t (*)(const WindowSearchSetup&);
 
 // Colour mode tests one byte of the pixel: R, G, B become offsets 2, 1, 0.
 // Other values are kept as they are (and refused later).
@@ -57,7 +57,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   const ImageBinding& image = state.Binding;  // 0 x 0 when nothing was ever bound
   if (!state.Map.Allocate(image.Width, image.Height)) return E_POINTER;
 
-  SearchSetup setup;
+  WindowSearchSetup setup;
   SearchFunction search;
   if (!params.BayerMode) {
     out.PlaneTaken = true;

@@ -13,7 +13,7 @@
 
 namespace sensor::glazet {
 
-struct SearchSetup {
+struct WindowSearchSetup {
   ImageBinding Image;
   Rect ScanArea;           // every window stays inside it
   Rect RegionOfInterest;   // only pixels in both areas are tested

@@ -11,7 +11,7 @@ bool IsBayer(Kind kind) { return kind == Kind::GlobalBayer || kind == Kind::Loca
 bool IsLocal(Kind kind) { return kind == Kind::LocalBayer || kind == Kind::LocalColour; }
 
 // The value a window sums at (x, y): the sample, or the tested colour byte.
-std::uint32_t ValueAt(const SearchSetup& s, bool bayer, std::int64_t x, std::int64_t y) {
+std::uint32_t ValueAt(const WindowSearchSetup& s, bool bayer, std::int64_t x, std::int64_t y) {
   const std::uint8_t* p = s.Image.PixelAt(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
   if (!bayer) return p[s.Plane];
   if (s.Sample.Shift == 0) return p[0];
@@ -26,14 +26,14 @@ Span Place(bool bayer, std::int64_t c, std::int32_t size, std::int64_t lo, std::
   return PlaceBox(c, size / 2, lo, hi);
 }
 
-bool Tested(const SearchSetup& s, bool bayer, std::int64_t x, std::int64_t y) {
+bool Tested(const WindowSearchSetup& s, bool bayer, std::int64_t x, std::int64_t y) {
   if (!s.TestedArea().Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y))) return false;
   return !bayer || BayerColourIndex(x - s.ScanArea.Left, y - s.ScanArea.Top) == s.Plane;
 }
 
 }  // namespace
 
-bool Marks(const SearchSetup& s, Kind kind, std::int64_t x, std::int64_t y) {
+bool Marks(const WindowSearchSetup& s, Kind kind, std::int64_t x, std::int64_t y) {
   const bool bayer = IsBayer(kind);
   if (!Tested(s, bayer, x, y)) return false;
   const std::int64_t step = bayer ? 2 : 1;
@@ -73,7 +73,7 @@ bool Marks(const SearchSetup& s, Kind kind, std::int64_t x, std::int64_t y) {
   return RelativeBand::For(s.Threshold).Outside(WindowMean(inner, innerCount), WindowMean(outer, outerCount));
 }
 
-std::int64_t Search(const SearchSetup& s, Kind kind) {
+std::int64_t Search(const WindowSearchSetup& s, Kind kind) {
   std::int64_t candidates = 0;
   for (std::int64_t y = 0; y < s.Image.Height; ++y) {
     for (std::int64_t x = 0; x < s.Image.Width; ++x) {

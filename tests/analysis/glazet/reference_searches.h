@@ -12,9 +12,9 @@ namespace sensor::glazet::reference {
 enum class Kind { GlobalBayer, LocalBayer, GlobalColour, LocalColour };
 
 // Whether the pixel at (x, y) is tested and its window mean leaves the band.
-bool Marks(const SearchSetup& setup, Kind kind, std::int64_t x, std::int64_t y);
+bool Marks(const WindowSearchSetup& setup, Kind kind, std::int64_t x, std::int64_t y);
 
 // The whole search: marks setup.Map and returns the number of candidates.
-std::int64_t Search(const SearchSetup& setup, Kind kind);
+std::int64_t Search(const WindowSearchSetup& setup, Kind kind);
 
 }  // namespace sensor::glazet::reference

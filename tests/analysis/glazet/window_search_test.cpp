@@ -16,7 +16,7 @@
 namespace sensor::glazet::test {
 namespace {
 
-using SearchFunction = std::int64_t (*)(const SearchSetup&);
+using SearchFunction = std::int64_t (*)(const WindowSearchSetup&);
 
 int Pick(std::mt19937& random, int low, int high) {
   return std::uniform_int_distribution<int>(low, high)(random);
@@ -56,7 +56,7 @@ double PickThreshold(std::mt19937& random) {
 // area, thresholds including 0 and the unusual negative and above 100.
 void Randomise(BoundPicture& p, std::mt19937& random, bool bayer, int maxWindow) {
   Paint(p, random);
-  SearchSetup& s = p.Setup;
+  WindowSearchSetup& s = p.Setup;
   const std::int32_t w = p.Image.Width(), h = p.Image.Height();
   s.ScanArea = InsetRect(w, h, Pick(random, 0, 3), Pick(random, 0, 3), Pick(random, 0, 3),
                          Pick(random, 0, 3));
@@ -77,7 +77,7 @@ void Randomise(BoundPicture& p, std::mt19937& random, bool bayer, int maxWindow)
 
 // The global reference as the run takes it: the level statistic of the plane.
 void TakeReference(BoundPicture& p, bool bayer) {
-  SearchSetup& s = p.Setup;
+  WindowSearchSetup& s = p.Setup;
   if (bayer) {
     const int sensorBpp = s.Sample.Shift == 2 ? 10 : 12, testBpp = s.Sample.Shift == 0 ? 8 : 12;
     const LevelSet levels = BayerLevels(s.Image, s.ScanArea, sensorBpp, testBpp);
