@@ -18,6 +18,7 @@
 namespace SensorDefectDetectionClass {
 
 using sensor::Guarded;
+using sensor::glazet::ModuleState;
 using sensor::glazet::RunOutcome;
 using sensor::glazet::State;
 
@@ -29,9 +30,11 @@ constexpr const char* kTooManyNotice = "\nAbort: Sensor has too many defect cand
 
 const char* TicksLine(const RunOutcome& outcome) {
   if (outcome.BayerMode) {
-    return outcome.LocalSearch ? "\nScorePkgDfectsL_Bayer...%ld ticks" : "\nScorePkgDfectsG_Bayer...%ld ticks";
+    return outcome.LocalSearch ? "\nScorePkgDfectsL_Bayer...%ld ticks"
+                               : "\nScorePkgDfectsG_Bayer...%ld ticks";
   }
-  return outcome.LocalSearch ? "\nScorePkgDfectsL_Color...%ld ticks" : "\nScorePkgDfectsG_Color...%ld ticks";
+  return outcome.LocalSearch ? "\nScorePkgDfectsL_Color...%ld ticks"
+                             : "\nScorePkgDfectsG_Color...%ld ticks";
 }
 
 void ShowTooManyNotice(bool debug) {
@@ -47,7 +50,8 @@ void ShowTooManyNotice(bool debug) {
 // Leaves what a run came to, as far as it came: the record's colour offset and
 // the active bit depths, the search's lines, the painted picture and its
 // file, the stop notice, the cluster count and the result record.
-void TakeOutcome(const RunOutcome& outcome, bool debug, Glazet& object, _RESULT_Glazet& result) {
+void TakeOutcome(const RunOutcome& outcome, const ModuleState& state, Glazet& object,
+                 _RESULT_Glazet& result) {
   if (outcome.PlaneTaken) object.m_params.ColorPlane = outcome.ColorPlane;
   if (outcome.DepthsTaken) {
     object.ActiveSensorBpp = outcome.SensorBpp;
@@ -57,10 +61,10 @@ void TakeOutcome(const RunOutcome& outcome, bool debug, Glazet& object, _RESULT_
   std::printf("\nSensor Package defects : %ld", static_cast<long>(outcome.Candidates));
   std::printf(TicksLine(outcome), static_cast<long>(outcome.Ticks));
   // The picture of the candidates is left for every search, also after a stop.
-  sensor::glazet::PaintAndWriteDefectMap(State().Binding, outcome.Map,
+  sensor::glazet::PaintAndWriteDefectMap(state.Binding, outcome.Map,
                                          sensor::BesideExecutable(sensor::glazet::kDefectMapFileName));
   if (!outcome.Counted) return;
-  if (outcome.TooMany) ShowTooManyNotice(debug);
+  if (outcome.TooMany) ShowTooManyNotice(state.Debug);
   object.m_result.numpackagefects = outcome.Clusters;
   if (outcome.TooMany) {
     std::printf("\nm_result.numpackagefects= %ld", static_cast<long>(object.m_result.numpackagefects));
@@ -103,7 +107,7 @@ std::int32_t Glazet::Execute(_RESULT_Glazet& result, _PARAMS_Glazet params) {
     if (!state.Open) return E_ABORT;
     m_params = params;
     const RunOutcome outcome = sensor::glazet::Analyse(state, params);
-    TakeOutcome(outcome, state.Debug, *this, result);
+    TakeOutcome(outcome, state, *this, result);
     return outcome.Code;
   });
 }

@@ -54,6 +54,23 @@ std::int32_t ReadEntry(const ResultTable* table, std::int32_t tableSize, short i
   return S_OK;
 }
 
+// The candidate list, when there is one, and the two sorted tables, when there
+// are tables, beside the running program.
+void WriteDumps(const RunOutcome& outcome) {
+  using namespace sensor::waferon;
+  const bool bayer = outcome.BayerMode;
+  if (!outcome.Candidates.empty()) {
+    WriteCandidateDump(sensor::BesideExecutable("DefectsDump.csv"), outcome.Candidates, bayer);
+  }
+  if (!outcome.WorstPixels.empty()) {
+    const auto size = static_cast<std::int32_t>(outcome.WorstPixels.size());
+    WriteTableDump(sensor::BesideExecutable(WorstPixelsFileName(size).c_str()), outcome.WorstPixels, bayer);
+  }
+  if (!outcome.Clusters.empty()) {
+    WriteTableDump(sensor::BesideExecutable("AllClusters.csv"), outcome.Clusters, bayer);
+  }
+}
+
 // Leaves what a run came to, as far as it came: the active bit depths, the
 // console line of a completed search, the counts, the dump files and the
 // result record.
@@ -75,17 +92,7 @@ void TakeOutcome(const RunOutcome& outcome, Waferon& object, _RESULT_Waferon& re
     counts.SidePixels = outcome.Counts.SidePixels;
   }
   if (!outcome.Finished) return;
-  using namespace sensor::waferon;
-  if (!outcome.Candidates.empty()) {
-    WriteCandidateDump(sensor::BesideExecutable("DefectsDump.csv"), outcome.Candidates, outcome.BayerMode);
-  }
-  if (!outcome.WorstPixels.empty()) {
-    WriteTableDump(sensor::BesideExecutable(WorstPixelsFileName(static_cast<std::int32_t>(outcome.WorstPixels.size())).c_str()),
-                   outcome.WorstPixels, outcome.BayerMode);
-  }
-  if (!outcome.Clusters.empty()) {
-    WriteTableDump(sensor::BesideExecutable("AllClusters.csv"), outcome.Clusters, outcome.BayerMode);
-  }
+  WriteDumps(outcome);
   result = object.Results;
 }
 
