@@ -63,7 +63,8 @@ void BM_WaferonClusterGrowth(benchmark::State& state) {
     // cluster taken already.
     VisitedList visited;
     ResultTable table(64);
-    CountClusters(candidates, visited, &table, regions, params, 1, result);
+    std::vector<DefectRecord> peaks;
+    CountClusters(candidates, visited, &table, regions, params, 1, result, peaks);
     benchmark::DoNotOptimize(result.CenterClusters);
   }
   ReportPageFaults(state, faults);

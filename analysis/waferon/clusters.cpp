@@ -232,7 +232,7 @@ bool HasNeighbour(const Lookup& lookup, std::int32_t x, std::int32_t y, std::int
 template <class Lookup>
 void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clusterTable,
                const Geometry& regions, const _PARAMS_Waferon& params, std::int32_t step,
-               _RESULT_Waferon& results) {
+               _RESULT_Waferon& results, std::vector<DefectRecord>& peaks) {
   std::int32_t centre = 0, side = 0;
   std::vector<Frame> stack;
   for (const DefectRecord& node : candidates.Records()) {
@@ -252,6 +252,7 @@ void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clu
     if (clusterTable != nullptr) {
       clusterTable->Offer(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
     }
+    peaks.push_back(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
   }
   results.CenterClusters = centre;
   results.SideClusters = side;
@@ -274,17 +275,18 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
-                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results) {
+                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
+                   std::vector<DefectRecord>& peaks) {
   // Every candidate may join a cluster: room for all of them up front spares
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
   GridLookup grid(candidates, visited);
   if (grid.Usable()) {
-    CountWith(candidates, grid, clusterTable, regions, params, step, results);
+    CountWith(candidates, grid, clusterTable, regions, params, step, results, peaks);
     return;
   }
   IndexLookup lookup(candidates, visited);
-  CountWith(candidates, lookup, clusterTable, regions, params, step, results);
+  CountWith(candidates, lookup, clusterTable, regions, params, step, results, peaks);
 }
 
 void CountSinglePixels(const CandidateList& candidates, VisitedList& visited,

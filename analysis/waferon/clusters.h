@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "defect_lists.h"
 #include "geometry.h"
@@ -27,8 +28,9 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 // Grows the clusters of every unvisited candidate that has a candidate
 // neighbour, marking each member visited; counts those with at least
 // ClusterSize members whose peak passes the cluster threshold of its zone, and
-// offers their peaks to `clusterTable`. Sets the two cluster counts of
-// `results` and zeroes the two pixel counts.
+// offers their peaks to `clusterTable` and appends them, in the order counted,
+// to `peaks`. Sets the two cluster counts of `results` and zeroes
+// the two pixel counts.
 //
 // Growth runs on its own stack, so a cluster as large as the candidate list
 // cannot exhaust the thread's. Membership is asked through bits over the
@@ -36,7 +38,8 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 // large or its memory cannot be had; both give the same answers.
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
-                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results);
+                   const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
+                   std::vector<DefectRecord>& peaks);
 
 // Counts every candidate not yet visited whose score passes the pixel threshold
 // of its zone, marking each one visited. Sets the two pixel counts of `results`.

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "common/levels.h"
 #include "geometry.h"
@@ -47,6 +48,9 @@ struct RunOutcome {
   bool ClustersCounted = false;
   bool PixelsCounted = false;
   SensorDefectDetectionClass::_RESULT_Waferon Counts{};
+  // The peak of every counted cluster, in the order counted (the cluster table
+  // keeps only the highest of them).
+  std::vector<SensorDefectDetectionClass::DefectRecord> ClusterPeaks;
 
   // The run came to its end (completed or stopped): the lists below are final
   // and the dump files are due.

@@ -41,6 +41,7 @@ _PARAMS_Waferon Thresholds(double cluster, double pixel, std::int32_t clusterSiz
 struct Counts {
   _RESULT_Waferon Result{};
   std::vector<DefectRecord> Table;
+  std::vector<DefectRecord> Peaks;
 };
 
 Counts CountAll(const CandidateList& list, const Geometry& g, const _PARAMS_Waferon& p,
@@ -48,7 +49,7 @@ Counts CountAll(const CandidateList& list, const Geometry& g, const _PARAMS_Wafe
   VisitedList visited;
   ResultTable table(8);
   Counts counts;
-  if (clusters) CountClusters(list, visited, &table, g, p, step, counts.Result);
+  if (clusters) CountClusters(list, visited, &table, g, p, step, counts.Result, counts.Peaks);
   CountSinglePixels(list, visited, g, p, counts.Result);
   table.Sort();
   for (const DefectRecord& e : table.Entries())
@@ -155,13 +156,23 @@ TEST(WaferonClusters, PeaksFollowTheOrderOfTheRecursiveRule) {
     VisitedList visited;
     ResultTable table(64);
     _RESULT_Waferon result{};
-    CountClusters(list, visited, &table, Geometry{region, region}, Thresholds(0.0, 0.0), step, result);
+    std::vector<DefectRecord> peaks;
+    CountClusters(list, visited, &table, Geometry{region, region}, Thresholds(0.0, 0.0), step, result, peaks);
     table.Sort();
     const std::vector<DefectRecord> expected = ReferencePeaks(records, region, step, 2);
     for (std::size_t i = 0; i < expected.size(); ++i) {
       ASSERT_EQ(table[i].X, expected[i].X) << "trial " << trial << " entry " << i;
       ASSERT_EQ(table[i].Y, expected[i].Y) << "trial " << trial << " entry " << i;
       ASSERT_EQ(table[i].Score, expected[i].Score) << "trial " << trial << " entry " << i;
+    }
+    // Every counted cluster's peak, each once: the same as the table's entries.
+    ASSERT_EQ(static_cast<std::int32_t>(peaks.size()), result.CenterClusters + result.SideClusters);
+    ASSERT_EQ(peaks.size(), static_cast<std::size_t>(std::count_if(expected.begin(), expected.end(),
+                                                                     [](const DefectRecord& e) { return e.X >= 0; })));
+    for (const DefectRecord& e : peaks) {
+      ASSERT_TRUE(std::any_of(expected.begin(), expected.end(), [&](const DefectRecord& x) {
+        return x.X == e.X && x.Y == e.Y && x.Score == e.Score;
+      })) << "trial " << trial;
     }
   }
 }
@@ -201,8 +212,10 @@ SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
     }
     ResultTable gridTable(6), indexTable(6);
     _RESULT_Waferon gridResult{}, indexResult{};
-    CountClusters(list, byGrid, &gridTable, g, p, step, gridResult);
-    CountClusters(farList, byIndexes, &indexTable, g, p, step, indexResult);
+    std::vector<DefectRecord> gridPeaks, indexPeaks;
+    CountClusters(list, byGrid, &gridTable, g, p, step, gridResult, gridPeaks);
+    CountClusters(farList, byIndexes, &indexTable, g, p, step, indexResult, indexPeaks);
+    ASSERT_EQ(gridPeaks.size(), indexPeaks.size()) << "trial " << trial;
     ASSERT_EQ(gridResult.CenterClusters, indexResult.CenterClusters) << "trial " << trial;
     ASSERT_EQ(gridResult.SideClusters, indexResult.SideClusters) << "trial " << trial;
     ASSERT_EQ(byGrid.Size(), byIndexes.Size()) << "trial " << trial;
