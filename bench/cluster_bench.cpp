@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench_images.h"
-#include "glazet/cluster_count.h"
+#include "glazet/clusters.h"
 #include "page_faults.h"
 #include "waferon/clusters.h"
 

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <vector>
 
-#include "glazet/bayer_searches.h"
+#include "glazet/bayer_search.h"
 #include "bench_images.h"
-#include "glazet/colour_searches.h"
+#include "glazet/colour_search.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "page_faults.h"

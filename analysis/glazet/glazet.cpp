@@ -13,7 +13,7 @@
 #include "common/guarded.h"
 #include "defect_map_bitmap.h"
 #include "module_state.h"
-#include "run_pipeline.h"
+#include "pipeline.h"
 
 namespace SensorDefectDetectionClass {
 

@@ -22,7 +22,7 @@
 #include "kernels/glazet_kernels.h"
 #include "lattice_band.h"
 #include "mean_band.h"
-#include "search_setup.h"
+#include "window_search_setup.h"
 
 namespace sensor::glazet {
 

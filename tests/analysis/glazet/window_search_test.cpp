@@ -6,8 +6,8 @@
 #include <random>
 
 #include "common/rect.h"
-#include "glazet/bayer_searches.h"
-#include "glazet/colour_searches.h"
+#include "glazet/bayer_search.h"
+#include "glazet/colour_search.h"
 #include "glazet/window_search.h"
 #include "reference_searches.h"
 #include "search_fixture.h"

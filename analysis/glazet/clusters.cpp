@@ -1,4 +1,4 @@
-#include "cluster_count.h"
+#include "clusters.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,12 +1,12 @@
-#include "run_pipeline.h"
+#include "pipeline.h"
 
-#include "bayer_searches.h"
-#include "cluster_count.h"
-#include "colour_searches.h"
+#include "bayer_search.h"
+#include "clusters.h"
+#include "colour_search.h"
 #include "common/console.h"
 #include "common/guarded.h"
 #include "common/sample_rule.h"
-#include "run_geometry.h"
+#include "geometry.h"
 
 namespace sensor::glazet {
 namespace {

@@ -1,4 +1,4 @@
-#include "colour_searches.h"
+#include "colour_search.h"
 
 #include "common/prefetch.h"
 #include "common/window_placement.h"

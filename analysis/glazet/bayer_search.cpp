@@ -1,4 +1,4 @@
-#include "bayer_searches.h"
+#include "bayer_search.h"
 
 
 #include "common/prefetch.h"

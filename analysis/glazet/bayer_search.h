@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "search_setup.h"
+#include "window_search_setup.h"
 
 namespace sensor::glazet {
 

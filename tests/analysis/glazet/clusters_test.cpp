@@ -1,4 +1,4 @@
-#include "glazet/cluster_count.h"
+#include "glazet/clusters.h"
 
 #include <gtest/gtest.h>
 
