@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench_images.h"
-#include "glazet/cluster_count.h"
+#include "glazet/clusters.h"
 #include "page_faults.h"
 #include "waferon/clusters.h"
 
@@ -63,7 +63,8 @@ void BM_WaferonClusterGrowth(benchmark::State& state) {
     // cluster taken already.
     VisitedList visited;
     ResultTable table(64);
-    CountClusters(candidates, visited, &table, regions, params, 1, result);
+    std::vector<DefectRecord> peaks;
+    CountClusters(candidates, visited, &table, regions, params, 1, result, peaks);
     benchmark::DoNotOptimize(result.CenterClusters);
   }
   ReportPageFaults(state, faults);

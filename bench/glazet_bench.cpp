@@ -10,9 +10,9 @@
 #include <cstring>
 #include <vector>
 
-#include "glazet/bayer_searches.h"
+#include "glazet/bayer_search.h"
 #include "bench_images.h"
-#include "glazet/colour_searches.h"
+#include "glazet/colour_search.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "page_faults.h"
@@ -108,7 +108,7 @@ void BM_GlazetSearch(benchmark::State& state) {
   const BenchImage& image = c.Image();
   std::vector<unsigned char> pixels = image.Pixels;
   std::vector<std::uint8_t> map(static_cast<std::size_t>(kWidth) * kHeight, 0);
-  glazet::SearchSetup setup;
+  glazet::WindowSearchSetup setup;
   BindBitmap(image.Header.data(), pixels.data(), setup.Image);
   setup.ScanArea = Rect{4, 4, kWidth - 5, kHeight - 5};
   setup.RegionOfInterest = Rect{0, 0, kWidth - 1, kHeight - 1};
@@ -124,12 +124,12 @@ void BM_GlazetSearch(benchmark::State& state) {
     setup.Plane = 1;
     setup.Reference = ColourLevels(setup.Image, setup.ScanArea)[1];
   }
-  using Search = std::int64_t (*)(const glazet::SearchSetup&, glazet::Summing);
+  using Search = std::int64_t (*)(const glazet::WindowSearchSetup&);
   const Search search = c.Bayer ? (c.Local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
                                 : (c.Local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
   const long faults = ThreadPageFaults();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(search(setup, glazet::Summing::Bands));
+    benchmark::DoNotOptimize(search(setup));
     benchmark::ClobberMemory();
   }
   ReportPageFaults(state, faults);

@@ -28,11 +28,6 @@ struct SampleRule {
     if (sensorBpp == 12) return SampleRule{4};
     return SampleRule{0};
   }
-
-  std::uint16_t operator()(const std::uint8_t* pixel) const {
-    if (Shift == 0) return pixel[0];
-    return static_cast<std::uint16_t>((pixel[0] << Shift) | (pixel[1] & 3));
-  }
 };
 
 // The sample rule compiled for one pixel size and shift, for the row loops:

@@ -86,11 +86,6 @@ bool WriteBlocks(const ImageBinding& image, int fd, const Before& before) {
 
 }  // namespace
 
-void PaintDefectMap(const ImageBinding& image, const std::uint8_t* map) {
-  if (image.Origin == nullptr || map == nullptr) return;
-  PaintBufferRows(image, map, 0, image.Height);
-}
-
 bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, const std::string& path) {
   if (image.Origin == nullptr || map == nullptr) return false;
   const int fd = BeginFile(image, path);
@@ -107,14 +102,6 @@ std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image) {
   fields.BitCount = image.BitCount;
   // Compression, image size, resolutions and colour counts stay 0.
   return bitmap::FileHeaders(fields, PixelDataSize(image));
-}
-
-bool WriteDefectMapFile(const ImageBinding& image, const std::string& path) {
-  if (image.Pixels == nullptr) return false;
-  const int fd = BeginFile(image, path);
-  if (fd < 0) return false;
-  const bool written = WriteBlocks(image, fd, [](std::int32_t, std::int32_t) {});
-  return FinishFile(fd, image) && written;
 }
 
 }  // namespace sensor::glazet

@@ -1,19 +1,78 @@
 // The exported class of the package library: lifecycle, binding, Execute and
-// the getters. Every member returns a result code; nothing is thrown out.
+// the getters. The one place that reaches the module state: it hands the
+// working state to the analysis, copies the outcome into the object, prints
+// the console lines, paints the bound picture and writes the defect map, and
+// waits for a key after a stop in debug mode. Every member returns a result
+// code; nothing is thrown out.
 #include "sensordefect/Glazet.h"
 
-#include <new>
+#include <cstdio>
 
+#include "common/console.h"
 #include "common/output_folder.h"
+#include "common/guarded.h"
+#include "defect_map_bitmap.h"
 #include "module_state.h"
-#include "run_pipeline.h"
+#include "pipeline.h"
 
 namespace SensorDefectDetectionClass {
 
+using sensor::Guarded;
+using sensor::glazet::ModuleState;
+using sensor::glazet::RunOutcome;
 using sensor::glazet::State;
 
 namespace {
+
 constexpr std::int32_t kCandidateLimit = 65535;
+constexpr const char* kCaption = "Sensor Package Defect Test";
+constexpr const char* kTooManyNotice = "\nAbort: Sensor has too many defect candidates!!!";
+
+const char* TicksLine(const RunOutcome& outcome) {
+  if (outcome.BayerMode) {
+    return outcome.LocalSearch ? "\nScorePkgDfectsL_Bayer...%ld ticks"
+                               : "\nScorePkgDfectsG_Bayer...%ld ticks";
+  }
+  return outcome.LocalSearch ? "\nScorePkgDfectsL_Color...%ld ticks"
+                             : "\nScorePkgDfectsG_Color...%ld ticks";
+}
+
+void ShowTooManyNotice(bool debug) {
+  if (debug) {
+    // Stands in for a modal notice: the run waits until the operator answers.
+    std::printf("\n%s%s", kCaption, kTooManyNotice);
+    sensor::WaitForKey();
+  } else {
+    std::printf("%s", kTooManyNotice);
+  }
+}
+
+// Leaves what a run came to, as far as it came: the record's colour offset and
+// the active bit depths, the search's lines, the painted picture and its
+// file, the stop notice, the cluster count and the result record.
+void TakeOutcome(const RunOutcome& outcome, const ModuleState& state, Glazet& object,
+                 _RESULT_Glazet& result) {
+  if (outcome.PlaneTaken) object.m_params.ColorPlane = outcome.ColorPlane;
+  if (outcome.DepthsTaken) {
+    object.ActiveSensorBpp = outcome.SensorBpp;
+    object.ActiveTestBpp = outcome.TestBpp;
+  }
+  if (!outcome.Searched) return;
+  std::printf("\nSensor Package defects : %ld", static_cast<long>(outcome.Candidates));
+  std::printf(TicksLine(outcome), static_cast<long>(outcome.Ticks));
+  // The picture of the candidates is left for every search, also after a stop.
+  sensor::glazet::PaintAndWriteDefectMap(state.Binding, outcome.Map,
+                                         sensor::InOutputFolder(sensor::glazet::kDefectMapFileName));
+  if (!outcome.Counted) return;
+  if (outcome.TooMany) ShowTooManyNotice(state.Debug);
+  object.m_result.numpackagefects = outcome.Clusters;
+  if (outcome.TooMany) {
+    std::printf("\nm_result.numpackagefects= %ld", static_cast<long>(object.m_result.numpackagefects));
+  }
+  result.numpackagefects = object.m_result.numpackagefects;
+  std::printf("\nreturn result= %ld", static_cast<long>(result.numpackagefects));
+}
+
 }  // namespace
 
 std::int32_t Glazet::Open(int debug) {
@@ -43,13 +102,14 @@ std::int32_t Glazet::BindImage(unsigned char* header, unsigned char* pixels) {
 }
 
 std::int32_t Glazet::Execute(_RESULT_Glazet& result, _PARAMS_Glazet params) {
-  if (!State().Open) return E_ABORT;
-  try {
-    return sensor::glazet::RunExecute(*this, result, params);
-  } catch (...) {
-    // Only memory for the working sums or the pending pixels can run out here.
-    return E_POINTER;
-  }
+  return Guarded([&]() -> std::int32_t {
+    auto& state = State();
+    if (!state.Open) return E_ABORT;
+    m_params = params;
+    const RunOutcome outcome = sensor::glazet::Analyse(state, params);
+    TakeOutcome(outcome, state, *this, result);
+    return outcome.Code;
+  });
 }
 
 std::int32_t Glazet::get_ParameterSet(_PARAMS_Glazet& params) {

@@ -1,7 +1,8 @@
-// The working state of the package library: one copy per process, shared by
-// every object of the exported class. A run fills the run fields (scan area,
-// region of interest, window sizes, too-many flag) and leaves the defect map
-// and the level statistics for the getters and the next run.
+// The state of the package library: one copy per process, shared by every
+// object of the exported class. Only the exported class's file reaches it
+// through State(); the analysis gets the working state handed in. A run
+// leaves the defect map and the level statistics for the getters and the next
+// run.
 #pragma once
 
 #include <cstddef>
@@ -10,12 +11,12 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "common/rect.h"
 
 namespace sensor::glazet {
 
 // One byte per pixel of the bound picture, row by row from the top row, column
-// 0 first: 1 for a candidate, 0 otherwise.
+// 0 first: 0 for no candidate; 1 for a candidate, 2 once the cluster count has
+// taken it into a region.
 class DefectMap {
  public:
   // Makes a map of width x height zeroed bytes: a new one in the place of the
@@ -24,30 +25,24 @@ class DefectMap {
   bool Allocate(std::int32_t width, std::int32_t height);
   void Release();
 
-  bool Allocated() const { return bytes_ != nullptr; }
   std::uint8_t* Data() { return bytes_.get(); }
-  const std::uint8_t* Data() const { return bytes_.get(); }
-  std::size_t Size() const { return size_; }
 
  private:
   std::unique_ptr<std::uint8_t[]> bytes_;
   std::size_t size_ = 0;
 };
 
-struct ModuleState {
-  bool Open = false;
-  bool Debug = false;          // the abort notice waits for a key when set
+// What the analysis works on and leaves for the getters and the next run.
+struct WorkingState {
   ImageBinding Binding;        // kept until the next successful BindImage, across Close
   std::int32_t CandidateLimit = 0;  // 65535 from Open on
   DefectMap Map;
   LevelSet Levels{};           // statistics of the last run that computed them
+};
 
-  // The run in progress.
-  Rect ScanArea;
-  Rect RegionOfInterest;
-  std::int32_t SmallSize = 0;
-  std::int32_t LargeSize = 0;
-  bool TooMany = false;
+struct ModuleState : WorkingState {
+  bool Open = false;
+  bool Debug = false;  // the abort notice waits for a key when set
 };
 
 ModuleState& State();

@@ -22,7 +22,7 @@
 #include "kernels/glazet_kernels.h"
 #include "lattice_band.h"
 #include "mean_band.h"
-#include "search_setup.h"
+#include "window_search_setup.h"
 
 namespace sensor::glazet {
 
@@ -104,7 +104,7 @@ inline SignedSum<Sum> CentredSum(const Sum* prefix, std::int64_t i, std::int64_t
 
 // Global band scan: small windows against the fixed band around the reference.
 template <class Windows, class Sum, class MakeRows>
-std::int64_t GlobalBandScan(const SearchSetup& setup, const TestLattice& t,
+std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
                             const MakeRows& makeRows, std::int64_t maxValue) {
   constexpr std::int64_t q = Windows::kStep;
   const detail::AreaPlacer<Windows> place{setup.ScanArea};
@@ -154,7 +154,7 @@ std::int64_t GlobalBandScan(const SearchSetup& setup, const TestLattice& t,
 // Local band scan: the inner window (the small one, or its part inside the
 // large one) against the band around the large window's mean.
 template <class Windows, class Sum, class MakeRows>
-std::int64_t LocalBandScan(const SearchSetup& setup, const TestLattice& t,
+std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
                            const MakeRows& makeRows, std::int64_t maxValue) {
   constexpr std::int64_t q = Windows::kStep;
   const detail::AreaPlacer<Windows> place{setup.ScanArea};

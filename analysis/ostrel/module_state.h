@@ -1,18 +1,21 @@
-// The working state of the level library: one copy per process, shared by every
-// object of the exported class.
+// The state of the level library: one copy per process, shared by every object
+// of the exported class. Only the exported class's file reaches it through
+// State(); the measurement gets the working state handed in.
 #pragma once
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "common/rect.h"
 
 namespace sensor::ostrel {
 
-struct ModuleState {
-  bool Open = false;
+// What the measurement works on and leaves for the getters.
+struct WorkingState {
   ImageBinding Binding;      // kept until the next successful BindImage
-  Rect MeasurementWindow;    // placed by every Execute
   LevelSet Levels{};         // the statistics of the last successful Execute
+};
+
+struct ModuleState : WorkingState {
+  bool Open = false;
 };
 
 ModuleState& State();

@@ -1,11 +1,13 @@
 // The exported class of the level library: lifecycle, binding, measurement and
-// the two getters.
+// the two getters. The one place that reaches the module state: it hands the
+// working state to the measurement and copies the outcome into the object.
+// Every member returns a result code; nothing is thrown out.
 #include "sensordefect/Ostrel.h"
 
-#include "common/levels.h"
+#include "common/guarded.h"
 #include "common/output_folder.h"
-#include "common/sample_rule.h"
 #include "module_state.h"
+#include "pipeline.h"
 
 namespace SensorDefectDetectionClass {
 
@@ -29,29 +31,16 @@ std::int32_t Ostrel::BindImage(unsigned char* header, unsigned char* pixels) {
 }
 
 std::int32_t Ostrel::Execute(_RESULT_Ostrel& /*result*/, _PARAMS_Ostrel params) {
-  auto& state = State();
-  if (!state.Open) return E_ABORT;
-
-  const sensor::ImageBinding& image = state.Binding;
-  state.MeasurementWindow = sensor::InsetRect(image.Width, image.Height, params.OutlierLeft,
-                                              params.OutlierTop, params.OutlierRight,
-                                              params.OutlierBottom);
-  // A negative margin would put the window outside the picture.
-  if (params.OutlierLeft < 0 || params.OutlierTop < 0 || params.OutlierRight < 0 ||
-      params.OutlierBottom < 0) {
-    return E_INVALIDARG;
-  }
-
-  if (!params.BayerMode) {
-    state.Levels = sensor::ColourLevels(image, state.MeasurementWindow);
-    return S_OK;
-  }
-  ActiveSensorBpp = params.SensorBpp;
-  ActiveTestBpp = params.TestBpp;
-  if (!sensor::ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
-  state.Levels =
-      sensor::BayerLevels(image, state.MeasurementWindow, ActiveSensorBpp, ActiveTestBpp);
-  return S_OK;
+  return sensor::Guarded([&]() -> std::int32_t {
+    auto& state = State();
+    if (!state.Open) return E_ABORT;
+    const sensor::ostrel::RunOutcome outcome = sensor::ostrel::Analyse(state, params);
+    if (outcome.DepthsTaken) {
+      ActiveSensorBpp = outcome.SensorBpp;
+      ActiveTestBpp = outcome.TestBpp;
+    }
+    return outcome.Code;
+  });
 }
 
 std::int32_t Ostrel::get_Ostrel(double* r, double* g, double* b, double* g1, double* g2) {

@@ -83,7 +83,6 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
       sites.Regate(sink.TableFloor());
     }
   }
-  sink.ReportCompleted();
   return SearchOutcome::Completed;
 }
 
@@ -168,7 +167,6 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
   }
-  sink.ReportCompleted();
   return SearchOutcome::Completed;
 }
 
@@ -200,7 +198,6 @@ struct LocalPicks {
 
 SearchOutcome RunScan(Scan scan, const SearchSetup& setup, const SearchTargets& targets) {
   if (setup.Region.Empty()) {
-    ScanSink(targets).ReportCompleted();
     return SearchOutcome::Completed;
   }
   return scan(setup, targets);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 #include "kernels/waferon_kernels.h"
 #include "common/precondition.h"
@@ -150,6 +151,16 @@ class GridLookup {
   std::int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
+// The highest-scoring member of a cluster (the first of equal scores met) and
+// the number of members.
+struct ClusterPeak {
+  double Score = 0.0;
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+  std::int32_t Colour = 0;
+  std::int64_t Members = 0;
+};
+
 // One pending call of the depth-first growth: the member at (X, Y) and the next
 // of its four side and lower neighbours to look at (-1 before the member has
 // been taken).
@@ -162,8 +173,7 @@ struct Frame {
 // `stack` is scratch memory, empty on entry and on return.
 template <class Lookup>
 ClusterPeak Grow(Lookup& lookup, const Rect& region,
-                 std::int32_t x, std::int32_t y, std::int32_t step, std::vector<Frame>& stack,
-                 std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
+                 std::int32_t x, std::int32_t y, std::int32_t step, std::vector<Frame>& stack) {
   SENSOR_PRECONDITION(stack.empty() && step > 0);
   ClusterPeak peak;
   const std::int64_t s = step;
@@ -184,7 +194,6 @@ ClusterPeak Grow(Lookup& lookup, const Rect& region,
         }
         ++peak.Members;
         lookup.Visit(f.X, f.Y);
-        if (order != nullptr) order->emplace_back(f.X, f.Y);
       }
       f.Next = 0;
     }
@@ -223,14 +232,14 @@ bool HasNeighbour(const Lookup& lookup, std::int32_t x, std::int32_t y, std::int
 template <class Lookup>
 void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clusterTable,
                const Geometry& regions, const _PARAMS_Waferon& params, std::int32_t step,
-               _RESULT_Waferon& results) {
+               _RESULT_Waferon& results, std::vector<DefectRecord>& peaks) {
   std::int32_t centre = 0, side = 0;
   std::vector<Frame> stack;
   for (const DefectRecord& node : candidates.Records()) {
     if (lookup.Visited(node.X, node.Y)) continue;
     if (!HasNeighbour(lookup, node.X, node.Y, step)) continue;
     const ClusterPeak peak =
-        Grow(lookup, regions.SearchRegion, node.X, node.Y, step, stack, nullptr);
+        Grow(lookup, regions.SearchRegion, node.X, node.Y, step, stack);
     if (peak.Members < params.ClusterSize) continue;
     Zone zone;
     double threshold;
@@ -243,6 +252,7 @@ void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clu
     if (clusterTable != nullptr) {
       clusterTable->Offer(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
     }
+    peaks.push_back(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
   }
   results.CenterClusters = centre;
   results.SideClusters = side;
@@ -251,20 +261,6 @@ void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clu
 }
 
 }  // namespace
-
-ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, const Rect& region,
-                        std::int32_t x, std::int32_t y, std::int32_t step,
-                        std::vector<std::pair<std::int32_t, std::int32_t>>* order) {
-  IndexLookup lookup(candidates, visited);
-  std::vector<Frame> stack;
-  return Grow(lookup, region, x, y, step, stack, order);
-}
-
-bool HasCandidateNeighbour(const CandidateList& candidates, std::int32_t x, std::int32_t y,
-                           std::int32_t step) {
-  VisitedList unused;
-  return HasNeighbour(IndexLookup(candidates, unused), x, y, step);
-}
 
 bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
                    const double (&centre)[5], const double (&side)[5], Zone& zone,
@@ -280,19 +276,17 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
                    const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
-                   ClusterLookup how) {
+                   std::vector<DefectRecord>& peaks) {
   // Every candidate may join a cluster: room for all of them up front spares
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
-  if (how == ClusterLookup::Grid) {
-    GridLookup grid(candidates, visited);
-    if (grid.Usable()) {
-      CountWith(candidates, grid, clusterTable, regions, params, step, results);
-      return;
-    }
+  GridLookup grid(candidates, visited);
+  if (grid.Usable()) {
+    CountWith(candidates, grid, clusterTable, regions, params, step, results, peaks);
+    return;
   }
   IndexLookup lookup(candidates, visited);
-  CountWith(candidates, lookup, clusterTable, regions, params, step, results);
+  CountWith(candidates, lookup, clusterTable, regions, params, step, results, peaks);
 }
 
 void CountSinglePixels(const CandidateList& candidates, VisitedList& visited,

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "defect_lists.h"
@@ -20,46 +19,27 @@ namespace sensor::waferon {
 using SensorDefectDetectionClass::_PARAMS_Waferon;
 using SensorDefectDetectionClass::_RESULT_Waferon;
 
-struct ClusterPeak {
-  double Score = 0.0;
-  std::int32_t X = 0;
-  std::int32_t Y = 0;
-  std::int32_t Colour = 0;
-  std::int64_t Members = 0;
-};
-
-// Grows one cluster from (x, y) inside `region`, marking each member visited.
-// Runs on its own stack, so a cluster as large as the candidate list cannot
-// exhaust the thread's. `order`, when given, receives the members in the
-// order they were taken.
-ClusterPeak GrowCluster(const CandidateList& candidates, VisitedList& visited, const Rect& region,
-                        std::int32_t x, std::int32_t y, std::int32_t step,
-                        std::vector<std::pair<std::int32_t, std::int32_t>>* order = nullptr);
-
-// Whether any of the eight positions `step` away holds a candidate.
-bool HasCandidateNeighbour(const CandidateList& candidates, std::int32_t x, std::int32_t y,
-                           std::int32_t step);
-
 // The threshold of a position's zone and Bayer site (counted from the search
 // region's origin, in colour mode too); false for a position in no zone.
 bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
                    const double (&centre)[5], const double (&side)[5], Zone& zone,
                    double& threshold);
 
-// How the count asks whether a position holds a candidate or was visited:
-// through bits over the candidates' bounding box (Grid; the lists' indexes
-// when the box is too large or its memory cannot be had), or through the
-// lists' indexes alone. Both give the same answers.
-enum class ClusterLookup { Grid, Indexes };
-
 // Grows the clusters of every unvisited candidate that has a candidate
-// neighbour; counts those with at least ClusterSize members whose peak passes
-// the cluster threshold of its zone, and offers their peaks to `clusterTable`.
-// Sets the two cluster counts of `results` and zeroes the two pixel counts.
+// neighbour, marking each member visited; counts those with at least
+// ClusterSize members whose peak passes the cluster threshold of its zone, and
+// offers their peaks to `clusterTable` and appends them, in the order counted,
+// to `peaks`. Sets the two cluster counts of `results` and zeroes
+// the two pixel counts.
+//
+// Growth runs on its own stack, so a cluster as large as the candidate list
+// cannot exhaust the thread's. Membership is asked through bits over the
+// candidates' bounding box, or through the lists' indexes when the box is too
+// large or its memory cannot be had; both give the same answers.
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
                    const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
-                   ClusterLookup how = ClusterLookup::Grid);
+                   std::vector<DefectRecord>& peaks);
 
 // Counts every candidate not yet visited whose score passes the pixel threshold
 // of its zone, marking each one visited. Sets the two pixel counts of `results`.

@@ -80,7 +80,6 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
       }
     }
   }
-  sink.ReportCompleted();
   return SearchOutcome::Completed;
 }
 
@@ -152,7 +151,6 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
   }
-  sink.ReportCompleted();
   return SearchOutcome::Completed;
 }
 
@@ -173,7 +171,6 @@ template <SearchOutcome (*Scan3)(const SearchSetup&, const SearchTargets&),
           SearchOutcome (*Scan4)(const SearchSetup&, const SearchTargets&)>
 SearchOutcome ByLayout(const SearchSetup& setup, const SearchTargets& targets) {
   if (setup.Region.Empty()) {
-    ScanSink(targets).ReportCompleted();
     return SearchOutcome::Completed;
   }
   return setup.Image.BytesPerPixel == 4 ? Scan4(setup, targets) : Scan3(setup, targets);

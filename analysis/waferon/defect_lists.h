@@ -30,7 +30,6 @@ class CandidateList {
 
   const std::vector<DefectRecord>& Records() const { return records_; }
   std::size_t Size() const { return records_.size(); }
-  bool Empty() const { return records_.empty(); }
 
   void Release();
 

@@ -50,11 +50,12 @@ class DumpWriter {
 
 }  // namespace
 
-void WriteCandidateDump(const std::string& path, const CandidateList& candidates, bool bayerMode) {
+void WriteCandidateDump(const std::string& path, std::span<const DefectRecord> candidates,
+                        bool bayerMode) {
   DumpWriter out(path);
   if (!out.IsOpen()) return;
   out.Line("color,x,y,score\n");
-  for (const DefectRecord& r : candidates.Records()) {
+  for (const DefectRecord& r : candidates) {
     if (bayerMode) {
       out.Line("%s,%d,%d,%.2lf\n", ColourName(r.Colour), r.X, r.Y, r.Score);
     } else {
@@ -63,11 +64,11 @@ void WriteCandidateDump(const std::string& path, const CandidateList& candidates
   }
 }
 
-void WriteTableDump(const std::string& path, const ResultTable& table, bool bayerMode) {
+void WriteTableDump(const std::string& path, std::span<const DefectRecord> table, bool bayerMode) {
   DumpWriter out(path);
   if (!out.IsOpen()) return;
-  for (const DefectRecord& r : table.Entries()) {
-    if (ResultTable::IsEmpty(r)) break;
+  for (const DefectRecord& r : table) {
+    if (r.X < 0 || r.Y < 0) break;
     if (bayerMode) {
       out.Line("%s,%3d,%3d,%.2lf\n", ColourName(r.Colour), r.X, r.Y, r.Score);
     } else {

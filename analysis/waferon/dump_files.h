@@ -5,18 +5,21 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
-#include "defect_lists.h"
-#include "result_table.h"
+#include "sensordefect/Waferon.h"
 
 namespace sensor::waferon {
 
-// Every candidate in list order under the header "color,x,y,score".
-void WriteCandidateDump(const std::string& path, const CandidateList& candidates, bool bayerMode);
+using SensorDefectDetectionClass::DefectRecord;
 
-// The table's entries from index 0 up to the first empty one.
-void WriteTableDump(const std::string& path, const ResultTable& table, bool bayerMode);
+// Every candidate in list order under the header "color,x,y,score".
+void WriteCandidateDump(const std::string& path, std::span<const DefectRecord> candidates,
+                        bool bayerMode);
+
+// A table's entries from index 0 up to the first empty one (X or Y negative).
+void WriteTableDump(const std::string& path, std::span<const DefectRecord> table, bool bayerMode);
 
 // "Worst%ldPixels.csv" with the table size.
 std::string WorstPixelsFileName(std::int32_t tableSize);

@@ -1,6 +1,7 @@
-// The working state of the chip library: one copy per process, shared by every
-// object of the exported class. The object itself holds only the active bit
-// depths and the records in force.
+// The state of the chip library: one copy per process, shared by every object
+// of the exported class. The object itself holds only the active bit depths
+// and the records in force. Only the exported class's file reaches it through
+// State(); the analysis gets the working state handed in.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +10,15 @@
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "defect_lists.h"
-#include "geometry.h"
 #include "result_table.h"
-#include "scoring.h"
 
 namespace sensor::waferon {
 
 inline constexpr std::int32_t kDefaultTableSize = 64;
 inline constexpr std::uint32_t kDefaultCandidateLimit = 65535;
 
-struct ModuleState {
-  bool Open = false;
-  int DebugFlag = 0;     // recorded by Open; nothing depends on it
+// What the analysis works on and leaves for the getters and the next run.
+struct WorkingState {
   ImageBinding Binding;  // kept until the next successful BindImage, across Close
 
   std::int32_t TableSize = kDefaultTableSize;
@@ -32,19 +30,17 @@ struct ModuleState {
   // A candidate is refused (and the search stops) once the list holds more
   // than this many records.
   std::uint32_t CandidateLimit = kDefaultCandidateLimit;
-  bool Stopped = false;  // the last search stopped on the limit
 
-  // Set by each run that reaches them; never cleared.
-  Geometry Regions;  // search region and centre zone
-  ThresholdTables Thresholds;
-  bool Percent = false;
-  std::int32_t WindowSize = 0;
-  LevelSet Levels{};
+  LevelSet Levels{};  // set by each run that reaches them; never cleared
 
   void ReleaseTables() {
     WorstPixels.reset();
     Clusters.reset();
   }
+};
+
+struct ModuleState : WorkingState {
+  bool Open = false;
 };
 
 ModuleState& State();

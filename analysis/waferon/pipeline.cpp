@@ -1,11 +1,8 @@
 #include "pipeline.h"
 
 #include "clusters.h"
-#include "common/output_folder.h"
-#include "common/levels.h"
+#include "common/guarded.h"
 #include "common/sample_rule.h"
-#include "dump_files.h"
-#include "module_state.h"
 #include "search.h"
 
 namespace sensor::waferon {
@@ -14,111 +11,123 @@ using namespace SensorDefectDetectionClass;
 
 namespace {
 
-bool MarginsOrWindowInvalid(const _PARAMS_Waferon& p) {
-  return p.OutlierLeft < 0 || p.OutlierTop < 0 || p.OutlierRight < 0 || p.OutlierBottom < 0 ||
-         (p.LocalSearch != 0 && p.HammerSize < 0);
+bool AnyMarginNegative(const _PARAMS_Waferon& p) {
+  return p.OutlierLeft < 0 || p.OutlierTop < 0 || p.OutlierRight < 0 || p.OutlierBottom < 0;
 }
 
-// Copies the first `count` entries of each threshold array into the module's
-// tables; the others keep their earlier values.
-void CopyThresholds(const _PARAMS_Waferon& p, int count, ThresholdTables& t) {
+// The first `count` entries of each threshold array; the others stay 0 (a
+// colour search reads only red, green and blue).
+ThresholdTables ThresholdsOf(const _PARAMS_Waferon& p, int count) {
+  ThresholdTables t;
   for (std::size_t c = 0; c < static_cast<std::size_t>(count); ++c) {
     t.CenterCluster[c] = p.CenterClusterThreshold[c];
     t.CenterPixel[c] = p.CenterPixelThreshold[c];
     t.SideCluster[c] = p.SideClusterThreshold[c];
     t.SidePixel[c] = p.SidePixelThreshold[c];
   }
+  return t;
 }
 
-SearchSetup SetupFor(const ModuleState& state, SampleRule rule, const std::array<bool, 5>& enabled) {
-  SearchSetup setup;
+// What the search reads, once the window size is taken; false (refused) for a
+// negative window with the local search on.
+bool PrepareSearch(const WorkingState& state, const _PARAMS_Waferon& p, const Rect& region, int colours,
+                   SampleRule rule, const std::array<bool, 5>& enabled, SearchSetup& setup) {
   setup.Image = state.Binding;
-  setup.Region = state.Regions.SearchRegion;
-  setup.Thresholds = state.Thresholds;
-  setup.Percent = state.Percent;
-  setup.WindowSize = state.WindowSize;
-  setup.Levels = state.Levels;
+  setup.Region = region;
+  setup.Thresholds = ThresholdsOf(p, colours);
+  setup.Percent = p.ThresholdPercent != 0;
+  if (p.LocalSearch != 0 && p.HammerSize < 0) return false;
+  setup.WindowSize = p.HammerSize;
   setup.Rule = rule;
   setup.Enabled = enabled;
-  return setup;
+  return true;
 }
 
-SearchTargets TargetsOf(ModuleState& state) {
+SearchTargets TargetsOf(WorkingState& state) {
   return SearchTargets{state.WorstPixels.get(), &state.Candidates, state.CandidateLimit};
 }
 
-void WriteDumps(ModuleState& state, bool bayerMode) {
-  if (!state.Candidates.Empty()) {
-    WriteCandidateDump(InOutputFolder("DefectsDump.csv"), state.Candidates, bayerMode);
+void TakeLevels(WorkingState& state, const LevelSet& levels, RunOutcome& out) {
+  state.Levels = levels;
+  out.Levels = levels;
+  out.LevelsTaken = true;
+}
+
+std::span<const DefectRecord> SortedEntries(ResultTable* table) {
+  if (table == nullptr) return {};
+  table->Sort();
+  return table->Entries();
+}
+
+ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
+               const std::array<bool, 5>& enabled, RunOutcome& out) {
+  out.BayerMode = params.BayerMode != 0;
+  const Geometry& regions = out.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
+  const Rect& region = regions.SearchRegion;
+  if (AnyMarginNegative(params)) return E_INVALIDARG;
+
+  SearchSetup setup;
+  SearchOutcome searched;
+  std::int32_t step;
+  if (!out.BayerMode) {
+    if (!PrepareSearch(state, params, region, 3, SampleRule{}, enabled, setup)) return E_INVALIDARG;
+    if (params.LocalSearch) {
+      searched = ColourLocalSearch(setup, TargetsOf(state));
+    } else {
+      TakeLevels(state, ColourLevels(state.Binding, region), out);
+      setup.Levels = out.Levels;
+      searched = ColourGlobalSearch(setup, TargetsOf(state));
+    }
+    // The levels are due for the cluster count too; a global search has just
+    // taken them over the same region of the same image.
+    if (params.FindClusters && searched == SearchOutcome::Completed && !out.LevelsTaken) {
+      TakeLevels(state, ColourLevels(state.Binding, region), out);
+    }
+    step = 1;
+  } else {
+    out.DepthsTaken = true;
+    out.SensorBpp = params.SensorBpp;
+    out.TestBpp = params.TestBpp;
+    if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
+    if (!PrepareSearch(state, params, region, 5, SampleRule::For(params.SensorBpp, params.TestBpp), enabled,
+                       setup)) {
+      return E_INVALIDARG;
+    }
+    TakeLevels(state, BayerLevels(state.Binding, region, params.SensorBpp, params.TestBpp), out);
+    setup.Levels = out.Levels;
+    searched = params.LocalSearch ? BayerLocalSearch(setup, TargetsOf(state))
+                                  : BayerGlobalSearch(setup, TargetsOf(state));
+    step = 2;
   }
-  if (state.WorstPixels) {
-    state.WorstPixels->Sort();
-    WriteTableDump(InOutputFolder(WorstPixelsFileName(state.TableSize).c_str()),
-                   *state.WorstPixels, bayerMode);
+  out.Stopped = searched == SearchOutcome::Stopped;
+  if (!out.Stopped) {
+    out.SearchCompleted = true;
+    out.CandidateCount = state.Candidates.Size();
   }
-  if (state.Clusters) {
-    state.Clusters->Sort();
-    WriteTableDump(InOutputFolder("AllClusters.csv"), *state.Clusters, bayerMode);
+
+  if (params.FindClusters && !out.Stopped) {
+    CountClusters(state.Candidates, state.Visited, state.Clusters.get(), regions, params, step,
+                  out.Counts, out.ClusterPeaks);
+    out.ClustersCounted = true;
   }
+  if (params.CountPixels && !out.Stopped) {
+    CountSinglePixels(state.Candidates, state.Visited, regions, params, out.Counts);
+    out.PixelsCounted = true;
+  }
+  out.Candidates = state.Candidates.Records();
+  out.WorstPixels = SortedEntries(state.WorstPixels.get());
+  out.Clusters = SortedEntries(state.Clusters.get());
+  out.Finished = true;
+  return out.Stopped ? E_ABORT : S_OK;
 }
 
 }  // namespace
 
-ResultCode RunAnalysis(Waferon& object, _RESULT_Waferon& result,
-                       const std::array<bool, 5>& enabled) {
-  ModuleState& state = State();
-  const _PARAMS_Waferon& params = object.Params;
-
-  state.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
-  if (MarginsOrWindowInvalid(params)) return E_INVALIDARG;
-
-  SearchOutcome outcome;
-  const bool bayerMode = params.BayerMode != 0;
-  if (!bayerMode) {
-    CopyThresholds(params, 3, state.Thresholds);
-    state.Percent = params.ThresholdPercent != 0;
-    state.WindowSize = params.HammerSize;
-    bool levelsCurrent = false;
-    if (params.LocalSearch) {
-      outcome = ColourLocalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
-    } else {
-      state.Levels = ColourLevels(state.Binding, state.Regions.SearchRegion);
-      levelsCurrent = true;
-      outcome = ColourGlobalSearch(SetupFor(state, SampleRule{}, enabled), TargetsOf(state));
-    }
-    if (params.FindClusters && outcome == SearchOutcome::Completed) {
-      // The levels are due here too; a global search has just computed them
-      // over the same region of the same image.
-      if (!levelsCurrent) state.Levels = ColourLevels(state.Binding, state.Regions.SearchRegion);
-      CountClusters(state.Candidates, state.Visited, state.Clusters.get(), state.Regions, params, 1,
-                    object.Results);
-    }
-  } else {
-    object.ActiveSensorBpp = params.SensorBpp;
-    object.ActiveTestBpp = params.TestBpp;
-    if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
-    state.WindowSize = params.HammerSize;
-    CopyThresholds(params, 5, state.Thresholds);
-    state.Percent = params.ThresholdPercent != 0;
-    state.Levels = BayerLevels(state.Binding, state.Regions.SearchRegion, object.ActiveSensorBpp,
-                               object.ActiveTestBpp);
-    const SearchSetup setup =
-        SetupFor(state, SampleRule::For(object.ActiveSensorBpp, object.ActiveTestBpp), enabled);
-    outcome = params.LocalSearch ? BayerLocalSearch(setup, TargetsOf(state))
-                                 : BayerGlobalSearch(setup, TargetsOf(state));
-    if (params.FindClusters && outcome == SearchOutcome::Completed) {
-      CountClusters(state.Candidates, state.Visited, state.Clusters.get(), state.Regions, params, 2,
-                    object.Results);
-    }
-  }
-  state.Stopped = outcome == SearchOutcome::Stopped;
-
-  if (params.CountPixels && !state.Stopped) {
-    CountSinglePixels(state.Candidates, state.Visited, state.Regions, params, object.Results);
-  }
-  WriteDumps(state, bayerMode);
-  result = object.Results;
-  return state.Stopped ? E_ABORT : S_OK;
+RunOutcome Analyse(WorkingState& state, const _PARAMS_Waferon& params,
+                   const std::array<bool, 5>& enabled) noexcept {
+  RunOutcome out;
+  out.Code = Guarded([&] { return Run(state, params, enabled, out); });
+  return out;
 }
 
 }  // namespace sensor::waferon

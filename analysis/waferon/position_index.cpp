@@ -63,17 +63,6 @@ bool PositionIndex::Insert(std::int32_t x, std::int32_t y, std::uint32_t value) 
   return true;
 }
 
-void PositionIndex::Assign(std::int32_t x, std::int32_t y, std::uint32_t value) {
-  const std::uint64_t key = Key(x, y);
-  if (key == kEmpty) {
-    if (hasEmptyKey_) emptyKeyValue_ = value;
-    return;
-  }
-  if (keys_.empty()) return;
-  const std::size_t i = Probe(key);
-  if (keys_[i] == key) values_[i] = value;
-}
-
 void PositionIndex::Erase(std::int32_t x, std::int32_t y) {
   const std::uint64_t key = Key(x, y);
   if (key == kEmpty) {

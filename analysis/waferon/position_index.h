@@ -23,9 +23,6 @@ class PositionIndex {
   // then unchanged.
   bool Insert(std::int32_t x, std::int32_t y, std::uint32_t value);
 
-  // Changes the value of a present position; does nothing for an absent one.
-  void Assign(std::int32_t x, std::int32_t y, std::uint32_t value);
-
   void Erase(std::int32_t x, std::int32_t y);
 
   // Makes room for `positions` in all without growing again. May throw

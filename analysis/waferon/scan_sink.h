@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 
 #include "search.h"
@@ -34,11 +33,6 @@ class ScanSink {
       list_.Append(record);
     }
     return true;
-  }
-
-  // The line printed at the end of a completed search.
-  void ReportCompleted() const {
-    std::printf("\nsensor defects : possible %ld\n", static_cast<long>(list_.Size()));
   }
 
  private:

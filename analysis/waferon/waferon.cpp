@@ -1,37 +1,31 @@
 // The exported class of the chip library: lifecycle, binding, table size,
-// the getters and Execute. Every member answers with a result code; no
-// exception leaves the library.
+// the getters and Execute. The one place that reaches the module state: it
+// hands the working state to the analysis, copies the outcome into the object
+// and leaves the console line and the dump files. Every member answers with a
+// result code; no exception leaves the library.
 #include "sensordefect/Waferon.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "common/image_binding.h"
 #include "common/output_folder.h"
+#include "common/guarded.h"
+#include "common/image_binding.h"
+#include "dump_files.h"
 #include "module_state.h"
 #include "pipeline.h"
 
 namespace SensorDefectDetectionClass {
 
+using sensor::Guarded;
 using sensor::waferon::ModuleState;
 using sensor::waferon::ResultTable;
+using sensor::waferon::RunOutcome;
 using sensor::waferon::State;
 
 namespace {
-
-// Runs a member body, turning a failed allocation into E_OUTOFMEMORY and any
-// other exception into E_FAIL.
-template <class Body>
-std::int32_t Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
 
 _PARAMS_Waferon DefaultParams() {
   _PARAMS_Waferon p;
@@ -60,9 +54,51 @@ std::int32_t ReadEntry(const ResultTable* table, std::int32_t tableSize, short i
   return S_OK;
 }
 
+// The candidate list, when there is one, and the two sorted tables, when there
+// are tables, beside the running program.
+void WriteDumps(const RunOutcome& outcome) {
+  using namespace sensor::waferon;
+  const bool bayer = outcome.BayerMode;
+  if (!outcome.Candidates.empty()) {
+    WriteCandidateDump(sensor::InOutputFolder("DefectsDump.csv"), outcome.Candidates, bayer);
+  }
+  if (!outcome.WorstPixels.empty()) {
+    const auto size = static_cast<std::int32_t>(outcome.WorstPixels.size());
+    WriteTableDump(sensor::InOutputFolder(WorstPixelsFileName(size).c_str()), outcome.WorstPixels, bayer);
+  }
+  if (!outcome.Clusters.empty()) {
+    WriteTableDump(sensor::InOutputFolder("AllClusters.csv"), outcome.Clusters, bayer);
+  }
+}
+
+// Leaves what a run came to, as far as it came: the active bit depths, the
+// console line of a completed search, the counts, the dump files and the
+// result record.
+void TakeOutcome(const RunOutcome& outcome, Waferon& object, _RESULT_Waferon& result) {
+  if (outcome.DepthsTaken) {
+    object.ActiveSensorBpp = outcome.SensorBpp;
+    object.ActiveTestBpp = outcome.TestBpp;
+  }
+  if (outcome.SearchCompleted) {
+    std::printf("\nsensor defects : possible %ld\n", static_cast<long>(outcome.CandidateCount));
+  }
+  _RESULT_Waferon& counts = object.Results;
+  if (outcome.ClustersCounted) {
+    counts.CenterClusters = outcome.Counts.CenterClusters;
+    counts.SideClusters = outcome.Counts.SideClusters;
+  }
+  if (outcome.ClustersCounted || outcome.PixelsCounted) {
+    counts.CenterPixels = outcome.Counts.CenterPixels;
+    counts.SidePixels = outcome.Counts.SidePixels;
+  }
+  if (!outcome.Finished) return;
+  WriteDumps(outcome);
+  result = object.Results;
+}
+
 }  // namespace
 
-std::int32_t Waferon::Open(int flag) {
+std::int32_t Waferon::Open(int /*flag*/) {
   ModuleState& state = State();
   ActiveSensorBpp = 0;
   ActiveTestBpp = 0;
@@ -71,7 +107,6 @@ std::int32_t Waferon::Open(int flag) {
   state.ReleaseTables();
   state.TableSize = sensor::waferon::kDefaultTableSize;
   state.CandidateLimit = sensor::waferon::kDefaultCandidateLimit;
-  state.DebugFlag = flag;
   state.Open = true;
   return S_OK;
 }
@@ -148,11 +183,14 @@ std::int32_t Waferon::BindImage(unsigned char* header, unsigned char* pixels) {
 std::int32_t Waferon::Execute(_RESULT_Waferon& result, _PARAMS_Waferon params, int enableR,
                               int enableG, int enableB, int enableG1, int enableG2) {
   return Guarded([&]() -> std::int32_t {
-    if (!State().Open) return E_ABORT;
+    ModuleState& state = State();
+    if (!state.Open) return E_ABORT;
     Params = params;
     const std::array<bool, 5> enabled{enableR != 0, enableG != 0, enableB != 0, enableG1 != 0,
                                       enableG2 != 0};
-    return sensor::waferon::RunAnalysis(*this, result, enabled);
+    const RunOutcome outcome = sensor::waferon::Analyse(state, Params, enabled);
+    TakeOutcome(outcome, *this, result);
+    return outcome.Code;
   });
 }
 

@@ -15,12 +15,12 @@ OptionSpec PathOption(std::string name, ResolvedPath CommonOptions::*field) {
 
 OptionSpec SlaveOption() {
   return OptionSpec{"slave", false,
-                    [](CommonOptions& options, const char*) { options.slave = true; }};
+                    [](CommonOptions& options, const char*) { options.Slave = true; }};
 }
 
 OptionSpec DebugOption() {
   return OptionSpec{"debug", false,
-                    [](CommonOptions& options, const char*) { options.debug = true; }};
+                    [](CommonOptions& options, const char*) { options.Debug = true; }};
 }
 
 OptionSpec SwitchOption(std::string name, std::function<void()> apply) {
@@ -94,7 +94,7 @@ void ApplyArguments(int argc, char** argv, const OptionTable& table, CommonOptio
 
 void ParseCommandLine(int argc, char** argv, const OptionTable& table, CommonOptions& options) {
   ApplyArguments(argc, argv, table, options);
-  if (options.debug) {
+  if (options.Debug) {
     for (int i = 0; i < argc; ++i) std::printf("%s\n", argv[i] != nullptr ? argv[i] : "(null)");
   }
 }

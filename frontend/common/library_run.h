@@ -29,7 +29,7 @@ ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse a
   std::printf("\n\n> > > Direct Code Path < < <\n\n");
 
   Library library{};
-  ResultCode code = library.Open(run.Options().debug ? 1 : 0);
+  ResultCode code = library.Open(run.Options().Debug ? 1 : 0);
   if (code == S_OK) code = library.set_OutputFolder(run.OutputFolder().c_str());
   if (code == S_OK) {
     LoadedBitmap* bitmap = run.LoadBitmap();

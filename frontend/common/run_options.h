@@ -15,8 +15,8 @@ struct CommonOptions {
   ResolvedPath TestLimits;    // the test-limits file
   ResolvedPath LogFile;       // the named data log
   ResolvedPath BMPFileIn;     // the bitmap to analyse
-  bool debug = false;         // argument echo; handed to the library's Open
-  bool slave = false;         // no key wait at the end of the run
+  bool Debug = false;         // argument echo; handed to the library's Open
+  bool Slave = false;         // no key wait at the end of the run
   // The folder of the run's other files (-OutputFolder, OutputFolder=) as
   // given; the run decides it once at start-up (run_folder.h).
   std::optional<std::string> OutputFolder;

@@ -93,7 +93,7 @@ int ReleaseAndPause(RunState& state) {
   state.options.OutputFile.reset();
   state.options.TestLimits.reset();
   state.options.BMPFileIn.reset();
-  if (!state.options.slave && !state.host.NeverWaitForKey) {
+  if (!state.options.Slave && !state.host.NeverWaitForKey) {
     std::fputs("\nPress a key to close the Windows...", stdout);
     WaitForKey();
   }

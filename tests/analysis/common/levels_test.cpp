@@ -5,6 +5,7 @@
 #include <random>
 
 #include "common/sample_rule.h"
+#include "sample_of.h"
 #include "test_image.h"
 #include "vector_sets.h"
 
@@ -29,7 +30,7 @@ LevelSet PlainBayerLevels(const ImageBinding& b, const Rect& r, int sensorBpp, i
   for (int y = r.Top; y <= r.Bottom; ++y)
     for (int x = r.Left; x <= r.Right; ++x) {
       const int c = BayerColourIndex(x - r.Left, y - r.Top);
-      sums[c] += sample(b.PixelAt(x, y));
+      sums[c] += test::SampleOf(sample, b.PixelAt(x, y), b.BytesPerPixel);
       ++counts[c];
     }
   for (int c = 0; c < 5; ++c)
@@ -50,15 +51,17 @@ LevelSet PlainColourLevels(const ImageBinding& b, const Rect& r) {
 }
 
 TEST(SampleRule, LowPartKeepsTwoBitsAtTenAndTwelveBits) {
-  const std::uint8_t pixel[2] = {0x81, 0x0F};
-  EXPECT_EQ(SampleRule::For(12, 12)(pixel), 0x813);
-  EXPECT_EQ(SampleRule::For(12, 10)(pixel), 0x813);
-  EXPECT_EQ(SampleRule::For(10, 10)(pixel), (0x81 << 2) | 3);
-  EXPECT_EQ(SampleRule::For(12, 8)(pixel), 0x81);
-  const std::uint8_t full[2] = {255, 255};
-  EXPECT_EQ(SampleRule::For(12, 12)(full), 4083);
-  const std::uint8_t ten[2] = {255, 3};
-  EXPECT_EQ(SampleRule::For(10, 10)(ten), 1023);
+  for (int bytes : {3, 4}) {
+    const std::uint8_t pixel[4] = {0x81, 0x0F, 0x55, 0xAA};
+    EXPECT_EQ(test::SampleOf(SampleRule::For(12, 12), pixel, bytes), 0x813u);
+    EXPECT_EQ(test::SampleOf(SampleRule::For(12, 10), pixel, bytes), 0x813u);
+    EXPECT_EQ(test::SampleOf(SampleRule::For(10, 10), pixel, bytes), (0x81u << 2) | 3);
+    EXPECT_EQ(test::SampleOf(SampleRule::For(12, 8), pixel, bytes), 0x81u);
+    const std::uint8_t full[4] = {255, 255, 255, 255};
+    EXPECT_EQ(test::SampleOf(SampleRule::For(12, 12), full, bytes), 4083u);
+    const std::uint8_t ten[4] = {255, 3, 0, 0};
+    EXPECT_EQ(test::SampleOf(SampleRule::For(10, 10), ten, bytes), 1023u);
+  }
 }
 
 TEST(SampleRule, BitDepthValidation) {

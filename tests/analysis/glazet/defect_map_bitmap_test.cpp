@@ -29,6 +29,17 @@ std::string TempPath(const char* name) {
   return testing::TempDir() + name + std::to_string(getpid()) + ".bmp";
 }
 
+// The picture painted pixel by pixel: the first three bytes 0 on a candidate
+// (a mark of 1, or 2 once counted), 255 elsewhere.
+void PaintPlainly(BoundPicture& p) {
+  for (int y = 0; y < p.Image.Height(); ++y) {
+    for (int x = 0; x < p.Image.Width(); ++x) {
+      const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
+      for (int i = 0; i < 3; ++i) p.Image.At(x, y)[i] = shade;
+    }
+  }
+}
+
 SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWhite) {
   for (bool topDown : {false, true}) {
     for (std::uint16_t bits : {24, 32}) {
@@ -37,8 +48,10 @@ SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWh
       p.Image.Randomise(random);
       const std::vector<unsigned char> before = p.Image.PixelBuffer();
       p.Map[1 * 5 + 2] = 1;  // (2, 1)
-      p.Map[0] = 1;          // (0, 0)
-      PaintDefectMap(p.Setup.Image, p.Map.data());
+      p.Map[0] = 2;          // (0, 0), taken into a region by the count
+      const std::string path = TempPath("painted");
+      ASSERT_TRUE(PaintAndWriteDefectMap(p.Setup.Image, p.Map.data(), path));
+      std::remove(path.c_str());
       for (int y = 0; y < 3; ++y) {
         for (int x = 0; x < 5; ++x) {
           const std::uint8_t shade = p.Marked(x, y) ? 0 : 255;
@@ -58,7 +71,9 @@ SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWh
 TEST(DefectMapBitmap, LeavesRowPaddingAlone) {
   BoundPicture p(3, 2, 24);  // 9 bytes of pixels, 3 of padding per row
   std::fill(p.Image.PixelBuffer().begin(), p.Image.PixelBuffer().end(), 0xAB);
-  PaintDefectMap(p.Setup.Image, p.Map.data());
+  const std::string path = TempPath("padding");
+  ASSERT_TRUE(PaintAndWriteDefectMap(p.Setup.Image, p.Map.data(), path));
+  std::remove(path.c_str());
   for (int row = 0; row < 2; ++row)
     for (int i = 9; i < 12; ++i) EXPECT_EQ(p.Image.PixelBuffer()[row * 12 + i], 0xAB);
 }
@@ -85,25 +100,6 @@ TEST(DefectMapBitmap, HeadersDescribeTheBoundPicture) {
   EXPECT_EQ(U32(&t[2]), 54u + 16u * 3u);
 }
 
-TEST(DefectMapBitmap, WritesHeadersAndTheBufferAsStored) {
-  BoundPicture p(3, 2, 24, true);
-  std::mt19937 random(9);
-  p.Image.Randomise(random);
-  const std::string path = TempPath("written");
-  ASSERT_TRUE(WriteDefectMapFile(p.Setup.Image, path));
-  const std::vector<std::uint8_t> file = ReadFile(path);
-  ASSERT_EQ(file.size(), 78u);
-  const auto headers = DefectMapFileHeaders(p.Setup.Image);
-  EXPECT_TRUE(std::equal(headers.begin(), headers.end(), file.begin()));
-  EXPECT_TRUE(std::equal(p.Image.PixelBuffer().begin(), p.Image.PixelBuffer().end(), file.begin() + 54));
-  std::remove(path.c_str());
-}
-
-TEST(DefectMapBitmap, AFileThatCannotBeOpenedIsSkipped) {
-  BoundPicture p(3, 2);
-  EXPECT_FALSE(WriteDefectMapFile(p.Setup.Image, "/nonexistent-directory/pkgdfects.bmp"));
-}
-
 // Two copies of the same random picture with the same random marks.
 struct PaintedPair {
   BoundPicture Whole, Blocks;
@@ -112,26 +108,28 @@ struct PaintedPair {
     std::mt19937 random(21);
     Whole.Image.Randomise(random);
     Blocks.Image.PixelBuffer() = Whole.Image.PixelBuffer();
-    for (auto& m : Whole.Map) m = random() % 7 == 0;
+    for (auto& m : Whole.Map) m = random() % 7 == 0 ? static_cast<std::uint8_t>(1 + random() % 2) : 0;
     Blocks.Map = Whole.Map;
   }
 };
 
-TEST(DefectMapBitmap, PaintingWhileWritingGivesThePaintedPictureAndItsFile) {
-  // Pictures of several blocks of rows, and one of a single row.
+SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintingWhileWritingGivesThePaintedPictureAndItsFile) {
+  // Pictures of several blocks of rows, and one of a single row; the file holds
+  // the headers and the painted buffer as it is stored.
   for (const auto& [bits, topDown] : {std::pair<std::uint16_t, bool>{24, false}, {24, true}, {32, false}, {32, true}}) {
     for (auto size : {std::pair{330, 300}, std::pair{1000, 1}}) {
       PaintedPair pair(size.first, size.second, bits, topDown);
-      const std::string whole = TempPath("whole"), blocks = TempPath("blocks");
-      PaintDefectMap(pair.Whole.Setup.Image, pair.Whole.Map.data());
-      ASSERT_TRUE(WriteDefectMapFile(pair.Whole.Setup.Image, whole));
+      const std::string blocks = TempPath("blocks");
+      PaintPlainly(pair.Whole);
       ASSERT_TRUE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(), blocks));
       EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer())
           << bits << "-bit, top down " << topDown << ", " << size.first << " x " << size.second;
       const std::vector<std::uint8_t> file = ReadFile(blocks);
-      EXPECT_EQ(file.size(), 54 + pair.Whole.Image.PixelBuffer().size());
-      EXPECT_EQ(file, ReadFile(whole));
-      std::remove(whole.c_str());
+      const auto headers = DefectMapFileHeaders(pair.Whole.Setup.Image);
+      ASSERT_EQ(file.size(), 54 + pair.Whole.Image.PixelBuffer().size());
+      EXPECT_TRUE(std::equal(headers.begin(), headers.end(), file.begin()));
+      EXPECT_TRUE(std::equal(pair.Whole.Image.PixelBuffer().begin(), pair.Whole.Image.PixelBuffer().end(),
+                             file.begin() + 54));
       std::remove(blocks.c_str());
     }
   }
@@ -139,7 +137,7 @@ TEST(DefectMapBitmap, PaintingWhileWritingGivesThePaintedPictureAndItsFile) {
 
 TEST(DefectMapBitmap, AFileThatCannotBeWrittenStillLeavesTheWholePicturePainted) {
   PaintedPair pair(330, 300, 32, false);
-  PaintDefectMap(pair.Whole.Setup.Image, pair.Whole.Map.data());
+  PaintPlainly(pair.Whole);
   EXPECT_FALSE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(),
                                       "/nonexistent-directory/pkgdfects.bmp"));
   EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer());

@@ -37,7 +37,9 @@ void Repaint(TestImage& bound, const TestImage& source) {
   std::copy(source.PixelBuffer().begin(), source.PixelBuffer().end(), bound.PixelBuffer().begin());
 }
 
-// Run in a fresh process: no statistics yet, and no picture bound.
+// Run in a fresh process: no statistics yet, and no picture bound. Like its
+// siblings, the library then analyses a 0 x 0 picture: nothing is found, and
+// Bayer mode takes the bit depths as ever.
 bool FreshLibraryBehaves() {
   Glazet g{};
   double v[5] = {-1, -1, -1, -1, -1};
@@ -45,7 +47,13 @@ bool FreshLibraryBehaves() {
   ok = ok && g.Open(0) == S_OK && g.get_Ostrel(&v[0], &v[1], &v[2], &v[3], &v[4]) == S_OK;
   for (double x : v) ok = ok && x == 0.0;
   _RESULT_Glazet r{-7};
-  ok = ok && g.Execute(r, ColourParams()) == E_INVALIDARG && r.numpackagefects == -7;
+  ok = ok && g.Execute(r, ColourParams()) == S_OK && r.numpackagefects == 0;
+  r.numpackagefects = -7;
+  g.ActiveSensorBpp = g.ActiveTestBpp = -1;
+  ok = ok && g.Execute(r, BayerParams()) == S_OK && r.numpackagefects == 0;
+  ok = ok && g.ActiveSensorBpp == 12 && g.ActiveTestBpp == 12;
+  ok = ok && g.get_Ostrel(&v[0], &v[1], &v[2], &v[3], &v[4]) == S_OK;
+  for (double x : v) ok = ok && x == 0.0;
   return ok;
 }
 

@@ -6,7 +6,7 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "glazet/search_setup.h"
+#include "glazet/window_search_setup.h"
 #include "test_image.h"
 
 namespace sensor::glazet::test {
@@ -14,7 +14,7 @@ namespace sensor::glazet::test {
 struct BoundPicture {
   sensor::test::TestImage Image;
   std::vector<std::uint8_t> Map;
-  SearchSetup Setup;
+  WindowSearchSetup Setup;
 
   BoundPicture(std::int32_t width, std::int32_t height, std::uint16_t bitCount = 24,
                bool topDown = false)

@@ -1,20 +1,22 @@
 // The fast searches (lattice bands, 32-bit or 64-bit sums, the division-free
 // tests) must mark exactly the pixels the plain rule marks: every window re-
-// summed pixel by pixel and every mean divided out.
+// summed pixel by pixel and every mean divided out (reference_searches.h).
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "common/rect.h"
-#include "glazet/bayer_searches.h"
-#include "glazet/colour_searches.h"
+#include "glazet/bayer_search.h"
+#include "glazet/colour_search.h"
+#include "glazet/window_search.h"
+#include "reference_searches.h"
 #include "search_fixture.h"
 #include "vector_sets.h"
 
 namespace sensor::glazet::test {
 namespace {
 
-using SearchFunction = std::int64_t (*)(const SearchSetup&, Summing);
+using SearchFunction = std::int64_t (*)(const WindowSearchSetup&);
 
 int Pick(std::mt19937& random, int low, int high) {
   return std::uniform_int_distribution<int>(low, high)(random);
@@ -54,7 +56,7 @@ double PickThreshold(std::mt19937& random) {
 // area, thresholds including 0 and the unusual negative and above 100.
 void Randomise(BoundPicture& p, std::mt19937& random, bool bayer, int maxWindow) {
   Paint(p, random);
-  SearchSetup& s = p.Setup;
+  WindowSearchSetup& s = p.Setup;
   const std::int32_t w = p.Image.Width(), h = p.Image.Height();
   s.ScanArea = InsetRect(w, h, Pick(random, 0, 3), Pick(random, 0, 3), Pick(random, 0, 3),
                          Pick(random, 0, 3));
@@ -75,7 +77,7 @@ void Randomise(BoundPicture& p, std::mt19937& random, bool bayer, int maxWindow)
 
 // The global reference as the run takes it: the level statistic of the plane.
 void TakeReference(BoundPicture& p, bool bayer) {
-  SearchSetup& s = p.Setup;
+  WindowSearchSetup& s = p.Setup;
   if (bayer) {
     const int sensorBpp = s.Sample.Shift == 2 ? 10 : 12, testBpp = s.Sample.Shift == 0 ? 8 : 12;
     const LevelSet levels = BayerLevels(s.Image, s.ScanArea, sensorBpp, testBpp);
@@ -85,19 +87,17 @@ void TakeReference(BoundPicture& p, bool bayer) {
   }
 }
 
-// Runs the search with every summing on every vector set and expects the
-// plain rule's map and count.
-void ExpectSameAsPlain(BoundPicture& p, SearchFunction search) {
+// Runs the search on every vector set and expects the plain rule's map and
+// count.
+void ExpectSameAsPlain(BoundPicture& p, SearchFunction search, reference::Kind kind) {
   p.ClearMap();
-  const std::int64_t plainCount = search(p.Setup, Summing::Plain);
+  const std::int64_t plainCount = reference::Search(p.Setup, kind);
   const std::vector<std::uint8_t> plainMap = p.Map;
   EXPECT_EQ(plainCount, p.MarkCount());
   sensor::test::ForEachVectorSet([&] {
-    for (Summing summing : {Summing::Bands, Summing::WideBands}) {
-      p.ClearMap();
-      EXPECT_EQ(search(p.Setup, summing), plainCount);
-      EXPECT_EQ(p.Map, plainMap);
-    }
+    p.ClearMap();
+    EXPECT_EQ(search(p.Setup), plainCount);
+    EXPECT_EQ(p.Map, plainMap);
   });
 }
 
@@ -105,6 +105,7 @@ struct SearchCase {
   const char* Name;
   SearchFunction Search;
   bool Bayer;
+  reference::Kind Kind;
 };
 
 class FastSearchTest : public ::testing::TestWithParam<SearchCase> {};
@@ -116,7 +117,7 @@ TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksOnSmallPictures) {
                    Pick(random, 0, 1) != 0);
     Randomise(p, random, GetParam().Bayer, 12);
     TakeReference(p, GetParam().Bayer);
-    ExpectSameAsPlain(p, GetParam().Search);
+    ExpectSameAsPlain(p, GetParam().Search, GetParam().Kind);
     if (HasFailure()) {
       ADD_FAILURE() << "trial " << trial;
       return;
@@ -141,7 +142,7 @@ TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksWithLargeWindows) {
       p.Setup.LargeSize = size[1];
       p.Setup.Threshold = kind == 2 ? 3.0 : 0.0;
       TakeReference(p, GetParam().Bayer);
-      ExpectSameAsPlain(p, GetParam().Search);
+      ExpectSameAsPlain(p, GetParam().Search, GetParam().Kind);
       if (kind == 1) {
         EXPECT_EQ(p.MarkCount(), 0) << "a flat picture has no candidate";
       }
@@ -149,12 +150,48 @@ TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksWithLargeWindows) {
   }
 }
 
+// Windows so large that their sums could reach 2^30 take 64-bit sums. The
+// plain rule is too slow for whole pictures of that size, so it judges a
+// sample of pixels, more of them near the edges where windows are cut.
+TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksWithWindowsTooLargeFor32BitSums) {
+  std::mt19937 random(3);
+  const bool bayer = GetParam().Bayer;
+  const std::int32_t side = bayer ? 700 : 2300, window = bayer ? 300 : 2100;
+  BoundPicture p(side, side, 32);
+  Randomise(p, random, bayer, 1);
+  p.Image.Randomise(random, 100, 101);
+  p.Setup.ScanArea = p.Setup.Image.Bounds();
+  p.Setup.RegionOfInterest = p.Setup.Image.Bounds();
+  p.Setup.SmallSize = window;
+  p.Setup.LargeSize = window + 40;
+  p.Setup.Threshold = 0.0;
+  if (bayer) p.Setup.Sample = SampleRule::For(12, 12);
+  if (bayer) p.Setup.Plane = 4;
+  TakeReference(p, bayer);
+  ASSERT_FALSE(SumsFit32(p.Setup.ScanArea, bayer ? window : window / 2, bayer ? 4083 : 255));
+  std::vector<std::pair<std::int32_t, std::int32_t>> sample;
+  for (int k = 0; k < (bayer ? 200 : 6); ++k) {
+    sample.emplace_back(k % 3 == 0 ? Pick(random, 0, 3) : Pick(random, 0, side - 1),
+                        k % 4 == 0 ? Pick(random, side - 4, side - 1) : Pick(random, 0, side - 1));
+  }
+  std::vector<bool> expected;
+  for (const auto& [x, y] : sample) expected.push_back(reference::Marks(p.Setup, GetParam().Kind, x, y));
+  sensor::test::ForEachVectorSet([&] {
+    p.ClearMap();
+    GetParam().Search(p.Setup);
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+      ASSERT_EQ(p.Marked(sample[k].first, sample[k].second), expected[k])
+          << sample[k].first << "," << sample[k].second;
+    }
+  });
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AllSearches, FastSearchTest,
-    ::testing::Values(SearchCase{"GlobalBayer", GlobalBayerSearch, true},
-                      SearchCase{"LocalBayer", LocalBayerSearch, true},
-                      SearchCase{"GlobalColour", GlobalColourSearch, false},
-                      SearchCase{"LocalColour", LocalColourSearch, false}),
+    ::testing::Values(SearchCase{"GlobalBayer", GlobalBayerSearch, true, reference::Kind::GlobalBayer},
+                      SearchCase{"LocalBayer", LocalBayerSearch, true, reference::Kind::LocalBayer},
+                      SearchCase{"GlobalColour", GlobalColourSearch, false, reference::Kind::GlobalColour},
+                      SearchCase{"LocalColour", LocalColourSearch, false, reference::Kind::LocalColour}),
     [](const ::testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.Name); });
 
 }  // namespace

@@ -1,8 +1,9 @@
-// Cluster growth (its order, the rule that it never moves up, peaks and
-// sizes), the cluster and single-pixel counts by zone, and the lists kept
+// Cluster growth (its order through the peaks it picks, the rule that it
+// never moves up, sizes), the cluster and single-pixel counts by zone, and the lists kept
 // between runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 
@@ -40,6 +41,7 @@ _PARAMS_Waferon Thresholds(double cluster, double pixel, std::int32_t clusterSiz
 struct Counts {
   _RESULT_Waferon Result{};
   std::vector<DefectRecord> Table;
+  std::vector<DefectRecord> Peaks;
 };
 
 Counts CountAll(const CandidateList& list, const Geometry& g, const _PARAMS_Waferon& p,
@@ -47,7 +49,7 @@ Counts CountAll(const CandidateList& list, const Geometry& g, const _PARAMS_Wafe
   VisitedList visited;
   ResultTable table(8);
   Counts counts;
-  if (clusters) CountClusters(list, visited, &table, g, p, step, counts.Result);
+  if (clusters) CountClusters(list, visited, &table, g, p, step, counts.Result, counts.Peaks);
   CountSinglePixels(list, visited, g, p, counts.Result);
   table.Sort();
   for (const DefectRecord& e : table.Entries())
@@ -74,17 +76,11 @@ TEST(WaferonClusters, GrowthNeverMovesUpSoAMemberAboveStartsItsOwnCluster) {
   // In scan order (0, 0), (2, 0), (1, 1): (0, 0) reaches (1, 1) down-right;
   // (2, 0) is reached from (1, 1) only by moving up.
   const CandidateList list = ListOf({{0, 0, 6.0, 0, 0}, {2, 0, 9.0, 0, 0}, {1, 1, 7.0, 0, 0}});
-  VisitedList visited;
-  const Rect region{0, 0, 9, 9};
-  std::vector<Position> order;
-  const ClusterPeak first = GrowCluster(list, visited, region, 0, 0, 1, &order);
-  EXPECT_EQ(order, (std::vector<Position>{{0, 0}, {1, 1}}));
-  EXPECT_EQ(first.Members, 2);
-  EXPECT_EQ(first.Score, 7.0);
-
   const Counts counts = CountAll(list, WholeCentre(10, 10), Thresholds(5.0, 5.0), 1);
   EXPECT_EQ(counts.Result.CenterClusters, 1);  // {(0,0), (1,1)}; (2,0) alone does not count
   EXPECT_EQ(counts.Result.CenterPixels, 0);
+  ASSERT_EQ(counts.Table.size(), 1u);
+  EXPECT_EQ(counts.Table[0].Score, 7.0) << "(2, 0) did not join";
 }
 
 TEST(WaferonClusters, BayerNeighboursAreTwoApartSoOtherColoursNeverJoin) {
@@ -99,36 +95,84 @@ TEST(WaferonClusters, BayerNeighboursAreTwoApartSoOtherColoursNeverJoin) {
 TEST(WaferonClusters, TheFirstVisitedOfEqualTopScoresIsThePeak) {
   // From (5, 5): (4, 5) is taken before (5, 6); both score 8.
   const CandidateList list = ListOf({{5, 5, 1.0, 0, 0}, {4, 5, 8.0, 1, 0}, {5, 6, 8.0, 2, 0}});
-  VisitedList visited;
-  const ClusterPeak peak = GrowCluster(list, visited, Rect{0, 0, 9, 9}, 5, 5, 1);
-  EXPECT_EQ(peak.X, 4);
-  EXPECT_EQ(peak.Colour, 1);
-  EXPECT_EQ(peak.Members, 3);
+  const Counts counts = CountAll(list, WholeCentre(10, 10), Thresholds(0.0, 0.0, 3), 1);
+  ASSERT_EQ(counts.Table.size(), 1u);
+  EXPECT_EQ(counts.Table[0].X, 4);
+  EXPECT_EQ(counts.Table[0].Colour, 1);
 }
 
-TEST(WaferonClusters, GrowthVisitsInTheOrderOfTheRecursiveRule) {
+// The count by the recursive rule: each candidate in list order, unless
+// visited or without a candidate neighbour, grows a cluster; its peak is the
+// first member of the highest score in the order of growth.
+std::vector<DefectRecord> ReferencePeaks(const std::vector<DefectRecord>& records, const Rect& region,
+                                         std::int32_t step, std::int32_t clusterSize) {
+  std::vector<Position> positions;
+  for (const DefectRecord& r : records) positions.emplace_back(r.X, r.Y);
+  auto firstAt = [&](const Position& p) {
+    return *std::find_if(records.begin(), records.end(),
+                         [&](const DefectRecord& r) { return r.X == p.first && r.Y == p.second; });
+  };
+  auto isCandidate = [&](std::int32_t x, std::int32_t y) {
+    return std::find(positions.begin(), positions.end(), Position{x, y}) != positions.end();
+  };
+  std::vector<Position> visited;
+  std::vector<DefectRecord> table = reference::EmptyTable(64);
+  for (const auto& [x, y] : positions) {
+    if (std::find(visited.begin(), visited.end(), Position{x, y}) != visited.end()) continue;
+    bool neighbour = false;
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        neighbour = neighbour || ((dx != 0 || dy != 0) && isCandidate(x + dx * step, y + dy * step));
+    if (!neighbour) continue;
+    DefectRecord peak{0, 0, 0.0, 0, 0};
+    const auto order = reference::GrowOrder(positions, region, x, y, step, visited);
+    for (const Position& member : order) {
+      const DefectRecord r = firstAt(member);
+      if (r.Score > peak.Score) peak = r;
+    }
+    if (static_cast<std::int32_t>(order.size()) >= clusterSize) reference::OfferToTable(table, peak);
+  }
+  reference::SortTable(table);
+  return table;
+}
+
+TEST(WaferonClusters, PeaksFollowTheOrderOfTheRecursiveRule) {
+  // Few distinct scores, so that which of equal scores is met first decides
+  // most peaks.
   std::mt19937 random(21);
   for (int trial = 0; trial < 300; ++trial) {
     const std::int32_t step = 1 + static_cast<std::int32_t>(trial % 2);
-    std::vector<Position> positions;
     std::set<Position> taken;
+    std::vector<DefectRecord> records;
     const int count = 5 + static_cast<int>(random() % 60);
     for (int i = 0; i < count; ++i) {
       const Position p{static_cast<std::int32_t>(random() % 14), static_cast<std::int32_t>(random() % 14)};
-      if (taken.insert(p).second) positions.push_back(p);
+      if (!taken.insert(p).second) continue;
+      records.push_back({p.first, p.second, 1.0 + static_cast<double>(random() % 3),
+                         static_cast<std::int32_t>(random() % 5), 0});
     }
-    std::vector<DefectRecord> records;
-    for (const auto& [x, y] : positions) records.push_back({x, y, 1.0, 0, 0});
-    const CandidateList list = ListOf(records);
     const Rect region{1, 0, 12, 12};  // some candidates lie outside
+    const CandidateList list = ListOf(records);
     VisitedList visited;
-    std::vector<Position> referenceVisited;
-    for (const auto& [x, y] : positions) {
-      if (visited.Contains(x, y)) continue;
-      std::vector<Position> order;
-      GrowCluster(list, visited, region, x, y, step, &order);
-      const auto expected = reference::GrowOrder(positions, region, x, y, step, referenceVisited);
-      ASSERT_EQ(order, expected) << "trial " << trial << " seed " << x << "," << y;
+    ResultTable table(64);
+    _RESULT_Waferon result{};
+    std::vector<DefectRecord> peaks;
+    CountClusters(list, visited, &table, Geometry{region, region}, Thresholds(0.0, 0.0), step, result, peaks);
+    table.Sort();
+    const std::vector<DefectRecord> expected = ReferencePeaks(records, region, step, 2);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      ASSERT_EQ(table[i].X, expected[i].X) << "trial " << trial << " entry " << i;
+      ASSERT_EQ(table[i].Y, expected[i].Y) << "trial " << trial << " entry " << i;
+      ASSERT_EQ(table[i].Score, expected[i].Score) << "trial " << trial << " entry " << i;
+    }
+    // Every counted cluster's peak, each once: the same as the table's entries.
+    ASSERT_EQ(static_cast<std::int32_t>(peaks.size()), result.CenterClusters + result.SideClusters);
+    ASSERT_EQ(peaks.size(), static_cast<std::size_t>(std::count_if(expected.begin(), expected.end(),
+                                                                     [](const DefectRecord& e) { return e.X >= 0; })));
+    for (const DefectRecord& e : peaks) {
+      ASSERT_TRUE(std::any_of(expected.begin(), expected.end(), [&](const DefectRecord& x) {
+        return x.X == e.X && x.Y == e.Y && x.Score == e.Score;
+      })) << "trial " << trial;
     }
   }
 }
@@ -137,7 +181,9 @@ SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
   // Random candidate lists with repeated positions, members outside the search
   // region and positions visited by an earlier run: the count through bits
   // over the bounding box equals the count through the lists' indexes in its
-  // cluster counts, its table and every position it leaves visited.
+  // cluster counts, its table and every position it leaves visited. One lone
+  // candidate far away, outside the region, makes the box too large for the
+  // grid and sends the second count to the indexes.
   std::mt19937 random(31);
   for (int trial = 0; trial < 200; ++trial) {
     const std::int32_t step = 1 + static_cast<std::int32_t>(trial % 2);
@@ -151,6 +197,9 @@ SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
                          static_cast<double>(random() % 20), static_cast<std::int32_t>(random() % 5), 0});
     }
     const CandidateList list = ListOf(records);
+    records.push_back({span + 20000, span + 20000, 1.0, 0, 0});
+    const CandidateList farList = ListOf(records);
+    records.pop_back();
     Geometry g{Rect{1, 1, span - 3, span - 2}, Rect{span / 4, span / 4, span / 2, span / 2}};
     _PARAMS_Waferon p = Thresholds(static_cast<double>(random() % 10), 0.0,
                                    1 + static_cast<std::int32_t>(random() % 4));
@@ -163,8 +212,10 @@ SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
     }
     ResultTable gridTable(6), indexTable(6);
     _RESULT_Waferon gridResult{}, indexResult{};
-    CountClusters(list, byGrid, &gridTable, g, p, step, gridResult, ClusterLookup::Grid);
-    CountClusters(list, byIndexes, &indexTable, g, p, step, indexResult, ClusterLookup::Indexes);
+    std::vector<DefectRecord> gridPeaks, indexPeaks;
+    CountClusters(list, byGrid, &gridTable, g, p, step, gridResult, gridPeaks);
+    CountClusters(farList, byIndexes, &indexTable, g, p, step, indexResult, indexPeaks);
+    ASSERT_EQ(gridPeaks.size(), indexPeaks.size()) << "trial " << trial;
     ASSERT_EQ(gridResult.CenterClusters, indexResult.CenterClusters) << "trial " << trial;
     ASSERT_EQ(gridResult.SideClusters, indexResult.SideClusters) << "trial " << trial;
     ASSERT_EQ(byGrid.Size(), byIndexes.Size()) << "trial " << trial;

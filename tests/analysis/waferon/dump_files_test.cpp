@@ -83,13 +83,11 @@ TEST(WaferonDumps, WithoutCandidatesTheOldListStaysAndWithoutTablesNoTableIsWrit
 }
 
 TEST(WaferonDumps, LongListsAreWrittenWholeAcrossTheOutputBuffer) {
-  CandidateList list;
-  std::string expected = "G1,0,0,0.00\n";
-  std::string expectedColour = "color,x,y,score\n";
-  expected = "color,x,y,score\n";
+  std::vector<DefectRecord> list;
+  std::string expected = "color,x,y,score\n";
   for (std::int32_t i = 0; i < 20000; ++i) {
     const DefectRecord r{i % 4000, i / 4000, i * 0.125, i % 5, 0};
-    list.Append(r);
+    list.push_back(r);
     static const char* names[] = {"R", "G", "B", "G1", "G2"};
     char line[64];
     std::snprintf(line, sizeof line, "%s,%d,%d,%.2f\n", names[i % 5], r.X, r.Y, r.Score);
@@ -103,8 +101,7 @@ TEST(WaferonDumps, LongListsAreWrittenWholeAcrossTheOutputBuffer) {
 }
 
 TEST(WaferonDumps, AFileThatCannotBeCreatedIsSkipped) {
-  CandidateList list;
-  list.Append(DefectRecord{1, 1, 1.0, 0, 0});
+  const std::vector<DefectRecord> list{{1, 1, 1.0, 0, 0}};
   WriteCandidateDump(Beside("no-such-directory/DefectsDump.csv"), list, false);
   EXPECT_EQ(ReadFile(Beside("no-such-directory/DefectsDump.csv")), "<missing>");
   EXPECT_EQ(WorstPixelsFileName(64), "Worst64Pixels.csv");

@@ -81,7 +81,11 @@ TEST(WaferonGeometry, NegativeMarginsOrANegativeLocalWindowAreRefusedBeforeAnySc
   _PARAMS_Waferon p = BayerParams(s, -1.0);
   p.LocalSearch = 1;
   p.HammerSize = -2;
+  s.library.ActiveSensorBpp = s.library.ActiveTestBpp = 0;
   EXPECT_EQ(s.Run(p, result), E_INVALIDARG);
+  // The refusal comes where the window size is taken, after the bit depths.
+  EXPECT_EQ(s.library.ActiveSensorBpp, 8);
+  EXPECT_EQ(s.library.ActiveTestBpp, 8);
   EXPECT_EQ(result.CenterClusters, 3);
   EXPECT_EQ(State().Candidates.Size(), 0u);
   _PARAMS_Waferon back;

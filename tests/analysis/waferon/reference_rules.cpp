@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sample_of.h"
+
 namespace sensor::waferon::reference {
 namespace {
 
@@ -100,10 +102,12 @@ double BayerLocalMean(const ImageBinding& image, const Rect& region, SampleRule 
   std::uint64_t sum = 0;
   for (std::int64_t row : rows)
     for (std::int64_t column : columns)
-      sum += rule(image.PixelAt(static_cast<std::int32_t>(column), static_cast<std::int32_t>(row)));
+      sum += sensor::test::SampleOf(rule, image.PixelAt(static_cast<std::int32_t>(column), static_cast<std::int32_t>(row)),
+                             image.BytesPerPixel);
   const std::int64_t others = static_cast<std::int64_t>(columns.size() * rows.size()) - 1;
   if (others <= 0) return 0.0;
-  return static_cast<double>(sum - rule(image.PixelAt(x, y))) / static_cast<double>(others);
+  return static_cast<double>(sum - sensor::test::SampleOf(rule, image.PixelAt(x, y), image.BytesPerPixel)) /
+         static_cast<double>(others);
 }
 
 std::array<double, 3> ColourLocalMeans(const ImageBinding& image, const Rect& region,
@@ -142,7 +146,7 @@ SearchResult Search(const ImageBinding& image, const SearchCase& c, std::size_t 
         if (c.Local && !c.Enabled[static_cast<std::size_t>(colour)]) continue;
         const double ref = c.Local ? BayerLocalMean(image, r, c.Rule, c.Hammer, x, y)
                                    : c.Levels[static_cast<std::size_t>(colour)];
-        score = Percent(ref, c.Rule(p), c.Percent);
+        score = Percent(ref, sensor::test::SampleOf(c.Rule, p, image.BytesPerPixel), c.Percent);
         candidate = Passes(c, colour, score);
       } else {
         std::array<double, 3> refs{c.Levels[0], c.Levels[1], c.Levels[2]};

@@ -54,7 +54,7 @@ struct SearchResult {
 // One whole search by the plain rules, into a table of `tableSize` entries.
 SearchResult Search(const ImageBinding& image, const SearchCase& c, std::size_t tableSize);
 
-// GrowCluster by recursion; returns the members in the order taken.
+// Cluster growth by recursion; returns the members in the order taken.
 std::vector<std::pair<std::int32_t, std::int32_t>> GrowOrder(
     const std::vector<std::pair<std::int32_t, std::int32_t>>& candidates, const Rect& region,
     std::int32_t x, std::int32_t y, std::int32_t step,

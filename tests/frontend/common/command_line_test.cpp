@@ -67,7 +67,7 @@ TEST_F(CommandLine, MatchesOptionNamesWithoutRegardToCaseOverTheNamesLength) {
 TEST_F(CommandLine, OnlyADashIntroducesAnOption) {
   EXPECT_EQ(MatchOption("/BayerMode", Table()), -1);
   Parse({"/slave/img.bmp", "/BayerMode"});
-  EXPECT_FALSE(options.slave);
+  EXPECT_FALSE(options.Slave);
   EXPECT_FALSE(settings.Bayer);
 }
 
@@ -88,7 +88,7 @@ TEST_F(CommandLine, AValueMayBeginWithASlashButNotWithADash) {
 TEST_F(CommandLine, AnOptionWhoseValueIsAnotherOptionDoesNothingAndTheOtherStillCounts) {
   Parse({"-LogFile", "-slave", "-OutputFile"});
   EXPECT_FALSE(options.LogFile);
-  EXPECT_TRUE(options.slave);
+  EXPECT_TRUE(options.Slave);
   EXPECT_FALSE(options.OutputFile);  // no value left
 }
 

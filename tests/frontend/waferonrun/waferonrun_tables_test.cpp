@@ -53,8 +53,8 @@ TEST_F(WaferonOptionsTest, EveryOptionSetsItsFieldsInOrder) {
   EXPECT_EQ(p.SideClusterThreshold[4], 10.0);
   EXPECT_EQ(p.CenterPixelThreshold[2], 13.0);
   EXPECT_EQ(p.SidePixelThreshold[3], 19.0);
-  EXPECT_TRUE(options.slave);
-  EXPECT_TRUE(options.debug);
+  EXPECT_TRUE(options.Slave);
+  EXPECT_TRUE(options.Debug);
 
   Parse({"-GlobalSearch", "-ColorMode"});
   EXPECT_EQ(settings.Params.LocalSearch, 0);

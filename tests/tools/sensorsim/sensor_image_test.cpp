@@ -7,6 +7,7 @@
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "common/sample_rule.h"
+#include "sample_of.h"
 
 namespace sensor::sim {
 namespace {
@@ -74,13 +75,13 @@ TEST(SensorImage, PlantedDefectsAreWhereTheTruthSaysAndTheSeedRepeatsThem) {
   // Means of R, G1, G2, B by picture parity (row, column).
   const double meanAt[2][2] = {{800, 600}, {500, 800}};
   for (const PlantedDefect& d : image.Truth) {
-    const int value = sample(b.PixelAt(d.X, d.Y));
+    const int value = sensor::test::SampleOf(sample, b.PixelAt(d.X, d.Y), b.BytesPerPixel);
     switch (d.Kind) {
       case DefectKind::HotPixel: EXPECT_EQ(value, 1023); break;
       case DefectKind::DarkPixel: EXPECT_EQ(value, 0); break;
       case DefectKind::Cluster:
         EXPECT_EQ(value, 1023);
-        EXPECT_EQ(sample(b.PixelAt(d.X + 2, d.Y)), 1023);  // same colour, one site along
+        EXPECT_EQ(sensor::test::SampleOf(sample, b.PixelAt(d.X + 2, d.Y), b.BytesPerPixel), 1023);  // same colour, one site along
         break;
       case DefectKind::Blemish:
         // The centre sits 30 % below its position's mean, give or take the noise.

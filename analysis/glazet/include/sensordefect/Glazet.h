@@ -38,7 +38,8 @@ struct _RESULT_Glazet {
 };
 
 // Every member returns S_OK, E_ABORT (not open), E_POINTER (no memory for the
-// defect map) or E_INVALIDARG (a bad bitmap or record); nothing is thrown.
+// defect map), E_OUTOFMEMORY (no memory for the rest of a run) or E_INVALIDARG
+// (a bad bitmap or record); nothing is thrown.
 class SENSORDEFECT_API Glazet {
  public:
   // Zeroes m_params and m_result; a non-zero `debug` makes the stop for too
@@ -51,9 +52,10 @@ class SENSORDEFECT_API Glazet {
   std::int32_t BindImage(unsigned char* header, unsigned char* pixels);
   // Counts the clusters above ClusterSize (65535 after a stop for too many
   // candidates). Paints the bound pixels black and white and writes
-  // "pkgdfects.bmp" in the output folder (set_OutputFolder). In colour mode
-  // ColorPlane is kept in m_params as the byte offset of the tested colour
-  // (R 2, G 1, B 0).
+  // "pkgdfects.bmp" in the output folder (set_OutputFolder). With no picture
+  // ever bound it analyses a 0 x 0 picture: nothing is found and no file is
+  // written. In colour mode ColorPlane is kept in m_params as the byte offset of
+  // the tested colour (R 2, G 1, B 0).
   std::int32_t Execute(_RESULT_Glazet& result, _PARAMS_Glazet params);
   std::int32_t get_ParameterSet(_PARAMS_Glazet& params);
   // Writes nothing: the library keeps no cluster table.

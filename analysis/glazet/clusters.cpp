@@ -1,4 +1,4 @@
-#include "cluster_count.h"
+#include "clusters.h"
 
 #include <cstddef>
 #include <cstring>
@@ -10,37 +10,40 @@
 namespace sensor::glazet {
 namespace {
 
+constexpr std::uint8_t kTaken = 2;
+
 struct Pixel {
   std::int32_t X, Y;
 };
 
-// Index of the first non-zero byte at or after `index`; `size` when none. Most
-// of a map is 0, so it is skipped 64 bytes at a time, then found within 16.
+// Index of the first byte at or after `index` that is 1 (a mark not yet taken
+// into a region); `size` when none. Bytes are 0, 1 or 2, so a 1 is a byte with
+// its lowest bit set. Most of a map is 0, so it is skipped 64 bytes at a time,
+// then found within 16.
 // The bytes `below` further on (the rows a region grows into) are fetched into
 // the cache on the way, so that growing from a mark does not wait for memory.
 std::size_t NextMarked(const std::uint8_t* map, std::size_t index, std::size_t size,
                        std::size_t below) {
-  const __m128i zero = _mm_setzero_si128();
   auto load = [map](std::size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(map + at)); };
   while (index + 64 <= size) {
     if (index + below < size) _mm_prefetch(reinterpret_cast<const char*>(map + index + below), _MM_HINT_T0);
     const __m128i any = _mm_or_si128(_mm_or_si128(load(index), load(index + 16)),
                                      _mm_or_si128(load(index + 32), load(index + 48)));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, zero)) != 0xFFFF) break;
+    if (_mm_movemask_epi8(_mm_slli_epi16(any, 7)) != 0) break;
     index += 64;
   }
   while (index + 16 <= size) {
-    const int marked = ~_mm_movemask_epi8(_mm_cmpeq_epi8(load(index), zero)) & 0xFFFF;
+    const int marked = _mm_movemask_epi8(_mm_slli_epi16(load(index), 7));
     if (marked != 0) return index + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(marked)));
     index += 16;
   }
   while (index + 8 <= size) {
     std::uint64_t word;
     std::memcpy(&word, map + index, sizeof word);
-    if (word != 0) break;
+    if ((word & 0x0101010101010101ull) != 0) break;
     index += 8;
   }
-  while (index < size && map[index] == 0) ++index;
+  while (index < size && (map[index] & 1) == 0) ++index;
   return index;
 }
 
@@ -65,7 +68,7 @@ std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t h
     if (index >= size) break;
     const Pixel seed{static_cast<std::int32_t>(index % rowBytes),
                      static_cast<std::int32_t>(index / rowBytes)};
-    map[index] = 0;
+    map[index] = kTaken;
     pending.push_back(seed);
     std::int64_t regionSize = 0;
     while (!pending.empty()) {
@@ -76,8 +79,8 @@ std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t h
         const std::int64_t nx = p.X + s[0], ny = p.Y + s[1];
         if (nx < 0 || nx >= width || ny < 0 || ny >= height) continue;
         std::uint8_t& cell = at(nx, ny);
-        if (cell == 0) continue;
-        cell = 0;
+        if (cell != 1) continue;
+        cell = kTaken;
         pending.push_back(Pixel{static_cast<std::int32_t>(nx), static_cast<std::int32_t>(ny)});
       }
     }

@@ -1,4 +1,4 @@
-#include "run_geometry.h"
+#include "geometry.h"
 
 #include <cmath>
 

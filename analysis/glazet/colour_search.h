@@ -6,15 +6,15 @@
 
 #include <cstdint>
 
-#include "search_setup.h"
+#include "window_search_setup.h"
 
 namespace sensor::glazet {
 
 // Global: the band lies around setup.Reference (the colour's level statistic);
 // the box has setup.SmallSize.
-std::int64_t GlobalColourSearch(const SearchSetup& setup, Summing summing = Summing::Bands);
+std::int64_t GlobalColourSearch(const WindowSearchSetup& setup);
 
 // Local: the band lies around the mean of the large box around the same pixel.
-std::int64_t LocalColourSearch(const SearchSetup& setup, Summing summing = Summing::Bands);
+std::int64_t LocalColourSearch(const WindowSearchSetup& setup);
 
 }  // namespace sensor::glazet

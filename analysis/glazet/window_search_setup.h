@@ -13,7 +13,7 @@
 
 namespace sensor::glazet {
 
-struct SearchSetup {
+struct WindowSearchSetup {
   ImageBinding Image;
   Rect ScanArea;           // every window stays inside it
   Rect RegionOfInterest;   // only pixels in both areas are tested
@@ -35,12 +35,5 @@ struct SearchSetup {
         static_cast<std::size_t>(x)] = 1;
   }
 };
-
-// How window sums are formed. All give the same exact results. Bands moves
-// lattice bands down the picture and keeps 32-bit sums where no window can
-// reach 2^30; WideBands does the same with 64-bit sums throughout (what Bands
-// falls back to for huge windows); Plain re-sums every window pixel by pixel
-// and is the reference the others are checked against.
-enum class Summing { Bands, WideBands, Plain };
 
 }  // namespace sensor::glazet

@@ -6,12 +6,13 @@
 
 namespace sensor::glazet {
 
-// Visits the map from the top row down, each row from the left. A marked pixel
-// seeds a region of every still-marked pixel it reaches through the steps left,
-// right, below left, below and below right, each `step` pixels long (1 in colour
-// mode; 2 in Bayer mode, so that only pixels of one Bayer position join). There
-// is no step upward. Every marked pixel is cleared: the map is all 0 afterwards.
-// Returns the number of regions larger than `sizeLimit`.
+// Visits the map (bytes 0 or 1) from the top row down, each row from the left.
+// A marked pixel seeds a region of every still-marked pixel it reaches through
+// the steps left, right, below left, below and below right, each `step` pixels
+// long (1 in colour mode; 2 in Bayer mode, so that only pixels of one Bayer
+// position join). There is no step upward. Every mark taken into a region
+// becomes 2, so the map still shows every candidate afterwards. Returns the
+// number of regions larger than `sizeLimit`.
 //
 // The pending pixels live on an explicit stack, so a long one-pixel-wide region
 // cannot exhaust the call stack. Throws std::bad_alloc only when that stack

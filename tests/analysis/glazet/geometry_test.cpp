@@ -1,4 +1,4 @@
-#include "glazet/run_geometry.h"
+#include "glazet/geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -6,16 +6,16 @@
 
 #include <cstdint>
 
-#include "search_setup.h"
+#include "window_search_setup.h"
 
 namespace sensor::glazet {
 
 // Global: the band lies around setup.Reference (the position's level
 // statistic); the window has setup.SmallSize.
-std::int64_t GlobalBayerSearch(const SearchSetup& setup, Summing summing = Summing::Bands);
+std::int64_t GlobalBayerSearch(const WindowSearchSetup& setup);
 
 // Local: the band lies around the mean of the large window; the inner mean
 // covers the part of the small window that lies inside the large one.
-std::int64_t LocalBayerSearch(const SearchSetup& setup, Summing summing = Summing::Bands);
+std::int64_t LocalBayerSearch(const WindowSearchSetup& setup);
 
 }  // namespace sensor::glazet
