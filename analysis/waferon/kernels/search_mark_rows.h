@@ -43,8 +43,10 @@ inline void ForLayout(int bytesPerPixel, int shift, const Body& body) {
 
 SENSOR_KERNEL void MarkBayerOutside(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
                                     std::int64_t n, int bytesPerPixel, int shift, ParityRanges ranges) {
-  const auto [evenLo, evenHi] = ranges.Even;
-  const auto [oddLo, oddHi] = ranges.Odd;
+  // Plain locals, not structured bindings: the lambda below captures them, which
+  // older clang releases refuse for bindings.
+  const std::int32_t evenLo = ranges.Even.Lo, evenHi = ranges.Even.Hi;
+  const std::int32_t oddLo = ranges.Odd.Lo, oddHi = ranges.Odd.Hi;
   ForLayout(bytesPerPixel, shift, [&]<int kBpp, int kShift>() {
     std::int64_t pair = 0;
     for (; pair + 1 < n; pair += 2) {
