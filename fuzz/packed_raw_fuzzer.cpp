@@ -19,15 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t stride = in.Integer();
   std::string layout = std::string(format) + "," + std::to_string(width) + "," + std::to_string(height);
   if (stride >= 0) layout += "," + std::to_string(stride);
-  const std::string& path = fuzz::ScratchPath(".raw");
-  if (!fuzz::WriteScratch(path, data + kParameterBytes, size - kParameterBytes)) return 0;
-
-  frontend::LoadProblem problem;
-  std::optional<frontend::LoadedBitmap> picture = frontend::ReadPicture(path, {mode, layout}, problem);
-  if (picture) {
-    fuzz::CheckPicture(*picture, mode);
-  } else {
-    fuzz::Require(!problem.empty());  // a frame that does not load always says why
-  }
+  // A frame that does not load always says why.
+  fuzz::ReadAndCheck(data, size, kParameterBytes, mode, ".raw", layout, true);
   return 0;
 }

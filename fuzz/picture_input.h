@@ -5,8 +5,11 @@
 // bitmap would (the high bits, then the low bits, then two zero bytes).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "common/image_binding.h"
 #include "frontend/common/picture_loader.h"
@@ -39,6 +42,23 @@ inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::Pictur
       std::memcpy(&word, binding.PixelAt(x, y), sizeof word);
       Require((word >> 8) < (1u << lowBits) || (lowBits == 0 && (word >> 8) == 0));
     }
+  }
+}
+
+// Writes the file part of the input (after `parameterBytes`) to the scratch
+// file, reads it as the run would, and checks a loaded picture; a file that
+// does not load must say why when `mustExplain` (the reader recognised it).
+inline void ReadAndCheck(const std::uint8_t* data, std::size_t size, std::size_t parameterBytes,
+                         const frontend::PictureMode& mode, const char* extension,
+                         const std::optional<std::string>& layout, bool mustExplain) {
+  const std::string& path = ScratchPath(extension);
+  if (!WriteScratch(path, data + parameterBytes, size - parameterBytes)) return;
+  frontend::LoadProblem problem;
+  std::optional<frontend::LoadedBitmap> picture = frontend::ReadPicture(path, {mode, layout}, problem);
+  if (picture) {
+    CheckPicture(*picture, mode);
+  } else {
+    Require(!mustExplain || !problem.empty());
   }
 }
 
