@@ -27,12 +27,16 @@ inline void Require(bool holds) {
   if (!holds) __builtin_trap();
 }
 
-// Traps when a loaded picture breaks what the loaders promise.
-inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::PictureMode& mode) {
+// Traps when a loaded picture breaks what the loaders promise: every picture
+// binds inside its buffer; one that a raw reader made (`raw`) is also stored
+// top row first and holds samples of the sensor depth. Any other input may
+// still load as a station bitmap, whose pixels may hold anything.
+inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::PictureMode& mode, bool raw) {
   ImageBinding binding;
   Require(BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) ==
           SensorDefectDetectionClass::S_OK);
   Require(std::uint64_t{binding.Stride} * static_cast<std::uint64_t>(binding.Height) <= picture.Pixels.size());
+  if (!raw) return;
   Require(binding.TopRowFirst());
   if (binding.BitCount != 32) return;  // an RGB picture: any bytes
   const std::uint32_t lowBits = static_cast<std::uint32_t>(mode.SensorBpp - 8);
@@ -46,19 +50,20 @@ inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::Pictur
 }
 
 // Writes the file part of the input (after `parameterBytes`) to the scratch
-// file, reads it as the run would, and checks a loaded picture; a file that
-// does not load must say why when `mustExplain` (the reader recognised it).
+// file, reads it as the run would, and checks a loaded picture. `recognised`:
+// the target's reader takes the file (its first bytes, or a raw layout); then
+// the picture must be a raw one and a file that does not load must say why.
 inline void ReadAndCheck(const std::uint8_t* data, std::size_t size, std::size_t parameterBytes,
                          const frontend::PictureMode& mode, const char* extension,
-                         const std::optional<std::string>& layout, bool mustExplain) {
+                         const std::optional<std::string>& layout, bool recognised) {
   const std::string& path = ScratchPath(extension);
   if (!WriteScratch(path, data + parameterBytes, size - parameterBytes)) return;
   frontend::LoadProblem problem;
   std::optional<frontend::LoadedBitmap> picture = frontend::ReadPicture(path, {mode, layout}, problem);
   if (picture) {
-    CheckPicture(*picture, mode);
+    CheckPicture(*picture, mode, recognised);
   } else {
-    Require(!mustExplain || !problem.empty());
+    Require(!recognised || !problem.empty());
   }
 }
 
