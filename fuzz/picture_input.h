@@ -27,14 +27,17 @@ inline void Require(bool holds) {
   if (!holds) __builtin_trap();
 }
 
-// Traps when a loaded picture breaks what the loaders promise: every picture
-// binds inside its buffer; one that a raw reader made (`raw`) is also stored
-// top row first and holds samples of the sensor depth. Any other input may
-// still load as a station bitmap, whose pixels may hold anything.
+// Traps when a loaded picture breaks what the loaders promise: a picture the
+// libraries bind lies inside its buffer; one that a raw reader made (`raw`)
+// always binds, is stored top row first and holds samples of the sensor depth.
+// Any other input may still load as a station bitmap, whose header the
+// libraries may refuse and whose pixels may hold anything.
 inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::PictureMode& mode, bool raw) {
   ImageBinding binding;
-  Require(BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) ==
-          SensorDefectDetectionClass::S_OK);
+  const bool bound = BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) ==
+                     SensorDefectDetectionClass::S_OK;
+  Require(bound || !raw);
+  if (!bound) return;
   Require(std::uint64_t{binding.Stride} * static_cast<std::uint64_t>(binding.Height) <= picture.Pixels.size());
   if (!raw) return;
   Require(binding.TopRowFirst());
