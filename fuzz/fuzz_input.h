@@ -13,6 +13,8 @@
 #include <limits>
 #include <string>
 
+#include "frontend/common/status_file.h"
+
 namespace sensor::fuzz {
 
 // Reads parameter bytes from the front of an input; bytes past its end read 0.
@@ -96,10 +98,7 @@ inline const std::string& ScratchPath(const char* extension) {
 }
 
 inline bool WriteScratch(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
+  return frontend::WriteTextFile(path, std::string(reinterpret_cast<const char*>(data), size));
 }
 
 }  // namespace sensor::fuzz

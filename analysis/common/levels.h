@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "image_binding.h"
@@ -24,5 +25,15 @@ LevelSet ColourLevels(const ImageBinding& image, const Rect& region);
 // rectangle's top-left pixel; G is always 0, and so is a position with no site.
 LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t sensorBpp,
                      std::int32_t testBpp);
+
+// Hands the five levels out to a host's outputs in the order R, G, B, G1, G2;
+// an output that is null is left out. The get_Ostrel of every library.
+inline void HandOutLevels(const LevelSet& levels, double* r, double* g, double* b, double* g1,
+                          double* g2) {
+  double* outputs[5] = {r, g, b, g1, g2};
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    if (outputs[i] != nullptr) *outputs[i] = levels[i];
+  }
+}
 
 }  // namespace sensor

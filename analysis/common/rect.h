@@ -31,6 +31,13 @@ inline Rect InsetRect(std::int32_t width, std::int32_t height, std::int32_t left
               clampEdge(std::int64_t{height} - bottom - 1)};
 }
 
+// True when any of the four margins is negative: such a margin would put the
+// inset rectangle outside the picture, and every library refuses it.
+inline bool AnyNegativeMargin(std::int32_t left, std::int32_t top, std::int32_t right,
+                              std::int32_t bottom) {
+  return left < 0 || top < 0 || right < 0 || bottom < 0;
+}
+
 inline Rect Intersect(const Rect& a, const Rect& b) {
   return Rect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
               std::min(a.Bottom, b.Bottom)};

@@ -31,10 +31,6 @@ double LevelOfByte(const LevelSet& levels, std::int32_t offset) {
   return levels[static_cast<std::size_t>(2 - offset)];
 }
 
-bool AnyNegative(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
-  return a < 0 || b < 0 || c < 0 || d < 0;
-}
-
 // Places the scan area and the region of interest; false for a negative
 // margin, which would put the scan area outside the picture.
 bool PlaceAreas(const ImageBinding& image, const _PARAMS_Glazet& p, RunOutcome& out) {
@@ -42,7 +38,7 @@ bool PlaceAreas(const ImageBinding& image, const _PARAMS_Glazet& p, RunOutcome& 
                                p.OutlierBottom);
   out.RegionOfInterest = PlaceRegionOfInterest(image.Width, image.Height, p.RoiLeft, p.RoiTop,
                                                p.RoiRight, p.RoiBottom);
-  return !AnyNegative(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
+  return !AnyNegativeMargin(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
 }
 
 void TakeLevels(WorkingState& state, const LevelSet& levels, RunOutcome& out) {

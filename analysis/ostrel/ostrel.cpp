@@ -5,6 +5,7 @@
 #include "sensordefect/Ostrel.h"
 
 #include "common/guarded.h"
+#include "common/levels.h"
 #include "common/output_folder.h"
 #include "module_state.h"
 #include "pipeline.h"
@@ -46,10 +47,7 @@ std::int32_t Ostrel::Execute(_RESULT_Ostrel& /*result*/, _PARAMS_Ostrel params) 
 std::int32_t Ostrel::get_Ostrel(double* r, double* g, double* b, double* g1, double* g2) {
   const auto& state = State();
   if (!state.Open) return E_ABORT;
-  double* outputs[5] = {r, g, b, g1, g2};
-  for (int i = 0; i < 5; ++i) {
-    if (outputs[i] != nullptr) *outputs[i] = state.Levels[static_cast<std::size_t>(i)];
-  }
+  sensor::HandOutLevels(state.Levels, r, g, b, g1, g2);
   return S_OK;
 }
 

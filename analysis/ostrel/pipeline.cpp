@@ -14,8 +14,8 @@ ResultCode Run(WorkingState& state, const _PARAMS_Ostrel& params, RunOutcome& ou
       image.Width, image.Height, params.OutlierLeft, params.OutlierTop, params.OutlierRight,
       params.OutlierBottom);
   // A negative margin would put the window outside the picture.
-  if (params.OutlierLeft < 0 || params.OutlierTop < 0 || params.OutlierRight < 0 ||
-      params.OutlierBottom < 0) {
+  if (AnyNegativeMargin(params.OutlierLeft, params.OutlierTop, params.OutlierRight,
+                        params.OutlierBottom)) {
     return E_INVALIDARG;
   }
   if (!params.BayerMode) {

@@ -2,6 +2,7 @@
 
 #include "clusters.h"
 #include "common/guarded.h"
+#include "common/rect.h"
 #include "common/sample_rule.h"
 #include "search.h"
 
@@ -10,10 +11,6 @@ namespace sensor::waferon {
 using namespace SensorDefectDetectionClass;
 
 namespace {
-
-bool AnyMarginNegative(const _PARAMS_Waferon& p) {
-  return p.OutlierLeft < 0 || p.OutlierTop < 0 || p.OutlierRight < 0 || p.OutlierBottom < 0;
-}
 
 // The first `count` entries of each threshold array; the others stay 0 (a
 // colour search reads only red, green and blue).
@@ -64,7 +61,10 @@ ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
   out.BayerMode = params.BayerMode != 0;
   const Geometry& regions = out.Regions = PlaceGeometry(state.Binding.Width, state.Binding.Height, params);
   const Rect& region = regions.SearchRegion;
-  if (AnyMarginNegative(params)) return E_INVALIDARG;
+  if (AnyNegativeMargin(params.OutlierLeft, params.OutlierTop, params.OutlierRight,
+                        params.OutlierBottom)) {
+    return E_INVALIDARG;
+  }
 
   SearchSetup setup;
   SearchOutcome searched;

@@ -13,6 +13,7 @@
 #include "common/output_folder.h"
 #include "common/guarded.h"
 #include "common/image_binding.h"
+#include "common/levels.h"
 #include "dump_files.h"
 #include "module_state.h"
 #include "pipeline.h"
@@ -167,10 +168,7 @@ std::int32_t Waferon::get_Cluster(short index, std::int32_t* x, std::int32_t* y,
 std::int32_t Waferon::get_Ostrel(double* r, double* g, double* b, double* g1, double* g2) {
   const ModuleState& state = State();
   if (!state.Open) return E_ABORT;
-  double* outputs[5] = {r, g, b, g1, g2};
-  for (std::size_t i = 0; i < 5; ++i) {
-    if (outputs[i] != nullptr) *outputs[i] = state.Levels[i];
-  }
+  sensor::HandOutLevels(state.Levels, r, g, b, g1, g2);
   return S_OK;
 }
 

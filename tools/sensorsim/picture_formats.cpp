@@ -8,6 +8,8 @@
 #include <memory>
 #include <utility>
 
+#include "frontend/common/status_file.h"
+
 namespace sensor::sim {
 namespace {
 
@@ -118,6 +120,11 @@ bool WriteTiffFile(const std::string& path, bool dng, const SimulatedImage& imag
   return true;
 }
 
+// Every format but TIFF is written whole, through the front end's file writer.
+bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  return frontend::WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
 }  // namespace
 
 std::optional<PictureFormat> ParsePictureFormat(const std::string& name) {
@@ -162,16 +169,16 @@ bool WritePicture(const std::string& path, PictureFormat format, const Simulated
                   const SimulationSettings& s, std::uint64_t stride) {
   switch (format) {
     case PictureFormat::Bitmap:
-      return WriteBinaryFile(path, BitmapFileBytes(image));
+      return WriteBytes(path, BitmapFileBytes(image));
     case PictureFormat::Pgm:
-      return WriteBinaryFile(path, PgmBytes(RawSamples(image, s), s));
+      return WriteBytes(path, PgmBytes(RawSamples(image, s), s));
     case PictureFormat::Tiff:
     case PictureFormat::Dng:
       return WriteTiffFile(path, format == PictureFormat::Dng, image, s);
     case PictureFormat::Raw10:
     case PictureFormat::Raw12:
     case PictureFormat::Raw16:
-      return WriteBinaryFile(path, PackedBytes(format, RawSamples(image, s), s, stride));
+      return WriteBytes(path, PackedBytes(format, RawSamples(image, s), s, stride));
   }
   return false;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <random>
 
 #include "common/bitmap_format.h"
@@ -266,18 +265,6 @@ std::string TruthCsv(const SimulatedImage& image) {
     text += line;
   }
   return text;
-}
-
-bool WriteBinaryFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
-}
-
-bool WriteTextFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::trunc);
-  out << text;
-  return static_cast<bool>(out);
 }
 
 }  // namespace sensor::sim

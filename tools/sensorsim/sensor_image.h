@@ -74,7 +74,4 @@ std::vector<unsigned char> BitmapFileBytes(const SimulatedImage& image);
 // "kind,x,y,size,value" and one line per planted defect.
 std::string TruthCsv(const SimulatedImage& image);
 
-bool WriteBinaryFile(const std::string& path, const std::vector<unsigned char>& bytes);
-bool WriteTextFile(const std::string& path, const std::string& text);
-
 }  // namespace sensor::sim
