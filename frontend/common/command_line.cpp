@@ -34,40 +34,6 @@ OptionSpec ValueOption(std::string name, std::function<void(const char* value)> 
       [apply = std::move(apply)](CommonOptions&, const char* value) { apply(value); }};
 }
 
-OptionSpec RawLayoutOption() {
-  return OptionSpec{"RawLayout", true,
-                    [](CommonOptions& options, const char* value) { options.RawLayout = value; }};
-}
-
-OptionTable StandardOptions(OptionTable own) {
-  OptionTable table = {
-      PathOption("OutputFile", &CommonOptions::OutputFile),
-      PathOption("TestSettings", &CommonOptions::TestSettings),
-      PathOption("TestLimits", &CommonOptions::TestLimits),
-      PathOption("LogFile", &CommonOptions::LogFile),
-      PathOption("BMPFileIn", &CommonOptions::BMPFileIn),
-  };
-  for (OptionSpec& option : own) table.push_back(std::move(option));
-  table.push_back(SlaveOption());
-  table.push_back(DebugOption());
-  table.push_back(OptionSpec{"OutputFolder", true, [](CommonOptions& options, const char* value) {
-                               if (value[0] != '\0') options.OutputFolder = value;
-                             }});
-  table.push_back(RawLayoutOption());
-  return table;
-}
-
-SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& options) {
-  own.push_back(SettingsKey{"OutputFolder=", [&options](const char* value) {
-                              std::string folder(value);
-                              while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r'))
-                                folder.pop_back();
-                              if (!folder.empty()) options.OutputFolder = folder;
-                            }});
-  own.push_back({"RawLayout=", [&options](const char* value) { options.RawLayout = value; }});
-  return own;
-}
-
 int MatchOption(const char* argument, const OptionTable& table) {
   if (argument == nullptr || argument[0] != '-') return -1;
   const std::string_view name(argument + 1);

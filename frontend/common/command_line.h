@@ -33,20 +33,10 @@ OptionSpec PathOption(std::string name, ResolvedPath CommonOptions::*field);
 // The two switches every program has.
 OptionSpec SlaveOption();
 OptionSpec DebugOption();
-// A program's own switch or valued option.
+// A switch or an option with a value (a program's option table is made from
+// its settings rows, setting_table.h).
 OptionSpec SwitchOption(std::string name, std::function<void()> apply);
 OptionSpec ValueOption(std::string name, std::function<void(const char* value)> apply);
-
-// The layout of a headerless raw frame (FORMAT,WIDTH,HEIGHT[,STRIDE]), kept as
-// given and read when the picture is loaded.
-OptionSpec RawLayoutOption();
-
-// A program's whole option table in matching order: the five paths
-// (OutputFile, TestSettings, TestLimits, LogFile, BMPFileIn), the program's own
-// options, then "slave" and "debug", then the options every program gained
-// later (OutputFolder, RawLayout). No earlier name is a prefix of a later one, so no
-// argument that selected an option before selects another now.
-OptionTable StandardOptions(OptionTable own);
 
 // The index of the first option whose name the argument (after its dash)
 // begins with; -1 when the argument is no option.
@@ -66,10 +56,6 @@ struct SettingsKey {
 };
 
 using SettingsKeyTable = std::vector<SettingsKey>;
-
-// A program's settings keys followed by the keys every program has and that
-// set the run's common options (OutputFolder=, RawLayout=).
-SettingsKeyTable StandardSettingsKeys(SettingsKeyTable own, CommonOptions& options);
 
 // Applies one settings line: the first key that the line begins with,
 // case-insensitively, decides.

@@ -8,9 +8,9 @@
 
 #include "frontend/common/bitmap_loader.h"
 #include "frontend/common/picture_loader.h"
-#include "frontend/common/command_line.h"
 #include "frontend/common/limits_file.h"
 #include "frontend/common/run_options.h"
+#include "frontend/common/setting_table.h"
 #include "frontend/common/status_file.h"
 #include "frontend/common/verdict_table.h"
 
@@ -103,8 +103,8 @@ class RunContext {
 struct ProgramDescription {
   // File name of the analysis library beside the program, for the version line.
   std::string LibraryFileName;
-  OptionTable Options;
-  SettingsKeyTable SettingsKeys;
+  // The options and settings-file keys, one row per setting (setting_table.h).
+  SettingTable Settings;
   // The usage text, line by line, as printed.
   std::vector<std::string> UsageLines;
   std::function<SettingsEcho(const CommonOptions&)> Echo;

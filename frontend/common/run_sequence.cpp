@@ -108,12 +108,12 @@ RunHost StandAloneHost() { return RunHost{RefreshModulePaths(), false, nullptr, 
 void ReadRunOptions(const ProgramDescription& program, int argc, char** argv,
                     CommonOptions& options, bool echo) {
   if (echo) {
-    ParseCommandLine(argc, argv, program.Options, options);
+    ParseCommandLine(argc, argv, OptionsOf(program.Settings), options);
   } else {
-    ApplyArguments(argc, argv, program.Options, options);
+    ApplyArguments(argc, argv, OptionsOf(program.Settings), options);
   }
   if (options.TestSettings) {
-    ReadSettingsFile(*options.TestSettings, StandardSettingsKeys(program.SettingsKeys, options));
+    ReadSettingsFile(*options.TestSettings, KeysOf(program.Settings, options));
   }
 }
 

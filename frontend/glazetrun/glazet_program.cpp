@@ -9,8 +9,7 @@ frontend::ProgramDescription DescribeGlazetrun(
     GlazetSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
   frontend::ProgramDescription program;
   program.LibraryFileName = "libGlazet.so";
-  program.Options = GlazetOptions(settings);
-  program.SettingsKeys = GlazetSettingsKeys(settings);
+  program.Settings = GlazetSettingTable(settings);
   program.UsageLines = GlazetUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoGlazetSettings(options, settings);

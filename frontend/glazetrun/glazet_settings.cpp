@@ -70,37 +70,37 @@ void GlazetSettings::SetBayerModeNumber(const char* value) {
   frontend::ScanSwitchInto(value, Params.BayerMode);
 }
 
-frontend::OptionTable GlazetOptions(GlazetSettings& s) {
-  using frontend::SwitchOption;
-  using frontend::ValueOption;
-  return frontend::StandardOptions({
-      ValueOption("ClusterSize", [&s](const char* v) { s.SetClusterSize(v); }),
-      ValueOption("HammerSize", [&s](const char* v) { s.SetHammerSize(v); }),
-      ValueOption("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
-      ValueOption("ROI(%)", [&s](const char* v) { s.SetRoi(v); }),
-      ValueOption("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
-      ValueOption("DefectThreshold(%)", [&s](const char* v) { s.SetDefectThreshold(v); }),
+frontend::SettingTable GlazetSettingRows(GlazetSettings& s) {
+  using frontend::SwitchSetting;
+  using frontend::ValueSetting;
+  return {
+      ValueSetting("ClusterSize", [&s](const char* v) { s.SetClusterSize(v); }),
+      ValueSetting("HammerSize", [&s](const char* v) { s.SetHammerSize(v); }),
+      ValueSetting("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
+      ValueSetting("ROI(%)", [&s](const char* v) { s.SetRoi(v); }),
+      ValueSetting("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
+      ValueSetting("DefectThreshold(%)", [&s](const char* v) { s.SetDefectThreshold(v); }),
       // Tested before "Color": -ColorMode is the switch, -Color takes a colour.
-      SwitchOption("ColorMode", [&s] { s.Params.BayerMode = false; }),
-      ValueOption("Color", [&s](const char* v) { s.SetColourPlane(v); }),
-      SwitchOption("LocalSearch", [&s] { s.Params.LocalSearch = true; }),
-      SwitchOption("GlobalSearch", [&s] { s.Params.LocalSearch = false; }),
-      SwitchOption("BayerMode", [&s] { s.Params.BayerMode = true; }),
-  });
+      SwitchSetting("ColorMode", [&s] { s.Params.BayerMode = false; }),
+      ValueSetting("Color", [&s](const char* v) { s.SetColourPlane(v); }),
+      SwitchSetting("LocalSearch", [&s] { s.Params.LocalSearch = true; },
+                    [&s](const char* v) { s.SetLocalSearchNumber(v); }),
+      SwitchSetting("GlobalSearch", [&s] { s.Params.LocalSearch = false; }),
+      SwitchSetting("BayerMode", [&s] { s.Params.BayerMode = true; },
+                    [&s](const char* v) { s.SetBayerModeNumber(v); }),
+  };
+}
+
+frontend::SettingTable GlazetSettingTable(GlazetSettings& s) {
+  return frontend::StandardSettings(GlazetSettingRows(s));
+}
+
+frontend::OptionTable GlazetOptions(GlazetSettings& s) {
+  return frontend::OptionsOf(GlazetSettingTable(s));
 }
 
 frontend::SettingsKeyTable GlazetSettingsKeys(GlazetSettings& s) {
-  return {
-      {"ClusterSize=", [&s](const char* v) { s.SetClusterSize(v); }},
-      {"HammerSize=", [&s](const char* v) { s.SetHammerSize(v); }},
-      {"BayerOutliers=", [&s](const char* v) { s.SetBayerOutliers(v); }},
-      {"ROI(%)=", [&s](const char* v) { s.SetRoi(v); }},
-      {"BitsUsage=", [&s](const char* v) { s.SetBitsUsage(v); }},
-      {"DefectThreshold(%)=", [&s](const char* v) { s.SetDefectThreshold(v); }},
-      {"LocalSearch=", [&s](const char* v) { s.SetLocalSearchNumber(v); }},
-      {"BayerMode=", [&s](const char* v) { s.SetBayerModeNumber(v); }},
-      {"Color=", [&s](const char* v) { s.SetColourPlane(v); }},
-  };
+  return frontend::OwnKeysOf(GlazetSettingRows(s));
 }
 
 }  // namespace sensor::glazetrun

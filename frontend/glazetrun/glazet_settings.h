@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "frontend/common/command_line.h"
+#include "frontend/common/setting_table.h"
 #include "sensordefect/Glazet.h"
 
 namespace sensor::glazetrun {
@@ -39,9 +39,13 @@ struct GlazetSettings {
   void SetBayerModeNumber(const char* value);
 };
 
-// The options in matching order ("ColorMode" before "Color").
+// The program's own settings, one row each, in matching order ("ColorMode"
+// before "Color").
+frontend::SettingTable GlazetSettingRows(GlazetSettings& settings);
+// The whole table: the standard rows around the program's own.
+frontend::SettingTable GlazetSettingTable(GlazetSettings& settings);
+// The options and the program's own settings-file keys made from the rows.
 frontend::OptionTable GlazetOptions(GlazetSettings& settings);
-// The settings-file keys in matching order.
 frontend::SettingsKeyTable GlazetSettingsKeys(GlazetSettings& settings);
 
 }  // namespace sensor::glazetrun

@@ -9,8 +9,7 @@ frontend::ProgramDescription DescribeOstrelrun(
     OstrelSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
   frontend::ProgramDescription program;
   program.LibraryFileName = "libOstrel.so";
-  program.Options = OstrelOptions(settings);
-  program.SettingsKeys = OstrelSettingsKeys(settings);
+  program.Settings = OstrelSettingTable(settings);
   program.UsageLines = OstrelUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoOstrelSettings(options, settings);

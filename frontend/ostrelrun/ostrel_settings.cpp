@@ -21,25 +21,29 @@ void OstrelSettings::SetBayerModeNumber(const char* value) {
   frontend::ScanSwitchInto(value, Params.BayerMode);
 }
 
+frontend::SettingTable OstrelSettingRows(OstrelSettings& s) {
+  using frontend::SwitchSetting;
+  using frontend::ValueSetting;
+  return {
+      ValueSetting("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
+      ValueSetting("SensorROI(%)", [&s](const char* v) { s.SetSensorRoi(v); }),
+      ValueSetting("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
+      SwitchSetting("BayerMode", [&s] { s.Params.BayerMode = true; },
+                    [&s](const char* v) { s.SetBayerModeNumber(v); }),
+      SwitchSetting("ColorMode", [&s] { s.Params.BayerMode = false; }),
+  };
+}
+
+frontend::SettingTable OstrelSettingTable(OstrelSettings& s) {
+  return frontend::StandardSettings(OstrelSettingRows(s));
+}
+
 frontend::OptionTable OstrelOptions(OstrelSettings& s) {
-  using frontend::SwitchOption;
-  using frontend::ValueOption;
-  return frontend::StandardOptions({
-      ValueOption("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
-      ValueOption("SensorROI(%)", [&s](const char* v) { s.SetSensorRoi(v); }),
-      ValueOption("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
-      SwitchOption("BayerMode", [&s] { s.Params.BayerMode = true; }),
-      SwitchOption("ColorMode", [&s] { s.Params.BayerMode = false; }),
-  });
+  return frontend::OptionsOf(OstrelSettingTable(s));
 }
 
 frontend::SettingsKeyTable OstrelSettingsKeys(OstrelSettings& s) {
-  return {
-      {"BayerOutliers=", [&s](const char* v) { s.SetBayerOutliers(v); }},
-      {"SensorROI(%)=", [&s](const char* v) { s.SetSensorRoi(v); }},
-      {"BitsUsage=", [&s](const char* v) { s.SetBitsUsage(v); }},
-      {"BayerMode=", [&s](const char* v) { s.SetBayerModeNumber(v); }},
-  };
+  return frontend::OwnKeysOf(OstrelSettingRows(s));
 }
 
 }  // namespace sensor::ostrelrun

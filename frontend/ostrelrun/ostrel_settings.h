@@ -2,7 +2,7 @@
 // options and settings-file keys that set it.
 #pragma once
 
-#include "frontend/common/command_line.h"
+#include "frontend/common/setting_table.h"
 #include "sensordefect/Ostrel.h"
 
 namespace sensor::ostrelrun {
@@ -24,10 +24,14 @@ struct OstrelSettings {
   void SetBayerModeNumber(const char* value);
 };
 
-// The options in matching order. The usage text's "-bayer|color" and
-// "-ROI(%)" are no option names: such arguments are ignored.
+// The program's own settings, one row each, in matching order. The usage
+// text's "-bayer|color" and "-ROI(%)" are no option names: such arguments are
+// ignored.
+frontend::SettingTable OstrelSettingRows(OstrelSettings& settings);
+// The whole table: the standard rows around the program's own.
+frontend::SettingTable OstrelSettingTable(OstrelSettings& settings);
+// The options and the program's own settings-file keys made from the rows.
 frontend::OptionTable OstrelOptions(OstrelSettings& settings);
-// The settings-file keys in matching order.
 frontend::SettingsKeyTable OstrelSettingsKeys(OstrelSettings& settings);
 
 }  // namespace sensor::ostrelrun

@@ -9,8 +9,7 @@ frontend::ProgramDescription DescribeWaferonrun(
     WaferonSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
   frontend::ProgramDescription program;
   program.LibraryFileName = "libWaferon.so";
-  program.Options = WaferonOptions(settings);
-  program.SettingsKeys = WaferonSettingsKeys(settings);
+  program.Settings = WaferonSettingTable(settings);
   program.UsageLines = WaferonUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoWaferonSettings(options, settings);

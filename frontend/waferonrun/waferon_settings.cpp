@@ -76,41 +76,40 @@ void WaferonSettings::SetColorUnderTest(const char* value) {
   if (const auto v = ScanInt32s<5>(value)) ColorUnderTest = *v;
 }
 
+frontend::SettingTable WaferonSettingRows(WaferonSettings& s) {
+  using frontend::KeySetting;
+  using frontend::SwitchSetting;
+  using frontend::ValueSetting;
+  return {
+      ValueSetting("ClusterSize", [&s](const char* v) { s.SetClusterSize(v); }),
+      ValueSetting("HammerSize", [&s](const char* v) { s.SetHammerSize(v); }),
+      ValueSetting("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
+      ValueSetting("CenterROI(%)", [&s](const char* v) { s.SetCenterRoi(v); }),
+      ValueSetting("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
+      ValueSetting("ClusterThreshold(%)", [&s](const char* v) { s.SetClusterThresholds(v, true); }),
+      ValueSetting("ClusterThreshold(-)", [&s](const char* v) { s.SetClusterThresholds(v, false); }),
+      ValueSetting("PixelThreshold(%)", [&s](const char* v) { s.SetPixelThresholds(v, true); }),
+      ValueSetting("PixelThreshold(-)", [&s](const char* v) { s.SetPixelThresholds(v, false); }),
+      SwitchSetting("LocalSearch", [&s] { s.Params.LocalSearch = 1; },
+                    [&s](const char* v) { s.SetLocalSearchNumber(v); }),
+      SwitchSetting("GlobalSearch", [&s] { s.Params.LocalSearch = 0; }),
+      SwitchSetting("BayerMode", [&s] { s.Params.BayerMode = 1; },
+                    [&s](const char* v) { s.SetBayerModeNumber(v); }),
+      SwitchSetting("ColorMode", [&s] { s.Params.BayerMode = 0; }),
+      KeySetting("ColorUnderTest", [&s](const char* v) { s.SetColorUnderTest(v); }),
+  };
+}
+
+frontend::SettingTable WaferonSettingTable(WaferonSettings& s) {
+  return frontend::StandardSettings(WaferonSettingRows(s));
+}
+
 frontend::OptionTable WaferonOptions(WaferonSettings& s) {
-  using frontend::SwitchOption;
-  using frontend::ValueOption;
-  return frontend::StandardOptions({
-      ValueOption("ClusterSize", [&s](const char* v) { s.SetClusterSize(v); }),
-      ValueOption("HammerSize", [&s](const char* v) { s.SetHammerSize(v); }),
-      ValueOption("BayerOutliers", [&s](const char* v) { s.SetBayerOutliers(v); }),
-      ValueOption("CenterROI(%)", [&s](const char* v) { s.SetCenterRoi(v); }),
-      ValueOption("BitsUsage", [&s](const char* v) { s.SetBitsUsage(v); }),
-      ValueOption("ClusterThreshold(%)", [&s](const char* v) { s.SetClusterThresholds(v, true); }),
-      ValueOption("ClusterThreshold(-)", [&s](const char* v) { s.SetClusterThresholds(v, false); }),
-      ValueOption("PixelThreshold(%)", [&s](const char* v) { s.SetPixelThresholds(v, true); }),
-      ValueOption("PixelThreshold(-)", [&s](const char* v) { s.SetPixelThresholds(v, false); }),
-      SwitchOption("LocalSearch", [&s] { s.Params.LocalSearch = 1; }),
-      SwitchOption("GlobalSearch", [&s] { s.Params.LocalSearch = 0; }),
-      SwitchOption("BayerMode", [&s] { s.Params.BayerMode = 1; }),
-      SwitchOption("ColorMode", [&s] { s.Params.BayerMode = 0; }),
-  });
+  return frontend::OptionsOf(WaferonSettingTable(s));
 }
 
 frontend::SettingsKeyTable WaferonSettingsKeys(WaferonSettings& s) {
-  return {
-      {"ClusterSize=", [&s](const char* v) { s.SetClusterSize(v); }},
-      {"HammerSize=", [&s](const char* v) { s.SetHammerSize(v); }},
-      {"BayerOutliers=", [&s](const char* v) { s.SetBayerOutliers(v); }},
-      {"CenterROI(%)=", [&s](const char* v) { s.SetCenterRoi(v); }},
-      {"BitsUsage=", [&s](const char* v) { s.SetBitsUsage(v); }},
-      {"ClusterThreshold(%)=", [&s](const char* v) { s.SetClusterThresholds(v, true); }},
-      {"ClusterThreshold(-)=", [&s](const char* v) { s.SetClusterThresholds(v, false); }},
-      {"PixelThreshold(%)=", [&s](const char* v) { s.SetPixelThresholds(v, true); }},
-      {"PixelThreshold(-)=", [&s](const char* v) { s.SetPixelThresholds(v, false); }},
-      {"LocalSearch=", [&s](const char* v) { s.SetLocalSearchNumber(v); }},
-      {"BayerMode=", [&s](const char* v) { s.SetBayerModeNumber(v); }},
-      {"ColorUnderTest=", [&s](const char* v) { s.SetColorUnderTest(v); }},
-  };
+  return frontend::OwnKeysOf(WaferonSettingRows(s));
 }
 
 }  // namespace sensor::waferonrun

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "frontend/common/command_line.h"
+#include "frontend/common/setting_table.h"
 #include "sensordefect/Waferon.h"
 
 namespace sensor::waferonrun {
@@ -37,9 +37,12 @@ struct WaferonSettings {
   void SetColorUnderTest(const char* value);
 };
 
-// The options in matching order.
+// The program's own settings, one row each, in matching order.
+frontend::SettingTable WaferonSettingRows(WaferonSettings& settings);
+// The whole table: the standard rows around the program's own.
+frontend::SettingTable WaferonSettingTable(WaferonSettings& settings);
+// The options and the program's own settings-file keys made from the rows.
 frontend::OptionTable WaferonOptions(WaferonSettings& settings);
-// The settings-file keys in matching order.
 frontend::SettingsKeyTable WaferonSettingsKeys(WaferonSettings& settings);
 
 }  // namespace sensor::waferonrun
