@@ -2,11 +2,13 @@
 // as the test programs load it, then bound and analysed with a parameter record
 // taken from the input's first bytes, and the clusters are read back. The
 // library paints its defect map into the pixel buffer and writes
-// "pkgdfects.bmp" beside the fuzzer.
+// "pkgdfects.bmp" beside the fuzzer; the levels, the count and the painted map
+// are checked (postconditions.h).
 #include <cstddef>
 #include <cstdint>
 
 #include "bitmap_input.h"
+#include "postconditions.h"
 #include "sensordefect/Glazet.h"
 
 namespace {
@@ -50,8 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK) {
     _RESULT_Glazet result{};
     if (library.Execute(result, p) == S_OK) {
-      double levels[5];
-      library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]);
+      using namespace sensor::fuzz;
+      RequireLevelsInRange(library, p.BayerMode, LargestSample(p.BayerMode, p.SensorBpp, p.TestBpp));
+      RequireNotNegative(result.numpackagefects);
+      sensor::ImageBinding picture;
+      sensor::BindBitmap(bitmap->Header.data(), bitmap->Pixels.data(), picture);
+      RequireBlackOrWhite(picture);
       for (int i = firstIndex; i <= lastIndex && i < firstIndex + 64; ++i) {
         std::int32_t x = 0, y = 0, pixels = 0;
         library.get_Cluster(static_cast<short>(i), &x, &y, &pixels);

@@ -1,10 +1,12 @@
 // The level library on any bitmap file and any parameters: the file is loaded
 // as the test programs load it, then bound and measured with a parameter record
-// taken from the input's first bytes.
+// taken from the input's first bytes; the levels and the dimensions are checked
+// (postconditions.h).
 #include <cstddef>
 #include <cstdint>
 
 #include "bitmap_input.h"
+#include "postconditions.h"
 #include "sensordefect/Ostrel.h"
 
 namespace {
@@ -37,10 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK) {
     _RESULT_Ostrel result{};
     if (library.Execute(result, p) == S_OK) {
-      double levels[5];
-      library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]);
+      using namespace sensor::fuzz;
+      RequireLevelsInRange(library, p.BayerMode, LargestSample(p.BayerMode, p.SensorBpp, p.TestBpp));
+      sensor::ImageBinding picture;
+      sensor::BindBitmap(bitmap->Header.data(), bitmap->Pixels.data(), picture);
       std::int32_t width = 0, height = 0;
       library.get_SensorDim(&width, &height);
+      Require(width == picture.Width && height == picture.Height && width > 0 && height > 0,
+              "the dimensions are those of the bound picture");
     }
   }
   library.Close();

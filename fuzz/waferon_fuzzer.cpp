@@ -1,12 +1,13 @@
 // The chip library on any bitmap file and any parameters: the file is loaded as
 // the test programs load it, then bound and analysed with a parameter record,
 // colour enables and table size taken from the input's first bytes, and the
-// tables are read back.
+// tables are read back and checked (postconditions.h).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "bitmap_input.h"
+#include "postconditions.h"
 #include "sensordefect/Waferon.h"
 
 namespace {
@@ -67,14 +68,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t code =
         library.Execute(result, params, enables & 1, (enables >> 1) & 1, (enables >> 2) & 1,
                         (enables >> 3) & 1, (enables >> 4) & 1);
+    if (code == S_OK) {
+      using namespace sensor::fuzz;
+      RequireLevelsInRange(library, params.BayerMode != 0,
+                           LargestSample(params.BayerMode != 0, params.SensorBpp, params.TestBpp));
+      RequireNotNegative(result.CenterClusters);
+      RequireNotNegative(result.CenterPixels);
+      RequireNotNegative(result.SideClusters);
+      RequireNotNegative(result.SidePixels);
+    }
     if (code == S_OK || code == E_ABORT) {
-      double levels[5];
-      library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]);
+      sensor::ImageBinding picture;
+      sensor::BindBitmap(bitmap->Header.data(), bitmap->Pixels.data(), picture);
       for (int i = firstIndex; i <= lastIndex && i < firstIndex + 64; ++i) {
         std::int32_t x = 0, y = 0, reserved = 0;
         double score = 0;
-        library.get_SingleDefect(static_cast<short>(i), &x, &y, &score);
-        library.get_Cluster(static_cast<short>(i), &x, &y, &score, &reserved);
+        if (library.get_SingleDefect(static_cast<short>(i), &x, &y, &score) == S_OK) {
+          sensor::fuzz::RequireEntryInPicture(picture, x, y);
+        }
+        if (library.get_Cluster(static_cast<short>(i), &x, &y, &score, &reserved) == S_OK) {
+          sensor::fuzz::RequireEntryInPicture(picture, x, y);
+        }
       }
       _PARAMS_Waferon echoed{};
       library.get_ParameterSet(echoed);

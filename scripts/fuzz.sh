@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (in a build directory of their own)
 # and runs each of them for the given time on a fresh copy of its seed corpus
-# (fuzz/corpus/<target>), then reports per target the executions, the time and
+# (fuzz/corpus/<name>), then reports per target the executions, the time and
 # the findings (crash, leak, timeout and out-of-memory inputs, kept under
 # <build-dir>/fuzz-run/<target>/findings). Exits non-zero when any target found
 # something. Usage: scripts/fuzz.sh [seconds per target, default 60] [build-dir]
@@ -23,20 +23,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_CO
   -DSENSOR_BUILD_FUZZERS=ON -DSENSOR_BUILD_TESTS=OFF -DSENSOR_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" --target sensor_fuzzers -j2
 
-# target, corpus folder, longest input: the library targets get inputs small
-# enough that one run takes milliseconds.
-targets=(
-  "fuzz_waferon waferon 4096"
-  "fuzz_glazet glazet 4096"
-  "fuzz_ostrel ostrel 4096"
-  "fuzz_pgm pgm 4096"
-  "fuzz_tiff tiff 4096"
-  "fuzz_packed_raw packed_raw 4096"
-  "fuzz_settings settings 8192"
-  "fuzz_limits limits 8192"
-  "fuzz_command_line command_line 2048"
-  "fuzz_job_file job_file 8192"
-)
+# One line per target, as fuzz/CMakeLists.txt registered it: target, corpus
+# folder, longest input (the library targets get inputs small enough that one
+# run takes milliseconds).
+mapfile -t targets <"$build/fuzz/targets.txt"
 
 passed=0
 failed=0
@@ -46,7 +36,7 @@ for entry in "${targets[@]}"; do
   run=$build/fuzz-run/$target
   rm -rf "$run"
   mkdir -p "$run/corpus" "$run/findings"
-  cp "$root/fuzz/corpus/$corpus"/* "$run/corpus/"
+  cp "$corpus"/* "$run/corpus/"
   # A copy beside its own files: the libraries write their dump files and
   # defect map beside the running program.
   cp "$build/fuzz/$target" "$run/$target"
