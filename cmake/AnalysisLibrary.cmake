@@ -1,6 +1,9 @@
 # sensor_add_analysis_library(<Name> SOURCES <files...>)
 #
-# Builds one analysis library in two forms:
+# Builds one analysis library in two forms, beside its public headers:
+#   <name>_headers  the library's public headers alone (its include/ and the
+#                shared result codes), for the programs' tables that fill its
+#                parameter record;
 #   <name>_core  an object library with all of its code, which the tests and
 #                benchmarks link to reach the internals;
 #   <Name>       the shared library lib<Name>.so that ships. It exports only the
@@ -10,10 +13,13 @@ function(sensor_add_analysis_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
   string(TOLOWER ${name} lower)
 
+  add_library(${lower}_headers INTERFACE)
+  target_include_directories(${lower}_headers INTERFACE
+    $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>)
+  target_link_libraries(${lower}_headers INTERFACE sensor_result_codes)
+
   add_library(${lower}_core OBJECT ${ARG_SOURCES})
-  target_include_directories(${lower}_core PUBLIC
-    ${CMAKE_CURRENT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/analysis)
-  target_link_libraries(${lower}_core PUBLIC sensor_analysis_common sensor_public_headers)
+  target_link_libraries(${lower}_core PUBLIC ${lower}_headers sensor_analysis_common)
 
   set(SENSOR_LIBRARY_NAME ${name})
   set(exports ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)

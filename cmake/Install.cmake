@@ -56,10 +56,7 @@ foreach(lib ${sensor_libraries})
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 endforeach()
 
-file(GLOB sensor_manual_pages ${PROJECT_SOURCE_DIR}/doc/man/*.1)
-if(sensor_manual_pages)
-  install(FILES ${sensor_manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
-endif()
+install(FILES ${SENSOR_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
 
 # Debian package: everything under /opt/sensordefect.
 set(CPACK_PACKAGE_NAME sensordefect)

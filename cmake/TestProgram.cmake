@@ -14,8 +14,9 @@ function(sensor_add_test_program name)
   cmake_parse_arguments(ARG "" "LIBRARY" "TABLES;DRIVER" ${ARGN})
   string(TOLOWER ${name} lower)
 
+  string(TOLOWER ${ARG_LIBRARY} library)
   add_library(${lower}_tables STATIC ${ARG_TABLES})
-  target_link_libraries(${lower}_tables PUBLIC sensor_frontend)
+  target_link_libraries(${lower}_tables PUBLIC sensor_frontend ${library}_headers)
 
   if(TARGET ${ARG_LIBRARY})
     add_library(${lower}_driver STATIC ${ARG_DRIVER})

@@ -10,8 +10,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "common/bitmap_format.h"
-#include "common/image_binding.h"
+#include "common/frontend_interface.h"
 #include "frontend/common/regular_file.h"
 
 namespace sensor::frontend {

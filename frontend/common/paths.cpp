@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "common/output_folder.h"
+#include "common/frontend_interface.h"
 
 namespace sensor::frontend {
 namespace {

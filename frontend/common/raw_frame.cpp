@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "common/bitmap_format.h"
+#include "common/frontend_interface.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "common/console.h"
+#include "common/frontend_interface.h"
 #include "frontend/common/run_folder.h"
 #include "frontend/common/text_format.h"
 #include "frontend/common/version_report.h"

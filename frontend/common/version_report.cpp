@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "common/version_record.h"
+#include "common/frontend_interface.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {

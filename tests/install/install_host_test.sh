@@ -13,7 +13,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/Waferonrun bin/Glazetrun bin/Ostrelrun bin/sensorbatch bin/sensorsim \
          bin/libWaferon.so bin/libGlazet.so bin/libOstrel.so \
-         include/sensordefect/ResultCodes.h include/sensordefect/Waferon.h \
+         include/sensordefect/Export.h include/sensordefect/ResultCodes.h include/sensordefect/Waferon.h \
          include/sensordefect/Glazet.h include/sensordefect/Ostrel.h \
          lib/cmake/SensorDefect/SensorDefectConfig.cmake \
          lib/pkgconfig/sensordefect-waferon.pc lib/pkgconfig/sensordefect-glazet.pc \

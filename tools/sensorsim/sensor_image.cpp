@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <random>
 
-#include "common/bitmap_format.h"
+#include "common/frontend_interface.h"
 
 namespace sensor::sim {
 namespace {

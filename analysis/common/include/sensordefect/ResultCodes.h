@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-#define SENSORDEFECT_API __attribute__((visibility("default")))
-
 namespace SensorDefectDetectionClass {
 
 using ResultCode = std::int32_t;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "sensordefect/Export.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace SensorDefectDetectionClass {

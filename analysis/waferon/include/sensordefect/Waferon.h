@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "sensordefect/Export.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace SensorDefectDetectionClass {

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The include rules of the source tree (README, "Layout"), checked on the
+# sources: the front end and the tools reach the analysis code only through
+# common/frontend_interface.h; no library includes another library's internals.
+# Usage: include_rules_test.sh <source-dir>
+set -uo pipefail
+cd "$1" || exit 2
+broken=0
+report() {
+  echo "$1"
+  sed 's/^/  /' <<<"$2"
+  broken=1
+}
+
+found=$(grep -rnE '#include "(common|waferon|glazet|ostrel)/' frontend tools |
+        grep -v '#include "common/frontend_interface.h"')
+[ -z "$found" ] || report "the front end includes analysis internals (add what it needs to analysis/common/frontend_interface.h):" "$found"
+
+for library in waferon glazet ostrel; do
+  others=$(printf '%s\n' waferon glazet ostrel | grep -vx "$library" | paste -sd'|')
+  found=$(grep -rnE "#include \"($others)/" "analysis/$library")
+  [ -z "$found" ] || report "analysis/$library includes another library's internals:" "$found"
+done
+found=$(grep -rnE '#include "(waferon|glazet|ostrel)/' analysis/common)
+[ -z "$found" ] || report "analysis/common includes a library's internals:" "$found"
+
+[ "$broken" -eq 0 ] && echo "include rules hold"
+exit "$broken"
