@@ -1,6 +1,6 @@
-#include "image_binding.h"
+#include "common/image_binding.h"
 
-#include "bitmap_format.h"
+#include "common/bitmap_format.h"
 
 namespace sensor {
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "precondition.h"
-#include "rect.h"
+#include "common/precondition.h"
+#include "common/rect.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace sensor {

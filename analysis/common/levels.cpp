@@ -1,7 +1,7 @@
-#include "levels.h"
+#include "common/levels.h"
 
 #include "common/kernels/common_kernels.h"
-#include "sample_rule.h"
+#include "common/sample_rule.h"
 
 namespace sensor {
 namespace {

@@ -10,8 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image_binding.h"
-#include "rect.h"
+#include "common/image_binding.h"
+#include "common/rect.h"
 
 namespace sensor {
 

@@ -1,4 +1,4 @@
-#include "output_folder.h"
+#include "common/output_folder.h"
 
 #include <limits.h>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "mean_band.h"
+#include "glazet/mean_band.h"
 
 namespace sensor::glazet {
 

@@ -1,4 +1,4 @@
-#include "clusters.h"
+#include "glazet/clusters.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "colour_search.h"
+#include "glazet/colour_search.h"
 
 #include "common/prefetch.h"
 #include "common/window_placement.h"
-#include "mean_band.h"
-#include "window_search.h"
+#include "glazet/mean_band.h"
+#include "glazet/window_search.h"
 
 namespace sensor::glazet {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "window_search_setup.h"
+#include "glazet/window_search_setup.h"
 
 namespace sensor::glazet {
 

@@ -1,4 +1,4 @@
-#include "defect_map_bitmap.h"
+#include "glazet/defect_map_bitmap.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "common/bitmap_format.h"
-#include "kernels/glazet_kernels.h"
+#include "glazet/kernels/glazet_kernels.h"
 
 namespace sensor::glazet {
 namespace {

@@ -1,4 +1,4 @@
-#include "geometry.h"
+#include "glazet/geometry.h"
 
 #include <cmath>
 

@@ -12,9 +12,9 @@
 #include "common/output_folder.h"
 #include "common/guarded.h"
 #include "common/levels.h"
-#include "defect_map_bitmap.h"
-#include "module_state.h"
-#include "pipeline.h"
+#include "glazet/defect_map_bitmap.h"
+#include "glazet/module_state.h"
+#include "glazet/pipeline.h"
 
 namespace SensorDefectDetectionClass {
 

@@ -1,4 +1,4 @@
-#include "module_state.h"
+#include "glazet/module_state.h"
 
 #include <cstring>
 #include <new>

@@ -1,12 +1,12 @@
-#include "pipeline.h"
+#include "glazet/pipeline.h"
 
-#include "bayer_search.h"
-#include "clusters.h"
-#include "colour_search.h"
+#include "glazet/bayer_search.h"
+#include "glazet/clusters.h"
+#include "glazet/colour_search.h"
 #include "common/console.h"
 #include "common/guarded.h"
 #include "common/sample_rule.h"
-#include "geometry.h"
+#include "glazet/geometry.h"
 
 namespace sensor::glazet {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "common/levels.h"
 #include "common/rect.h"
-#include "module_state.h"
+#include "glazet/module_state.h"
 #include "sensordefect/Glazet.h"
 
 namespace sensor::glazet {

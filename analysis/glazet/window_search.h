@@ -16,13 +16,13 @@
 #include <limits>
 #include <type_traits>
 
-#include "band_screens.h"
+#include "glazet/band_screens.h"
 #include "common/rect.h"
 #include "common/window_placement.h"
-#include "kernels/glazet_kernels.h"
-#include "lattice_band.h"
-#include "mean_band.h"
-#include "window_search_setup.h"
+#include "glazet/kernels/glazet_kernels.h"
+#include "glazet/lattice_band.h"
+#include "glazet/mean_band.h"
+#include "glazet/window_search_setup.h"
 
 namespace sensor::glazet {
 

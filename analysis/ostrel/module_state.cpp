@@ -1,4 +1,4 @@
-#include "module_state.h"
+#include "ostrel/module_state.h"
 
 namespace sensor::ostrel {
 

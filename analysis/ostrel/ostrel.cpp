@@ -7,8 +7,8 @@
 #include "common/guarded.h"
 #include "common/levels.h"
 #include "common/output_folder.h"
-#include "module_state.h"
-#include "pipeline.h"
+#include "ostrel/module_state.h"
+#include "ostrel/pipeline.h"
 
 namespace SensorDefectDetectionClass {
 

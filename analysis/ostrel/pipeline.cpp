@@ -1,4 +1,4 @@
-#include "pipeline.h"
+#include "ostrel/pipeline.h"
 
 #include "common/guarded.h"
 #include "common/sample_rule.h"

@@ -7,7 +7,7 @@
 
 #include "common/levels.h"
 #include "common/rect.h"
-#include "module_state.h"
+#include "ostrel/module_state.h"
 #include "sensordefect/Ostrel.h"
 
 namespace sensor::ostrel {

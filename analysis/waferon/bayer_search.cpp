@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "approximate_gate.h"
-#include "kernels/waferon_kernels.h"
+#include "waferon/approximate_gate.h"
+#include "waferon/kernels/waferon_kernels.h"
 #include "common/prefetch.h"
 #include "common/sample_rule.h"
 #include "common/window_placement.h"
-#include "local_windows.h"
-#include "scan_sink.h"
-#include "search.h"
-#include "value_scores.h"
+#include "waferon/local_windows.h"
+#include "waferon/scan_sink.h"
+#include "waferon/search.h"
+#include "waferon/value_scores.h"
 #include "common/window_band.h"
 
 namespace sensor::waferon {

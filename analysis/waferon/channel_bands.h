@@ -14,8 +14,8 @@
 #include <array>
 #include <cstdint>
 
-#include "approximate_gate.h"
-#include "kernels/waferon_kernels.h"
+#include "waferon/approximate_gate.h"
+#include "waferon/kernels/waferon_kernels.h"
 #include "common/window_band.h"
 
 namespace sensor::waferon {

@@ -1,10 +1,10 @@
-#include "clusters.h"
+#include "waferon/clusters.h"
 
 #include <algorithm>
 #include <new>
 #include <vector>
 
-#include "kernels/waferon_kernels.h"
+#include "waferon/kernels/waferon_kernels.h"
 #include "common/precondition.h"
 #include "common/sample_rule.h"
 

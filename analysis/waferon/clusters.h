@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "defect_lists.h"
-#include "geometry.h"
-#include "result_table.h"
+#include "waferon/defect_lists.h"
+#include "waferon/geometry.h"
+#include "waferon/result_table.h"
 #include "sensordefect/Waferon.h"
 
 namespace sensor::waferon {

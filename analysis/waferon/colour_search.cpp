@@ -7,13 +7,13 @@
 
 #include "common/prefetch.h"
 #include "common/window_placement.h"
-#include "approximate_gate.h"
-#include "kernels/waferon_kernels.h"
-#include "channel_bands.h"
-#include "local_windows.h"
-#include "scan_sink.h"
-#include "search.h"
-#include "value_scores.h"
+#include "waferon/approximate_gate.h"
+#include "waferon/kernels/waferon_kernels.h"
+#include "waferon/channel_bands.h"
+#include "waferon/local_windows.h"
+#include "waferon/scan_sink.h"
+#include "waferon/search.h"
+#include "waferon/value_scores.h"
 
 namespace sensor::waferon {
 namespace {

@@ -1,4 +1,4 @@
-#include "defect_lists.h"
+#include "waferon/defect_lists.h"
 
 namespace sensor::waferon {
 

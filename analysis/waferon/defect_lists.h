@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "position_index.h"
+#include "waferon/position_index.h"
 #include "sensordefect/Waferon.h"
 
 namespace sensor::waferon {

@@ -1,4 +1,4 @@
-#include "dump_files.h"
+#include "waferon/dump_files.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "geometry.h"
+#include "waferon/geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "module_state.h"
+#include "waferon/module_state.h"
 
 namespace sensor::waferon {
 

@@ -9,8 +9,8 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "defect_lists.h"
-#include "result_table.h"
+#include "waferon/defect_lists.h"
+#include "waferon/result_table.h"
 
 namespace sensor::waferon {
 

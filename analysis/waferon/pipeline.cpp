@@ -1,10 +1,10 @@
-#include "pipeline.h"
+#include "waferon/pipeline.h"
 
-#include "clusters.h"
+#include "waferon/clusters.h"
 #include "common/guarded.h"
 #include "common/rect.h"
 #include "common/sample_rule.h"
-#include "search.h"
+#include "waferon/search.h"
 
 namespace sensor::waferon {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/levels.h"
-#include "geometry.h"
-#include "module_state.h"
+#include "waferon/geometry.h"
+#include "waferon/module_state.h"
 #include "sensordefect/Waferon.h"
 
 namespace sensor::waferon {

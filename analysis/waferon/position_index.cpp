@@ -1,4 +1,4 @@
-#include "position_index.h"
+#include "waferon/position_index.h"
 
 #include <algorithm>
 #include <utility>

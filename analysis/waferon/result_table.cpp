@@ -1,4 +1,4 @@
-#include "result_table.h"
+#include "waferon/result_table.h"
 
 #include <algorithm>
 

@@ -17,7 +17,7 @@
 #include <limits>
 #include <vector>
 
-#include "position_index.h"
+#include "waferon/position_index.h"
 #include "sensordefect/Waferon.h"
 
 namespace sensor::waferon {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "search.h"
+#include "waferon/search.h"
 
 namespace sensor::waferon {
 

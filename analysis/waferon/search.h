@@ -12,9 +12,9 @@
 #include "common/levels.h"
 #include "common/rect.h"
 #include "common/sample_rule.h"
-#include "defect_lists.h"
-#include "result_table.h"
-#include "scoring.h"
+#include "waferon/defect_lists.h"
+#include "waferon/result_table.h"
+#include "waferon/scoring.h"
 
 namespace sensor::waferon {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "scoring.h"
+#include "waferon/scoring.h"
 
 namespace sensor::waferon {
 

@@ -14,9 +14,9 @@
 #include "common/guarded.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "dump_files.h"
-#include "module_state.h"
-#include "pipeline.h"
+#include "waferon/dump_files.h"
+#include "waferon/module_state.h"
+#include "waferon/pipeline.h"
 
 namespace SensorDefectDetectionClass {
 

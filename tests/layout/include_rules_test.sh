@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The include rules of the source tree (README, "Layout"), checked on the
 # sources: the front end and the tools reach the analysis code only through
-# common/frontend_interface.h; no library includes another library's internals.
+# common/frontend_interface.h; no library includes another library's internals;
+# every analysis header is spelled by its path from analysis/.
 # Usage: include_rules_test.sh <source-dir>
 set -uo pipefail
 cd "$1" || exit 2
@@ -23,6 +24,10 @@ for library in waferon glazet ostrel; do
 done
 found=$(grep -rnE '#include "(waferon|glazet|ostrel)/' analysis/common)
 [ -z "$found" ] || report "analysis/common includes a library's internals:" "$found"
+
+found=$(grep -rnE '#include "' analysis --include='*.h' --include='*.cpp' |
+        grep -vE '#include "(common|waferon|glazet|ostrel|sensordefect)/')
+[ -z "$found" ] || report "analysis headers spelled otherwise than by their path from analysis/:" "$found"
 
 [ "$broken" -eq 0 ] && echo "include rules hold"
 exit "$broken"
