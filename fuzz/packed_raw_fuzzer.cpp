@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t height = in.Integer();
   const std::int32_t stride = in.Integer();
   std::string layout = std::string(format) + "," + std::to_string(width) + "," + std::to_string(height);
-  if (stride >= 0) layout += "," + std::to_string(stride);
+  if (stride >= 0) layout.append(",").append(std::to_string(stride));
   // A frame that does not load always says why.
   fuzz::ReadAndCheck(data, size, kParameterBytes, mode, ".raw", layout, true);
   return 0;

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 
 scripts/install-deps.sh
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSENSOR_WARNINGS_AS_ERRORS=ON
 cmake --build "$build"
 # Tests side by side, one per core. The tests that read back the dump files and
 # defect map the libraries leave beside the running program have test programs

@@ -29,13 +29,12 @@ constexpr std::int32_t kCandidateLimit = 65535;
 constexpr const char* kCaption = "Sensor Package Defect Test";
 constexpr const char* kTooManyNotice = "\nAbort: Sensor has too many defect candidates!!!";
 
-const char* TicksLine(const RunOutcome& outcome) {
+// The search as the time line names it.
+const char* SearchName(const RunOutcome& outcome) {
   if (outcome.BayerMode) {
-    return outcome.LocalSearch ? "\nScorePkgDfectsL_Bayer...%ld ticks"
-                               : "\nScorePkgDfectsG_Bayer...%ld ticks";
+    return outcome.LocalSearch ? "ScorePkgDfectsL_Bayer" : "ScorePkgDfectsG_Bayer";
   }
-  return outcome.LocalSearch ? "\nScorePkgDfectsL_Color...%ld ticks"
-                             : "\nScorePkgDfectsG_Color...%ld ticks";
+  return outcome.LocalSearch ? "ScorePkgDfectsL_Color" : "ScorePkgDfectsG_Color";
 }
 
 void ShowTooManyNotice(bool debug) {
@@ -60,7 +59,7 @@ void TakeOutcome(const RunOutcome& outcome, const ModuleState& state, Glazet& ob
   }
   if (!outcome.Searched) return;
   std::printf("\nSensor Package defects : %ld", static_cast<long>(outcome.Candidates));
-  std::printf(TicksLine(outcome), static_cast<long>(outcome.Ticks));
+  std::printf("\n%s...%ld ticks", SearchName(outcome), static_cast<long>(outcome.Ticks));
   // The picture of the candidates is left for every search, also after a stop.
   sensor::glazet::PaintAndWriteDefectMap(state.Binding, outcome.Map,
                                          sensor::InOutputFolder(sensor::glazet::kDefectMapFileName));

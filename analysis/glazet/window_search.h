@@ -229,9 +229,9 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
         const std::int64_t ii = innerSums.IndexOf(centred.First);
         const std::int64_t oi = outerSums.IndexOf(centred.First);
         for (std::int64_t i = 0; i < centred.Count(q); ++i) {
-          const Real inner = static_cast<Real>(detail::CentredSum(innerSums.Prefix(), ii + i, innerHalf / q));
-          const Real outer = static_cast<Real>(detail::CentredSum(outerSums.Prefix(), oi + i, largeHalf / q));
-          if (screen.Judge(inner, outer) == RelativeScreen<Real>::kUnsure) plain(centred.First + i * q);
+          const Real innerSum = static_cast<Real>(detail::CentredSum(innerSums.Prefix(), ii + i, innerHalf / q));
+          const Real outerSum = static_cast<Real>(detail::CentredSum(outerSums.Prefix(), oi + i, largeHalf / q));
+          if (screen.Judge(innerSum, outerSum) == RelativeScreen<Real>::kUnsure) plain(centred.First + i * q);
         }
       }
     } else {

@@ -1,5 +1,6 @@
 #include "waferon/dump_files.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -26,10 +27,13 @@ class DumpWriter {
 
   bool IsOpen() const { return file_ != nullptr; }
 
-  template <class... Args>
-  void Line(const char* format, Args... args) {
+  // A printf format, checked against its arguments by the compiler.
+  __attribute__((format(printf, 2, 3))) void Line(const char* format, ...) {
     char line[256];
-    int length = std::snprintf(line, sizeof line, format, args...);
+    std::va_list args;
+    va_start(args, format);
+    int length = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
     if (length < 0) return;
     if (length >= static_cast<int>(sizeof line)) length = sizeof line - 1;
     if (used_ + static_cast<std::size_t>(length) >= sizeof buffer_) Flush();

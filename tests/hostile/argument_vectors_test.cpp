@@ -129,7 +129,7 @@ TEST_P(ArgumentVector, NoArgumentsAtAllNotEvenTheProgramPath) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProgram, ArgumentVector, ::testing::ValuesIn(AllPrograms()),
-                         [](const auto& info) { return info.param.Name; });
+                         [](const auto& test) { return test.param.Name; });
 
 // Waferonrun's valued options of its own, without their value at the end of a
 // Bayer run: the bit depths stay 0, which the library refuses.

@@ -229,8 +229,8 @@ TEST_P(MalformedBitmap, EndsTheRunWithItsResultCodeStatusTextAndExitCode) {
 INSTANTIATE_TEST_SUITE_P(
     EveryProgram, MalformedBitmap,
     ::testing::Combine(::testing::ValuesIn(kMalformedFiles), ::testing::ValuesIn(AllPrograms())),
-    [](const auto& info) {
-      return std::get<1>(info.param).Name + "_" + std::get<0>(info.param).Name;
+    [](const auto& test) {
+      return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
     });
 
 // The plain picture itself loads and passes, so that every row above fails for

@@ -158,8 +158,8 @@ TEST_P(MalformedRawFile, FailsToLoadAndSaysWhy) {
 
 INSTANTIATE_TEST_SUITE_P(EveryProgram, MalformedRawFile,
                          ::testing::Combine(::testing::ValuesIn(kMalformed), ::testing::ValuesIn(AllPrograms())),
-                         [](const auto& info) {
-                           return std::get<1>(info.param).Name + "_" + std::get<0>(info.param).Name;
+                         [](const auto& test) {
+                           return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
                          });
 
 }  // namespace

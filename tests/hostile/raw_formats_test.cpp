@@ -96,8 +96,8 @@ TEST_P(RawAlike, AnalysesLikeItsBitmap) {
 
 INSTANTIATE_TEST_SUITE_P(EveryProgram, RawAlike,
                          ::testing::Combine(::testing::ValuesIn(kCases), ::testing::ValuesIn(AllPrograms())),
-                         [](const auto& info) {
-                           return std::get<1>(info.param).Name + "_" + std::get<0>(info.param).Name;
+                         [](const auto& test) {
+                           return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
                          });
 
 // The comparison means something only when the planted defects are found.

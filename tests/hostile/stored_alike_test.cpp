@@ -136,8 +136,8 @@ TEST_P(StoredAlike, AnalysesLikeThePlainPicture) {
 INSTANTIATE_TEST_SUITE_P(
     EveryProgram, StoredAlike,
     ::testing::Combine(::testing::ValuesIn(kStorages), ::testing::ValuesIn(AllPrograms())),
-    [](const auto& info) {
-      return std::get<1>(info.param).Name + "_" + std::get<0>(info.param).Name;
+    [](const auto& test) {
+      return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
     });
 
 // The comparison above means something only when the picture gives each

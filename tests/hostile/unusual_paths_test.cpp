@@ -110,7 +110,7 @@ TEST_P(UnusualPath, ADataLogThatCannotBeWrittenLeavesTheRunAsItIs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryProgram, UnusualPath, ::testing::ValuesIn(AllPrograms()),
-                         [](const auto& info) { return info.param.Name; });
+                         [](const auto& test) { return test.param.Name; });
 
 // Settings and limits files are read by one mechanism in all three programs;
 // Waferonrun stands for them.

@@ -37,7 +37,7 @@ const char* const kUsage[] = {
     "\t-HotPixels <n> -DarkPixels <n> ...single defective pixels\n",
     "\t-Amplitude <n> ...offset of hot and dark pixels, default full scale\n",
     "\t-Clusters <n,n> ...<count,pixels per cluster>\n",
-    "\t-Blemishes <n,f,f> ...<count,radius,depth %%> darker blobs\n",
+    "\t-Blemishes <n,f,f> ...<count,radius,depth %> darker blobs\n",
     "\t-Brighter ...blemishes brighter instead of darker\n",
     "\t-Format <bmp|pgm|tiff|dng|raw10|raw12|raw16> ...default bmp; all but bmp and tiff need Bayer mode\n",
     "\t-Stride <n> ...bytes per row of a raw10, raw12 or raw16 frame, default packed\n",
@@ -114,7 +114,7 @@ OptionTable SimulatorOptions(Request& r) {
 
 int Fail(const std::string& why) {
   std::printf("\nsensorsim: %s\n", why.c_str());
-  for (const char* line : kUsage) std::printf(line, "");
+  for (const char* line : kUsage) std::fputs(line, stdout);
   return 1;
 }
 

@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SearchCase{"LocalBayer", LocalBayerSearch, true, reference::Kind::LocalBayer},
                       SearchCase{"GlobalColour", GlobalColourSearch, false, reference::Kind::GlobalColour},
                       SearchCase{"LocalColour", LocalColourSearch, false, reference::Kind::LocalColour}),
-    [](const ::testing::TestParamInfo<SearchCase>& info) { return std::string(info.param.Name); });
+    [](const ::testing::TestParamInfo<SearchCase>& test) { return std::string(test.param.Name); });
 
 }  // namespace
 }  // namespace sensor::glazet::test
