@@ -56,6 +56,9 @@ foreach(lib ${sensor_libraries})
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
 endforeach()
 
+# The schema of the programs' JSON reports (-Report), for hosts that check them.
+install(FILES ${PROJECT_SOURCE_DIR}/doc/report.schema.json
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/sensordefect COMPONENT runtime)
 install(FILES ${SENSOR_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)
 
 # Debian package: everything under /opt/sensordefect.
@@ -67,7 +70,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
 set(CPACK_PACKAGING_INSTALL_PREFIX /opt/sensordefect)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.31), libstdc++6 (>= 12), libtiff6 (>= 4.5)")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.31), libstdc++6 (>= 12), libtiff6 (>= 4.5), libpng16-16 (>= 1.6)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing: a C++20
-# compiler, CMake, Ninja, GoogleTest, Google Benchmark, libtiff, the JSON
-# library of the batch program's summaries, and the tools the packaging,
+# compiler, CMake, Ninja, GoogleTest, Google Benchmark, libtiff, libpng, the
+# JSON library of the batch program's summaries and the programs' reports, and the tools the packaging,
 # manual-page and scale-out tests use (Debian packages).
 set -euo pipefail
 
@@ -18,6 +18,10 @@ command -v groff >/dev/null 2>&1 || need+=(groff-base)
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+# libpng writes the programs' PNG files (-DefectMapPNG); the tests check every
+# JSON report (-Report) against doc/report.schema.json with python3-jsonschema.
+[ -f /usr/include/png.h ] || need+=(libpng-dev)
+python3 -c 'import jsonschema' >/dev/null 2>&1 || need+=(python3-jsonschema)
 command -v parallel >/dev/null 2>&1 || need+=(parallel)
 # The Slurm recipe's test starts a one-node cluster (skipped without these).
 command -v slurmctld >/dev/null 2>&1 || need+=(slurm-wlm)

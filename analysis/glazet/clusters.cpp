@@ -1,5 +1,6 @@
 #include "glazet/clusters.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -50,7 +51,8 @@ std::size_t NextMarked(const std::uint8_t* map, std::size_t index, std::size_t s
 }  // namespace
 
 std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t height,
-                           std::int32_t step, std::int32_t sizeLimit) {
+                           std::int32_t step, std::int32_t sizeLimit,
+                           std::vector<SensorDefectDetectionClass::BlemishFinding>& counted) {
   if (map == nullptr || width <= 0 || height <= 0) return 0;
   const std::int64_t q = step;
   const std::int64_t steps[5][2] = {{-q, 0}, {q, 0}, {-q, q}, {0, q}, {q, q}};
@@ -71,10 +73,17 @@ std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t h
     map[index] = kTaken;
     pending.push_back(seed);
     std::int64_t regionSize = 0;
+    std::int64_t sumX = 0, sumY = 0;
+    SensorDefectDetectionClass::FindingArea bounds{seed.X, seed.Y, seed.X, seed.Y};
     while (!pending.empty()) {
       const Pixel p = pending.back();
       pending.pop_back();
       ++regionSize;
+      sumX += p.X;
+      sumY += p.Y;
+      bounds.Left = std::min(bounds.Left, p.X);
+      bounds.Right = std::max(bounds.Right, p.X);
+      bounds.Bottom = std::max(bounds.Bottom, p.Y);  // growth never goes up
       for (const auto& s : steps) {
         const std::int64_t nx = p.X + s[0], ny = p.Y + s[1];
         if (nx < 0 || nx >= width || ny < 0 || ny >= height) continue;
@@ -84,7 +93,12 @@ std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t h
         pending.push_back(Pixel{static_cast<std::int32_t>(nx), static_cast<std::int32_t>(ny)});
       }
     }
-    if (regionSize > sizeLimit) ++clusters;
+    if (regionSize > sizeLimit) {
+      ++clusters;
+      const double pixels = static_cast<double>(regionSize);
+      counted.push_back(SensorDefectDetectionClass::BlemishFinding{
+          bounds, regionSize, static_cast<double>(sumX) / pixels, static_cast<double>(sumY) / pixels});
+    }
   }
   return clusters;
 }

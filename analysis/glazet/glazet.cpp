@@ -7,6 +7,7 @@
 #include "sensordefect/Glazet.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "common/console.h"
 #include "common/output_folder.h"
@@ -73,6 +74,25 @@ void TakeOutcome(const RunOutcome& outcome, const ModuleState& state, Glazet& ob
   std::printf("\nreturn result= %ld", static_cast<long>(result.numpackagefects));
 }
 
+// Keeps what get_Findings hands out; the run's blemishes move into it.
+void KeepFindings(RunOutcome& outcome, ModuleState& state) noexcept {
+  sensor::glazet::RunFindings& findings = state.Findings;
+  findings.Ran = true;
+  findings.Searched = outcome.Searched;
+  findings.Counted = outcome.Counted;
+  findings.TooMany = outcome.TooMany;
+  findings.Width = state.Binding.Width;
+  findings.Height = state.Binding.Height;
+  findings.ScanArea = outcome.ScanArea;
+  findings.RegionOfInterest = outcome.RegionOfInterest;
+  findings.Candidates = outcome.Searched ? outcome.Candidates : 0;
+  findings.Blemishes = std::move(outcome.Blemishes);
+}
+
+FindingArea AreaOf(const sensor::Rect& rect) {
+  return FindingArea{rect.Left, rect.Top, rect.Right, rect.Bottom};
+}
+
 }  // namespace
 
 std::int32_t Glazet::Open(int debug) {
@@ -81,6 +101,7 @@ std::int32_t Glazet::Open(int debug) {
   m_result = _RESULT_Glazet{};
   state.Debug = debug != 0;
   state.CandidateLimit = kCandidateLimit;
+  state.Findings = {};
   state.Open = true;
   return S_OK;
 }
@@ -106,8 +127,10 @@ std::int32_t Glazet::Execute(_RESULT_Glazet& result, _PARAMS_Glazet params) {
     auto& state = State();
     if (!state.Open) return E_ABORT;
     m_params = params;
-    const RunOutcome outcome = sensor::glazet::Analyse(state, params);
+    state.Findings = {};
+    RunOutcome outcome = sensor::glazet::Analyse(state, params);
     TakeOutcome(outcome, state, *this, result);
+    KeepFindings(outcome, state);
     return outcome.Code;
   });
 }
@@ -133,6 +156,26 @@ std::int32_t Glazet::get_Ostrel(double* r, double* g, double* b, double* g1, dou
 
 std::int32_t Glazet::set_OutputFolder(const char* folder) {
   return sensor::SetOutputFolder(folder);
+}
+
+std::int32_t Glazet::get_Findings(GlazetFindings& findings) {
+  const auto& state = State();
+  if (!state.Open) return E_ABORT;
+  findings = GlazetFindings{};
+  const sensor::glazet::RunFindings& last = state.Findings;
+  if (!last.Ran) return S_OK;
+  findings.Ran = 1;
+  findings.Searched = last.Searched ? 1 : 0;
+  findings.Counted = last.Counted ? 1 : 0;
+  findings.TooMany = last.TooMany ? 1 : 0;
+  findings.Width = last.Width;
+  findings.Height = last.Height;
+  findings.ScanArea = AreaOf(last.ScanArea);
+  findings.RegionOfInterest = AreaOf(last.RegionOfInterest);
+  findings.Candidates = last.Candidates;
+  findings.Blemishes = last.Blemishes.data();
+  findings.BlemishCount = static_cast<std::int32_t>(last.Blemishes.size());
+  return S_OK;
 }
 
 }  // namespace SensorDefectDetectionClass

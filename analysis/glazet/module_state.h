@@ -8,9 +8,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "common/image_binding.h"
 #include "common/levels.h"
+#include "common/rect.h"
+#include "sensordefect/Glazet.h"
 
 namespace sensor::glazet {
 
@@ -40,8 +43,23 @@ struct WorkingState {
   LevelSet Levels{};           // statistics of the last run that computed them
 };
 
+// What the last run since Open found, for get_Findings.
+struct RunFindings {
+  bool Ran = false;
+  bool Searched = false;
+  bool Counted = false;
+  bool TooMany = false;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  Rect ScanArea;
+  Rect RegionOfInterest;
+  std::int64_t Candidates = 0;
+  std::vector<SensorDefectDetectionClass::BlemishFinding> Blemishes;
+};
+
 struct ModuleState : WorkingState {
   bool Open = false;
+  RunFindings Findings;
   bool Debug = false;  // the abort notice waits for a key when set
 };
 

@@ -99,7 +99,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   out.TooMany = out.Candidates > state.CandidateLimit;
   out.Clusters = out.TooMany ? state.CandidateLimit
                              : CountClusters(state.Map.Data(), image.Width, image.Height,
-                                             params.BayerMode ? 2 : 1, params.ClusterSize);
+                                             params.BayerMode ? 2 : 1, params.ClusterSize, out.Blemishes);
   out.Counted = true;
   return S_OK;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "common/levels.h"
 #include "common/rect.h"
@@ -47,10 +48,12 @@ struct RunOutcome {
   const std::uint8_t* Map = nullptr;
 
   // More candidates than the limit: the clusters are not counted and the
-  // count stands at the limit. Counted: Clusters holds the count.
+  // count stands at the limit. Counted: Clusters holds the count, and
+  // Blemishes each counted cluster in the order found.
   bool TooMany = false;
   bool Counted = false;
   std::int32_t Clusters = 0;
+  std::vector<SensorDefectDetectionClass::BlemishFinding> Blemishes;
 };
 
 // Runs the analysis on `state` with the record `params`. Never throws.

@@ -5,6 +5,7 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
+#include "common/rect.h"
 
 namespace sensor::ostrel {
 
@@ -14,8 +15,19 @@ struct WorkingState {
   LevelSet Levels{};         // the statistics of the last successful Execute
 };
 
+// What the last run since Open measured, for get_Findings.
+struct RunFindings {
+  bool Ran = false;
+  bool Measured = false;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  Rect Window;
+  LevelSet Levels{};
+};
+
 struct ModuleState : WorkingState {
   bool Open = false;
+  RunFindings Findings;
 };
 
 ModuleState& State();

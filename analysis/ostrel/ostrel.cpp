@@ -15,6 +15,7 @@ namespace SensorDefectDetectionClass {
 using sensor::ostrel::State;
 
 std::int32_t Ostrel::Open(int /*debug*/) {
+  State().Findings = {};
   State().Open = true;
   return S_OK;
 }
@@ -36,6 +37,8 @@ std::int32_t Ostrel::Execute(_RESULT_Ostrel& /*result*/, _PARAMS_Ostrel params) 
     auto& state = State();
     if (!state.Open) return E_ABORT;
     const sensor::ostrel::RunOutcome outcome = sensor::ostrel::Analyse(state, params);
+    state.Findings = {true, outcome.LevelsTaken, state.Binding.Width, state.Binding.Height,
+                      outcome.MeasurementWindow, outcome.Levels};
     if (outcome.DepthsTaken) {
       ActiveSensorBpp = outcome.SensorBpp;
       ActiveTestBpp = outcome.TestBpp;
@@ -60,6 +63,21 @@ std::int32_t Ostrel::get_SensorDim(std::int32_t* width, std::int32_t* height) {
 
 std::int32_t Ostrel::set_OutputFolder(const char* folder) {
   return sensor::SetOutputFolder(folder);
+}
+
+std::int32_t Ostrel::get_Findings(OstrelFindings& findings) {
+  const auto& state = State();
+  if (!state.Open) return E_ABORT;
+  findings = OstrelFindings{};
+  const sensor::ostrel::RunFindings& last = state.Findings;
+  if (!last.Ran) return S_OK;
+  findings.Ran = 1;
+  findings.Measured = last.Measured ? 1 : 0;
+  findings.Width = last.Width;
+  findings.Height = last.Height;
+  findings.Window = FindingArea{last.Window.Left, last.Window.Top, last.Window.Right, last.Window.Bottom};
+  for (std::size_t i = 0; i < 5; ++i) findings.Levels[i] = last.Levels[i];
+  return S_OK;
 }
 
 }  // namespace SensorDefectDetectionClass

@@ -1,6 +1,7 @@
 #include "waferon/clusters.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -252,7 +253,10 @@ void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clu
     if (clusterTable != nullptr) {
       clusterTable->Offer(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
     }
-    peaks.push_back(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
+    // A cluster holds no more members than the candidate list, which is far
+    // shorter than the 32-bit range.
+    peaks.push_back(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour,
+                                 static_cast<std::int32_t>(std::min<std::int64_t>(peak.Members, INT32_MAX))});
   }
   results.CenterClusters = centre;
   results.SideClusters = side;

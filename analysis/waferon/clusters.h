@@ -29,7 +29,7 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 // neighbour, marking each member visited; counts those with at least
 // ClusterSize members whose peak passes the cluster threshold of its zone, and
 // offers their peaks to `clusterTable` and appends them, in the order counted,
-// to `peaks`. Sets the two cluster counts of `results` and zeroes
+// to `peaks` with the cluster's member count in Reserved. Sets the two cluster counts of `results` and zeroes
 // the two pixel counts.
 //
 // Growth runs on its own stack, so a cluster as large as the candidate list

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "waferon/defect_lists.h"
+#include "waferon/geometry.h"
 #include "waferon/result_table.h"
 
 namespace sensor::waferon {
@@ -39,8 +41,22 @@ struct WorkingState {
   }
 };
 
+// What the last run since Open found beyond the lists of the working state,
+// for get_Findings.
+struct RunFindings {
+  bool Ran = false;
+  bool Finished = false;
+  bool Stopped = false;
+  std::int32_t Width = 0;
+  std::int32_t Height = 0;
+  Geometry Regions;
+  SensorDefectDetectionClass::_RESULT_Waferon Counts{};
+  std::vector<SensorDefectDetectionClass::ClusterFinding> Clusters;
+};
+
 struct ModuleState : WorkingState {
   bool Open = false;
+  RunFindings Findings;
 };
 
 ModuleState& State();

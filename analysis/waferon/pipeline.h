@@ -48,8 +48,9 @@ struct RunOutcome {
   bool ClustersCounted = false;
   bool PixelsCounted = false;
   SensorDefectDetectionClass::_RESULT_Waferon Counts{};
-  // The peak of every counted cluster, in the order counted (the cluster table
-  // keeps only the highest of them).
+  // The peak of every counted cluster, in the order counted, with the number
+  // of its members in Reserved (the cluster table keeps only the highest of
+  // them, with Reserved 0).
   std::vector<SensorDefectDetectionClass::DefectRecord> ClusterPeaks;
 
   // The run came to its end (completed or stopped): the lists below are final

@@ -72,6 +72,37 @@ void WriteDumps(const RunOutcome& outcome) {
   }
 }
 
+// What a run leaves for get_Findings besides the lists of the working state.
+sensor::waferon::RunFindings FindingsOf(const RunOutcome& outcome, const sensor::ImageBinding& image) {
+  sensor::waferon::RunFindings findings;
+  findings.Ran = true;
+  findings.Finished = outcome.Finished;
+  findings.Stopped = outcome.Stopped;
+  findings.Width = image.Width;
+  findings.Height = image.Height;
+  findings.Regions = outcome.Regions;
+  findings.Counts = outcome.Counts;
+  findings.Clusters.reserve(outcome.ClusterPeaks.size());
+  for (const DefectRecord& peak : outcome.ClusterPeaks) {
+    findings.Clusters.push_back(ClusterFinding{peak.X, peak.Y, peak.Score, peak.Colour, peak.Reserved});
+  }
+  return findings;
+}
+
+// Keeps what get_Findings hands out; without the memory for them the run keeps
+// none (Ran stays 0), and its result is unchanged.
+void KeepFindings(const RunOutcome& outcome, ModuleState& state) noexcept {
+  try {
+    state.Findings = FindingsOf(outcome, state.Binding);
+  } catch (...) {
+    state.Findings = {};
+  }
+}
+
+FindingArea AreaOf(const sensor::Rect& rect) {
+  return FindingArea{rect.Left, rect.Top, rect.Right, rect.Bottom};
+}
+
 // Leaves what a run came to, as far as it came: the active bit depths, the
 // console line of a completed search, the counts, the dump files and the
 // result record.
@@ -108,6 +139,7 @@ std::int32_t Waferon::Open(int /*flag*/) {
   state.ReleaseTables();
   state.TableSize = sensor::waferon::kDefaultTableSize;
   state.CandidateLimit = sensor::waferon::kDefaultCandidateLimit;
+  state.Findings = {};
   state.Open = true;
   return S_OK;
 }
@@ -186,14 +218,48 @@ std::int32_t Waferon::Execute(_RESULT_Waferon& result, _PARAMS_Waferon params, i
     Params = params;
     const std::array<bool, 5> enabled{enableR != 0, enableG != 0, enableB != 0, enableG1 != 0,
                                       enableG2 != 0};
+    state.Findings = {};
     const RunOutcome outcome = sensor::waferon::Analyse(state, Params, enabled);
     TakeOutcome(outcome, *this, result);
+    KeepFindings(outcome, state);
     return outcome.Code;
   });
 }
 
 std::int32_t Waferon::set_OutputFolder(const char* folder) {
   return sensor::SetOutputFolder(folder);
+}
+
+std::int32_t Waferon::get_Findings(WaferonFindings& findings) {
+  const ModuleState& state = State();
+  if (!state.Open) return E_ABORT;
+  findings = WaferonFindings{};
+  const sensor::waferon::RunFindings& last = state.Findings;
+  if (!last.Ran) return S_OK;
+  findings.Ran = 1;
+  findings.Finished = last.Finished ? 1 : 0;
+  findings.Stopped = last.Stopped ? 1 : 0;
+  findings.Width = last.Width;
+  findings.Height = last.Height;
+  findings.SearchRegion = AreaOf(last.Regions.SearchRegion);
+  findings.CenterZone = AreaOf(last.Regions.CenterZone);
+  findings.Counts = last.Counts;
+  if (!last.Finished) return S_OK;
+  const auto& candidates = state.Candidates.Records();
+  findings.Candidates = candidates.data();
+  findings.CandidateCount = static_cast<std::int32_t>(candidates.size());
+  if (state.WorstPixels != nullptr) {
+    const auto& entries = state.WorstPixels->Entries();
+    findings.WorstPixels = entries.data();
+    // Empty entries only ever sit at the end of the table.
+    while (findings.WorstPixelCount < state.WorstPixels->Size() &&
+           !ResultTable::IsEmpty(entries[static_cast<std::size_t>(findings.WorstPixelCount)])) {
+      ++findings.WorstPixelCount;
+    }
+  }
+  findings.Clusters = last.Clusters.data();
+  findings.ClusterCount = static_cast<std::int32_t>(last.Clusters.size());
+  return S_OK;
 }
 
 }  // namespace SensorDefectDetectionClass

@@ -54,7 +54,11 @@ void ApplyArguments(int argc, char** argv, const OptionTable& table, CommonOptio
     }
     // The value is not skipped: not beginning with '-', it is no option.
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (value != nullptr && value[0] != '-') option.Apply(options, value);
+    if (value != nullptr && value[0] != '-') {
+      option.Apply(options, value);
+    } else if (option.AppliedWithoutValue) {
+      option.Apply(options, nullptr);
+    }
   }
 }
 

@@ -24,6 +24,9 @@ struct OptionSpec {
   // Applies the option; `value` is null for a switch. An option whose value
   // does not scan changes nothing.
   std::function<void(CommonOptions& options, const char* value)> Apply;
+  // A valued option that is applied, with a null value, also when no value
+  // follows it (the options added later that must not go unnoticed).
+  bool AppliedWithoutValue = false;
 };
 
 using OptionTable = std::vector<OptionSpec>;

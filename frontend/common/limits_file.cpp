@@ -83,6 +83,7 @@ bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
 
     VerdictEntry& target = table[*entry];
     target.Label = std::string(header);
+    target.Unit = std::string(lists[kUnits].Item());
     target.High = LeadingInteger(std::string(lists[kHighs].Item()).c_str());
     target.Low = LeadingInteger(std::string(lists[kLows].Item()).c_str());
 

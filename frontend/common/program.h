@@ -9,8 +9,10 @@
 #include "frontend/common/bitmap_loader.h"
 #include "frontend/common/picture_loader.h"
 #include "frontend/common/limits_file.h"
+#include "frontend/common/run_findings.h"
 #include "frontend/common/run_options.h"
 #include "frontend/common/setting_table.h"
+#include "frontend/common/run_products.h"
 #include "frontend/common/status_file.h"
 #include "frontend/common/verdict_table.h"
 
@@ -56,16 +58,18 @@ struct RunHost {
 RunHost StandAloneHost();
 
 // What the library driver may use of the run: the options, the verdict table
-// it fills with the measured values, the bitmap, the folder of the library's
-// files, and the named data log, which it drops on a failure so that the
-// default log is written instead.
+// it fills with the measured values, the findings it reads from the library
+// (run_findings.h), the bitmap, the folder of the library's files, and the
+// named data log, which it drops on a failure so that the default log is
+// written instead.
 class RunContext {
  public:
-  RunContext(CommonOptions& options, VerdictTable& verdicts, std::optional<LoadedBitmap>& bitmap,
-             const std::string& folder, const PictureSource& pictures, bool paints,
-             std::function<PictureMode()> mode = {})
+  RunContext(CommonOptions& options, VerdictTable& verdicts, RunFindings& findings,
+             std::optional<LoadedBitmap>& bitmap, const std::string& folder,
+             const PictureSource& pictures, bool paints, std::function<PictureMode()> mode = {})
       : options_(options),
         verdicts_(verdicts),
+        findings_(findings),
         bitmap_(bitmap),
         folder_(folder),
         pictures_(pictures),
@@ -74,6 +78,7 @@ class RunContext {
 
   const CommonOptions& Options() const { return options_; }
   VerdictTable& Verdicts() { return verdicts_; }
+  RunFindings& Findings() { return findings_; }
   void DropLogFile() { options_.LogFile.reset(); }
   // The run's folder (run_folder.h), ending in '/' (empty: the working directory).
   const std::string& OutputFolder() const { return folder_; }
@@ -85,15 +90,24 @@ class RunContext {
     PictureRequest request;
     if (mode_) request.Mode = mode_();
     request.RawLayout = options_.RawLayout;
-    if (pictures_) return pictures_(options_.BMPFileIn, request, paints_);
-    bitmap_ = LoadPicture(options_.BMPFileIn, request);
-    return bitmap_ ? &*bitmap_ : nullptr;
+    findings_.Mode = request.Mode;
+    if (pictures_) {
+      loaded_ = pictures_(options_.BMPFileIn, request, paints_);
+    } else {
+      bitmap_ = LoadPicture(options_.BMPFileIn, request);
+      loaded_ = bitmap_ ? &*bitmap_ : nullptr;
+    }
+    return loaded_;
   }
+  // The picture LoadBitmap gave; null before it or when it could not be loaded.
+  const LoadedBitmap* Loaded() const { return loaded_; }
 
  private:
   CommonOptions& options_;
   VerdictTable& verdicts_;
+  RunFindings& findings_;
   std::optional<LoadedBitmap>& bitmap_;
+  LoadedBitmap* loaded_ = nullptr;
   const std::string& folder_;
   const PictureSource& pictures_;
   bool paints_;
@@ -118,6 +132,11 @@ struct ProgramDescription {
   std::function<PictureMode()> Picture;
   // Runs the library on the bitmap and gives the run's result code.
   std::function<ResultCode(RunContext&)> RunLibrary;
+  // The files the run writes from its findings on request (run_products.h);
+  // their options end the option table.
+  ProductTable Products;
+  // The settings as the library receives them, for the outputs that list them.
+  std::function<std::vector<SettingFact>()> SettingFacts;
 };
 
 }  // namespace sensor::frontend

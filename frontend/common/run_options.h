@@ -9,6 +9,15 @@
 
 namespace sensor::frontend {
 
+// The files a run writes from its findings (run_products.h), as given on the
+// command line; empty when the option was given without a file.
+struct ProductPaths {
+  std::optional<std::string> Report;        // -Report, every program
+  std::optional<std::string> ReviewImage;   // -ReviewImage, every program
+  std::optional<std::string> DefectMapPng;  // -DefectMapPNG, Glazetrun
+  std::optional<std::string> DefectList;    // -DefectList, Waferonrun
+};
+
 struct CommonOptions {
   ResolvedPath OutputFile;    // the status file
   ResolvedPath TestSettings;  // the settings file
@@ -22,6 +31,7 @@ struct CommonOptions {
   std::optional<std::string> OutputFolder;
   // The layout of a headerless raw frame (-RawLayout, RawLayout=) as given.
   std::optional<std::string> RawLayout;
+  ProductPaths Products;
 };
 
 }  // namespace sensor::frontend

@@ -19,6 +19,7 @@ struct RunState {
   CommonOptions options;
   std::string folder;  // decided at start-up
   VerdictTable verdicts;
+  RunFindings findings;
   std::optional<LoadedBitmap> bitmap;
   std::string failureMessage;
   ResultCode result = S_OK;
@@ -51,7 +52,8 @@ bool StartUp(const ProgramDescription& program, RunState& state) {
     std::printf("\nOutput folder \"%s\" cannot be created or written.\n",
                 state.options.OutputFolder->c_str());
   }
-  return echo.Plausible && limitsRead && folder;
+  const bool productsWritable = CheckProducts(program.Products, state.options.Products);
+  return echo.Plausible && limitsRead && folder && productsWritable;
 }
 
 void PrintUsage(const ProgramDescription& program) {
@@ -85,6 +87,39 @@ void WriteDataLog(const ProgramDescription& program, const RunState& state) {
   }
   WriteTextFile(Format("%s%s.csv", state.folder.c_str(), state.host.Program.BaseName.c_str()),
                 FormatDefaultLog(state.verdicts, program.Layout));
+}
+
+// The run's facts beside what the driver found, then every product asked for;
+// false when one could not be written.
+bool WriteRunProducts(const ProgramDescription& program, RunState& state, const RunContext& context,
+                      const std::string& message, int status) {
+  const ProductPaths& paths = state.options.Products;
+  if (!paths.Report && !paths.ReviewImage && !paths.DefectMapPng && !paths.DefectList) return true;
+  RunFindings& run = state.findings;
+  run.Program = state.host.Program.BaseName;
+  if (const ResolvedPath library = ResolvePath(program.LibraryFileName)) {
+    run.LibraryFile = *library;
+    if (const auto version = ReadProductVersion(*library)) {
+      run.LibraryVersion = Format("%u.%u.%u.%u", (*version)[0], (*version)[1], (*version)[2], (*version)[3]);
+    }
+  }
+  run.Options = state.options;
+  run.OutputFolder = state.folder;
+  if (program.SettingFacts) run.Settings = program.SettingFacts();
+  run.Picture = context.Loaded();
+  if (run.Picture != nullptr && run.Picture->Header.size() >= 16) {
+    const unsigned char* header = run.Picture->Header.data();
+    run.Width = static_cast<std::int32_t>(bitmap::ReadU32(header + 4));
+    const auto height = static_cast<std::int32_t>(bitmap::ReadU32(header + 8));
+    run.Height = height < 0 ? -height : height;
+    run.BitCount = bitmap::ReadU16(header + 14);
+  }
+  run.Code = state.result;
+  run.CodeText = ResultText(state.result);
+  run.Status = status;
+  run.Message = message;
+  run.Verdicts = state.verdicts;
+  return WriteProducts(program.Products, paths, run);
 }
 
 int ReleaseAndPause(RunState& state) {
@@ -135,8 +170,8 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
     return ReleaseAndPause(state);
   }
 
-  RunContext context(state.options, state.verdicts, state.bitmap, state.folder, host.Pictures,
-                     program.PaintsPicture, program.Picture);
+  RunContext context(state.options, state.verdicts, state.findings, state.bitmap, state.folder,
+                     host.Pictures, program.PaintsPicture, program.Picture);
   if (program.Layout.ReportsElapsedTime) state.startTick = TickCount();
   state.result = program.RunLibrary(context);
   if (program.Layout.ReportsElapsedTime) state.endTick = TickCount();
@@ -147,11 +182,14 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
   }
 
   WriteDataLog(program, state);
-  WriteStatusFile(program, state,
-                  state.failureMessage.empty() ? std::nullopt
-                                               : std::optional<std::string>(state.failureMessage),
-                  state.result != S_OK ? 1 : 0);
-  return ReleaseAndPause(state);
+  const std::optional<std::string> message =
+      state.failureMessage.empty() ? std::nullopt : std::optional<std::string>(state.failureMessage);
+  const int status = state.result != S_OK ? 1 : 0;
+  WriteStatusFile(program, state, message, status);
+  const bool productsWritten = WriteRunProducts(program, state, context,
+                                                message ? *message : ResultText(state.result), status);
+  const int exitCode = ReleaseAndPause(state);
+  return productsWritten ? exitCode : 1;
 }
 
 }  // namespace sensor::frontend

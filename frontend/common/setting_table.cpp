@@ -46,8 +46,7 @@ SettingRow KeySetting(std::string name, std::function<void(const char* value)> s
 SettingRow OptionOnly(OptionSpec option) {
   return SettingRow{std::move(option.Name),
                     option.TakesValue ? SettingRow::Option::Value : SettingRow::Option::Switch,
-                    std::move(option.Apply),
-                    {}};
+                    std::move(option.Apply), {}, option.AppliedWithoutValue};
 }
 
 SettingTable StandardSettings(SettingTable own) {
@@ -73,8 +72,8 @@ OptionTable OptionsOf(const SettingTable& rows) {
   OptionTable options;
   for (const SettingRow& row : rows) {
     if (row.OnCommandLine == SettingRow::Option::None) continue;
-    options.push_back(
-        OptionSpec{row.Name, row.OnCommandLine == SettingRow::Option::Value, row.OptionSetter});
+    options.push_back(OptionSpec{row.Name, row.OnCommandLine == SettingRow::Option::Value,
+                                 row.OptionSetter, row.AppliedWithoutValue});
   }
   return options;
 }

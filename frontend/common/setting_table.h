@@ -31,6 +31,9 @@ struct SettingRow {
   Option OnCommandLine = Option::None;  // "-Name", without or with its value
   SettingSetter OptionSetter;           // value null for a switch
   SettingSetter KeySetter;              // "Name=value"; none: no settings key
+  // A valued option applied, with a null value, also when no value follows
+  // (OptionSpec::AppliedWithoutValue).
+  bool AppliedWithoutValue = false;
 };
 
 using SettingTable = std::vector<SettingRow>;

@@ -18,6 +18,7 @@ struct VerdictEntry {
   std::int32_t High = 0;
   std::int32_t Low = 0;
   double Value = 0.0;  // a count is held exactly
+  std::string Unit = {};  // from the limits file, for the outputs that show it
 
   void SetCount(std::int32_t count) { Value = count; }
   void SetLevel(double level) { Value = level; }

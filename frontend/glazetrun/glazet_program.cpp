@@ -1,5 +1,6 @@
 #include "frontend/glazetrun/glazet_program.h"
 
+#include "frontend/glazetrun/defect_map_png.h"
 #include "frontend/glazetrun/glazet_console.h"
 #include "frontend/glazetrun/glazet_verdicts.h"
 
@@ -9,7 +10,8 @@ frontend::ProgramDescription DescribeGlazetrun(
     GlazetSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
   frontend::ProgramDescription program;
   program.LibraryFileName = "libGlazet.so";
-  program.Settings = GlazetSettingTable(settings);
+  program.Products = frontend::StandardProducts({DefectMapPngProduct()});
+  program.Settings = frontend::WithProductSettings(GlazetSettingTable(settings), program.Products);
   program.UsageLines = GlazetUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoGlazetSettings(options, settings);
@@ -21,6 +23,7 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.Picture = [&settings] {
     return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
+  program.SettingFacts = [&settings] { return GlazetSettingFacts(settings); };
   program.RunLibrary = std::move(driver);
   return program;
 }

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
+#include "frontend/common/run_findings.h"
 #include "frontend/common/setting_table.h"
 #include "sensordefect/Glazet.h"
 
@@ -44,6 +46,9 @@ struct GlazetSettings {
 frontend::SettingTable GlazetSettingRows(GlazetSettings& settings);
 // The whole table: the standard rows around the program's own.
 frontend::SettingTable GlazetSettingTable(GlazetSettings& settings);
+// The parameter record handed to Execute, field by field.
+std::vector<frontend::SettingFact> GlazetSettingFacts(const GlazetSettings& settings);
+
 // The options and the program's own settings-file keys made from the rows.
 frontend::OptionTable GlazetOptions(GlazetSettings& settings);
 frontend::SettingsKeyTable GlazetSettingsKeys(GlazetSettings& settings);

@@ -9,7 +9,8 @@ frontend::ProgramDescription DescribeOstrelrun(
     OstrelSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
   frontend::ProgramDescription program;
   program.LibraryFileName = "libOstrel.so";
-  program.Settings = OstrelSettingTable(settings);
+  program.Products = frontend::StandardProducts({});
+  program.Settings = frontend::WithProductSettings(OstrelSettingTable(settings), program.Products);
   program.UsageLines = OstrelUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoOstrelSettings(options, settings);
@@ -20,6 +21,7 @@ frontend::ProgramDescription DescribeOstrelrun(
   program.Picture = [&settings] {
     return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
+  program.SettingFacts = [&settings] { return OstrelSettingFacts(settings); };
   program.RunLibrary = std::move(driver);
   return program;
 }

@@ -46,4 +46,16 @@ frontend::SettingsKeyTable OstrelSettingsKeys(OstrelSettings& s) {
   return frontend::OwnKeysOf(OstrelSettingRows(s));
 }
 
+std::vector<frontend::SettingFact> OstrelSettingFacts(const OstrelSettings& s) {
+  using frontend::NumberFact;
+  using frontend::SwitchFact;
+  const _PARAMS_Ostrel& p = s.Params;
+  return {SwitchFact("BayerMode", p.BayerMode),
+          NumberFact("SensorBpp", {double(p.SensorBpp)}),
+          NumberFact("TestBpp", {double(p.TestBpp)}),
+          NumberFact("Outliers", {double(p.OutlierLeft), double(p.OutlierTop), double(p.OutlierRight),
+                                  double(p.OutlierBottom)}),
+          NumberFact("Roi", {p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom})};
+}
+
 }  // namespace sensor::ostrelrun

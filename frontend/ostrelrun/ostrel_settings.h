@@ -2,6 +2,9 @@
 // options and settings-file keys that set it.
 #pragma once
 
+#include <vector>
+
+#include "frontend/common/run_findings.h"
 #include "frontend/common/setting_table.h"
 #include "sensordefect/Ostrel.h"
 
@@ -30,6 +33,9 @@ struct OstrelSettings {
 frontend::SettingTable OstrelSettingRows(OstrelSettings& settings);
 // The whole table: the standard rows around the program's own.
 frontend::SettingTable OstrelSettingTable(OstrelSettings& settings);
+// The parameter record handed to Execute, field by field.
+std::vector<frontend::SettingFact> OstrelSettingFacts(const OstrelSettings& settings);
+
 // The options and the program's own settings-file keys made from the rows.
 frontend::OptionTable OstrelOptions(OstrelSettings& settings);
 frontend::SettingsKeyTable OstrelSettingsKeys(OstrelSettings& settings);

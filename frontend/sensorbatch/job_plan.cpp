@@ -1,6 +1,7 @@
 #include "frontend/sensorbatch/job_plan.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unordered_map>
 
 #include "frontend/sensorbatch/program_catalog.h"
@@ -26,6 +27,16 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
   plan.Paints = program->PaintsPicture;
   if (options.OutputFile) plan.Writes.push_back(*options.OutputFile);
   if (options.LogFile) plan.Writes.push_back(*options.LogFile);
+  // The files asked for on the command line (run_products.h), taken against
+  // the working directory as the run takes them.
+  const frontend::ProductPaths& products = options.Products;
+  for (const std::optional<std::string>* path :
+       {&products.Report, &products.ReviewImage, &products.DefectMapPng, &products.DefectList}) {
+    if (!*path || (*path)->empty()) continue;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(**path, error);
+    plan.Writes.push_back(error ? **path : absolute.lexically_normal().string());
+  }
   // Each program writes files of its own names into its folder.
   const std::string folder =
       options.OutputFolder

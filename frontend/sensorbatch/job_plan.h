@@ -14,7 +14,7 @@ namespace sensor::batch {
 struct JobPlan {
   std::string Picture;              // the resolved picture path; empty: none
   bool Paints = false;              // its library paints the picture
-  std::vector<std::string> Writes;  // what it writes: status file, named log, folder and program
+  std::vector<std::string> Writes;  // what it writes: status file, named log, files asked for, folder and program
 };
 
 // The argument vector of a job as its program's main gets it (argument 0 is

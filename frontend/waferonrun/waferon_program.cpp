@@ -1,5 +1,6 @@
 #include "frontend/waferonrun/waferon_program.h"
 
+#include "frontend/waferonrun/defect_list.h"
 #include "frontend/waferonrun/waferon_console.h"
 #include "frontend/waferonrun/waferon_verdicts.h"
 
@@ -9,7 +10,8 @@ frontend::ProgramDescription DescribeWaferonrun(
     WaferonSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
   frontend::ProgramDescription program;
   program.LibraryFileName = "libWaferon.so";
-  program.Settings = WaferonSettingTable(settings);
+  program.Products = frontend::StandardProducts({DefectListProduct()});
+  program.Settings = frontend::WithProductSettings(WaferonSettingTable(settings), program.Products);
   program.UsageLines = WaferonUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoWaferonSettings(options, settings);
@@ -20,6 +22,7 @@ frontend::ProgramDescription DescribeWaferonrun(
   program.Picture = [&settings] {
     return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
+  program.SettingFacts = [&settings] { return WaferonSettingFacts(settings); };
   program.RunLibrary = std::move(driver);
   return program;
 }

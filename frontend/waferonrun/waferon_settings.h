@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
+#include "frontend/common/run_findings.h"
 #include "frontend/common/setting_table.h"
 #include "sensordefect/Waferon.h"
 
@@ -41,6 +43,9 @@ struct WaferonSettings {
 frontend::SettingTable WaferonSettingRows(WaferonSettings& settings);
 // The whole table: the standard rows around the program's own.
 frontend::SettingTable WaferonSettingTable(WaferonSettings& settings);
+// The parameter record handed to Execute, field by field, and the colour enables.
+std::vector<frontend::SettingFact> WaferonSettingFacts(const WaferonSettings& settings);
+
 // The options and the program's own settings-file keys made from the rows.
 frontend::OptionTable WaferonOptions(WaferonSettings& settings);
 frontend::SettingsKeyTable WaferonSettingsKeys(WaferonSettings& settings);

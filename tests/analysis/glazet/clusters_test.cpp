@@ -10,9 +10,12 @@
 namespace sensor::glazet {
 namespace {
 
+using SensorDefectDetectionClass::BlemishFinding;
+
 struct Map {
   std::int32_t Width, Height;
   std::vector<std::uint8_t> Bytes;
+  std::vector<BlemishFinding> Found;
 
   Map(std::int32_t w, std::int32_t h)
       : Width(w), Height(h), Bytes(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0) {}
@@ -21,22 +24,31 @@ struct Map {
     return *this;
   }
   std::int32_t Count(std::int32_t step, std::int32_t limit) {
-    return CountClusters(Bytes.data(), Width, Height, step, limit);
+    Found.clear();
+    return CountClusters(Bytes.data(), Width, Height, step, limit, Found);
   }
 };
 
 // The count as first written: claim the marked neighbours of a pixel, then
 // grow from each of them in turn, by recursion. Only for small maps.
 struct RecursiveCount {
+  RecursiveCount(Map& map, std::int32_t step) : M(map), Step(step) {}
+
   Map& M;
   std::int32_t Step;
   std::int64_t Size = 0;
+  // The region being grown: its bounds and coordinate sums; the counted ones.
+  std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  std::int64_t SumX = 0, SumY = 0;
+  std::vector<BlemishFinding> Found;
 
   bool Claim(std::int32_t x, std::int32_t y) {
     if (x < 0 || x >= M.Width || y < 0 || y >= M.Height) return false;
     std::uint8_t& b = M.Bytes[static_cast<std::size_t>(y) * M.Width + x];
     if (b == 0) return false;
     b = 0;
+    Left = std::min(Left, x), Top = std::min(Top, y), Right = std::max(Right, x), Bottom = std::max(Bottom, y);
+    SumX += x, SumY += y;
     return true;
   }
   void ClaimAndGrow(std::int32_t x, std::int32_t y) {
@@ -53,12 +65,18 @@ struct RecursiveCount {
   std::int32_t Run(std::int32_t limit) {
     std::int32_t clusters = 0;
     for (std::int32_t y = 0; y < M.Height; ++y)
-      for (std::int32_t x = 0; x < M.Width; ++x)
+      for (std::int32_t x = 0; x < M.Width; ++x) {
+        Left = Right = x, Top = Bottom = y, SumX = SumY = 0;
         if (Claim(x, y)) {
           Size = 1;
           ClaimAndGrow(x, y);
-          if (Size > limit) ++clusters;
+          if (Size > limit) {
+            ++clusters;
+            Found.push_back({{Left, Top, Right, Bottom}, Size, static_cast<double>(SumX) / static_cast<double>(Size),
+                             static_cast<double>(SumY) / static_cast<double>(Size)});
+          }
         }
+      }
     return clusters;
   }
 };
@@ -120,7 +138,7 @@ TEST(ClusterCount, AOnePixelWideRegionOfTheCandidateLimitDoesNotExhaustTheStack)
   EXPECT_EQ(row.Count(1, 0), 0);  // already taken
 }
 
-TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMaps) {
+TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMapsAndGivesEachCountedRegion) {
   std::mt19937 random(5);
   for (int trial = 0; trial < 300; ++trial) {
     const int w = 1 + static_cast<int>(random() % 30), h = 1 + static_cast<int>(random() % 30);
@@ -129,8 +147,18 @@ TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMaps) {
     for (auto& b : m.Bytes) b = (random() % 100) < static_cast<unsigned>(density);
     Map reference = m;
     const std::int32_t step = 1 + trial % 2, limit = static_cast<std::int32_t>(random() % 6) - 1;
-    ASSERT_EQ(m.Count(step, limit), (RecursiveCount{reference, step}.Run(limit)))
-        << "trial " << trial;
+    RecursiveCount count{reference, step};
+    ASSERT_EQ(m.Count(step, limit), count.Run(limit)) << "trial " << trial;
+    ASSERT_EQ(m.Found.size(), count.Found.size()) << "trial " << trial;
+    for (std::size_t i = 0; i < m.Found.size(); ++i) {
+      const BlemishFinding &got = m.Found[i], &want = count.Found[i];
+      ASSERT_EQ(got.Pixels, want.Pixels) << "trial " << trial << " region " << i;
+      ASSERT_EQ(got.CentroidX, want.CentroidX) << "trial " << trial << " region " << i;
+      ASSERT_EQ(got.CentroidY, want.CentroidY) << "trial " << trial << " region " << i;
+      ASSERT_EQ(std::vector<std::int32_t>({got.Bounds.Left, got.Bounds.Top, got.Bounds.Right, got.Bounds.Bottom}),
+                std::vector<std::int32_t>({want.Bounds.Left, want.Bounds.Top, want.Bounds.Right, want.Bounds.Bottom}))
+          << "trial " << trial << " region " << i;
+    }
   }
 }
 

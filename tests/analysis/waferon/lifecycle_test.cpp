@@ -29,6 +29,8 @@ TEST(WaferonLifecycle, EveryMemberButOpenCloseAndCleanAbortsWhileClosed) {
   EXPECT_EQ(library.get_Ostrel(&r, &g, &b, &g1, &g2), E_ABORT);
   EXPECT_EQ(library.BindImage(image.Header(), image.Pixels()), E_ABORT);
   EXPECT_EQ(library.Execute(result, params, 1, 1, 1, 1, 1), E_ABORT);
+  WaferonFindings findings{};
+  EXPECT_EQ(library.get_Findings(findings), E_ABORT);
   // Nothing changed: the record in force and the caller's outputs.
   EXPECT_EQ(library.Params.HammerSize, 77);
   EXPECT_EQ(result.CenterClusters, 1);
@@ -167,6 +169,49 @@ TEST(WaferonLifecycle, OpenKeepsTheListsAndTheLevels) {
   EXPECT_EQ(b, (15 * 10 + 200) / 16.0);
   s.library.Clean();
   EXPECT_EQ(State().Candidates.Size(), 0u);
+}
+
+TEST(WaferonLifecycle, FindingsAreEmptyAfterOpenThenTheLastRunsListsAndCounts) {
+  Session s;
+  WaferonFindings f{};
+  ASSERT_EQ(s.library.get_Findings(f), S_OK);
+  EXPECT_EQ(f.Ran, 0);
+  EXPECT_EQ(f.CandidateCount, 0);
+
+  // A cluster of two bright pixels and one alone, on a 9 x 7 colour picture.
+  sensor::test::TestImage image(9, 7);
+  image.FillBgr(10, 20, 30);
+  for (const auto& [x, y] : {std::pair{2, 2}, std::pair{3, 2}, std::pair{6, 5}}) image.SetBgr(x, y, 200, 200, 200);
+  ASSERT_EQ(s.Bind(image), S_OK);
+  ASSERT_EQ(s.library.set_TableSize(8), S_OK);
+  _PARAMS_Waferon p = ColourParams(s, 50.0);
+  p.OutlierLeft = 1;
+  _RESULT_Waferon result{};
+  ASSERT_EQ(s.Run(p, result), S_OK);
+  ASSERT_EQ(s.library.get_Findings(f), S_OK);
+  EXPECT_EQ(f.Ran, 1);
+  EXPECT_EQ(f.Finished, 1);
+  EXPECT_EQ(f.Width, 9);
+  EXPECT_EQ(f.SearchRegion.Left, 1);
+  EXPECT_EQ(f.SearchRegion.Right, 8);
+  EXPECT_EQ(static_cast<std::size_t>(f.CandidateCount), State().Candidates.Size());
+  ASSERT_EQ(f.ClusterCount, result.CenterClusters + result.SideClusters);
+  ASSERT_EQ(f.ClusterCount, 1);
+  EXPECT_EQ(f.Clusters[0].Members, 2);
+  EXPECT_EQ(f.Counts.CenterPixels + f.Counts.SidePixels, result.CenterPixels + result.SidePixels);
+  ASSERT_GT(f.WorstPixelCount, 0);
+  ASSERT_LE(f.WorstPixelCount, 8);
+  std::int32_t x = -1, y = -1;
+  double score = 0;
+  for (short i = 0; i < f.WorstPixelCount; ++i) {
+    ASSERT_EQ(s.library.get_SingleDefect(i, &x, &y, &score), S_OK);
+    EXPECT_EQ(f.WorstPixels[i].X, x);
+    EXPECT_EQ(f.WorstPixels[i].Score, score);
+  }
+  if (f.WorstPixelCount < 8) {
+    ASSERT_EQ(s.library.get_SingleDefect(static_cast<short>(f.WorstPixelCount), &x, &y, &score), S_OK);
+    EXPECT_LT(x, 0) << "only the empty entries are left out";
+  }
 }
 
 // Memory and swap of the machine in KiB, from /proc/meminfo.

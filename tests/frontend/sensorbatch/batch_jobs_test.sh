@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # sensorbatch against the programs themselves: the same jobs leave the same
 # files (calc time aside) and exit codes as the programs run one by one from
-# the job file's folder; a crashing and a hanging job are reported as failed
+# the job file's folder (the files asked for with -Report, -DefectList and
+# -DefectMapPNG too, and the reports pass the schema); a crashing and a hanging job are reported as failed
 # while every other job keeps its files; malformed job files are refused with
 # file, line and reason, and no job runs.
 set -euo pipefail
 bin=$1
 examples=$2
 faults=$3
+schema_check=$4  # validate_report.py
+schema=$5        # report.schema.json
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 side=$work/side  # both sides run at this one path, so the status files match
@@ -28,9 +31,9 @@ G='-TestSettings glazetrun/settings.ini -TestLimits glazetrun/limits.txt'
 O='-TestSettings ostrelrun/settings.ini -TestLimits ostrelrun/limits.txt'
 jobs=$(cat <<JOBS
 # The station's three tests on one picture, files in a folder of the picture's.
-Waferonrun -BMPFileIn images/defective_bayer.bmp $W -OutputFile "out dir/d-w.txt" -OutputFolder "out dir/d"
-Glazetrun -BMPFileIn images/defective_bayer.bmp $G -OutputFile "out dir/d-g.txt" -OutputFolder "out dir/d"
-	Ostrelrun -BMPFileIn images/defective_bayer.bmp $O -OutputFile "out dir/d-o.txt" -OutputFolder "out dir/d"
+Waferonrun -BMPFileIn images/defective_bayer.bmp $W -OutputFile "out dir/d-w.txt" -OutputFolder "out dir/d" -Report "out dir/d-w.json" -DefectList "out dir/d-w.csv"
+Glazetrun -BMPFileIn images/defective_bayer.bmp $G -OutputFile "out dir/d-g.txt" -OutputFolder "out dir/d" -Report "out dir/d-g.json" -DefectMapPNG "out dir/d-g.png"
+	Ostrelrun -BMPFileIn images/defective_bayer.bmp $O -OutputFile "out dir/d-o.txt" -OutputFolder "out dir/d" -Report "out dir/d-o.json"
 Waferonrun -BMPFileIn images/defective_bayer.bmp $W -OutputFile "out dir/d-w2.txt" -OutputFolder "out dir/d2"
 
   # Files beside the programs; a bare status file name; no -slave, with -debug.
@@ -63,8 +66,11 @@ mv "$side" "$work/programs"
 find "$work/batch" "$work/programs" -name '*.txt' -exec sed -i '/^calc time=/d' {} +
 mv "$work/batch/summary.jsonl" "$work/summary.jsonl"
 diff -r "$work/programs" "$work/batch" || fail "the batch's files differ from the programs'"
-[ -e "$work/batch/install/pkgdfects.bmp" ] && [ -e "$work/batch/station/out dir/d/DefectsDump.csv" ] ||
+[ -e "$work/batch/install/pkgdfects.bmp" ] && [ -e "$work/batch/station/out dir/d/DefectsDump.csv" ] &&
+  [ -s "$work/batch/station/out dir/d-w.csv" ] && [ -s "$work/batch/station/out dir/d-g.png" ] ||
   fail "files missing"
+python3 "$schema_check" "$schema" "$work/batch/station/out dir/"d-{w,g,o}.json ||
+  fail "a report does not pass the schema"
 batch_exits=$(grep -o '"exit":[0-9]*' "$work/summary.jsonl" | cut -d: -f2 | tr '\n' ' ')
 [ "$batch_exits" = "${exits[*]} " ] || fail "exit codes: batch $batch_exits, programs ${exits[*]}"
 [ "$(grep -c . "$work/summary.jsonl")" -eq 11 ] || fail "not one summary line per job"

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "sensordefect/Export.h"
+#include "sensordefect/Findings.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace SensorDefectDetectionClass {
@@ -36,6 +37,37 @@ struct _PARAMS_Glazet {
 
 struct _RESULT_Glazet {
   std::int32_t numpackagefects;
+};
+
+// One counted blemish: a region of the defect map larger than ClusterSize.
+// The centroid is the mean column and row of its pixels.
+struct BlemishFinding {
+  FindingArea Bounds;
+  std::int64_t Pixels;
+  double CentroidX;
+  double CentroidY;
+};
+
+// What the last Execute since Open found (get_Findings). Blemishes points into
+// the library's working state: valid until the next Execute, Close or Clean.
+struct GlazetFindings {
+  // 1 when an Execute since Open placed its areas (Width, Height, ScanArea and
+  // RegionOfInterest are set); Searched: the search ran (Candidates is set);
+  // Counted: the clusters were counted, or TooMany says that there were more
+  // candidates than the limit and none were counted.
+  std::int32_t Ran;
+  std::int32_t Searched;
+  std::int32_t Counted;
+  std::int32_t TooMany;
+  std::int32_t Width;
+  std::int32_t Height;
+  FindingArea ScanArea;
+  FindingArea RegionOfInterest;
+  std::int64_t Candidates;  // the marked pixels of the defect map
+  // Every counted blemish, in the order found (top row first); without a stop
+  // there are numpackagefects of them.
+  const BlemishFinding* Blemishes;
+  std::int32_t BlemishCount;
 };
 
 // Every member returns S_OK, E_ABORT (not open), E_POINTER (no memory for the
@@ -72,6 +104,10 @@ class SENSORDEFECT_API Glazet {
   // platform's limit. Added after the first release: a member function only, so
   // the class keeps its layout for hosts built before it.
   std::int32_t set_OutputFolder(const char* folder);
+  // Fills `findings` with what the last Execute since Open found (all zero and
+  // empty before one). S_OK, or E_ABORT while closed. Added after the first
+  // release like set_OutputFolder: a member function only.
+  std::int32_t get_Findings(GlazetFindings& findings);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "sensordefect/Export.h"
+#include "sensordefect/Findings.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace SensorDefectDetectionClass {
@@ -31,6 +32,18 @@ struct _RESULT_Ostrel {
   std::int32_t Reserved;
 };
 
+// What the last Execute since Open measured (get_Findings).
+struct OstrelFindings {
+  // 1 when an Execute since Open placed its window (Width, Height and Window
+  // are set); 1 in Measured when it computed the levels.
+  std::int32_t Ran;
+  std::int32_t Measured;
+  std::int32_t Width;
+  std::int32_t Height;
+  FindingArea Window;  // the picture less the four outlier margins
+  double Levels[5];    // R, G, B, G1, G2 as get_Ostrel gives them
+};
+
 class SENSORDEFECT_API Ostrel {
  public:
   std::int32_t Open(int debug);
@@ -50,6 +63,10 @@ class SENSORDEFECT_API Ostrel {
   // than the platform's limit. Added after the first release: a member function
   // only, so the class keeps its layout for hosts built before it.
   std::int32_t set_OutputFolder(const char* folder);
+  // Fills `findings` with what the last Execute since Open measured (all zero
+  // before one). S_OK, or E_ABORT while closed. Added after the first release
+  // like set_OutputFolder: a member function only.
+  std::int32_t get_Findings(OstrelFindings& findings);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "sensordefect/Export.h"
+#include "sensordefect/Findings.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace SensorDefectDetectionClass {
@@ -57,6 +58,45 @@ struct DefectRecord {
   std::int32_t Reserved;
 };
 
+// One counted cluster: its peak (the highest-scoring member) and how many
+// candidates it holds.
+struct ClusterFinding {
+  std::int32_t X;
+  std::int32_t Y;
+  double Score;
+  std::int32_t Colour;
+  std::int32_t Members;
+};
+
+// What the last Execute since Open found, for hosts that show or hand on more
+// than the counts (get_Findings). The lists point into the library's working
+// state: they stay valid until the next Execute, set_TableSize, Close or Clean.
+struct WaferonFindings {
+  // 1 when an Execute since Open placed its areas (then Width, Height and the
+  // two areas are set); 1 in Finished when that run came to its end (completed,
+  // or stopped on the candidate limit, then Stopped is 1 too): the lists and
+  // Counts are then final.
+  std::int32_t Ran;
+  std::int32_t Finished;
+  std::int32_t Stopped;
+  std::int32_t Width;
+  std::int32_t Height;
+  FindingArea SearchRegion;  // the picture less the four outlier margins
+  FindingArea CenterZone;    // the centre zone, not clipped to the search region
+  _RESULT_Waferon Counts;    // as the result record of Execute
+  // Every candidate in list order (the order of "DefectsDump.csv").
+  const DefectRecord* Candidates;
+  std::int32_t CandidateCount;
+  // The worst-pixel table in its order, empty entries (X = Y = -1) left out;
+  // none without a table (set_TableSize).
+  const DefectRecord* WorstPixels;
+  std::int32_t WorstPixelCount;
+  // Every counted cluster in the order counted; there are CenterClusters +
+  // SideClusters of them (the cluster table keeps only the highest).
+  const ClusterFinding* Clusters;
+  std::int32_t ClusterCount;
+};
+
 class SENSORDEFECT_API Waferon {
  public:
   std::int32_t Open(int flag);
@@ -81,6 +121,10 @@ class SENSORDEFECT_API Waferon {
   // limit. Added after the first release: a member function only, so the class
   // keeps its layout for hosts built before it.
   std::int32_t set_OutputFolder(const char* folder);
+  // Fills `findings` with what the last Execute since Open found (all zero and
+  // empty before one). S_OK, or E_ABORT while closed. Added after the first
+  // release like set_OutputFolder: a member function only.
+  std::int32_t get_Findings(WaferonFindings& findings);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;
