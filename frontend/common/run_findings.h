@@ -125,6 +125,11 @@ struct RunFindings {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   std::int32_t BitCount = 0;
+  // How the picture's pixel buffer holds its rows, as the libraries bind it:
+  // bytes from one stored row to the next, and whether the top row is stored
+  // first (else last, bottom-up). Stride 0: the buffer is not a picture.
+  std::uint64_t Stride = 0;
+  bool TopRowFirst = false;
   std::int32_t Code = 0;        // the run's result code
   std::string CodeText;         // its text as the status file shows it
   int Status = 0;               // the status file's status: 0 passed, 1 failed

@@ -113,6 +113,9 @@ bool WriteRunProducts(const ProgramDescription& program, RunState& state, const 
     const auto height = static_cast<std::int32_t>(bitmap::ReadU32(header + 8));
     run.Height = height < 0 ? -height : height;
     run.BitCount = bitmap::ReadU16(header + 14);
+    run.TopRowFirst = height < 0;
+    const std::optional<std::uint64_t> size = PixelDataSize(run.Picture->Header);
+    if (size && run.Height > 0) run.Stride = *size / static_cast<std::uint64_t>(run.Height);
   }
   run.Code = state.result;
   run.CodeText = ResultText(state.result);

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "common/frontend_interface.h"
 
 namespace sensor::glazetrun {
 
@@ -13,11 +12,8 @@ std::optional<frontend::PngPicture> DefectMapPicture(const frontend::RunFindings
     problem = "the run painted no defect map";
     return std::nullopt;
   }
-  const auto storedHeight = static_cast<std::int32_t>(bitmap::ReadU32(picture->Header.data() + 8));
-  const bool topDown = storedHeight < 0;
-  // The stride as the library binds it: the pixel-data size over the rows.
-  const std::optional<std::uint64_t> dataSize = frontend::PixelDataSize(picture->Header);
-  const std::uint64_t stride = dataSize ? *dataSize / static_cast<std::uint64_t>(run.Height) : 0;
+  const bool topDown = run.TopRowFirst;
+  const std::uint64_t stride = run.Stride;
   const std::size_t bytesPerPixel = static_cast<std::size_t>(run.BitCount) / 8;
   if (stride < static_cast<std::uint64_t>(run.Width) * bytesPerPixel ||
       picture->Pixels.size() < stride * static_cast<std::uint64_t>(run.Height)) {
