@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, when it is missing: a C++20
 # compiler, CMake, Ninja, GoogleTest, Google Benchmark, libtiff, libpng, the
 # JSON library of the batch program's summaries and the programs' reports, and the tools the packaging,
-# manual-page and scale-out tests use (Debian packages).
+# manual-page, scale-out and batch-page tests use (Debian packages).
 set -euo pipefail
 
 need=()
@@ -18,7 +18,7 @@ command -v groff >/dev/null 2>&1 || need+=(groff-base)
 command -v man >/dev/null 2>&1 || need+=(man-db)
 command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 [ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
-# libpng writes the programs' PNG files (-DefectMapPNG); the tests check every
+# libpng writes the programs' PNG files (-DefectMapPNG, -ReviewImage); the tests check every
 # JSON report (-Report) against doc/report.schema.json with python3-jsonschema.
 [ -f /usr/include/png.h ] || need+=(libpng-dev)
 python3 -c 'import jsonschema' >/dev/null 2>&1 || need+=(python3-jsonschema)
@@ -27,6 +27,8 @@ command -v parallel >/dev/null 2>&1 || need+=(parallel)
 command -v slurmctld >/dev/null 2>&1 || need+=(slurm-wlm)
 command -v munged >/dev/null 2>&1 || need+=(munge)
 command -v dpkg-deb >/dev/null 2>&1 || need+=(dpkg)
+# The batch page's test loads it in headless Chromium.
+command -v chromium >/dev/null 2>&1 || need+=(chromium)
 for extra in "$@"; do need+=("$extra"); done
 
 if [ ${#need[@]} -gt 0 ]; then

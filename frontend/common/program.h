@@ -13,6 +13,7 @@
 #include "frontend/common/run_options.h"
 #include "frontend/common/setting_table.h"
 #include "frontend/common/run_products.h"
+#include "frontend/common/review_product.h"
 #include "frontend/common/status_file.h"
 #include "frontend/common/verdict_table.h"
 
@@ -38,6 +39,8 @@ struct RunOutcome {
   int Status = 0;
   std::string Message;  // the status message without " ERROR"
   VerdictTable Verdicts;
+  std::string FailingValues;  // the values outside their limits; empty: none
+  ProductPaths Written;       // the products the run wrote, as given
 };
 
 // Who runs the program: the program itself (StandAloneHost) or a host that runs
@@ -96,6 +99,9 @@ class RunContext {
     } else {
       bitmap_ = LoadPicture(options_.BMPFileIn, request);
       loaded_ = bitmap_ ? &*bitmap_ : nullptr;
+    }
+    if (loaded_ != nullptr && options_.Products.ReviewImage) {
+      findings_.ReviewBackdrop = ReviewBackdropOf(*loaded_, request.Mode);
     }
     return loaded_;
   }

@@ -17,6 +17,7 @@
 #include "frontend/common/raw_frame.h"
 #include "frontend/common/run_options.h"
 #include "frontend/common/verdict_table.h"
+#include "frontend/review/review_image.h"
 
 namespace sensor::frontend {
 
@@ -122,6 +123,9 @@ struct RunFindings {
   // The loaded picture; null when it was not loaded. Valid while the run's
   // outputs are written. Glazet paints it: its pixels are then the defect map.
   const LoadedBitmap* Picture = nullptr;
+  // The picture placed and shrunk for the review image when it was loaded,
+  // before any painting; only with -ReviewImage (review_product.h).
+  std::optional<review::ReviewBackdrop> ReviewBackdrop;
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   std::int32_t BitCount = 0;

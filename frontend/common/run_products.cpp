@@ -11,6 +11,7 @@
 
 #include "frontend/common/json_report.h"
 #include "frontend/common/paths.h"
+#include "frontend/common/review_product.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {
@@ -64,7 +65,7 @@ bool WriteThroughTemporary(const std::string& path, const std::string& bytes, st
 }  // namespace
 
 ProductTable StandardProducts(ProductTable own) {
-  ProductTable table = {JsonReportProduct()};
+  ProductTable table = {JsonReportProduct(), ReviewImageProduct()};
   for (RunProduct& product : own) table.push_back(std::move(product));
   return table;
 }
@@ -108,7 +109,8 @@ bool CheckProducts(const ProductTable& products, const ProductPaths& paths) {
   return all;
 }
 
-bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run) {
+bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run,
+                   ProductPaths* written) {
   bool all = true;
   for (const RunProduct& product : products) {
     const std::optional<std::string>& path = paths.*product.Path;
@@ -124,6 +126,8 @@ bool WriteProducts(const ProductTable& products, const ProductPaths& paths, cons
       std::printf("\n%s file \"%s\" was not written: %s.\n", product.Option.c_str(), path->c_str(),
                   problem.c_str());
       all = false;
+    } else if (written != nullptr) {
+      written->*product.Path = *path;
     }
   }
   return all;

@@ -56,7 +56,9 @@ bool CheckProducts(const ProductTable& products, const ProductPaths& paths);
 
 // Writes every product whose option was given, each through a temporary file
 // beside it that is renamed into place; prints one line for each that could
-// not be written. True when all were written.
-bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run);
+// not be written. True when all were written; `written`, when given, gets the
+// path of each product written.
+bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run,
+                   ProductPaths* written = nullptr);
 
 }  // namespace sensor::frontend

@@ -67,6 +67,7 @@ void WriteStatusFile(const ProgramDescription& program, RunState& state,
     outcome->Status = status;
     outcome->Message = message ? *message : ResultText(state.result);
     outcome->Verdicts = state.verdicts;
+    outcome->FailingValues = state.failureMessage;
   }
   if (!state.options.OutputFile) return;
   StatusReport report;
@@ -122,7 +123,8 @@ bool WriteRunProducts(const ProgramDescription& program, RunState& state, const 
   run.Status = status;
   run.Message = message;
   run.Verdicts = state.verdicts;
-  return WriteProducts(program.Products, paths, run);
+  return WriteProducts(program.Products, paths, run,
+                       state.host.Outcome != nullptr ? &state.host.Outcome->Written : nullptr);
 }
 
 int ReleaseAndPause(RunState& state) {

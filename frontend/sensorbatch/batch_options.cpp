@@ -60,6 +60,7 @@ BatchOptions ParseBatchOptions(int argc, char** argv) {
                                 std::string(v) + "\"");
          }
        }},
+      {"ReportPage", [](BatchOptions& o, const char* v) { o.ReportPage = v; }},
   };
   frontend::OptionTable names;
   for (const auto& entry : table) names.push_back(frontend::OptionSpec{entry.first, true, nullptr});

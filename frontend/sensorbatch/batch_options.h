@@ -17,6 +17,7 @@ struct BatchOptions {
   int ShardCount = 1;
   std::optional<std::string> Summary;  // -Summary FILE.jsonl
   double JobTimeoutSeconds = 0.0;      // -JobTimeout SEC; 0 none
+  std::optional<std::string> ReportPage;  // -ReportPage FILE.html
   std::vector<std::string> Problems;   // what was refused, one line each
 };
 

@@ -16,6 +16,7 @@
 #include "frontend/sensorbatch/processor_share.h"
 #include "frontend/sensorbatch/program_catalog.h"
 #include "frontend/sensorbatch/progress_line.h"
+#include "frontend/sensorbatch/report_page.h"
 
 namespace {
 
@@ -50,6 +51,31 @@ class SummaryWriter {
   std::size_t next_ = 0;
 };
 
+// A job's row of the page, from its result; takes out the worker's page
+// details, so that the summary line stays as it is without the page.
+PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result) {
+  constexpr long long kValuesFailed = -2147467259;  // E_FAIL
+  nlohmann::ordered_json& report = result.Report;
+  PageJob row;
+  row.Line = job.Line;
+  row.Program = job.Program;
+  row.Picture = plan.Picture;
+  const std::string failing = report.value("failing", std::string());
+  if (result.Passed) {
+    row.Verdict = PageVerdict::Pass;
+  } else if (!failing.empty() && report.value("ReturnCode", 0LL) == kValuesFailed) {
+    row.Verdict = PageVerdict::Fail;
+    row.Details = failing;
+  } else {
+    row.Verdict = PageVerdict::Error;
+    row.Details = report.value("failure", std::string());
+  }
+  row.ReviewImage = report.value("reviewImage", std::string());
+  report.erase("failing");
+  report.erase("reviewImage");
+  return row;
+}
+
 int RunBatchProgram(int argc, char** argv) {
   const BatchOptions options = ParseBatchOptions(argc, argv);
   if (!options.Problems.empty()) {
@@ -74,6 +100,14 @@ int RunBatchProgram(int argc, char** argv) {
     summary.open(*options.Summary, std::ios::binary | std::ios::trunc);
     if (!summary) return Refuse(*options.Summary + ": cannot be written");
   }
+  std::ofstream page;
+  std::string pageFolder;
+  if (options.ReportPage) {
+    page.open(*options.ReportPage, std::ios::binary | std::ios::trunc);
+    if (!page) return Refuse(*options.ReportPage + ": cannot be written");
+    std::error_code pageError;
+    pageFolder = fs::absolute(*options.ReportPage, pageError).parent_path().string();
+  }
 
   // Every job's paths are resolved as its program would resolve them when
   // started in the job file's folder.
@@ -93,12 +127,15 @@ int RunBatchProgram(int argc, char** argv) {
   setup.JobTimeoutSeconds = options.JobTimeoutSeconds;
   setup.Worker.ProgramDirectory = programDirectory;
   setup.Worker.AnalysisThreads = share.AnalysisThreads;
+  setup.Worker.PageDetails = options.ReportPage.has_value();
 
   SummaryWriter writer(options.Summary ? &summary : nullptr);
   ProgressLine progress(jobs.size());
   bool allPassed = true;
+  std::vector<PageJob> rows(jobs.size());
   RunBatch(jobs, plans, setup, [&](std::size_t index, JobResult result) {
     const Job& job = jobs[index];
+    if (options.ReportPage) rows[index] = TakePageJob(job, plans[index], result);
     nlohmann::ordered_json line;
     line["line"] = job.Line;
     line["program"] = job.Program;
@@ -116,6 +153,10 @@ int RunBatchProgram(int argc, char** argv) {
     writer.Add(index, line.dump());
   });
   progress.Close();
+  if (options.ReportPage) {
+    page << FormatReportPage(*options.Jobs, rows, pageFolder) << std::flush;
+    if (!page) return Refuse(*options.ReportPage + ": cannot be written");
+  }
   return allPassed ? kAllPassed : kSomeFailed;
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "frontend/sensorbatch/picture_cache.h"
@@ -90,6 +91,12 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
     const int exitCode = program->Run(static_cast<int>(argv.size()) - 1, argv.data(), host);
     nlohmann::ordered_json report = Report(exitCode, outcome, outcome.Status >= 0);
     report["wall"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (setup.PageDetails) {
+      report["failing"] = outcome.FailingValues;
+      const std::optional<std::string>& review = outcome.Written.ReviewImage;
+      report["reviewImage"] =
+          review ? std::filesystem::absolute(*review).lexically_normal().string() : std::string();
+    }
     WriteAll(resultFd, report.dump() + "\n");
   }
   _exit(0);

@@ -16,6 +16,9 @@ namespace sensor::batch {
 struct WorkerSetup {
   std::string ProgramDirectory;  // the directory the runs count as their program's
   int AnalysisThreads = 1;
+  // Each job's line adds "failing" (the values outside their limits) and
+  // "reviewImage" (the review image it wrote) for the batch's page.
+  bool PageDetails = false;
 };
 
 // Runs the jobs `order` names, in that order, and writes, per job, a line with its exit code and

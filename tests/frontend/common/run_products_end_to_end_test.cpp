@@ -280,9 +280,9 @@ TEST(ProductOptions, EndEveryTableAndNoEarlierNameIsAPrefixOfALaterOne) {
   glazetrun::GlazetSettings glazet;
   ostrelrun::OstrelSettings ostrel;
   const std::vector<std::pair<frontend::OptionTable, std::vector<std::string>>> tables = {
-      {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "DefectList"}},
-      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "DefectMapPNG"}},
-      {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report"}},
+      {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "ReviewImage", "DefectList"}},
+      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG"}},
+      {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report", "ReviewImage"}},
   };
   for (const auto& [table, last] : tables) {
     ASSERT_GE(table.size(), last.size() + 2);
