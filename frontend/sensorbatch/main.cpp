@@ -17,6 +17,7 @@
 #include "frontend/sensorbatch/program_catalog.h"
 #include "frontend/sensorbatch/progress_line.h"
 #include "frontend/sensorbatch/report_page.h"
+#include "sensordefect/ResultCodes.h"
 
 namespace {
 
@@ -54,7 +55,6 @@ class SummaryWriter {
 // A job's row of the page, from its result; takes out the worker's page
 // details, so that the summary line stays as it is without the page.
 PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result) {
-  constexpr long long kValuesFailed = -2147467259;  // E_FAIL
   nlohmann::ordered_json& report = result.Report;
   PageJob row;
   row.Line = job.Line;
@@ -63,7 +63,7 @@ PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result) {
   const std::string failing = report.value("failing", std::string());
   if (result.Passed) {
     row.Verdict = PageVerdict::Pass;
-  } else if (!failing.empty() && report.value("ReturnCode", 0LL) == kValuesFailed) {
+  } else if (!failing.empty() && report.value("ReturnCode", 0LL) == SensorDefectDetectionClass::E_FAIL) {
     row.Verdict = PageVerdict::Fail;
     row.Details = failing;
   } else {
