@@ -3,6 +3,7 @@
 #include "common/frontend_interface.h"
 #include "frontend/common/paths.h"
 #include "frontend/common/png_file.h"
+#include "frontend/review/review_image.h"
 #include "sensordefect/ResultCodes.h"
 
 namespace sensor::frontend {
@@ -19,17 +20,6 @@ std::optional<Rect> Zone(const RunFindings& run, const char* name) {
   const NamedArea* area = FindArea(run, name);
   if (area == nullptr || area->Box.Empty()) return std::nullopt;
   return RectOf(area->Box);
-}
-
-}  // namespace
-
-std::optional<review::ReviewBackdrop> ReviewBackdropOf(LoadedBitmap& picture, const PictureMode& mode) {
-  ImageBinding binding;
-  if (picture.Header.size() < 40 ||
-      BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) != S_OK) {
-    return std::nullopt;
-  }
-  return review::MakeBackdrop(binding, review::PictureReading{mode.BayerMode, mode.SensorBpp});
 }
 
 review::ReviewInput ReviewInputOf(const RunFindings& run) {
@@ -71,6 +61,18 @@ review::ReviewInput ReviewInputOf(const RunFindings& run) {
     }
   }
   return input;
+}
+
+}  // namespace
+
+std::shared_ptr<const review::ReviewBackdrop> ReviewBackdropOf(LoadedBitmap& picture, const PictureMode& mode) {
+  ImageBinding binding;
+  if (picture.Header.size() < 40 ||
+      BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) != S_OK) {
+    return nullptr;
+  }
+  return std::make_shared<const review::ReviewBackdrop>(
+      review::MakeBackdrop(binding, review::PictureReading{mode.BayerMode, mode.SensorBpp}));
 }
 
 RunProduct ReviewImageProduct() {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,10 @@
 #include "frontend/common/raw_frame.h"
 #include "frontend/common/run_options.h"
 #include "frontend/common/verdict_table.h"
-#include "frontend/review/review_image.h"
+
+namespace sensor::review {
+struct ReviewBackdrop;
+}
 
 namespace sensor::frontend {
 
@@ -125,7 +129,7 @@ struct RunFindings {
   const LoadedBitmap* Picture = nullptr;
   // The picture placed and shrunk for the review image when it was loaded,
   // before any painting; only with -ReviewImage (review_product.h).
-  std::optional<review::ReviewBackdrop> ReviewBackdrop;
+  std::shared_ptr<const review::ReviewBackdrop> ReviewBackdrop;
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   std::int32_t BitCount = 0;
