@@ -93,9 +93,13 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
     report["wall"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (setup.PageDetails) {
       report["failing"] = outcome.FailingValues;
-      const std::optional<std::string>& review = outcome.Written.ReviewImage;
-      report["reviewImage"] =
-          review ? std::filesystem::absolute(*review).lexically_normal().string() : std::string();
+      std::string review;
+      if (outcome.Written.ReviewImage) {
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(*outcome.Written.ReviewImage, error);
+        review = error ? *outcome.Written.ReviewImage : absolute.lexically_normal().string();
+      }
+      report["reviewImage"] = review;
     }
     WriteAll(resultFd, report.dump() + "\n");
   }
