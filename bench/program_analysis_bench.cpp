@@ -67,7 +67,7 @@ void BM_ProgramAnalysisGlazetrun(benchmark::State& state) {
   if (!in) return;
   glazetrun::GlazetSettings settings;
   frontend::ReadSettingsFile(in->Settings, glazetrun::GlazetSettingsKeys(settings));
-  const std::vector<unsigned char> pristine = in->Bitmap.Pixels;
+  const std::vector<unsigned char> pristine(in->Bitmap.Pixels.begin(), in->Bitmap.Pixels.end());
   Glazet library;
   library.Open(0);
   library.BindImage(in->Bitmap.Header.data(), in->Bitmap.Pixels.data());

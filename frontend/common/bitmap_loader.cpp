@@ -1,11 +1,11 @@
 #include "frontend/common/bitmap_loader.h"
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -19,29 +19,35 @@ namespace {
 using bitmap::kFileHeaderSize;
 using bitmap::kInfoHeaderSize;
 
-// Asks the kernel to back the whole 2 MiB pages inside a large buffer with
-// large pages before it is first touched: a 48 MP picture then takes a few
-// hundred page faults instead of tens of thousands. Only advice; nothing
-// changes when the kernel declines.
-void AskForLargePages(unsigned char* buffer, std::size_t size) {
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
-  const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
-  const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
-  const std::uintptr_t last = (begin + size) & ~(kLargePage - 1);
-  if (size < 4 * kLargePage || last <= first) return;
-  madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
 // A zero-filled buffer of `size` bytes read in full from the file's current
 // position; false on a short read or when the buffer cannot be had.
-bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft,
-               std::vector<unsigned char>& out) {
+bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft, std::vector<unsigned char>& out) {
   if (size > bytesLeft) return false;
   try {
-    AllocatePixelBuffer(out, size);
+    out.assign(static_cast<std::size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     return false;
   } catch (const std::length_error&) {
+    return false;
+  }
+  return std::fread(out.data(), 1, out.size(), file) == out.size();
+}
+
+// The pixel data, `size` bytes from the file's current position `offset`:
+// mapped when asked and possible, else read into memory of its own; false on
+// a short file or when the buffer cannot be had.
+bool TakePixels(std::FILE* file, std::uint64_t offset, std::uint64_t size, std::uint64_t bytesLeft,
+                PixelMemory memory, PixelBuffer& out) {
+  if (size > bytesLeft) return false;
+  if (memory == PixelMemory::MappedFile && size > 0) {
+    if (std::optional<PixelBuffer> mapped = PixelBuffer::MapFile(fileno(file), offset, size)) {
+      out = std::move(*mapped);
+      return true;
+    }
+  }
+  try {
+    AllocatePixelBuffer(out, size);
+  } catch (const std::bad_alloc&) {
     return false;
   }
   return std::fread(out.data(), 1, out.size(), file) == out.size();
@@ -61,19 +67,14 @@ bool BindingFitsBuffer(LoadedBitmap& bitmap) {
 
 }  // namespace
 
-void AllocatePixelBuffer(std::vector<unsigned char>& out, std::uint64_t size) {
-  if (size > out.max_size()) throw std::length_error("pixel buffer");
-  out.reserve(static_cast<std::size_t>(size));
-  AskForLargePages(out.data(), out.capacity());
-  out.assign(static_cast<std::size_t>(size), 0);
-}
+void AllocatePixelBuffer(PixelBuffer& out, std::uint64_t size) { out = PixelBuffer::Zeroed(size); }
 
 std::optional<std::uint64_t> PixelDataSize(const std::vector<unsigned char>& header) {
   if (header.size() < kInfoHeaderSize) return std::nullopt;
   return sensor::PixelDataSize(ReadHeaderFields(header.data()));
 }
 
-std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& path) {
+std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& path, PixelMemory memory) {
   if (!path || access(path->c_str(), F_OK) != 0 || access(path->c_str(), R_OK) != 0) {
     return std::nullopt;
   }
@@ -98,7 +99,7 @@ std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& pat
     return std::nullopt;
   }
   const std::optional<std::uint64_t> pixelSize = PixelDataSize(bitmap.Header);
-  if (!pixelSize || !ReadPiece(file.get(), *pixelSize, fileSize - pixelOffset, bitmap.Pixels)) {
+  if (!pixelSize || !TakePixels(file.get(), pixelOffset, *pixelSize, fileSize - pixelOffset, memory, bitmap.Pixels)) {
     return std::nullopt;
   }
   if (!BindingFitsBuffer(bitmap)) return std::nullopt;
@@ -109,9 +110,8 @@ std::optional<LoadedBitmap> CopyBitmap(const LoadedBitmap& bitmap) {
   try {
     LoadedBitmap copy;
     copy.Header = bitmap.Header;
-    copy.Pixels.reserve(bitmap.Pixels.size());
-    AskForLargePages(copy.Pixels.data(), copy.Pixels.capacity());
-    copy.Pixels.assign(bitmap.Pixels.begin(), bitmap.Pixels.end());
+    AllocatePixelBuffer(copy.Pixels, bitmap.Pixels.size());
+    if (!bitmap.Pixels.empty()) std::memcpy(copy.Pixels.data(), bitmap.Pixels.data(), bitmap.Pixels.size());
     return copy;
   } catch (const std::bad_alloc&) {
     return std::nullopt;

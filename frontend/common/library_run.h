@@ -19,10 +19,11 @@ enum class ResultsAfter { Success, SuccessOrAbort };
 // Prints the banner, then opens a fresh `Library` (the run's debug switch as
 // its flag) and hands it the run's folder, loads the bitmap (E_FAIL when it cannot be loaded), binds it and
 // calls `analyse(library)`; each step is taken only when every earlier one gave
-// 0. Then `readResults(library)` when the code is one of `readAfter`, else the
-// named data log is dropped; `readFindings(library)` whenever Open succeeded
-// (the findings say themselves how far the run came); Close and Clean always.
-// Gives the code.
+// 0. E_FAIL as well when the picture's file changed beneath its mapping
+// during the analysis. Then `readResults(library)` when the code is one of
+// `readAfter`, else the named data log is dropped; `readFindings(library)`
+// whenever Open succeeded (the findings say themselves how far the run came);
+// Close and Clean always. Gives the code.
 template <class Library, class Analyse, class ReadResults, class ReadFindings>
 ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse analyse,
                               ReadResults readResults, ReadFindings readFindings) {
@@ -39,7 +40,15 @@ ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse a
     LoadedBitmap* bitmap = run.LoadBitmap();
     code = bitmap == nullptr ? E_FAIL
                              : library.BindImage(bitmap->Header.data(), bitmap->Pixels.data());
-    if (code == S_OK) code = analyse(library);
+    if (code == S_OK) {
+      code = analyse(library);
+      // A mapped picture file cut short or written during the analysis: what
+      // was measured is not the picture's.
+      if (!bitmap->Pixels.Intact()) {
+        std::printf("\nThe picture file changed while it was analysed.\n");
+        code = E_FAIL;
+      }
+    }
   }
 
   if (code == S_OK || (readAfter == ResultsAfter::SuccessOrAbort && code == E_ABORT)) {

@@ -47,7 +47,7 @@ std::optional<LoadedBitmap> ReadPicture(const std::optional<std::string>& path, 
   const FileHandle file = path && access(path->c_str(), R_OK) == 0 ? OpenRegularFile(*path) : FileHandle(nullptr, fclose);
   if (!file) {
     if (layout) problem = "the raw frame " + *path + " cannot be read";
-    return layout ? std::nullopt : LoadBitmapFile(path);
+    return layout ? std::nullopt : LoadBitmapFile(path, request.Memory);
   }
   struct stat info {};
   if (fstat(fileno(file.get()), &info) != 0) return std::nullopt;
@@ -65,7 +65,7 @@ std::optional<LoadedBitmap> ReadPicture(const std::optional<std::string>& path, 
     case Kind::Bitmap:
       break;
   }
-  return LoadBitmapFile(path);
+  return LoadBitmapFile(path, request.Memory);
 }
 
 std::optional<LoadedBitmap> LoadPicture(const std::optional<std::string>& path, const PictureRequest& request) {

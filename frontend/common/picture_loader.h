@@ -19,6 +19,8 @@ struct PictureRequest {
   PictureMode Mode;
   // The -RawLayout value as given; absent without the option.
   std::optional<std::string> RawLayout;
+  // Where a bitmap's pixels go (the raw readers always fill memory of their own).
+  PixelMemory Memory = PixelMemory::MappedFile;
 };
 
 // Loads the picture; nothing when it cannot be loaded. A bitmap file, or a

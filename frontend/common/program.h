@@ -93,6 +93,7 @@ class RunContext {
     PictureRequest request;
     if (mode_) request.Mode = mode_();
     request.RawLayout = options_.RawLayout;
+    request.Memory = paints_ ? PixelMemory::Own : PixelMemory::MappedFile;
     findings_.Mode = request.Mode;
     if (pictures_) {
       loaded_ = pictures_(options_.BMPFileIn, request, paints_);

@@ -1,7 +1,8 @@
-// The picture of a worker's jobs, read once for consecutive jobs on the same
-// file. A job that paints its picture (Glazet's defect map) gets a copy while
-// later jobs still need the picture, else the read one itself, which is then
-// forgotten: no job ever sees a painted picture.
+// The picture of a worker's jobs, read (or mapped) once for consecutive jobs
+// on the same file. A job that paints its picture (Glazet's defect map) gets a
+// copy while later jobs still need the picture or when the picture is mapped,
+// else the read one itself, which is then forgotten: no job ever sees a
+// painted picture.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,8 @@ class PictureCache {
                               bool paints);
 
  private:
+  void Forget();
+
   // What the kept picture was read from and how (a raw frame's reading
   // depends on the run's mode, depth and layout).
   std::optional<std::string> path_;

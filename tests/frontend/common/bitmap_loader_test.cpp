@@ -38,7 +38,7 @@ TEST_F(BitmapLoader, ReadsTheHeaderBlockAndExactlyThePixelDataOfA3By2Image) {
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Header.size(), 40u);
   EXPECT_EQ(bitmap->Pixels.size(), 24u);  // stride ceil(72 / 32) x 4 = 12, two rows
-  EXPECT_EQ(bitmap->Pixels, image.PixelBuffer());
+  EXPECT_EQ(Bytes(bitmap->Pixels.begin(), bitmap->Pixels.end()), image.PixelBuffer());
 }
 
 TEST_F(BitmapLoader, TakesTheAbsoluteHeightOfATopDownBitmap) {
