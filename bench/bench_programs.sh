@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Whole-program figures: each of the three programs on a 48 MP 32-bit bitmap
-# file (made with sensorsim), best wall time of three runs and peak resident
-# memory (/usr/bin/time -v), against reading the cached file
+# file (made with sensorsim), against reading the cached file
 # (cat FILE > /dev/null) and against the analysis itself (the library's
 # Execute on the same file with the same settings, from sensor_bench's
-# BM_ProgramAnalysis*). Usage: bench/bench_programs.sh [build-dir]
+# BM_ProgramAnalysis*).
+# The machine may be busy: every round runs the read and each program once,
+# one after another, and a program's ratio to the read is taken within its
+# round; the table gives the medians over the rounds (wall time, ratio, peak
+# resident memory of the process from wait4). With a second build's bin
+# folder (BEFORE_BIN) its programs run in the same rounds, for a before/after
+# table.
+# Usage: bench/bench_programs.sh [build-dir] [BEFORE_BIN]   (ROUNDS=9 by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build-bench}
-[ -x /usr/bin/time ] || scripts/install-deps.sh time
+before=${2:-}
 
 cmake --build "$build" --target Waferonrun Glazetrun Ostrelrun sensorsim sensor_bench -j2 >/dev/null
 bin=$root/$build/bin
@@ -21,44 +27,57 @@ if [ ! -f "$picture" ]; then
     -BayerLevels 600,800,800,500 -Noise 3 -HotPixels 200 -DarkPixels 100 -Clusters 50,4 \
     -Blemishes 3,40,20 >/dev/null
 fi
-size=$(stat -c %s "$picture")
 cat "$picture" >/dev/null  # into the page cache
 
-best() {  # best of three wall times (seconds) of a command
-  local best=
-  for _ in 1 2 3; do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || true
-    end=$(date +%s.%N)
-    best=$(python3 -c "print(min(x for x in [$end - $start${best:+, $best}]))")
-  done
-  echo "$best"
-}
-
-read_time=$(best cat "$picture")
 analysis_json=$work/analysis.json
 SENSOR_PROGRAM_PICTURE=$picture SENSOR_EXAMPLES=$root/examples \
   "$root/$build/bench/sensor_bench" --benchmark_filter=ProgramAnalysis --benchmark_min_time=0.5 \
   --benchmark_out="$analysis_json" --benchmark_out_format=json >/dev/null 2>&1
-analysis_of() {  # seconds of one Execute of the program's library
-  python3 -c "
-import json
-runs = json.load(open('$analysis_json'))['benchmarks']
-print(next(r['real_time'] / 1e3 for r in runs if r['name'] == 'BM_ProgramAnalysis$1'))"
-}
-printf '%-11s %9s %12s %9s %11s %11s %13s\n' program "wall s" "peak RSS MB" "/read" "RSS/file" "analysis s" "/(an.+read)"
-printf '%-11s %9.3f %12.1f %9s %11s %11s %13s\n' "cat file" "$read_time" "$(python3 -c "print($size / 1e6)")" 1.00 - - -
-for program in Waferonrun Glazetrun Ostrelrun; do
-  settings=$root/examples/${program,,}/settings.ini
-  limits=$root/examples/${program,,}/limits.txt
-  run=("$bin/$program" -BMPFileIn "$picture" -TestSettings "$settings" -TestLimits "$limits"
-       -OutputFile "$work/$program.status" -LogFile "$work/$program.csv" -slave)
-  wall=$(best "${run[@]}")
-  rss_kb=$( (/usr/bin/time -f '%M' "${run[@]}" 2>&1 >/dev/null || true) | tail -1)
-  analysis=$(analysis_of "$program")
-  python3 -c "
-wall, read, rss, size, analysis = $wall, $read_time, $rss_kb * 1024, $size, $analysis
-print(f'{\"$program\":11} {wall:9.3f} {rss / 1e6:12.1f} {wall / read:9.2f} {rss / size:11.2f} {analysis:11.3f} {wall / (analysis + read):13.2f}')"
-done
-echo "picture: $picture ($size bytes); Glazetrun also holds its 1-byte-per-pixel defect map"
+
+ROUNDS=${ROUNDS:-9} python3 - "$root" "$work" "$picture" "$analysis_json" "$bin" "$before" <<'PYTHON'
+import json, os, statistics, subprocess, sys, time
+root, work, picture, analysis_json, after, before = sys.argv[1:7]
+rounds = int(os.environ["ROUNDS"])
+programs = ["Ostrelrun", "Waferonrun", "Glazetrun"]
+builds = [("after", after)] + ([("before", before)] if before else [])
+
+def run(argv):
+    """Wall seconds and peak resident bytes of one process."""
+    with open(os.devnull, "wb") as null:
+        start = time.perf_counter()
+        child = subprocess.Popen(argv, stdout=null, stderr=null, cwd=work)
+        _, _, usage = os.wait4(child.pid, 0)
+        return time.perf_counter() - start, usage.ru_maxrss * 1024
+
+def program_args(bin_dir, program):
+    p = program.lower()
+    return [f"{bin_dir}/{program}", "-BMPFileIn", picture, "-TestSettings", f"{root}/examples/{p}/settings.ini",
+            "-TestLimits", f"{root}/examples/{p}/limits.txt", "-OutputFile", f"{work}/{program}.status",
+            "-LogFile", f"{work}/{program}.csv", "-slave"]
+
+samples = {}  # (build, program) -> list of (wall, ratio, rss)
+reads = []
+for _ in range(rounds):
+    read, _ = run(["sh", "-c", 'cat "$0" > /dev/null', picture])
+    reads.append(read)
+    for name, bin_dir in builds:
+        for program in programs:
+            wall, rss = run(program_args(bin_dir, program))
+            samples.setdefault((name, program), []).append((wall, wall / read, rss))
+
+runs = json.load(open(analysis_json))["benchmarks"]
+analysis = {r["name"][len("BM_ProgramAnalysis"):]: r["real_time"] / 1e3 for r in runs}
+size = os.path.getsize(picture)
+median = statistics.median
+print(f"{rounds} rounds; medians; the read is cat FILE > /dev/null in the same round")
+print(f"{'program':11} {'build':6} {'wall s':>8} {'/read':>7} {'peak RSS MB':>12} {'RSS/file':>9} {'analysis s':>11}")
+print(f"{'cat file':11} {'':6} {median(reads):8.3f} {1:7.2f} {size / 1e6:12.1f} {'-':>9} {'-':>11}")
+for program in programs:
+    for name, _ in builds:
+        s = samples[(name, program)]
+        wall, ratio, rss = (median(x[i] for x in s) for i in range(3))
+        print(f"{program:11} {name:6} {wall:8.3f} {ratio:7.2f} {rss / 1e6:12.1f} {rss / size:9.2f} "
+              f"{analysis.get(program, float('nan')):11.3f}")
+print(f"picture: {picture} ({size} bytes); Glazetrun also holds its 1-byte-per-pixel defect map;"
+      " analysis s: the library's Execute alone (this build)")
+PYTHON

@@ -29,14 +29,17 @@ struct ProgramInputs {
   std::string Settings;  // the example settings file of the program
 };
 
-std::optional<ProgramInputs> InputsFor(benchmark::State& state, const char* program) {
+// The pixels as the program holds them: mapped from the file, or of their own
+// for Glazet, which paints them.
+std::optional<ProgramInputs> InputsFor(benchmark::State& state, const char* program,
+                                       frontend::PixelMemory memory = frontend::PixelMemory::MappedFile) {
   const char* picture = std::getenv("SENSOR_PROGRAM_PICTURE");
   const char* examples = std::getenv("SENSOR_EXAMPLES");
   if (picture == nullptr || examples == nullptr) {
     state.SkipWithError("SENSOR_PROGRAM_PICTURE and SENSOR_EXAMPLES are not set (bench/bench_programs.sh sets them)");
     return std::nullopt;
   }
-  std::optional<frontend::LoadedBitmap> bitmap = frontend::LoadBitmapFile(std::string(picture));
+  std::optional<frontend::LoadedBitmap> bitmap = frontend::LoadBitmapFile(std::string(picture), memory);
   if (!bitmap) {
     state.SkipWithError("the picture cannot be loaded");
     return std::nullopt;
@@ -63,7 +66,7 @@ void BM_ProgramAnalysisWaferonrun(benchmark::State& state) {
 }
 
 void BM_ProgramAnalysisGlazetrun(benchmark::State& state) {
-  std::optional<ProgramInputs> in = InputsFor(state, "glazetrun");
+  std::optional<ProgramInputs> in = InputsFor(state, "glazetrun", frontend::PixelMemory::Own);
   if (!in) return;
   glazetrun::GlazetSettings settings;
   frontend::ReadSettingsFile(in->Settings, glazetrun::GlazetSettingsKeys(settings));

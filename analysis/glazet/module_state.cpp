@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "common/large_pages.h"
+
 namespace sensor::glazet {
 
 bool DefectMap::Allocate(std::int32_t width, std::int32_t height) {
@@ -14,12 +16,20 @@ bool DefectMap::Allocate(std::int32_t width, std::int32_t height) {
   if (bytes_ == nullptr || size != size_) {
     Release();
     // A zero-sized map still gets a byte, so that an allocated map is never null.
-    bytes_.reset(new (std::nothrow) std::uint8_t[size == 0 ? 1 : size]);
-    if (bytes_ == nullptr) return false;
+    const std::size_t bytes = size == 0 ? 1 : size;
+    try {
+      bytes_ = std::unique_ptr<std::uint8_t[], Free>(LargePageAllocator<std::uint8_t>().allocate(bytes), Free{bytes});
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
     size_ = size;
   }
   std::memset(bytes_.get(), 0, size == 0 ? 1 : size);
   return true;
+}
+
+void DefectMap::Free::operator()(std::uint8_t* bytes) const {
+  LargePageAllocator<std::uint8_t>().deallocate(bytes, Bytes);
 }
 
 void DefectMap::Release() {

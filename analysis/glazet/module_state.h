@@ -24,14 +24,19 @@ class DefectMap {
  public:
   // Makes a map of width x height zeroed bytes: a new one in the place of the
   // old, or the old one itself when it has that size already. False (and no
-  // map) when the memory cannot be had.
+  // map) when the memory cannot be had. A large map asks for large pages
+  // (common/large_pages.h).
   bool Allocate(std::int32_t width, std::int32_t height);
   void Release();
 
   std::uint8_t* Data() { return bytes_.get(); }
 
  private:
-  std::unique_ptr<std::uint8_t[]> bytes_;
+  struct Free {
+    std::size_t Bytes;  // what was allocated
+    void operator()(std::uint8_t* bytes) const;
+  };
+  std::unique_ptr<std::uint8_t[], Free> bytes_;
   std::size_t size_ = 0;
 };
 
