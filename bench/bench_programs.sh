@@ -6,8 +6,8 @@
 # BM_ProgramAnalysis*).
 # The machine may be busy: every round runs the read and each program once,
 # one after another, and a program's ratio to the read is taken within its
-# round; the table gives the medians over the rounds (wall time, ratio, peak
-# resident memory of the process from wait4). With a second build's bin
+# round; the table gives the medians over the rounds (wall time, ratio,
+# processor time and peak resident memory of the process, from wait4). With a second build's bin
 # folder (BEFORE_BIN) its programs run in the same rounds, for a before/after
 # table.
 # Usage: bench/bench_programs.sh [build-dir] [BEFORE_BIN]   (ROUNDS=9 by default)
@@ -27,7 +27,13 @@ if [ ! -f "$picture" ]; then
     -BayerLevels 600,800,800,500 -Noise 3 -HotPixels 200 -DarkPixels 100 -Clusters 50,4 \
     -Blemishes 3,40,20 >/dev/null
 fi
-cat "$picture" >/dev/null  # into the page cache
+# Into the page cache as a fresh read leaves it: the file's cached pages
+# dropped, then read through once. How a file came into the cache decides the
+# size of its cache pages (a file written 64 KiB at a time stays in small
+# pages, one read ahead 8 MiB at a time sits in 2 MiB pages), and a mapped
+# picture costs one fault per small page on its first pass.
+python3 -c "import os, sys; fd = os.open(sys.argv[1], os.O_RDONLY); os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)" "$picture"
+cat "$picture" >/dev/null
 
 analysis_json=$work/analysis.json
 SENSOR_PROGRAM_PICTURE=$picture SENSOR_EXAMPLES=$root/examples \
@@ -42,12 +48,12 @@ programs = ["Ostrelrun", "Waferonrun", "Glazetrun"]
 builds = [("after", after)] + ([("before", before)] if before else [])
 
 def run(argv):
-    """Wall seconds and peak resident bytes of one process."""
+    """Wall seconds, processor seconds (user and system) and peak resident bytes of one process."""
     with open(os.devnull, "wb") as null:
         start = time.perf_counter()
         child = subprocess.Popen(argv, stdout=null, stderr=null, cwd=work)
         _, _, usage = os.wait4(child.pid, 0)
-        return time.perf_counter() - start, usage.ru_maxrss * 1024
+        return time.perf_counter() - start, usage.ru_utime + usage.ru_stime, usage.ru_maxrss * 1024
 
 def program_args(bin_dir, program):
     p = program.lower()
@@ -55,28 +61,30 @@ def program_args(bin_dir, program):
             "-TestLimits", f"{root}/examples/{p}/limits.txt", "-OutputFile", f"{work}/{program}.status",
             "-LogFile", f"{work}/{program}.csv", "-slave"]
 
-samples = {}  # (build, program) -> list of (wall, ratio, rss)
+samples = {}  # (build, program) -> list of (wall, ratio, cpu, rss)
 reads = []
 for _ in range(rounds):
-    read, _ = run(["sh", "-c", 'cat "$0" > /dev/null', picture])
-    reads.append(read)
+    read, read_cpu, _ = run(["sh", "-c", 'cat "$0" > /dev/null', picture])
+    reads.append((read, read_cpu))
     for name, bin_dir in builds:
         for program in programs:
-            wall, rss = run(program_args(bin_dir, program))
-            samples.setdefault((name, program), []).append((wall, wall / read, rss))
+            wall, cpu, rss = run(program_args(bin_dir, program))
+            samples.setdefault((name, program), []).append((wall, wall / read, cpu, rss))
 
 runs = json.load(open(analysis_json))["benchmarks"]
 analysis = {r["name"][len("BM_ProgramAnalysis"):]: r["real_time"] / 1e3 for r in runs}
 size = os.path.getsize(picture)
 median = statistics.median
 print(f"{rounds} rounds; medians; the read is cat FILE > /dev/null in the same round")
-print(f"{'program':11} {'build':6} {'wall s':>8} {'/read':>7} {'peak RSS MB':>12} {'RSS/file':>9} {'analysis s':>11}")
-print(f"{'cat file':11} {'':6} {median(reads):8.3f} {1:7.2f} {size / 1e6:12.1f} {'-':>9} {'-':>11}")
+print(f"{'program':11} {'build':6} {'wall s':>8} {'/read':>7} {'cpu s':>7} {'peak RSS MB':>12} {'RSS/file':>9} "
+      f"{'analysis s':>11}")
+print(f"{'cat file':11} {'':6} {median(r[0] for r in reads):8.3f} {1:7.2f} {median(r[1] for r in reads):7.3f} "
+      f"{size / 1e6:12.1f} {'-':>9} {'-':>11}")
 for program in programs:
     for name, _ in builds:
         s = samples[(name, program)]
-        wall, ratio, rss = (median(x[i] for x in s) for i in range(3))
-        print(f"{program:11} {name:6} {wall:8.3f} {ratio:7.2f} {rss / 1e6:12.1f} {rss / size:9.2f} "
+        wall, ratio, cpu, rss = (median(x[i] for x in s) for i in range(4))
+        print(f"{program:11} {name:6} {wall:8.3f} {ratio:7.2f} {cpu:7.3f} {rss / 1e6:12.1f} {rss / size:9.2f} "
               f"{analysis.get(program, float('nan')):11.3f}")
 print(f"picture: {picture} ({size} bytes); Glazetrun also holds its 1-byte-per-pixel defect map;"
       " analysis s: the library's Execute alone (this build)")
