@@ -26,8 +26,8 @@ frontend::LoadedBitmap* PictureCache::Get(const frontend::ResolvedPath& path,
     read_.reset();
     path_ = path;
     request_ = request;
-    frontend::PictureRequest shared = request;  // later jobs only read it
-    shared.Memory = frontend::PixelMemory::MappedFile;
+    frontend::PictureRequest shared = request;
+    shared.Memory = anyPaints_ ? frontend::PixelMemory::Own : frontend::PixelMemory::MappedFile;
     read_ = frontend::LoadPicture(path, shared);
     if (!read_) return nullptr;
   }

@@ -1,8 +1,9 @@
-// The picture of a worker's jobs, read (or mapped) once for consecutive jobs
-// on the same file. A job that paints its picture (Glazet's defect map) gets a
-// copy while later jobs still need the picture or when the picture is mapped,
-// else the read one itself, which is then forgotten: no job ever sees a
-// painted picture.
+// The picture of a worker's jobs, read once for consecutive jobs on the same
+// file: into memory of its own when one of them paints it (Glazet's defect
+// map), else mapped from the file (pixel_buffer.h). A job that paints its
+// picture gets a copy while later jobs still need the picture (or when the
+// picture is mapped), else the read one itself, which is then forgotten: no
+// job ever sees a painted picture.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,12 @@ namespace sensor::batch {
 
 class PictureCache {
  public:
-  // How many jobs after the coming one read the same picture.
-  void SetLaterReaders(std::size_t count) { laterReaders_ = count; }
+  // How many jobs after the coming one read the same picture, and whether
+  // the coming one or one of them paints it.
+  void SetLaterReaders(std::size_t count, bool anyPaints) {
+    laterReaders_ = count;
+    anyPaints_ = anyPaints;
+  }
 
   // The picture for the coming job; null when it cannot be loaded. Valid until
   // the next call.
@@ -35,6 +40,7 @@ class PictureCache {
   std::optional<frontend::LoadedBitmap> read_;
   std::optional<frontend::LoadedBitmap> painted_;
   std::size_t laterReaders_ = 0;
+  bool anyPaints_ = false;
 };
 
 }  // namespace sensor::batch

@@ -72,9 +72,12 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
   for (std::size_t n = 0; n < order.size(); ++n) {
     const std::size_t i = order[n];
     std::size_t later = 0;
-    while (n + later + 1 < order.size() && plans[order[n + later + 1]].Picture == plans[i].Picture)
+    bool anyPaints = plans[i].Paints;
+    while (n + later + 1 < order.size() && plans[order[n + later + 1]].Picture == plans[i].Picture) {
       ++later;
-    pictures.SetLaterReaders(later);
+      anyPaints = anyPaints || plans[order[n + later]].Paints;
+    }
+    pictures.SetLaterReaders(later, anyPaints);
 
     Job& job = jobs[i];
     const frontend::ProgramEntry* program = FindProgram(job.Program);
