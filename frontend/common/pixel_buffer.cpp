@@ -12,6 +12,14 @@
 
 #include "frontend/common/bus_error_guard.h"
 
+#if __has_include(<sanitizer/asan_interface.h>)
+#include <sanitizer/asan_interface.h>
+#endif
+#ifndef ASAN_POISON_MEMORY_REGION
+#define ASAN_POISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(address, size) ((void)(address), (void)(size))
+#endif
+
 namespace sensor::frontend {
 namespace {
 
@@ -26,6 +34,18 @@ std::size_t PageSize() {
 }
 
 bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// In an address-sanitized build, the bytes of the region around the pixels
+// (a mapping's leading header bytes and trailing page, the spare room of
+// large-page alignment) are marked unaddressable, as a heap buffer's
+// surroundings are, so that a read outside the pixels is reported.
+void FenceOff(void* region, std::size_t regionSize, const unsigned char* data, std::size_t size) {
+  auto* begin = static_cast<unsigned char*>(region);
+  const std::size_t page = PageSize();
+  const std::size_t end = (regionSize + page - 1) / page * page;
+  ASAN_POISON_MEMORY_REGION(begin, static_cast<std::size_t>(data - begin));
+  ASAN_POISON_MEMORY_REGION(data + size, end - static_cast<std::size_t>(data + size - begin));
+}
 
 }  // namespace
 
@@ -50,7 +70,10 @@ void PixelBuffer::Take(PixelBuffer& other) noexcept {
 
 void PixelBuffer::Release() noexcept {
   UnguardMappedRange(guardSlot_);
-  if (region_ != nullptr) munmap(region_, regionSize_);
+  if (region_ != nullptr) {
+    ASAN_UNPOISON_MEMORY_REGION(region_, (regionSize_ + PageSize() - 1) / PageSize() * PageSize());
+    munmap(region_, regionSize_);
+  }
   if (fd_ >= 0) close(fd_);
   region_ = nullptr;
   regionSize_ = 0;
@@ -85,6 +108,7 @@ PixelBuffer PixelBuffer::Zeroed(std::uint64_t size) {
   }
   buffer.data_ = start;
   buffer.size_ = static_cast<std::size_t>(size);
+  FenceOff(region, buffer.regionSize_, buffer.data_, buffer.size_);
   return buffer;
 }
 
@@ -119,6 +143,7 @@ std::optional<PixelBuffer> PixelBuffer::MapFile(int fd, std::uint64_t offset, st
   if (madvise(region, buffer.regionSize_, MADV_POPULATE_READ) != 0 && errno != EINVAL) return std::nullopt;
   buffer.data_ = static_cast<unsigned char*>(region) + (offset - start);
   buffer.size_ = static_cast<std::size_t>(size);
+  FenceOff(region, buffer.regionSize_, buffer.data_, buffer.size_);
   return buffer;
 }
 
