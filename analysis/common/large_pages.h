@@ -48,18 +48,27 @@ struct LargePageAllocator : std::allocator<T> {
   template <class U>
   LargePageAllocator(const LargePageAllocator<U>&) noexcept {}  // converting, like std::allocator's
 
-  T* allocate(std::size_t n) {
-    if (n > SIZE_MAX / sizeof(T)) throw std::bad_array_new_length();
-    if (n * sizeof(T) < kLargePageBlocksFrom) return std::allocator<T>::allocate(n);
-    void* block = ::operator new(n * sizeof(T), kAlignment);
+  // Null when the block cannot be had (through the non-throwing operator
+  // new, which the sanitizers' allocator also answers with null).
+  static T* TryAllocate(std::size_t n) noexcept {
+    if (n > SIZE_MAX / sizeof(T)) return nullptr;
+    if (n * sizeof(T) < kLargePageBlocksFrom) {
+      return static_cast<T*>(::operator new(n * sizeof(T), std::nothrow));
+    }
+    void* block = ::operator new(n * sizeof(T), kAlignment, std::nothrow);
     AskForLargePages(block, n * sizeof(T));
     return static_cast<T*>(block);
   }
+  T* allocate(std::size_t n) {
+    T* block = TryAllocate(n);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
   void deallocate(T* block, std::size_t n) noexcept {
     if (n * sizeof(T) < kLargePageBlocksFrom) {
-      std::allocator<T>::deallocate(block, n);
+      ::operator delete(block);
     } else {
-      ::operator delete(block, n * sizeof(T), kAlignment);
+      ::operator delete(block, kAlignment);
     }
   }
 };

@@ -17,11 +17,8 @@ bool DefectMap::Allocate(std::int32_t width, std::int32_t height) {
     Release();
     // A zero-sized map still gets a byte, so that an allocated map is never null.
     const std::size_t bytes = size == 0 ? 1 : size;
-    try {
-      bytes_ = std::unique_ptr<std::uint8_t[], Free>(LargePageAllocator<std::uint8_t>().allocate(bytes), Free{bytes});
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
+    bytes_ = std::unique_ptr<std::uint8_t[], Free>(LargePageAllocator<std::uint8_t>::TryAllocate(bytes), Free{bytes});
+    if (bytes_ == nullptr) return false;
     size_ = size;
   }
   std::memset(bytes_.get(), 0, size == 0 ? 1 : size);
