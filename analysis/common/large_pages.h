@@ -53,7 +53,9 @@ struct LargePageAllocator : std::allocator<T> {
   static T* TryAllocate(std::size_t n) noexcept {
     if (n > SIZE_MAX / sizeof(T)) return nullptr;
     if (n * sizeof(T) < kLargePageBlocksFrom) {
-      return static_cast<T*>(::operator new(n * sizeof(T), std::nothrow));
+      // The array forms, as a new[] of the elements would take: a host that
+      // replaces only the single-object operators keeps its pairs matched.
+      return static_cast<T*>(::operator new[](n * sizeof(T), std::nothrow));
     }
     void* block = ::operator new(n * sizeof(T), kAlignment, std::nothrow);
     AskForLargePages(block, n * sizeof(T));
@@ -66,7 +68,7 @@ struct LargePageAllocator : std::allocator<T> {
   }
   void deallocate(T* block, std::size_t n) noexcept {
     if (n * sizeof(T) < kLargePageBlocksFrom) {
-      ::operator delete(block);
+      ::operator delete[](block);
     } else {
       ::operator delete(block, kAlignment);
     }
