@@ -32,8 +32,10 @@ struct ScanEvent {
 class ScanSink {
  public:
   // Recorded offers a part may keep; a part with more is searched again in
-  // its turn, straight into the targets (24 MiB of records per part).
-  static constexpr std::size_t kMostEvents = std::size_t{1} << 20;
+  // its turn, straight into the targets (6 MiB of records per part). With the
+  // usual candidate limit of 65,535 only pictures whose scores keep climbing
+  // past the table's floor meet it.
+  static constexpr std::size_t kMostEvents = std::size_t{1} << 18;
 
   // Straight into the targets.
   explicit ScanSink(const SearchTargets& targets)
