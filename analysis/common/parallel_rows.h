@@ -20,7 +20,7 @@
 namespace sensor {
 
 // Pixels below which another part does not pay for its thread.
-inline constexpr std::int64_t kMinimumPartWork = std::int64_t{1} << 18;
+inline constexpr std::int64_t kMinimumPartWork = std::int64_t{1} << 17;
 
 // The threads the analyses use, at least 1.
 int AnalysisThreads();
