@@ -4,7 +4,7 @@
 // same case. The pictures are the shared flat fields; Waferon's get defects
 // planted as in waferon_bench.cpp, so that its searches meet a few thousand
 // candidates. Glazet's Execute includes painting the picture and writing the
-// defect-map file beside the benchmark.
+// defect-map file beside the benchmark; its search alone is measured too.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -15,7 +15,11 @@
 #include <vector>
 
 #include "bench_images.h"
+#include "common/image_binding.h"
+#include "common/levels.h"
 #include "common/parallel_rows.h"
+#include "glazet/bayer_search.h"
+#include "glazet/colour_search.h"
 #include "sensordefect/Glazet.h"
 #include "sensordefect/Ostrel.h"
 #include "sensordefect/Waferon.h"
@@ -162,6 +166,33 @@ void BM_GlazetExecute48MP(benchmark::State& state) {
   glazet.Close();
 }
 
+// The search alone, of the Execute above: the part of its time the threads share.
+void BM_GlazetSearch48MP(benchmark::State& state) {
+  const bool bayer = state.range(0) != 0, local = state.range(1) != 0;
+  const BenchImage& image = Picture(bayer);
+  std::vector<std::uint8_t> map(static_cast<std::size_t>(kWidth) * kHeight, 0);
+  glazet::WindowSearchSetup setup;
+  BindBitmap(image.Header.data(), const_cast<unsigned char*>(image.Pixels.data()), setup.Image);
+  setup.ScanArea = Rect{4, 4, kWidth - 5, kHeight - 5};
+  setup.RegionOfInterest = setup.Image.Bounds();
+  setup.SmallSize = 5;
+  setup.LargeSize = 15;
+  setup.Threshold = 5.0;
+  setup.Map = map.data();
+  setup.Plane = bayer ? 0 : 1;
+  setup.Sample = SampleRule::For(12, 12);
+  setup.Reference = bayer ? BayerLevels(setup.Image, setup.ScanArea, 12, 12)[0]
+                          : ColourLevels(setup.Image, setup.ScanArea)[1];
+  using Search = std::int64_t (*)(const glazet::WindowSearchSetup&);
+  const Search search = bayer ? (local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
+                              : (local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
+  ThreadsForRun threads(state);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(search(setup));
+    benchmark::ClobberMemory();
+  }
+}
+
 void BM_OstrelExecute48MP(benchmark::State& state) {
   const bool bayer = state.range(0) != 0;
   const BenchImage& image = Picture(bayer);
@@ -188,6 +219,7 @@ void Cases(benchmark::internal::Benchmark* b, bool searches) {
 
 BENCHMARK(BM_WaferonExecute48MP)->Apply([](auto* b) { Cases(b, true); });
 BENCHMARK(BM_GlazetExecute48MP)->Apply([](auto* b) { Cases(b, true); });
+BENCHMARK(BM_GlazetSearch48MP)->Apply([](auto* b) { Cases(b, true); });
 BENCHMARK(BM_OstrelExecute48MP)->Apply([](auto* b) { Cases(b, false); });
 
 }  // namespace
