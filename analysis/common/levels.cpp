@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <vector>
 
 #include "common/kernels/common_kernels.h"
@@ -50,26 +51,30 @@ void SumBayerRows(const ImageBinding& image, const Rect& r, std::int32_t top, in
 }
 
 // sum(rows, partSums) over the region's rows, in parts of consecutive rows on
-// the analysis threads; the parts' exact sums are added up.
+// the analysis threads; the parts' exact sums are added up. Without memory
+// for the parts' bookkeeping the sums are taken on one thread.
 template <std::size_t kSums, class Sum>
 void SumInParts(const Rect& r, std::uint64_t (&sums)[kSums], const Sum& sum) {
   const int parts = PartsFor(r.Rows(), r.Columns());
-  if (parts == 1) {
-    sum(r, sums);
-    return;
+  if (parts > 1) {
+    try {
+      std::vector<std::array<std::uint64_t, kSums>> partSums(static_cast<std::size_t>(parts));
+      RethrowFirst(RunParts(parts, [&](int part) {
+        Rect rows = r;
+        rows.Top = static_cast<std::int32_t>(PartStart(r.Top, r.Rows(), part, parts));
+        rows.Bottom = static_cast<std::int32_t>(PartStart(r.Top, r.Rows(), part + 1, parts) - 1);
+        std::uint64_t own[kSums] = {};
+        sum(rows, own);
+        std::copy(own, own + kSums, partSums[static_cast<std::size_t>(part)].begin());
+      }));
+      for (const auto& part : partSums) {
+        for (std::size_t c = 0; c < kSums; ++c) sums[c] += part[c];
+      }
+      return;
+    } catch (const std::bad_alloc&) {
+    }
   }
-  std::vector<std::array<std::uint64_t, kSums>> partSums(static_cast<std::size_t>(parts));
-  RethrowFirst(RunParts(parts, [&](int part) {
-    Rect rows = r;
-    rows.Top = static_cast<std::int32_t>(PartStart(r.Top, r.Rows(), part, parts));
-    rows.Bottom = static_cast<std::int32_t>(PartStart(r.Top, r.Rows(), part + 1, parts) - 1);
-    std::uint64_t own[kSums] = {};
-    sum(rows, own);
-    std::copy(own, own + kSums, partSums[static_cast<std::size_t>(part)].begin());
-  }));
-  for (const auto& part : partSums) {
-    for (std::size_t c = 0; c < kSums; ++c) sums[c] += part[c];
-  }
+  sum(r, sums);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "waferon/split_scan.h"
 
 #include <atomic>
+#include <exception>
 #include <memory>
 #include <new>
 #include <vector>
@@ -18,11 +19,12 @@ struct RecordedPart {
   SearchOutcome Outcome = SearchOutcome::Completed;
 };
 
-// Recording sinks for parts 1 .. parts - 1, each with its own copy of the
+// Recording sinks for parts 1 .. count - 1, each with its own copy of the
 // table; false when their memory cannot be had.
-bool PrepareRecordings(const SearchTargets& targets, std::vector<RecordedPart>& parts,
+bool PrepareRecordings(const SearchTargets& targets, int count, std::vector<RecordedPart>& parts,
                        const std::atomic<bool>& cancel) {
   try {
+    parts.resize(static_cast<std::size_t>(count));
     for (std::size_t i = 1; i < parts.size(); ++i) {
       std::unique_ptr<ResultTable> copy;
       if (targets.WorstPixels != nullptr) copy = std::make_unique<ResultTable>(*targets.WorstPixels);
@@ -60,11 +62,11 @@ SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTarge
     return body(PartStart(r.Top, r.Rows(), part, parts), PartStart(r.Top, r.Rows(), part + 1, parts) - 1);
   };
   std::atomic<bool> cancel{false};
-  std::vector<RecordedPart> recorded(static_cast<std::size_t>(parts));
-  if (!PrepareRecordings(targets, recorded, cancel)) return straight(r.Top, r.Bottom);
+  std::vector<RecordedPart> recorded;
+  if (!PrepareRecordings(targets, parts, recorded, cancel)) return straight(r.Top, r.Bottom);
 
   SearchOutcome first = SearchOutcome::Completed;
-  const auto failures = RunParts(parts, [&](int part) {
+  const auto searchPart = [&](int part) {
     if (part == 0) {
       try {
         first = rowsOf(0, straight);
@@ -80,7 +82,13 @@ SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTarge
     mine.Outcome = rowsOf(part, [&](std::int64_t a, std::int64_t b) {
       return scan(setup, *mine.Sink, static_cast<std::int32_t>(a), static_cast<std::int32_t>(b));
     });
-  });
+  };
+  std::vector<std::exception_ptr> failures;
+  try {
+    failures = RunParts(parts, searchPart);
+  } catch (const std::bad_alloc&) {
+    return straight(r.Top, r.Bottom);  // nothing ran: no memory to keep the parts' failures
+  }
   if (failures[0]) std::rethrow_exception(failures[0]);
   if (first == SearchOutcome::Stopped) return first;
 
