@@ -6,8 +6,6 @@
 // candidates. Glazet's Execute includes painting the picture and writing the
 // defect-map file beside the benchmark; its search alone is measured too.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +16,7 @@
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "common/parallel_rows.h"
+#include "quiet_console.h"
 #include "glazet/bayer_search.h"
 #include "glazet/colour_search.h"
 #include "sensordefect/Glazet.h"
@@ -38,32 +37,6 @@ class ThreadsForRun {
   ~ThreadsForRun() { SetAnalysisThreads(0); }
   ThreadsForRun(const ThreadsForRun&) = delete;
   ThreadsForRun& operator=(const ThreadsForRun&) = delete;
-};
-
-// Execute prints its progress lines; they would bury the benchmark's table.
-class QuietConsole {
- public:
-  QuietConsole() {
-    std::fflush(stdout);
-    saved_ = dup(STDOUT_FILENO);
-    const int sink = open("/dev/null", O_WRONLY);
-    if (sink >= 0) {
-      dup2(sink, STDOUT_FILENO);
-      close(sink);
-    }
-  }
-  ~QuietConsole() {
-    std::fflush(stdout);
-    if (saved_ >= 0) {
-      dup2(saved_, STDOUT_FILENO);
-      close(saved_);
-    }
-  }
-  QuietConsole(const QuietConsole&) = delete;
-  QuietConsole& operator=(const QuietConsole&) = delete;
-
- private:
-  int saved_ = -1;
 };
 
 const BenchImage& Picture(bool bayer) {
