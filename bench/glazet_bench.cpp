@@ -3,8 +3,6 @@
 // the search alone, in all four searches with windows 5,15 and 15,63. Read
 // against BM_ReadPass/4000/3000/32.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +14,7 @@
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "page_faults.h"
+#include "quiet_console.h"
 #include "sensordefect/Glazet.h"
 
 namespace sensor::bench {
@@ -25,30 +24,6 @@ using namespace SensorDefectDetectionClass;
 
 constexpr std::int32_t kWidth = 4000;
 constexpr std::int32_t kHeight = 3000;
-
-// Execute prints its progress lines; they would bury the benchmark's table.
-class QuietConsole {
- public:
-  QuietConsole() {
-    std::fflush(stdout);
-    saved_ = dup(STDOUT_FILENO);
-    const int sink = open("/dev/null", O_WRONLY);
-    if (sink >= 0) {
-      dup2(sink, STDOUT_FILENO);
-      close(sink);
-    }
-  }
-  ~QuietConsole() {
-    std::fflush(stdout);
-    if (saved_ >= 0) {
-      dup2(saved_, STDOUT_FILENO);
-      close(saved_);
-    }
-  }
-
- private:
-  int saved_ = -1;
-};
 
 struct Case {
   bool Bayer;

@@ -1,6 +1,12 @@
 #include "common/levels.h"
 
+#include <algorithm>
+#include <array>
+#include <new>
+#include <vector>
+
 #include "common/kernels/common_kernels.h"
+#include "common/parallel_rows.h"
 #include "common/sample_rule.h"
 
 namespace sensor {
@@ -33,14 +39,42 @@ void SumColourRows(const ImageBinding& image, const Rect& r, std::uint64_t (&sum
   });
 }
 
-void SumBayerRows(const ImageBinding& image, const Rect& r, int shift, std::uint64_t (&sums)[5]) {
+void SumBayerRows(const ImageBinding& image, const Rect& r, std::int32_t top, int shift,
+                  std::uint64_t (&sums)[5]) {
   const CommonKernels& k = ActiveCommonKernels();
   ForRowsInMemoryOrder(image, r, [&](std::int32_t y) {
-    const bool oddRow = ((std::int64_t{y} - r.Top) & 1) != 0;
+    const bool oddRow = ((std::int64_t{y} - top) & 1) != 0;
     const ColumnParitySums row = k.SumBayerRow(image.PixelAt(r.Left, y), r.Columns(), image.BytesPerPixel, shift);
     (oddRow ? sums[2] : sums[3]) += row.Even;
     (oddRow ? sums[4] : sums[0]) += row.Odd;
   });
+}
+
+// sum(rows, partSums) over the region's rows, in parts of consecutive rows on
+// the analysis threads; the parts' exact sums are added up. Without memory
+// for the parts' bookkeeping the sums are taken on one thread.
+template <std::size_t kSums, class Sum>
+void SumInParts(const Rect& r, std::uint64_t (&sums)[kSums], const Sum& sum) {
+  const int parts = PartsFor(r.Rows(), r.Columns());
+  if (parts > 1) {
+    try {
+      std::vector<std::array<std::uint64_t, kSums>> partSums(static_cast<std::size_t>(parts));
+      RethrowFirst(RunParts(parts, [&](int part) {
+        Rect rows = r;
+        rows.Top = static_cast<std::int32_t>(PartStart(r.Top, r.Rows(), part, parts));
+        rows.Bottom = static_cast<std::int32_t>(PartStart(r.Top, r.Rows(), part + 1, parts) - 1);
+        std::uint64_t own[kSums] = {};
+        sum(rows, own);
+        std::copy(own, own + kSums, partSums[static_cast<std::size_t>(part)].begin());
+      }));
+      for (const auto& part : partSums) {
+        for (std::size_t c = 0; c < kSums; ++c) sums[c] += part[c];
+      }
+      return;
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  sum(r, sums);
 }
 
 }  // namespace
@@ -50,7 +84,7 @@ LevelSet ColourLevels(const ImageBinding& image, const Rect& region) {
   const Rect r = Clip(image, region);
   if (r.Empty()) return levels;
   std::uint64_t sums[3] = {0, 0, 0};  // blue, green, red
-  SumColourRows(image, r, sums);
+  SumInParts(r, sums, [&](const Rect& rows, std::uint64_t (&part)[3]) { SumColourRows(image, rows, part); });
   const double count = static_cast<double>(r.Columns() * r.Rows());
   levels[0] = static_cast<double>(sums[2]) / count;
   levels[1] = static_cast<double>(sums[1]) / count;
@@ -65,7 +99,8 @@ LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t
   if (r.Empty()) return levels;
   std::uint64_t sums[5] = {0, 0, 0, 0, 0};
   const int shift = SampleRule::For(sensorBpp, testBpp).Shift;
-  SumBayerRows(image, r, shift, sums);
+  SumInParts(r, sums,
+             [&](const Rect& rows, std::uint64_t (&part)[5]) { SumBayerRows(image, rows, r.Top, shift, part); });
   // Sites per position: even/odd columns times even/odd rows of the region.
   const std::int64_t cols = r.Columns(), rows = r.Rows();
   const std::int64_t evenCols = (cols + 1) / 2, oddCols = cols / 2;

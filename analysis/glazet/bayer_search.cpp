@@ -67,11 +67,15 @@ std::int64_t Search(const WindowSearchSetup& setup, bool local) {
   const std::int64_t widest = SiteWindows::Half(local ? std::max(setup.SmallSize, setup.LargeSize)
                                                       : setup.SmallSize);
   if (SumsFit32(setup.ScanArea, widest, kMaxSample)) {
-    return local ? LocalBandScan<SiteWindows, std::uint32_t>(setup, t, makeRows, kMaxSample)
-                 : GlobalBandScan<SiteWindows, std::uint32_t>(setup, t, makeRows, kMaxSample);
+    return ScanInRowParts(t, [&](const TestLattice& part) {
+      return local ? LocalBandScan<SiteWindows, std::uint32_t>(setup, part, makeRows, kMaxSample)
+                   : GlobalBandScan<SiteWindows, std::uint32_t>(setup, part, makeRows, kMaxSample);
+    });
   }
-  return local ? LocalBandScan<SiteWindows, std::uint64_t>(setup, t, makeRows, kMaxSample)
-               : GlobalBandScan<SiteWindows, std::uint64_t>(setup, t, makeRows, kMaxSample);
+  return ScanInRowParts(t, [&](const TestLattice& part) {
+    return local ? LocalBandScan<SiteWindows, std::uint64_t>(setup, part, makeRows, kMaxSample)
+                 : GlobalBandScan<SiteWindows, std::uint64_t>(setup, part, makeRows, kMaxSample);
+  });
 }
 
 // Picks the instance for the pixel size and the sample rule.

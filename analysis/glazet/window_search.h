@@ -14,9 +14,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <new>
 #include <type_traits>
+#include <vector>
 
 #include "glazet/band_screens.h"
+#include "common/parallel_rows.h"
 #include "common/rect.h"
 #include "common/window_placement.h"
 #include "glazet/kernels/glazet_kernels.h"
@@ -101,6 +104,35 @@ inline SignedSum<Sum> CentredSum(const Sum* prefix, std::int64_t i, std::int64_t
 }
 
 }  // namespace detail
+
+// Runs scan(part) on parts of the lattice's rows on the analysis threads and
+// adds up the candidates they find. Each part marks only the map rows of its
+// own tested rows and keeps its own bands, so the map and the count are those
+// of one scan over every row. When a part fails (its memory cannot be had),
+// one scan over every row marks the same pixels again and counts them all,
+// or fails as it always would.
+template <class Scan>
+std::int64_t ScanInRowParts(const TestLattice& t, const Scan& scan) {
+  if (t.Empty()) return 0;
+  const std::int64_t rows = (t.LastRow - t.FirstRow) / t.Step + 1;
+  const int parts = PartsFor(rows, t.Step * (t.LastColumn - t.FirstColumn + 1));
+  if (parts > 1) {
+    try {
+      std::vector<std::int64_t> found(static_cast<std::size_t>(parts), 0);
+      RethrowFirst(RunParts(parts, [&](int part) {
+        TestLattice mine = t;
+        mine.FirstRow = t.FirstRow + t.Step * PartStart(0, rows, part, parts);
+        mine.LastRow = t.FirstRow + t.Step * (PartStart(0, rows, part + 1, parts) - 1);
+        found[static_cast<std::size_t>(part)] = scan(mine);
+      }));
+      std::int64_t candidates = 0;
+      for (const std::int64_t n : found) candidates += n;
+      return candidates;
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  return scan(t);
+}
 
 // Global band scan: small windows against the fixed band around the reference.
 template <class Windows, class Sum, class MakeRows>

@@ -12,6 +12,7 @@
 #include "waferon/local_windows.h"
 #include "waferon/scan_sink.h"
 #include "waferon/search.h"
+#include "waferon/split_scan.h"
 #include "waferon/value_scores.h"
 #include "common/window_band.h"
 
@@ -48,8 +49,7 @@ struct RowSites {
 };
 
 template <int kBpp, int kShift>
-SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets) {
-  ScanSink sink(targets);
+SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
   const Rect& r = setup.Region;
   const std::int64_t n = r.Columns();
   // The score of every possible sample of every colour, by the percent rule
@@ -60,7 +60,8 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
   const WaferonKernels& kernels = ActiveWaferonKernels();
 
-  for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
+  for (std::int32_t y = first; y <= last; ++y) {
+    if (sink.Cancelled()) return SearchOutcome::Stopped;
     RowSites sites(std::int64_t{y} - r.Top, setup.Thresholds, sink.TableFloor());
     const ValueScores* score[2] = {&scores[static_cast<std::size_t>(sites.Colour[0])],
                                    &scores[static_cast<std::size_t>(sites.Colour[1])]};
@@ -69,7 +70,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     const ValueScores::Range even = score[0]->AtMost(sites.Gate[0]);
     const ValueScores::Range odd = score[1]->AtMost(sites.Gate[1]);
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
-    if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
+    if (y < last) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
     kernels.MarkBayerOutside(row, marks, n, kBpp, kShift, ParityRanges{{even.Lo, even.Hi}, {odd.Lo, odd.Hi}});
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
@@ -87,8 +88,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
 }
 
 template <int kBpp, int kShift, bool kPercent, class Lane>
-SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) {
-  ScanSink sink(targets);
+SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
   const Rect& r = setup.Region;
   const std::int64_t h = setup.WindowSize & ~std::int32_t{1};
   const std::int64_t n = r.Columns();
@@ -109,14 +109,15 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2, 2);
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
-  for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
+  for (std::int32_t y = first; y <= last; ++y) {
+    if (sink.Cancelled()) return SearchOutcome::Stopped;
     const std::int64_t dy = std::int64_t{y} - r.Top;
     const Span rows = PlaceSiteWindow(y, h, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(2);
     WindowBand<Lane>& band = bands[dy & 1];
     band.Cover(rows.First, rows.Last, update);
     // The row the next row's band takes in, asked for while this row is searched.
-    if (y < r.Bottom) PrefetchBytes(source.Row(PlaceSiteWindow(y + 1, h, r.Top, r.Bottom).Last), n * kBpp);
+    if (y < last) PrefetchBytes(source.Row(PlaceSiteWindow(y + 1, h, r.Top, r.Bottom).Last), n * kBpp);
 
     RowSites sites(dy, setup.Thresholds, sink.TableFloor());
     const bool enabled[2] = {setup.Enabled[static_cast<std::size_t>(sites.Colour[0])],
@@ -170,7 +171,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   return SearchOutcome::Completed;
 }
 
-using Scan = SearchOutcome (*)(const SearchSetup&, const SearchTargets&);
+using Scan = RowScan;
 
 // The scan compiled for the image's pixel size and the sample rule's shift.
 template <template <int, int> class Pick>
@@ -196,17 +197,10 @@ struct LocalPicks {
   };
 };
 
-SearchOutcome RunScan(Scan scan, const SearchSetup& setup, const SearchTargets& targets) {
-  if (setup.Region.Empty()) {
-    return SearchOutcome::Completed;
-  }
-  return scan(setup, targets);
-}
-
 }  // namespace
 
 SearchOutcome BayerGlobalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  return RunScan(ForLayout<GlobalPick>(setup), setup, targets);
+  return ScanRows(ForLayout<GlobalPick>(setup), setup, targets);
 }
 
 SearchOutcome BayerLocalSearch(const SearchSetup& setup, const SearchTargets& targets) {
@@ -224,7 +218,7 @@ SearchOutcome BayerLocalSearch(const SearchSetup& setup, const SearchTargets& ta
     scan = narrow ? ForLayout<LocalPicks<false, std::uint32_t>::Pick>(setup)
                   : ForLayout<LocalPicks<false, std::uint64_t>::Pick>(setup);
   }
-  return RunScan(scan, setup, targets);
+  return ScanRows(scan, setup, targets);
 }
 
 }  // namespace sensor::waferon

@@ -13,6 +13,7 @@
 #include "waferon/local_windows.h"
 #include "waferon/scan_sink.h"
 #include "waferon/search.h"
+#include "waferon/split_scan.h"
 #include "waferon/value_scores.h"
 
 namespace sensor::waferon {
@@ -47,8 +48,7 @@ inline bool Judge(ScanSink& sink, ChannelFloors& floors, std::int32_t x, std::in
 }
 
 template <int kBpp>
-SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets) {
-  ScanSink sink(targets);
+SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
   const Rect& r = setup.Region;
   const std::int64_t n = r.Columns();
   ChannelFloors floors(setup.Thresholds);
@@ -60,7 +60,8 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
   const WaferonKernels& kernels = ActiveWaferonKernels();
 
-  for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
+  for (std::int32_t y = first; y <= last; ++y) {
+    if (sink.Cancelled()) return SearchOutcome::Stopped;
     // A channel value inside its range neither lifts the pixel into the
     // table nor passes a threshold of the channel, at the gates of the row's
     // start, which only rise along the row: pixels with any value outside are
@@ -68,7 +69,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
     ValueScores::Range range[3];
     for (int k = 0; k < 3; ++k) range[k] = scores[k].AtMost(std::min(sink.TableFloor(), floors.Candidate[k]));
     const std::uint8_t* row = setup.Image.PixelAt(r.Left, y);
-    if (y < r.Bottom) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
+    if (y < last) PrefetchBytes(setup.Image.PixelAt(r.Left, y + 1), n * kBpp);
     std::uint8_t* marks = mayPass.data();
     const ChannelRanges ranges{{range[0].Lo, range[0].Hi}, {range[1].Lo, range[1].Hi}, {range[2].Lo, range[2].Hi}};
     kernels.MarkColourOutside(row, marks, n, kBpp, ranges);
@@ -84,8 +85,7 @@ SearchOutcome GlobalScan(const SearchSetup& setup, const SearchTargets& targets)
 }
 
 template <int kBpp, bool kPercent, class Channels>
-SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) {
-  ScanSink sink(targets);
+SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
   const Rect& r = setup.Region;
   ChannelFloors floors(setup.Thresholds);
   floors.Regate(sink.TableFloor());
@@ -102,12 +102,13 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
   channels.Reset(RowSource{origin, rowStep, n});
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
 
-  for (std::int32_t y = r.Top; y <= r.Bottom; ++y) {
+  for (std::int32_t y = first; y <= last; ++y) {
+    if (sink.Cancelled()) return SearchOutcome::Stopped;
     const Span rows = PlaceBox(y, e, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(1);
     channels.Cover(rows.First, rows.Last);
     // The row the band takes in next, asked for while this row is searched.
-    if (y < r.Bottom) PrefetchBytes(origin + PlaceBox(y + 1, e, r.Top, r.Bottom).Last * rowStep, n * kBpp);
+    if (y < last) PrefetchBytes(origin + PlaceBox(y + 1, e, r.Top, r.Bottom).Last * rowStep, n * kBpp);
     const std::uint8_t* row = origin + y * rowStep;
 
     // The exact rule: per channel the mean of the other pixels of the box.
@@ -157,34 +158,27 @@ SearchOutcome LocalScan(const SearchSetup& setup, const SearchTargets& targets) 
 // The colour local scan with the channel planes in 32-bit sums when every box
 // allows it.
 template <int kBpp, bool kPercent>
-SearchOutcome LocalScanFor(const SearchSetup& setup, const SearchTargets& targets) {
+RowScan LocalScanFor(const SearchSetup& setup) {
   const std::int64_t side = 2 * std::int64_t{setup.WindowSize / 2} + 1;
   const std::int64_t largestBox =
       std::min(side, setup.Region.Columns()) * std::min(side, setup.Region.Rows());
-  if (PlanarChannelBands<kBpp>::Fits(largestBox)) {
-    return LocalScan<kBpp, kPercent, PlanarChannelBands<kBpp>>(setup, targets);
-  }
-  return LocalScan<kBpp, kPercent, SeparateChannelBands<kBpp>>(setup, targets);
+  if (PlanarChannelBands<kBpp>::Fits(largestBox)) return LocalScan<kBpp, kPercent, PlanarChannelBands<kBpp>>;
+  return LocalScan<kBpp, kPercent, SeparateChannelBands<kBpp>>;
 }
 
-template <SearchOutcome (*Scan3)(const SearchSetup&, const SearchTargets&),
-          SearchOutcome (*Scan4)(const SearchSetup&, const SearchTargets&)>
-SearchOutcome ByLayout(const SearchSetup& setup, const SearchTargets& targets) {
-  if (setup.Region.Empty()) {
-    return SearchOutcome::Completed;
-  }
-  return setup.Image.BytesPerPixel == 4 ? Scan4(setup, targets) : Scan3(setup, targets);
+template <bool kPercent>
+RowScan LocalScanOf(const SearchSetup& setup) {
+  return setup.Image.BytesPerPixel == 4 ? LocalScanFor<4, kPercent>(setup) : LocalScanFor<3, kPercent>(setup);
 }
 
 }  // namespace
 
 SearchOutcome ColourGlobalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  return ByLayout<GlobalScan<3>, GlobalScan<4>>(setup, targets);
+  return ScanRows(setup.Image.BytesPerPixel == 4 ? GlobalScan<4> : GlobalScan<3>, setup, targets);
 }
 
 SearchOutcome ColourLocalSearch(const SearchSetup& setup, const SearchTargets& targets) {
-  if (setup.Percent) return ByLayout<LocalScanFor<3, true>, LocalScanFor<4, true>>(setup, targets);
-  return ByLayout<LocalScanFor<3, false>, LocalScanFor<4, false>>(setup, targets);
+  return ScanRows(setup.Percent ? LocalScanOf<true>(setup) : LocalScanOf<false>(setup), setup, targets);
 }
 
 }  // namespace sensor::waferon

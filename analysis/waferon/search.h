@@ -3,6 +3,8 @@
 // worst-pixel table, and a pixel whose score passes a threshold of its colour
 // is appended to the candidate list. A search stops at once, without appending,
 // when a candidate arrives while the list already holds more than the limit.
+// The rows are searched in parts on the analysis threads (split_scan.h), with
+// exactly what one thread leaves.
 #pragma once
 
 #include <array>

@@ -1,8 +1,8 @@
 // How the batch shares the processors it may use between its worker processes
 // and the analyses' own threads, so that together they do not oversubscribe
-// the machine. Today the analyses run on one thread each; the share each worker
-// gets is handed on in SENSOR_THREADS for the day they run more (a variable set
-// by the caller is left alone). This is the one place that decides it.
+// the machine. The share each worker gets is handed on in SENSOR_THREADS,
+// the number of threads its analyses then run (a variable set by the caller
+// is left alone). This is the one place that decides it.
 #pragma once
 
 #include <optional>

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "common/output_folder.h"
+#include "common/parallel_rows.h"
 #include "waferon/dump_files.h"
 #include "waferon_session.h"
 
@@ -82,6 +83,8 @@ TEST(WaferonDumps, WithoutCandidatesTheOldListStaysAndWithoutTablesNoTableIsWrit
   EXPECT_EQ(ReadFile(Beside("Worst0Pixels.csv")), "<missing>");
 }
 
+// Also when the lines are formatted in parts on several threads: the parts'
+// texts follow each other in list order.
 TEST(WaferonDumps, LongListsAreWrittenWholeAcrossTheOutputBuffer) {
   std::vector<DefectRecord> list;
   std::string expected = "color,x,y,score\n";
@@ -94,9 +97,13 @@ TEST(WaferonDumps, LongListsAreWrittenWholeAcrossTheOutputBuffer) {
     expected += line;
   }
   const std::string path = Beside("LongDump.csv");
-  WriteCandidateDump(path, list, true);
   EXPECT_GT(expected.size(), 3u * 65536u);
-  EXPECT_EQ(ReadFile(path), expected);
+  for (int threads : {1, 3, 64}) {
+    SetAnalysisThreads(threads, true);
+    WriteCandidateDump(path, list, true);
+    SetAnalysisThreads(0);
+    EXPECT_EQ(ReadFile(path), expected) << threads << " threads";
+  }
   std::remove(path.c_str());
 }
 

@@ -10,6 +10,8 @@
 
 #include "common/levels.h"
 #include "reference_rules.h"
+#include "common/parallel_rows.h"
+#include "waferon/scan_sink.h"
 #include "waferon/search.h"
 #include "test_image.h"
 #include "vector_sets.h"
@@ -107,8 +109,12 @@ void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
       setup.Thresholds.SidePixel[colour] = c.Thresholds[3][colour];
     }
     ResultTable table(static_cast<std::int32_t>(t.TableSize));
+    // Some searches continue a list earlier runs began: the limit counts those
+    // candidates too, in every part of a split search.
     CandidateList candidates;
-    const SearchTargets targets{&table, &candidates, static_cast<std::uint32_t>(c.CandidateLimit)};
+    const std::size_t earlier = trial % 3 == 0 ? static_cast<std::size_t>(trial % 7) : 0;
+    for (std::size_t k = 0; k < earlier; ++k) candidates.Append(DefectRecord{-5, -5, 1.0, 0, 0});
+    const SearchTargets targets{&table, &candidates, static_cast<std::uint32_t>(c.CandidateLimit + earlier)};
     const SearchOutcome outcome = bayer ? (local ? BayerLocalSearch(setup, targets)
                                                  : BayerGlobalSearch(setup, targets))
                                         : (local ? ColourLocalSearch(setup, targets)
@@ -118,9 +124,9 @@ void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
     SCOPED_TRACE(testing::Message() << "trial " << trial << " " << width << "x" << height
                                     << " hammer " << c.Hammer << " percent " << c.Percent);
     EXPECT_EQ(outcome == SearchOutcome::Stopped, expected.Stopped);
-    ASSERT_EQ(candidates.Size(), expected.Candidates.size());
+    ASSERT_EQ(candidates.Size(), earlier + expected.Candidates.size());
     for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
-      const DefectRecord& a = candidates.Records()[i];
+      const DefectRecord& a = candidates.Records()[earlier + i];
       const DefectRecord& b = expected.Candidates[i];
       ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour)
           << "candidate " << i << " at " << b.X << "," << b.Y;
@@ -277,6 +283,50 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesT
       EXPECT_EQ(table[i].X, expected.Table[i].X);
       EXPECT_EQ(table[i].Score, expected.Table[i].Score);
     }
+  }
+}
+
+// A split search whose later part records more offers than a part may keep
+// searches that part again in its turn: the list and the table are those of
+// one thread. Every pixel is a candidate, so each half of the picture holds
+// more candidates than a recording keeps.
+TEST(WaferonSearches, APartWithTooManyOffersToRecordIsSearchedAgainInItsTurn) {
+  const std::int32_t width = 1000;
+  const auto height = static_cast<std::int32_t>(2 * ScanSink::kMostEvents / width + 8);
+  TestImage picture(width, height, 32);
+  std::mt19937 random(21);
+  picture.Randomise(random, 90, 110);
+  ImageBinding image;
+  ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+  SearchSetup setup;
+  setup.Image = image;
+  setup.Region = image.Bounds();
+  setup.Levels = ColourLevels(image, setup.Region);
+  for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel, &setup.Thresholds.SideCluster,
+                  &setup.Thresholds.SidePixel}) {
+    t->fill(-1.0);
+  }
+  auto search = [&](int threads, ResultTable& table, CandidateList& list) {
+    SetAnalysisThreads(threads);
+    const SearchOutcome outcome = ColourGlobalSearch(setup, SearchTargets{&table, &list, UINT32_MAX});
+    SetAnalysisThreads(0);
+    return outcome;
+  };
+  ResultTable oneTable(16), twoTable(16);
+  CandidateList one, two;
+  EXPECT_EQ(search(1, oneTable, one), SearchOutcome::Completed);
+  EXPECT_EQ(search(2, twoTable, two), SearchOutcome::Completed);
+  ASSERT_EQ(one.Size(), static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  ASSERT_EQ(two.Size(), one.Size());
+  for (std::size_t i = 0; i < one.Size(); ++i) {
+    const DefectRecord& a = one.Records()[i];
+    const DefectRecord& b = two.Records()[i];
+    ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour) << "candidate " << i;
+  }
+  for (std::size_t i = 0; i < 16; ++i) {
+    EXPECT_TRUE(oneTable[i].X == twoTable[i].X && oneTable[i].Y == twoTable[i].Y &&
+                oneTable[i].Score == twoTable[i].Score)
+        << "table entry " << i;
   }
 }
 
