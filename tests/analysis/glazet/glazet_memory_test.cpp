@@ -14,6 +14,10 @@ namespace {
 std::atomic<bool> gFailAllocations{false};
 }  // namespace
 
+// These operators pair malloc with free, which g++ cannot see once it inlines
+// the replaced operator delete into code that called the replaced new.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
   if (gFailAllocations.load(std::memory_order_relaxed)) throw std::bad_alloc();
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
