@@ -5,10 +5,11 @@
 # no fast-math mode is ever allowed.
 #
 # The code is kept clean of every warning below. CI turns them into errors
-# (SENSOR_WARNINGS_AS_ERRORS, set by scripts/test.sh and scripts/sanitize.sh,
-# the g++ builds of .ci/run); a developer's own build only reports them, so that
-# a newer compiler's new warning breaks no local build, and the clang fuzz build
-# (scripts/fuzz.sh) leaves it off.
+# (SENSOR_WARNINGS_AS_ERRORS, set by scripts/test.sh, the Release build of
+# .ci/run); a developer's own build only reports them, so that a newer
+# compiler's new warning breaks no local build. The sanitizer build
+# (scripts/sanitize.sh), whose instrumentation brings false flow warnings from
+# the standard library, and the clang fuzz build (scripts/fuzz.sh) leave it off.
 # (-Wnull-dereference is left out: g++ reports it from inlined library code
 # after optimisation, where no change of ours can answer it; so is
 # -Wmissing-declarations, which the row kernels, compiled once per vector set

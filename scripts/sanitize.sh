@@ -15,14 +15,16 @@ scripts/install-deps.sh
 # is not part of g++'s "undefined" group; clang's has it already.
 flags="-fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=undefined,float-cast-overflow"
 flags="$flags -fno-omit-frame-pointer -g"
+# Warnings stay warnings here: the sanitizers' instrumentation makes g++'s
+# flow analysis report uninitialised members and mismatched new/delete inside
+# the standard library. scripts/test.sh builds the same code with them as errors.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER="${CXX:-g++}" \
   -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DSENSOR_BUILD_BENCHMARKS=OFF \
-  -DSENSOR_PRECONDITIONS=ON \
-  -DSENSOR_WARNINGS_AS_ERRORS=ON
+  -DSENSOR_PRECONDITIONS=ON
 cmake --build "$build" -j2
 
 # allocator_may_return_null: an allocation that cannot be had returns null (and
