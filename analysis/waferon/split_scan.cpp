@@ -19,7 +19,7 @@ struct RecordedPart {
   SearchOutcome Outcome = SearchOutcome::Completed;
 };
 
-// Recording sinks for parts 1 .. count - 1, each with its own copy of the
+// Recording sinks for every part after the first, each with its own copy of the
 // table; false when their memory cannot be had.
 bool PrepareRecordings(const SearchTargets& targets, int count, std::vector<RecordedPart>& parts,
                        const std::atomic<bool>& cancel) {
