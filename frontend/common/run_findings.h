@@ -115,6 +115,22 @@ inline SettingFact NumberFact(std::string name, std::vector<double> values) {
   return {std::move(name), std::move(values), false};
 }
 
+// The facts of a library's parameter record in its order: the mode and the two
+// depths, then `afterDepths`, the outlier margins that every record holds
+// alike, then `rest`.
+template <class Params>
+std::vector<SettingFact> ParameterFacts(const Params& p, std::vector<SettingFact> afterDepths,
+                                        std::vector<SettingFact> rest) {
+  std::vector<SettingFact> facts{SwitchFact("BayerMode", p.BayerMode != 0),
+                                 NumberFact("SensorBpp", {double(p.SensorBpp)}),
+                                 NumberFact("TestBpp", {double(p.TestBpp)})};
+  for (SettingFact& fact : afterDepths) facts.push_back(std::move(fact));
+  facts.push_back(NumberFact("Outliers", {double(p.OutlierLeft), double(p.OutlierTop), double(p.OutlierRight),
+                                          double(p.OutlierBottom)}));
+  for (SettingFact& fact : rest) facts.push_back(std::move(fact));
+  return facts;
+}
+
 struct RunFindings {
   // The run's facts, filled by the run sequence.
   std::string Program;          // the program's base name, e.g. "Waferonrun"

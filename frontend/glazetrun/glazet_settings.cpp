@@ -107,18 +107,13 @@ std::vector<frontend::SettingFact> GlazetSettingFacts(const GlazetSettings& s) {
   using frontend::NumberFact;
   using frontend::SwitchFact;
   const _PARAMS_Glazet& p = s.Params;
-  return {SwitchFact("BayerMode", p.BayerMode),
-          NumberFact("SensorBpp", {double(p.SensorBpp)}),
-          NumberFact("TestBpp", {double(p.TestBpp)}),
-          NumberFact("ColorPlane", {double(p.ColorPlane)}),
-          NumberFact("Outliers", {double(p.OutlierLeft), double(p.OutlierTop), double(p.OutlierRight),
-                                  double(p.OutlierBottom)}),
-          NumberFact("Roi", {p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom}),
-          SwitchFact("LocalSearch", p.LocalSearch),
-          NumberFact("HammerSmall", {double(p.HammerSmall)}),
-          NumberFact("HammerLarge", {double(p.HammerLarge)}),
-          NumberFact("DefectThreshold", {p.DefectThreshold}),
-          NumberFact("ClusterSize", {double(p.ClusterSize)})};
+  return frontend::ParameterFacts(p, {NumberFact("ColorPlane", {double(p.ColorPlane)})},
+                                  {NumberFact("Roi", {p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom}),
+                                   SwitchFact("LocalSearch", p.LocalSearch),
+                                   NumberFact("HammerSmall", {double(p.HammerSmall)}),
+                                   NumberFact("HammerLarge", {double(p.HammerLarge)}),
+                                   NumberFact("DefectThreshold", {p.DefectThreshold}),
+                                   NumberFact("ClusterSize", {double(p.ClusterSize)})});
 }
 
 }  // namespace sensor::glazetrun

@@ -50,12 +50,8 @@ std::vector<frontend::SettingFact> OstrelSettingFacts(const OstrelSettings& s) {
   using frontend::NumberFact;
   using frontend::SwitchFact;
   const _PARAMS_Ostrel& p = s.Params;
-  return {SwitchFact("BayerMode", p.BayerMode),
-          NumberFact("SensorBpp", {double(p.SensorBpp)}),
-          NumberFact("TestBpp", {double(p.TestBpp)}),
-          NumberFact("Outliers", {double(p.OutlierLeft), double(p.OutlierTop), double(p.OutlierRight),
-                                  double(p.OutlierBottom)}),
-          NumberFact("Roi", {p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom})};
+  return frontend::ParameterFacts(p, {},
+                                  {NumberFact("Roi", {p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom})});
 }
 
 }  // namespace sensor::ostrelrun

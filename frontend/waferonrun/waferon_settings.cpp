@@ -119,23 +119,19 @@ std::vector<frontend::SettingFact> WaferonSettingFacts(const WaferonSettings& s)
   using frontend::SwitchFact;
   const _PARAMS_Waferon& p = s.Params;
   auto five = [](const double (&v)[5]) { return std::vector<double>(std::begin(v), std::end(v)); };
-  return {SwitchFact("BayerMode", p.BayerMode != 0),
-          NumberFact("SensorBpp", {double(p.SensorBpp)}),
-          NumberFact("TestBpp", {double(p.TestBpp)}),
-          NumberFact("Outliers", {double(p.OutlierLeft), double(p.OutlierTop), double(p.OutlierRight),
-                                  double(p.OutlierBottom)}),
-          NumberFact("CenterZone", {p.CenterLeft, p.CenterTop, p.CenterRight, p.CenterBottom}),
-          SwitchFact("LocalSearch", p.LocalSearch != 0),
-          SwitchFact("CountPixels", p.CountPixels != 0),
-          SwitchFact("FindClusters", p.FindClusters != 0),
-          NumberFact("ClusterSize", {double(p.ClusterSize)}),
-          NumberFact("HammerSize", {double(p.HammerSize)}),
-          NumberFact("CenterClusterThreshold", five(p.CenterClusterThreshold)),
-          NumberFact("SideClusterThreshold", five(p.SideClusterThreshold)),
-          NumberFact("CenterPixelThreshold", five(p.CenterPixelThreshold)),
-          NumberFact("SidePixelThreshold", five(p.SidePixelThreshold)),
-          SwitchFact("ThresholdPercent", p.ThresholdPercent != 0),
-          NumberFact("ColorUnderTest", std::vector<double>(s.ColorUnderTest.begin(), s.ColorUnderTest.end()))};
+  return frontend::ParameterFacts(p, {},
+                                  {NumberFact("CenterZone", {p.CenterLeft, p.CenterTop, p.CenterRight, p.CenterBottom}),
+                                   SwitchFact("LocalSearch", p.LocalSearch != 0),
+                                   SwitchFact("CountPixels", p.CountPixels != 0),
+                                   SwitchFact("FindClusters", p.FindClusters != 0),
+                                   NumberFact("ClusterSize", {double(p.ClusterSize)}),
+                                   NumberFact("HammerSize", {double(p.HammerSize)}),
+                                   NumberFact("CenterClusterThreshold", five(p.CenterClusterThreshold)),
+                                   NumberFact("SideClusterThreshold", five(p.SideClusterThreshold)),
+                                   NumberFact("CenterPixelThreshold", five(p.CenterPixelThreshold)),
+                                   NumberFact("SidePixelThreshold", five(p.SidePixelThreshold)),
+                                   SwitchFact("ThresholdPercent", p.ThresholdPercent != 0),
+                                   NumberFact("ColorUnderTest", std::vector<double>(s.ColorUnderTest.begin(), s.ColorUnderTest.end()))});
 }
 
 }  // namespace sensor::waferonrun
