@@ -28,19 +28,38 @@ inline double LargestSample(bool bayerMode, std::int32_t sensorBpp, std::int32_t
   return sensorBpp == 12 ? double{(255 << 4) | 3} : double{(255 << 2) | 3};
 }
 
-// The five levels of a library after a successful run: each a mean of samples,
-// so from 0 to the largest sample; colour runs have no G1 and G2.
+// The five levels a library hands out (R, G, B, G1, G2).
+struct LevelReading {
+  double Values[5] = {-1, -1, -1, -1, -1};
+  bool operator==(const LevelReading&) const = default;
+};
+
 template <class Library>
-void RequireLevelsInRange(Library& library, bool bayerMode, double largest) {
-  using SensorDefectDetectionClass::S_OK;
-  double levels[5] = {-1, -1, -1, -1, -1};
-  Require(library.get_Ostrel(&levels[0], &levels[1], &levels[2], &levels[3], &levels[4]) == S_OK,
+LevelReading ReadLevels(Library& library) {
+  LevelReading reading;
+  double* v = reading.Values;
+  Require(library.get_Ostrel(&v[0], &v[1], &v[2], &v[3], &v[4]) == SensorDefectDetectionClass::S_OK,
           "get_Ostrel of an open library succeeds");
-  for (const double level : levels) {
+  return reading;
+}
+
+// The five levels of a library after a successful run: each a mean of samples,
+// so from 0 to the largest sample; colour runs have no G1 and G2. A library
+// whose runs may end before they reach the levels (the chip library's colour
+// search without a cluster count) passes what it held before the run: such a
+// run leaves them as they were, whatever picture they came from.
+template <class Library>
+void RequireLevelsInRange(Library& library, bool bayerMode, double largest,
+                          const LevelReading* before = nullptr) {
+  const LevelReading after = ReadLevels(library);
+  if (before != nullptr && after == *before) return;
+  for (const double level : after.Values) {
     Require(std::isfinite(level) && level >= 0.0 && level <= largest,
             "every level lies inside the sample range");
   }
-  if (!bayerMode) Require(levels[3] == 0.0 && levels[4] == 0.0, "colour runs have no G1 and G2");
+  if (!bayerMode) {
+    Require(after.Values[3] == 0.0 && after.Values[4] == 0.0, "colour runs have no G1 and G2");
+  }
 }
 
 // A table entry is empty (-1, -1) or a pixel of the picture.

@@ -65,13 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK &&
       library.set_TableSize(tableSize) == S_OK) {
     _RESULT_Waferon result{};
+    const sensor::fuzz::LevelReading before = sensor::fuzz::ReadLevels(library);
     const std::int32_t code =
         library.Execute(result, params, enables & 1, (enables >> 1) & 1, (enables >> 2) & 1,
                         (enables >> 3) & 1, (enables >> 4) & 1);
     if (code == S_OK) {
       using namespace sensor::fuzz;
       RequireLevelsInRange(library, params.BayerMode != 0,
-                           LargestSample(params.BayerMode != 0, params.SensorBpp, params.TestBpp));
+                           LargestSample(params.BayerMode != 0, params.SensorBpp, params.TestBpp),
+                           &before);
       RequireNotNegative(result.CenterClusters);
       RequireNotNegative(result.CenterPixels);
       RequireNotNegative(result.SideClusters);

@@ -54,8 +54,14 @@ for entry in "${targets[@]}"; do
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
-    grep -E "ERROR|SUMMARY|runtime error" "$run/log.txt" | head -20 || true
-    find "$run/findings" -type f
+    grep -E "ERROR|SUMMARY|runtime error|postcondition violated" "$run/log.txt" | head -20 || true
+    # The first finding in full, so that a run on another machine (CI) can be
+    # replayed here: base64 -d >crash && ./<target> crash
+    first=$(find "$run/findings" -type f | head -1)
+    if [ -n "$first" ]; then
+      echo "$first (base64):"
+      head -c 16384 "$first" | base64
+    fi
   fi
   report+=("$(printf '%-18s %12s executions %5s s %3s findings (exit %s)' "$target" \
     "${executions:-?}" "${time:-?}" "$findings" "$code")")
