@@ -62,8 +62,10 @@ class GridLookup {
   // and 32 MiB of word counts.
   static constexpr std::int64_t kMaxPositions = std::int64_t{1} << 28;
 
-  GridLookup(const CandidateList& candidates, VisitedList& visited)
-      : records_(candidates.Records()), visited_(visited) {
+  GridLookup(const CandidateList& candidates, VisitedList& visited, ClusterGrid& memory)
+      : records_(candidates.Records()), visited_(visited), bits_(memory.Bits),
+        before_(memory.Before), first_(memory.First) {
+    bits_.clear();  // unusable until built; the capacity stays for reuse
     const auto& records = candidates.Records();
     if (records.empty()) return;
     std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
@@ -138,8 +140,16 @@ class GridLookup {
   // The number of the candidate position at grid index i.
   std::size_t Number(std::uint64_t i) const {
     const std::uint64_t below = (std::uint64_t{1} << (2 * (i % 32))) - 1;
-    return before_[i / 32] +
-           static_cast<std::size_t>(__builtin_popcountll(bits_[i / 32] & kCandidateBits & below));
+    return before_[i / 32] + CountPairs(bits_[i / 32] & kCandidateBits & below);
+  }
+
+  // The set bits of a word whose bits lie at even places only. Counted in the
+  // word itself: the baseline instruction set has no bit-count instruction,
+  // and the library call the compiler falls back on costs more than this.
+  static std::size_t CountPairs(std::uint64_t lows) {
+    lows = (lows & 0x3333333333333333ull) + ((lows >> 2) & 0x3333333333333333ull);  // 0..2 per 4 bits
+    lows = (lows + (lows >> 4)) & 0x0F0F0F0F0F0F0F0Full;                           // 0..4 per byte
+    return static_cast<std::size_t>((lows * 0x0101010101010101ull) >> 56);
   }
 
   static constexpr std::uint64_t kCandidateBits = 0x5555555555555555ull;  // the low bit of each pair
@@ -148,9 +158,9 @@ class GridLookup {
   const std::vector<DefectRecord>& records_;
   VisitedList& visited_;
   // Over the candidates' whole box: large pages spare a fault per small page.
-  std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> bits_;
-  std::vector<std::uint32_t, LargePageAllocator<std::uint32_t>> before_;  // candidate positions in the words before each word
-  std::vector<std::uint32_t> first_;   // first record of each numbered candidate position
+  decltype(ClusterGrid::Bits)& bits_;
+  decltype(ClusterGrid::Before)& before_;  // candidate positions in the words before each word
+  decltype(ClusterGrid::First)& first_;    // first record of each numbered candidate position
   std::int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
@@ -282,13 +292,14 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
                    const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
-                   std::vector<DefectRecord>& peaks) {
+                   std::vector<DefectRecord>& peaks, ClusterGrid* grid) {
   // Every candidate may join a cluster: room for all of them up front spares
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
-  GridLookup grid(candidates, visited);
-  if (grid.Usable()) {
-    CountWith(candidates, grid, clusterTable, regions, params, step, results, peaks);
+  ClusterGrid ownMemory;
+  GridLookup bits(candidates, visited, grid != nullptr ? *grid : ownMemory);
+  if (bits.Usable()) {
+    CountWith(candidates, bits, clusterTable, regions, params, step, results, peaks);
     return;
   }
   IndexLookup lookup(candidates, visited);

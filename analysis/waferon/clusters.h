@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/large_pages.h"
 #include "waferon/defect_lists.h"
 #include "waferon/geometry.h"
 #include "waferon/result_table.h"
@@ -25,6 +26,15 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
                    const double (&centre)[5], const double (&side)[5], Zone& zone,
                    double& threshold);
 
+// The memory of the membership bits over the candidates' box. A caller that
+// counts run after run keeps one and hands it in each time, so that later runs
+// reuse its pages rather than fault fresh ones; its contents do not carry over.
+struct ClusterGrid {
+  std::vector<std::uint64_t, LargePageAllocator<std::uint64_t>> Bits;    // two bits per position
+  std::vector<std::uint32_t, LargePageAllocator<std::uint32_t>> Before;  // candidate positions before each word
+  std::vector<std::uint32_t> First;  // first record of each numbered candidate position
+};
+
 // Grows the clusters of every unvisited candidate that has a candidate
 // neighbour, marking each member visited; counts those with at least
 // ClusterSize members whose peak passes the cluster threshold of its zone, and
@@ -35,11 +45,12 @@ bool ZoneThreshold(const Geometry& regions, std::int32_t x, std::int32_t y,
 // Growth runs on its own stack, so a cluster as large as the candidate list
 // cannot exhaust the thread's. Membership is asked through bits over the
 // candidates' bounding box, or through the lists' indexes when the box is too
-// large or its memory cannot be had; both give the same answers.
+// large or its memory cannot be had; both give the same answers. The bits live
+// in `grid`, or in memory of the call's own when it is null.
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
                    const _PARAMS_Waferon& params, std::int32_t step, _RESULT_Waferon& results,
-                   std::vector<DefectRecord>& peaks);
+                   std::vector<DefectRecord>& peaks, ClusterGrid* grid = nullptr);
 
 // Counts every candidate not yet visited whose score passes the pixel threshold
 // of its zone, marking each one visited. Sets the two pixel counts of `results`.

@@ -10,6 +10,7 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
+#include "waferon/clusters.h"
 #include "waferon/defect_lists.h"
 #include "waferon/geometry.h"
 #include "waferon/result_table.h"
@@ -34,6 +35,8 @@ struct WorkingState {
   std::uint32_t CandidateLimit = kDefaultCandidateLimit;
 
   LevelSet Levels{};  // set by each run that reaches them; never cleared
+
+  ClusterGrid Grid;  // the cluster count's memory, kept for the next run until Clean
 
   void ReleaseTables() {
     WorstPixels.reset();

@@ -107,7 +107,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
 
   if (params.FindClusters && !out.Stopped) {
     CountClusters(state.Candidates, state.Visited, state.Clusters.get(), regions, params, step,
-                  out.Counts, out.ClusterPeaks);
+                  out.Counts, out.ClusterPeaks, &state.Grid);
     out.ClustersCounted = true;
   }
   if (params.CountPixels && !out.Stopped) {

@@ -154,6 +154,7 @@ std::int32_t Waferon::Clean() {
   state.ReleaseTables();
   state.Candidates.Release();
   state.Visited.Release();
+  state.Grid = {};
   state.Open = false;
   return S_OK;
 }
