@@ -57,6 +57,11 @@ std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t h
   const std::int64_t q = step;
   const std::int64_t steps[5][2] = {{-q, 0}, {q, 0}, {-q, q}, {0, q}, {q, q}};
   const std::size_t rowBytes = static_cast<std::size_t>(width);
+  // The steps as distances in the map, in the same order.
+  std::ptrdiff_t offsets[5];
+  for (std::size_t k = 0; k < 5; ++k) {
+    offsets[k] = static_cast<std::ptrdiff_t>(steps[k][1] * width + steps[k][0]);
+  }
   auto at = [&](std::int64_t x, std::int64_t y) -> std::uint8_t& {
     return map[static_cast<std::size_t>(y) * rowBytes + static_cast<std::size_t>(x)];
   };
@@ -84,6 +89,18 @@ std::int32_t CountClusters(std::uint8_t* map, std::int32_t width, std::int32_t h
       bounds.Left = std::min(bounds.Left, p.X);
       bounds.Right = std::max(bounds.Right, p.X);
       bounds.Bottom = std::max(bounds.Bottom, p.Y);  // growth never goes up
+      if (p.X >= q && p.X + q < width && p.Y + q < height) {
+        // Every step lands inside the map: no edge checks.
+        std::uint8_t* here = &at(p.X, p.Y);
+        for (std::size_t k = 0; k < 5; ++k) {
+          std::uint8_t& cell = here[offsets[k]];
+          if (cell != 1) continue;
+          cell = kTaken;
+          pending.push_back(Pixel{static_cast<std::int32_t>(p.X + steps[k][0]),
+                                  static_cast<std::int32_t>(p.Y + steps[k][1])});
+        }
+        continue;
+      }
       for (const auto& s : steps) {
         const std::int64_t nx = p.X + s[0], ny = p.Y + s[1];
         if (nx < 0 || nx >= width || ny < 0 || ny >= height) continue;
