@@ -121,7 +121,7 @@ int RunBatchProgram(int argc, char** argv) {
   std::vector<JobPlan> plans;
   for (const Job& job : jobs) plans.push_back(PlanJob(job, programDirectory));
 
-  const ProcessorShare share = ShareProcessors(UsableProcessors(), options.Workers);
+  const ProcessorShare share = ShareProcessors(UsableProcessors(), options.Workers, GroupJobs(plans).size());
   BatchSetup setup;
   setup.Workers = share.Workers;
   setup.JobTimeoutSeconds = options.JobTimeoutSeconds;

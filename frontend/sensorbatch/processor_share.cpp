@@ -15,9 +15,10 @@ int UsableProcessors() {
   return std::max(1, CPU_COUNT(&set));
 }
 
-ProcessorShare ShareProcessors(int processors, std::optional<int> workers) {
+ProcessorShare ShareProcessors(int processors, std::optional<int> workers, std::size_t groups) {
   ProcessorShare share;
   share.Workers = std::max(1, workers.value_or(processors));
+  if (groups > 0 && groups < static_cast<std::size_t>(share.Workers)) share.Workers = static_cast<int>(groups);
   share.AnalysisThreads = std::max(1, processors / share.Workers);
   return share;
 }

@@ -5,6 +5,7 @@
 // is left alone). This is the one place that decides it.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 
 namespace sensor::batch {
@@ -17,9 +18,12 @@ struct ProcessorShare {
   int AnalysisThreads = 1;  // threads each worker's analyses may use
 };
 
-// `workers` asked for (default: one per processor); each worker's analyses get
-// an equal part of the processors, at least one thread.
-ProcessorShare ShareProcessors(int processors, std::optional<int> workers);
+// `workers` asked for (default: one per processor), but no more than there are
+// job groups to run (a group runs in one worker, so further workers would only
+// idle); each worker's analyses get an equal part of the processors, at least
+// one thread. The station's tests of one picture, one group, thus run with
+// every processor.
+ProcessorShare ShareProcessors(int processors, std::optional<int> workers, std::size_t groups);
 
 // In a worker: hands its share to the analyses it runs.
 void HandOnAnalysisThreads(int threads);
