@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +34,20 @@ bool ReadPiece(std::FILE* file, std::uint64_t size, std::uint64_t bytesLeft, std
   return std::fread(out.data(), 1, out.size(), file) == out.size();
 }
 
+// `count` bytes of `fd` from `offset` into `to`; false when the file ends
+// before them or cannot be read.
+bool ReadFully(int fd, unsigned char* to, std::size_t count, std::uint64_t offset) {
+  while (count > 0) {
+    const ssize_t got = pread(fd, to, count, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    to += got;
+    count -= static_cast<std::size_t>(got);
+    offset += static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
 // The pixel data, `size` bytes from the file's current position `offset`:
 // mapped when asked and possible, else read into memory of its own; false on
 // a short file or when the buffer cannot be had.
@@ -45,12 +60,20 @@ bool TakePixels(std::FILE* file, std::uint64_t offset, std::uint64_t size, std::
       return true;
     }
   }
+  // Read in parts at their places in the file (see PixelBuffer::Filled); a
+  // part that meets the file's end early fails the whole, as a short file.
+  const int fd = fileno(file);
+  std::optional<PixelBuffer> read;
   try {
-    AllocatePixelBuffer(out, size);
+    read = PixelBuffer::Filled(size, [fd, offset](unsigned char* part, std::size_t at, std::size_t count) {
+      return ReadFully(fd, part, count, offset + at);
+    });
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return std::fread(out.data(), 1, out.size(), file) == out.size();
+  if (!read) return false;
+  out = std::move(*read);
+  return true;
 }
 
 // Whether the library's binding of this bitmap stays inside the pixel buffer.
@@ -110,8 +133,14 @@ std::optional<LoadedBitmap> CopyBitmap(const LoadedBitmap& bitmap) {
   try {
     LoadedBitmap copy;
     copy.Header = bitmap.Header;
-    AllocatePixelBuffer(copy.Pixels, bitmap.Pixels.size());
-    if (!bitmap.Pixels.empty()) std::memcpy(copy.Pixels.data(), bitmap.Pixels.data(), bitmap.Pixels.size());
+    const unsigned char* source = bitmap.Pixels.data();
+    std::optional<PixelBuffer> pixels =
+        PixelBuffer::Filled(bitmap.Pixels.size(), [source](unsigned char* part, std::size_t at, std::size_t count) {
+          std::memcpy(part, source + at, count);
+          return true;
+        });
+    if (!pixels) return std::nullopt;
+    copy.Pixels = std::move(*pixels);
     return copy;
   } catch (const std::bad_alloc&) {
     return std::nullopt;

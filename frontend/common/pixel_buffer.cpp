@@ -5,11 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <exception>
 #include <new>
 #include <utility>
+#include <vector>
 
+#include "common/frontend_interface.h"
 #include "frontend/common/bus_error_guard.h"
 
 #if __has_include(<sanitizer/asan_interface.h>)
@@ -24,6 +28,8 @@ namespace sensor::frontend {
 namespace {
 
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
+// Buffers from this size on start on a large page and are asked to use them.
+constexpr std::size_t kLargeBuffer = 4 * kLargePage;
 
 std::size_t PageSize() {
   static const std::size_t size = [] {
@@ -84,11 +90,41 @@ void PixelBuffer::Release() noexcept {
 }
 
 PixelBuffer PixelBuffer::Zeroed(std::uint64_t size) {
+  PixelBuffer buffer = Reserved(size);
+  // Advice only, like the large pages: entering the pages in one call here
+  // costs a few hundred faults instead of one per small page on first write.
+  if (buffer.size_ >= kLargeBuffer) madvise(buffer.data_, buffer.size_, MADV_POPULATE_WRITE);
+  return buffer;
+}
+
+std::optional<PixelBuffer> PixelBuffer::FilledWith(std::uint64_t size, FillCall call, const void* fill) {
+  PixelBuffer buffer = Reserved(size);
+  unsigned char* data = buffer.data_;
+  const std::size_t bytes = buffer.size_;
+  // Whole large pages per part, and parts worth a thread's start.
+  const int parts = bytes >= kLargeBuffer
+                        ? std::max(1, std::min<int>(AnalysisThreads(), static_cast<int>(bytes / kLargeBuffer)))
+                        : 1;
+  std::vector<char> filled(static_cast<std::size_t>(parts), 0);
+  const std::vector<std::exception_ptr> failures = RunParts(parts, [&](int part) {
+    const std::size_t pages = (bytes + kLargePage - 1) / kLargePage;
+    const std::size_t begin = std::min(bytes, pages * static_cast<std::size_t>(part) / static_cast<std::size_t>(parts) * kLargePage);
+    const std::size_t end = std::min(bytes, pages * static_cast<std::size_t>(part + 1) / static_cast<std::size_t>(parts) * kLargePage);
+    if (end > begin && bytes >= kLargeBuffer) madvise(data + begin, end - begin, MADV_POPULATE_WRITE);
+    filled[static_cast<std::size_t>(part)] = end == begin || call(fill, data + begin, begin, end - begin);
+  });
+  for (std::size_t i = 0; i < filled.size(); ++i) {
+    if (failures[i] != nullptr || filled[i] == 0) return std::nullopt;
+  }
+  return buffer;
+}
+
+PixelBuffer PixelBuffer::Reserved(std::uint64_t size) {
   PixelBuffer buffer;
   if (size == 0) return buffer;
   // Large pages need 2 MiB alignment: a large buffer takes a spare large
   // page of address space to find an aligned start in.
-  const bool large = size >= 4 * kLargePage;
+  const bool large = size >= kLargeBuffer;
   const std::uint64_t reserve = size + (large ? kLargePage : 0);
   if (size > SIZE_MAX - kLargePage || reserve > SIZE_MAX) throw std::bad_alloc();
   void* region = mmap(nullptr, static_cast<std::size_t>(reserve), PROT_READ | PROT_WRITE,
@@ -100,11 +136,8 @@ PixelBuffer PixelBuffer::Zeroed(std::uint64_t size) {
   if (large) {
     const auto address = reinterpret_cast<std::uintptr_t>(start);
     start += ((address + kLargePage - 1) & ~(std::uintptr_t{kLargePage} - 1)) - address;
-    // Advice only: a kernel that declines leaves small pages. Entering the
-    // pages in one call here costs a few hundred faults instead of one per
-    // small page on the first write.
+    // Advice only: a kernel that declines leaves small pages.
     madvise(start, static_cast<std::size_t>(size), MADV_HUGEPAGE);
-    madvise(start, static_cast<std::size_t>(size), MADV_POPULATE_WRITE);
   }
   buffer.data_ = start;
   buffer.size_ = static_cast<std::size_t>(size);

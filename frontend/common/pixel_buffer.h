@@ -34,6 +34,22 @@ class PixelBuffer {
   // cannot be had.
   static PixelBuffer Zeroed(std::uint64_t size);
 
+  // `size` bytes of the buffer's own filled by `fill(part, offset, count)`,
+  // which writes bytes offset .. offset + count - 1 of `part` (the buffer's
+  // data plus offset) and returns whether it could. A large buffer is cut into
+  // parts of whole large pages, one per analysis thread (SENSOR_THREADS, the
+  // processors the run may use), each entered and filled on its own thread:
+  // the kernel's zeroing of the fresh pages and the fill then use every
+  // processor the run may. Nothing when any part fails; throws std::bad_alloc
+  // when the memory cannot be had. Every byte ends as a fill on one thread
+  // would leave it.
+  template <class Fill>
+  static std::optional<PixelBuffer> Filled(std::uint64_t size, const Fill& fill) {
+    return FilledWith(size, [](const void* f, unsigned char* part, std::size_t offset, std::size_t count) {
+      return (*static_cast<const Fill*>(f))(part, offset, count);
+    }, &fill);
+  }
+
   // The `size` bytes at `offset` of the open regular file `fd`, mapped
   // privately and their pages entered before the call returns; nothing when
   // the file cannot be mapped (a file system without mappings, a range past
@@ -58,6 +74,9 @@ class PixelBuffer {
   bool Intact() const;
 
  private:
+  using FillCall = bool (*)(const void* fill, unsigned char* part, std::size_t offset, std::size_t count);
+  static PixelBuffer Reserved(std::uint64_t size);
+  static std::optional<PixelBuffer> FilledWith(std::uint64_t size, FillCall call, const void* fill);
   void Take(PixelBuffer& other) noexcept;
   void Release() noexcept;
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/frontend_interface.h"
 #include "program_runner.h"
 #include "test_image.h"
 
@@ -19,10 +20,10 @@ void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 
 class BitmapLoader : public ::testing::Test {
  protected:
-  std::optional<LoadedBitmap> Load(const Bytes& bytes) {
+  std::optional<LoadedBitmap> Load(const Bytes& bytes, PixelMemory memory = PixelMemory::MappedFile) {
     const std::string path = folder.File("img.bmp");
     sensor::test::WriteFile(path, std::string(bytes.begin(), bytes.end()));
-    return LoadBitmapFile(path);
+    return LoadBitmapFile(path, memory);
   }
 
   sensor::test::TempFolder folder;
@@ -118,6 +119,28 @@ TEST_F(BitmapLoader, ComputesSizesIn64Bits) {
   PutU32(header, 4, static_cast<std::uint32_t>(-4));
   EXPECT_FALSE(PixelDataSize(header));
   EXPECT_FALSE(PixelDataSize(Bytes(39, 0)));
+}
+
+// A picture of 25 MB is read, and copied, in three parts on three threads
+// (whole large pages each, the last one short): every byte lands in its place,
+// and a file one byte short is still refused as a whole.
+TEST_F(BitmapLoader, ReadsAndCopiesALargePictureInPartsByteForByte) {
+  sensor::test::TestImage image(3000, 2100, 32);
+  std::uint32_t state = 12345;
+  for (unsigned char& byte : image.PixelBuffer()) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<unsigned char>(state >> 23);
+  }
+  const Bytes file = image.FileBytes();
+  sensor::SetAnalysisThreads(3);
+  const std::optional<LoadedBitmap> read = Load(file, PixelMemory::Own);
+  const std::optional<LoadedBitmap> copy = read ? CopyBitmap(*read) : std::nullopt;
+  const std::optional<LoadedBitmap> cut = Load(Bytes(file.begin(), file.end() - 1), PixelMemory::Own);
+  sensor::SetAnalysisThreads(0);
+  ASSERT_TRUE(read && copy);
+  EXPECT_TRUE(Bytes(read->Pixels.begin(), read->Pixels.end()) == image.PixelBuffer());
+  EXPECT_TRUE(Bytes(copy->Pixels.begin(), copy->Pixels.end()) == image.PixelBuffer());
+  EXPECT_FALSE(cut);
 }
 
 TEST_F(BitmapLoader, RefusesAnAbsentOrMissingFile) {
