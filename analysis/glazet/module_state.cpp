@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/large_pages.h"
+#include "common/parallel_rows.h"
 
 namespace sensor::glazet {
 
@@ -21,8 +22,32 @@ bool DefectMap::Allocate(std::int32_t width, std::int32_t height) {
     if (bytes_ == nullptr) return false;
     size_ = size;
   }
-  std::memset(bytes_.get(), 0, size == 0 ? 1 : size);
+  Zero(width, height);
   return true;
+}
+
+// Row by row in parts on the analysis threads (common/parallel_rows.h): a
+// fresh map's pages are then entered by every thread at once. Zero is zero
+// whichever thread writes it; a part that cannot run leaves its rows to the
+// calling thread.
+void DefectMap::Zero(std::int32_t width, std::int32_t height) {
+  std::uint8_t* bytes = bytes_.get();
+  const auto rowBytes = static_cast<std::size_t>(width);
+  const int parts = PartsFor(height, width);
+  if (parts > 1) {
+    try {
+      // Nothing here throws; a part whose thread cannot start runs on this one.
+      RunParts(parts, [&](int part) {
+        const auto first = static_cast<std::size_t>(PartStart(0, height, part, parts));
+        const auto last = static_cast<std::size_t>(PartStart(0, height, part + 1, parts));
+        std::memset(bytes + first * rowBytes, 0, (last - first) * rowBytes);
+      });
+      return;
+    } catch (const std::bad_alloc&) {
+      // no room to start the parts: one thread does it all
+    }
+  }
+  std::memset(bytes, 0, size_ == 0 ? 1 : size_);
 }
 
 void DefectMap::Free::operator()(std::uint8_t* bytes) const {

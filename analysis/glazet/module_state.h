@@ -32,6 +32,8 @@ class DefectMap {
   std::uint8_t* Data() { return bytes_.get(); }
 
  private:
+  void Zero(std::int32_t width, std::int32_t height);
+
   struct Free {
     std::size_t Bytes;  // what was allocated
     void operator()(std::uint8_t* bytes) const;

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <vector>
 
+#include "glazet/module_state.h"
 #include "search_fixture.h"
 #include "vector_sets.h"
 
@@ -66,6 +68,18 @@ SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWh
       }
     }
   }
+}
+
+// The map of the run before, marks and all, is zeroed for the next run of the
+// same size, in row parts on every thread split.
+SENSOR_VECTOR_SET_TEST(DefectMapBitmap, AReusedMapStartsEveryRunZeroed) {
+  DefectMap map;
+  ASSERT_TRUE(map.Allocate(37, 29));
+  std::uint8_t* first = map.Data();
+  std::fill(first, first + 37 * 29, std::uint8_t{2});
+  ASSERT_TRUE(map.Allocate(37, 29));
+  ASSERT_EQ(map.Data(), first);
+  EXPECT_EQ(std::count(first, first + 37 * 29, std::uint8_t{0}), 37 * 29);
 }
 
 TEST(DefectMapBitmap, LeavesRowPaddingAlone) {
