@@ -53,6 +53,23 @@ void FenceOff(void* region, std::size_t regionSize, const unsigned char* data, s
   ASAN_POISON_MEMORY_REGION(data + size, end - static_cast<std::size_t>(data + size - begin));
 }
 
+// How many parts work on a buffer of `bytes` is spread over: one below
+// kLargeBuffer, else one per analysis thread but no more than one per
+// kLargeBuffer bytes.
+int LargePageParts(std::size_t bytes) {
+  if (bytes < kLargeBuffer) return 1;
+  return std::max(1, std::min<int>(AnalysisThreads(), static_cast<int>(bytes / kLargeBuffer)));
+}
+
+// Bytes first .. last - 1 of part `part` of `parts`: whole large pages, the
+// last part ending with the buffer.
+std::pair<std::size_t, std::size_t> LargePagePart(std::size_t bytes, int part, int parts) {
+  const std::size_t pages = (bytes + kLargePage - 1) / kLargePage;
+  const auto count = static_cast<std::size_t>(parts);
+  return {std::min(bytes, pages * static_cast<std::size_t>(part) / count * kLargePage),
+          std::min(bytes, pages * static_cast<std::size_t>(part + 1) / count * kLargePage)};
+}
+
 }  // namespace
 
 PixelBuffer& PixelBuffer::operator=(PixelBuffer&& other) noexcept {
@@ -101,15 +118,10 @@ std::optional<PixelBuffer> PixelBuffer::FilledWith(std::uint64_t size, FillCall 
   PixelBuffer buffer = Reserved(size);
   unsigned char* data = buffer.data_;
   const std::size_t bytes = buffer.size_;
-  // Whole large pages per part, and parts worth a thread's start.
-  const int parts = bytes >= kLargeBuffer
-                        ? std::max(1, std::min<int>(AnalysisThreads(), static_cast<int>(bytes / kLargeBuffer)))
-                        : 1;
+  const int parts = LargePageParts(bytes);
   std::vector<char> filled(static_cast<std::size_t>(parts), 0);
   const std::vector<std::exception_ptr> failures = RunParts(parts, [&](int part) {
-    const std::size_t pages = (bytes + kLargePage - 1) / kLargePage;
-    const std::size_t begin = std::min(bytes, pages * static_cast<std::size_t>(part) / static_cast<std::size_t>(parts) * kLargePage);
-    const std::size_t end = std::min(bytes, pages * static_cast<std::size_t>(part + 1) / static_cast<std::size_t>(parts) * kLargePage);
+    const auto [begin, end] = LargePagePart(bytes, part, parts);
     if (end > begin && bytes >= kLargeBuffer) madvise(data + begin, end - begin, MADV_POPULATE_WRITE);
     filled[static_cast<std::size_t>(part)] = end == begin || call(fill, data + begin, begin, end - begin);
   });
