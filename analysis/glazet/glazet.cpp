@@ -13,6 +13,7 @@
 #include "common/output_folder.h"
 #include "common/guarded.h"
 #include "common/levels.h"
+#include "glazet/clusters.h"
 #include "glazet/defect_map_bitmap.h"
 #include "glazet/module_state.h"
 #include "glazet/pipeline.h"
@@ -74,7 +75,7 @@ void TakeOutcome(const RunOutcome& outcome, const ModuleState& state, Glazet& ob
   std::printf("\nreturn result= %ld", static_cast<long>(result.numpackagefects));
 }
 
-// Keeps what get_Findings hands out; the run's blemishes move into it.
+// Keeps what get_Findings hands out; the blemishes are described when asked.
 void KeepFindings(RunOutcome& outcome, ModuleState& state) noexcept {
   sensor::glazet::RunFindings& findings = state.Findings;
   findings.Ran = true;
@@ -86,7 +87,8 @@ void KeepFindings(RunOutcome& outcome, ModuleState& state) noexcept {
   findings.ScanArea = outcome.ScanArea;
   findings.RegionOfInterest = outcome.RegionOfInterest;
   findings.Candidates = outcome.Searched ? outcome.Candidates : 0;
-  findings.Blemishes = std::move(outcome.Blemishes);
+  findings.Step = outcome.Step;
+  findings.SizeLimit = outcome.SizeLimit;
 }
 
 FindingArea AreaOf(const sensor::Rect& rect) {
@@ -159,11 +161,23 @@ std::int32_t Glazet::set_OutputFolder(const char* folder) {
 }
 
 std::int32_t Glazet::get_Findings(GlazetFindings& findings) {
-  const auto& state = State();
+  auto& state = State();
   if (!state.Open) return E_ABORT;
   findings = GlazetFindings{};
-  const sensor::glazet::RunFindings& last = state.Findings;
+  sensor::glazet::RunFindings& last = state.Findings;
   if (!last.Ran) return S_OK;
+  if (last.Counted && !last.TooMany && !last.Described) {
+    const std::int32_t code = Guarded([&]() -> std::int32_t {
+      sensor::glazet::DescribeCountedClusters(state.Map.Data(), last.Width, last.Height, last.Step,
+                                              last.SizeLimit, last.Blemishes);
+      return S_OK;
+    });
+    if (code != S_OK) {
+      last.Blemishes.clear();
+      return code;
+    }
+    last.Described = true;
+  }
   findings.Ran = 1;
   findings.Searched = last.Searched ? 1 : 0;
   findings.Counted = last.Counted ? 1 : 0;

@@ -61,6 +61,11 @@ struct RunFindings {
   Rect ScanArea;
   Rect RegionOfInterest;
   std::int64_t Candidates = 0;
+  // The counted regions, described from the map (which holds the count's
+  // marks until the next run) the first time a host asks.
+  std::int32_t Step = 1;
+  std::int32_t SizeLimit = 0;
+  bool Described = false;
   std::vector<SensorDefectDetectionClass::BlemishFinding> Blemishes;
 };
 

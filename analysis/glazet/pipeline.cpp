@@ -97,9 +97,11 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   out.Searched = true;
 
   out.TooMany = out.Candidates > state.CandidateLimit;
+  out.Step = params.BayerMode ? 2 : 1;
+  out.SizeLimit = params.ClusterSize;
   out.Clusters = out.TooMany ? state.CandidateLimit
-                             : CountClusters(state.Map.Data(), image.Width, image.Height,
-                                             params.BayerMode ? 2 : 1, params.ClusterSize, out.Blemishes);
+                             : CountClusters(state.Map.Data(), image.Width, image.Height, out.Step,
+                                             out.SizeLimit);
   out.Counted = true;
   return S_OK;
 }

@@ -48,12 +48,14 @@ struct RunOutcome {
   const std::uint8_t* Map = nullptr;
 
   // More candidates than the limit: the clusters are not counted and the
-  // count stands at the limit. Counted: Clusters holds the count, and
-  // Blemishes each counted cluster in the order found.
+  // count stands at the limit. Counted: Clusters holds the count, made with
+  // this step and size limit (DescribeCountedClusters describes its regions
+  // from the map on request).
   bool TooMany = false;
   bool Counted = false;
   std::int32_t Clusters = 0;
-  std::vector<SensorDefectDetectionClass::BlemishFinding> Blemishes;
+  std::int32_t Step = 1;
+  std::int32_t SizeLimit = 0;
 };
 
 // Runs the analysis on `state` with the record `params`. Never throws.

@@ -22,8 +22,9 @@ enum class ResultsAfter { Success, SuccessOrAbort };
 // 0. E_FAIL as well when the picture's file changed beneath its mapping
 // during the analysis. Then `readResults(library)` when the code is one of
 // `readAfter`, else the named data log is dropped; `readFindings(library)`
-// whenever Open succeeded (the findings say themselves how far the run came);
-// Close and Clean always. Gives the code.
+// whenever Open succeeded and a file that shows findings was asked for (the
+// findings say themselves how far the run came; some cost a pass of their
+// own); Close and Clean always. Gives the code.
 template <class Library, class Analyse, class ReadResults, class ReadFindings>
 ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse analyse,
                               ReadResults readResults, ReadFindings readFindings) {
@@ -56,7 +57,7 @@ ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse a
   } else {
     run.DropLogFile();
   }
-  if (opened) readFindings(library);
+  if (opened && run.Options().Products.Any()) readFindings(library);
   library.Close();
   library.Clean();
   return code;

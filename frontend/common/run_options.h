@@ -16,6 +16,8 @@ struct ProductPaths {
   std::optional<std::string> ReviewImage;   // -ReviewImage, every program
   std::optional<std::string> DefectMapPng;  // -DefectMapPNG, Glazetrun
   std::optional<std::string> DefectList;    // -DefectList, Waferonrun
+
+  bool Any() const { return Report || ReviewImage || DefectMapPng || DefectList; }
 };
 
 struct CommonOptions {

@@ -95,7 +95,7 @@ void WriteDataLog(const ProgramDescription& program, const RunState& state) {
 bool WriteRunProducts(const ProgramDescription& program, RunState& state, const RunContext& context,
                       const std::string& message, int status) {
   const ProductPaths& paths = state.options.Products;
-  if (!paths.Report && !paths.ReviewImage && !paths.DefectMapPng && !paths.DefectList) return true;
+  if (!paths.Any()) return true;
   RunFindings& run = state.findings;
   run.Program = state.host.Program.BaseName;
   if (const ResolvedPath library = ResolvePath(program.LibraryFileName)) {

@@ -24,8 +24,12 @@ struct Map {
     return *this;
   }
   std::int32_t Count(std::int32_t step, std::int32_t limit) {
+    return CountClusters(Bytes.data(), Width, Height, step, limit);
+  }
+  // After Count with the same step and limit.
+  std::int32_t Describe(std::int32_t step, std::int32_t limit) {
     Found.clear();
-    return CountClusters(Bytes.data(), Width, Height, step, limit, Found);
+    return DescribeCountedClusters(Bytes.data(), Width, Height, step, limit, Found);
   }
 };
 
@@ -138,7 +142,10 @@ TEST(ClusterCount, AOnePixelWideRegionOfTheCandidateLimitDoesNotExhaustTheStack)
   EXPECT_EQ(row.Count(1, 0), 0);  // already taken
 }
 
-TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMapsAndGivesEachCountedRegion) {
+// The description, a second pass over the counted map, finds the same regions
+// as the count in the same order, each with the reference's bounds, size and
+// centroid, and leaves every candidate marked as described.
+TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMapsAndDescribesEachCountedRegion) {
   std::mt19937 random(5);
   for (int trial = 0; trial < 300; ++trial) {
     const int w = 1 + static_cast<int>(random() % 30), h = 1 + static_cast<int>(random() % 30);
@@ -148,8 +155,12 @@ TEST(ClusterCount, AgreesWithTheRecursiveCountOnRandomMapsAndGivesEachCountedReg
     Map reference = m;
     const std::int32_t step = 1 + trial % 2, limit = static_cast<std::int32_t>(random() % 6) - 1;
     RecursiveCount count{reference, step};
-    ASSERT_EQ(m.Count(step, limit), count.Run(limit)) << "trial " << trial;
+    const std::vector<std::uint8_t> marks = m.Bytes;
+    const std::int32_t counted = m.Count(step, limit);
+    ASSERT_EQ(counted, count.Run(limit)) << "trial " << trial;
+    ASSERT_EQ(m.Describe(step, limit), counted) << "trial " << trial;
     ASSERT_EQ(m.Found.size(), count.Found.size()) << "trial " << trial;
+    for (std::size_t i = 0; i < marks.size(); ++i) ASSERT_EQ(m.Bytes[i], marks[i] * kDescribed) << i;
     for (std::size_t i = 0; i < m.Found.size(); ++i) {
       const BlemishFinding &got = m.Found[i], &want = count.Found[i];
       ASSERT_EQ(got.Pixels, want.Pixels) << "trial " << trial << " region " << i;

@@ -265,6 +265,21 @@ TEST_F(GlazetHost, CountsClustersLargerThanTheSizeLimit) {
     ASSERT_EQ(Run(params), S_OK);
     EXPECT_EQ(result.numpackagefects, e[1]) << "above " << e[0];
     EXPECT_EQ(glazet.m_result.numpackagefects, e[1]);
+    // The counted blemishes, described on the first request after the run and
+    // handed out alike on the next.
+    for (int ask = 0; ask < 2; ++ask) {
+      GlazetFindings found{};
+      ASSERT_EQ(glazet.get_Findings(found), S_OK);
+      ASSERT_EQ(found.BlemishCount, e[1]) << "above " << e[0] << ", request " << ask;
+      std::int64_t pixels = 0;
+      for (int i = 0; i < found.BlemishCount; ++i) {
+        EXPECT_GT(found.Blemishes[i].Pixels, e[0]);
+        pixels += found.Blemishes[i].Pixels;
+      }
+      std::int64_t counted = 0;
+      for (const std::int64_t blob : {1, 4, 9}) counted += blob > e[0] ? blob : 0;
+      EXPECT_EQ(pixels, counted);
+    }
   }
 }
 

@@ -105,8 +105,11 @@ class SENSORDEFECT_API Glazet {
   // the class keeps its layout for hosts built before it.
   std::int32_t set_OutputFolder(const char* folder);
   // Fills `findings` with what the last Execute since Open found (all zero and
-  // empty before one). S_OK, or E_ABORT while closed. Added after the first
-  // release like set_OutputFolder: a member function only.
+  // empty before one). The blemishes are described from the defect map on the
+  // first call after a run (one more pass over the map; Execute itself only
+  // counts them). S_OK; E_ABORT while closed; E_OUTOFMEMORY when that pass
+  // cannot get its memory (the findings then stay empty). Added after the
+  // first release like set_OutputFolder: a member function only.
   std::int32_t get_Findings(GlazetFindings& findings);
 
   std::int32_t ActiveSensorBpp;
