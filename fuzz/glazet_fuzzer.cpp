@@ -58,6 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       sensor::ImageBinding picture;
       sensor::BindBitmap(bitmap->Header.data(), bitmap->Pixels.data(), picture);
       RequireBlackOrWhite(picture);
+      // The blemishes described from the counted map: as many as counted,
+      // each inside the picture with its centroid inside its bounds.
+      GlazetFindings found{};
+      Require(library.get_Findings(found) == S_OK, "get_Findings after a run succeeds");
+      if (found.Counted != 0 && found.TooMany == 0) {
+        Require(found.BlemishCount == result.numpackagefects, "one blemish per counted cluster");
+        for (std::int32_t i = 0; i < found.BlemishCount; ++i) {
+          const BlemishFinding& b = found.Blemishes[i];
+          RequireEntryInPicture(picture, b.Bounds.Left, b.Bounds.Top);
+          RequireEntryInPicture(picture, b.Bounds.Right, b.Bounds.Bottom);
+          Require(b.CentroidX >= b.Bounds.Left && b.CentroidX <= b.Bounds.Right &&
+                      b.CentroidY >= b.Bounds.Top && b.CentroidY <= b.Bounds.Bottom,
+                  "a blemish's centroid lies inside its bounds");
+        }
+      }
       for (int i = firstIndex; i <= lastIndex && i < firstIndex + 64; ++i) {
         std::int32_t x = 0, y = 0, pixels = 0;
         library.get_Cluster(static_cast<short>(i), &x, &y, &pixels);
