@@ -28,7 +28,9 @@ constexpr std::uint64_t kTileBandLimit = std::uint64_t{256} << 20;
 
 constexpr std::uint16_t kPhotometricCfa = 32803;  // PHOTOMETRIC_CFA
 
-// libtiff's first error message of the file.
+// libtiff's first error message of the file; `format` is libtiff's own
+// printf format for `args`.
+__attribute__((format(printf, 4, 0)))
 int KeepFirstError(TIFF*, void* user, const char* module, const char* format, va_list args) {
   auto* message = static_cast<std::string*>(user);
   if (message->empty()) {
