@@ -3,7 +3,7 @@
 // that cannot carry into each other before they are widened.
 #pragma once
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <array>
 #include <cstdint>
@@ -79,6 +79,157 @@ inline void SumColour24(const std::uint8_t* __restrict p, std::int64_t count, st
     sums[2] += p[2];
   }
 }
+
+#if defined(__AVX2__)
+// AVX2 copies of the colour sums. A 32-byte vector of pixel bytes gives its
+// even bytes as 16-bit lanes (masked with 0x00FF) and its odd bytes as 16-bit
+// lanes (shifted right by 8): two operations and two additions per vector.
+// A block of at most 128 steps adds at most 256 bytes to any 16-bit lane (32-bit
+// pixels: two vectors per lane and step) or at most 128 (24-bit pixels), so no
+// lane can carry; the block's lanes are then widened into 64-bit sums.
+
+// Adds the four 64-bit lanes of x to *sum.
+inline void AddLanes64(__m256i x, std::uint64_t* sum) {
+  const __m128i s = _mm_add_epi64(_mm256_castsi256_si128(x), _mm256_extracti128_si256(x, 1));
+  *sum += static_cast<std::uint64_t>(_mm_cvtsi128_si64(s)) +
+          static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(s, s)));
+}
+
+// The low and the high 32-bit halves of each 64-bit lane, added as 64-bit lanes.
+inline __m256i Widen32To64(__m256i x) {
+  return _mm256_add_epi64(_mm256_and_si256(x, _mm256_set1_epi64x(0xFFFFFFFF)), _mm256_srli_epi64(x, 32));
+}
+
+// Blue, green and red sums of `count` 32-bit pixels: 32 pixels a step in two
+// accumulator pairs (blue and red in one, green and alpha in the other).
+inline void SumColour32Avx2(const std::uint8_t* __restrict p, std::int64_t count, std::uint64_t* __restrict sums) {
+  const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+  const __m256i lowWords = _mm256_set1_epi32(0xFFFF);
+  __m256i blue = _mm256_setzero_si256(), green = _mm256_setzero_si256(), red = _mm256_setzero_si256();
+  std::int64_t steps = count / 32;
+  while (steps > 0) {
+    const std::int64_t block = steps < 128 ? steps : 128;
+    __m256i br0 = _mm256_setzero_si256(), ga0 = _mm256_setzero_si256();
+    __m256i br1 = _mm256_setzero_si256(), ga1 = _mm256_setzero_si256();
+    for (std::int64_t i = 0; i < block; ++i) {
+      const auto* v = reinterpret_cast<const __m256i*>(p + 128 * i);
+      const __m256i v0 = _mm256_loadu_si256(v), v1 = _mm256_loadu_si256(v + 1);
+      const __m256i v2 = _mm256_loadu_si256(v + 2), v3 = _mm256_loadu_si256(v + 3);
+      br0 = _mm256_add_epi16(br0, _mm256_and_si256(v0, lowBytes));
+      ga0 = _mm256_add_epi16(ga0, _mm256_srli_epi16(v0, 8));
+      br1 = _mm256_add_epi16(br1, _mm256_and_si256(v1, lowBytes));
+      ga1 = _mm256_add_epi16(ga1, _mm256_srli_epi16(v1, 8));
+      br0 = _mm256_add_epi16(br0, _mm256_and_si256(v2, lowBytes));
+      ga0 = _mm256_add_epi16(ga0, _mm256_srli_epi16(v2, 8));
+      br1 = _mm256_add_epi16(br1, _mm256_and_si256(v3, lowBytes));
+      ga1 = _mm256_add_epi16(ga1, _mm256_srli_epi16(v3, 8));
+    }
+    // 32-bit lanes: the low word is blue (green), the high word red (alpha).
+    const __m256i b = _mm256_add_epi32(_mm256_and_si256(br0, lowWords), _mm256_and_si256(br1, lowWords));
+    const __m256i r = _mm256_add_epi32(_mm256_srli_epi32(br0, 16), _mm256_srli_epi32(br1, 16));
+    const __m256i g = _mm256_add_epi32(_mm256_and_si256(ga0, lowWords), _mm256_and_si256(ga1, lowWords));
+    blue = _mm256_add_epi64(blue, Widen32To64(b));
+    green = _mm256_add_epi64(green, Widen32To64(g));
+    red = _mm256_add_epi64(red, Widen32To64(r));
+    p += 128 * block;
+    steps -= block;
+  }
+  AddLanes64(blue, sums);
+  AddLanes64(green, sums + 1);
+  AddLanes64(red, sums + 2);
+  SumColour32(p, count % 32, sums);
+}
+
+// Each byte position of a 96-byte group (32 pixels of 24 bits, three vectors)
+// in a 16-bit lane of its own: for vector k (0, 1, 2) and its even (e = 0)
+// or odd (e = 1) bytes, lane m holds byte 32k + 2m + e of the group. Index
+// [2k + e][m].
+constexpr int BytePosition24(int j, int m) { return 32 * (j / 2) + 2 * m + j % 2; }
+
+// Weights of the lanes for kSums sums: weights[s][2k + e][m] is 1 where the
+// byte of that lane adds to sum s (sumOf(position) == s), 0 elsewhere.
+template <int kSums, class SumOf>
+constexpr auto LaneWeights24(const SumOf& sumOf) {
+  std::array<std::array<std::array<std::int16_t, 16>, 6>, kSums> w{};
+  for (int s = 0; s < kSums; ++s)
+    for (int j = 0; j < 6; ++j)
+      for (int m = 0; m < 16; ++m) w[s][j][m] = sumOf(BytePosition24(j, m)) == s ? 1 : 0;
+  return w;
+}
+
+// Byte j of a 24-bit pixel group belongs to channel j mod 3.
+inline constexpr auto kChannelWeights24 = LaneWeights24<3>([](int position) { return position % 3; });
+
+// The Bayer sums of 24-bit pixels: byte 0 of a pixel is its high part, byte 1
+// its low part; the pixel's column parity is (position / 3) mod 2. Sums: high
+// even, high odd, low even, low odd (-1: byte 2, not used).
+inline constexpr auto kBayerWeights24 = LaneWeights24<4>([](int position) {
+  const int parity = (position / 3) % 2;
+  return position % 3 == 0 ? parity : position % 3 == 1 ? 2 + parity : -1;
+});
+
+// The byte masks of the Bayer sums over a 96-byte group: 0xFF for a high part,
+// 0x03 for a low part, 0 for byte 2.
+inline constexpr auto kBayerMasks24 = [] {
+  std::array<std::uint8_t, 96> bytes{};
+  for (int i = 0; i < 96; ++i) bytes[i] = i % 3 == 0 ? 0xFF : i % 3 == 1 ? 0x03 : 0x00;
+  return bytes;
+}();
+
+// Sums of the bytes of `count / 32` groups of 32 24-bit pixels, each byte
+// first masked with the mask of its position in the group, into kSums sums by
+// the lane weights (added to total[s]); returns the pixels summed. A block of
+// at most 128 steps keeps every lane below 2^15 (128 bytes), so the signed
+// multiply-add by the 0/1 weights sums pairs of lanes exactly into 32-bit
+// lanes (at most 6 x 2 x 32,640), which are widened into 64-bit sums.
+template <int kSums>
+inline std::int64_t SumPositions24Avx2(const std::uint8_t* __restrict p, std::int64_t count,
+                                       const std::uint8_t* masksBytes,
+                                       const std::array<std::array<std::array<std::int16_t, 16>, 6>, kSums>& w,
+                                       std::uint64_t* __restrict total) {
+  const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+  __m256i masks[3];
+  for (int k = 0; k < 3; ++k) masks[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(masksBytes + 32 * k));
+  __m256i sums[kSums];
+  for (__m256i& x : sums) x = _mm256_setzero_si256();
+  const std::int64_t groups = count / 32;
+  for (std::int64_t steps = groups; steps > 0;) {
+    const std::int64_t block = steps < 128 ? steps : 128;
+    __m256i lanes[6];
+    for (__m256i& l : lanes) l = _mm256_setzero_si256();
+    for (std::int64_t i = 0; i < block; ++i) {
+      const auto* v = reinterpret_cast<const __m256i*>(p + 96 * i);
+      for (int k = 0; k < 3; ++k) {
+        const __m256i x = _mm256_and_si256(_mm256_loadu_si256(v + k), masks[k]);
+        lanes[2 * k] = _mm256_add_epi16(lanes[2 * k], _mm256_and_si256(x, lowBytes));
+        lanes[2 * k + 1] = _mm256_add_epi16(lanes[2 * k + 1], _mm256_srli_epi16(x, 8));
+      }
+    }
+    for (int s = 0; s < kSums; ++s) {
+      __m256i x = _mm256_setzero_si256();
+      for (int j = 0; j < 6; ++j) {
+        x = _mm256_add_epi32(x, _mm256_madd_epi16(lanes[j], _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w[s][j].data()))));
+      }
+      sums[s] = _mm256_add_epi64(sums[s], Widen32To64(x));
+    }
+    p += 96 * block;
+    steps -= block;
+  }
+  for (int s = 0; s < kSums; ++s) AddLanes64(sums[s], total + s);
+  return 32 * groups;
+}
+
+// Blue, green and red sums of `count` 24-bit pixels.
+inline void SumColour24Avx2(const std::uint8_t* __restrict p, std::int64_t count, std::uint64_t* __restrict sums) {
+  static constexpr std::array<std::uint8_t, 96> kAll = [] {
+    std::array<std::uint8_t, 96> bytes{};
+    for (auto& b : bytes) b = 0xFF;
+    return bytes;
+  }();
+  const std::int64_t summed = SumPositions24Avx2<3>(p, count, kAll.data(), kChannelWeights24, sums);
+  SumColour24(p + 3 * summed, count - summed, sums);
+}
+#endif
 
 // Sums of each of the 48 byte positions of a run of 16-pixel groups of 24-bit
 // pixels (three 16-byte vectors per group), each byte first masked with the
@@ -177,7 +328,16 @@ inline ColumnParitySums SumBayerPixels(const std::uint8_t* __restrict p, std::in
       pairs -= chunk;
     }
   } else {
+#if defined(__AVX2__)
+    std::uint64_t parts[4] = {0, 0, 0, 0};  // high even, high odd, low even, low odd
+    const std::int64_t summed = SumPositions24Avx2<4>(p, columns, kBayerMasks24.data(), kBayerWeights24, parts);
+    high[0] += parts[0];
+    high[1] += parts[1];
+    low[0] += parts[2];
+    low[1] += parts[3];
+#else
     const std::int64_t summed = SumBayer24Wide(p, columns, high, low);
+#endif
     p += kBytesPerPixel * summed;
     pairs = (columns - summed) / 2;
     while (pairs > 0) {
@@ -209,11 +369,19 @@ inline ColumnParitySums SumBayerPixels(const std::uint8_t* __restrict p, std::in
 
 SENSOR_KERNEL void SumColourRow(const std::uint8_t* __restrict row, std::int64_t count, int bytesPerPixel,
                                 std::uint64_t* __restrict sums) {
+#if defined(__AVX2__)
+  if (bytesPerPixel == 4) {
+    SumColour32Avx2(row, count, sums);
+  } else {
+    SumColour24Avx2(row, count, sums);
+  }
+#else
   if (bytesPerPixel == 4) {
     SumColour32(row, count, sums);
   } else {
     SumColour24Wide(row, count, sums);
   }
+#endif
 }
 
 SENSOR_KERNEL ColumnParitySums SumBayerRow(const std::uint8_t* __restrict row, std::int64_t columns,
