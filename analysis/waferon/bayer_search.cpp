@@ -21,6 +21,8 @@ namespace {
 
 constexpr int kSampleValues = 4096;  // every value the sample rule can give
 constexpr std::int64_t kMaxSample = kSampleValues - 1;
+// The most rows a band of the local search keeps the samples of.
+constexpr std::int64_t kMostRingSlots = 64;
 
 // The sample of pixel i of a row.
 template <int kBpp, int kShift>
@@ -100,14 +102,31 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
   const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
   const RowSource source{origin, rowStep, n};
-  const ColumnValues samples{ColumnValues::kSample, kBpp, kShift, 0, 1};
-  auto update = [&](std::int64_t enter, std::int64_t leave, Lane* column) {
-    UpdateColumns(samples, source, enter, leave, column);
-  };
   const auto markInner = ActiveWaferonKernels().BayerInner<Lane, kPercent>();
   WindowBand<Lane> bands[2];
   for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2, 2);
   std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+
+  // Each band keeps the samples of the rows it covers, row y in slot
+  // (y / 2) % slots: a band covers at most h + 1 rows, and no more than the
+  // region has of its parity, so the rows entering and leaving together and
+  // the rows they pass never share a slot. The pixels of a row are then read
+  // once, when it enters. Windows taller than the ring allows take their
+  // samples from the pixels at every move instead.
+  const std::int64_t slots = std::min<std::int64_t>(h + 2, (std::int64_t{r.Rows()} + 1) / 2 + 1);
+  const bool ringed = slots <= kMostRingSlots;
+  std::vector<std::uint16_t> rings[2];
+  std::vector<std::uint16_t> ownSamples;  // without rings: the samples of the row searched
+  if (ringed) {
+    for (auto& ring : rings) ring.resize(static_cast<std::size_t>(slots * n));
+  } else {
+    ownSamples.resize(static_cast<std::size_t>(n));
+  }
+  const auto moveRing = ActiveWaferonKernels().SampleRing<Lane>();
+  const auto slotOf = [&](std::int64_t parity, std::int64_t y) {
+    return rings[parity].data() + (y / 2 % slots) * n;
+  };
+  const ColumnValues samples{ColumnValues::kSample, kBpp, kShift, 0, 1};
 
   for (std::int32_t y = first; y <= last; ++y) {
     if (sink.Cancelled()) return SearchOutcome::Stopped;
@@ -115,7 +134,15 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
     const Span rows = PlaceSiteWindow(y, h, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(2);
     WindowBand<Lane>& band = bands[dy & 1];
-    band.Cover(rows.First, rows.Last, update);
+    band.Cover(rows.First, rows.Last, [&](std::int64_t enter, std::int64_t leave, Lane* column) {
+      if (!ringed) {
+        UpdateColumns(samples, source, enter, leave, column);
+        return;
+      }
+      const bool entering = enter != kNoRow;
+      moveRing(entering ? source.Row(enter) : nullptr, entering ? slotOf(dy & 1, enter) : nullptr,
+               leave != kNoRow ? slotOf(dy & 1, leave) : nullptr, column, n, kBpp, kShift);
+    });
     // The row the next row's band takes in, asked for while this row is searched.
     if (y < last) PrefetchBytes(source.Row(PlaceSiteWindow(y + 1, h, r.Top, r.Bottom).Last), n * kBpp);
 
@@ -151,21 +178,46 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
     // The gate only rises along the row, so the pixels marked at its start
     // include every one that may pass.
     const std::int64_t innerOthers = (h + 1) * rowCount - 1;
-    const bool gated = FitsNarrowGate(innerOthers + 1, kMaxSample);
-    std::int64_t i = 0;
-    for (; i < (gated ? innerBegin : n); ++i) {
-      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+    if (!FitsNarrowGate(innerOthers + 1, kMaxSample)) {
+      for (std::int64_t i = 0; i < n; ++i) {
+        if (!scoreExactly(i)) return SearchOutcome::Stopped;
+      }
+      continue;
     }
-    if (!gated) continue;
     const auto gate = NarrowGate<kPercent>::For(sites.LowerGate(), innerOthers);
+    // An edge pixel whose window, moved inward, holds as many sites as the
+    // inner ones (every pixel of a region wider than its windows) goes through
+    // the same gate before the exact rule.
+    auto screenedExactly = [&](std::int64_t i) {
+      const auto at = static_cast<std::size_t>(i);
+      if (columns.Count[at] * rowCount - 1 == innerOthers) {
+        const Lane sum = band.Sum(static_cast<std::size_t>(columns.First[at]),
+                                  static_cast<std::size_t>(columns.Last[at]));
+        const auto own = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(row, i));
+        if (!gate.MayPass(static_cast<std::int32_t>(sum), own)) return true;
+      }
+      return scoreExactly(i);
+    };
+    for (std::int64_t i = 0; i < innerBegin; ++i) {
+      if (!screenedExactly(i)) return SearchOutcome::Stopped;
+    }
+    // The row's own samples: kept by its band, which covers it.
+    const std::uint16_t* own = ownSamples.data();
+    if (ringed) {
+      own = slotOf(dy & 1, y);
+    } else {
+      for (std::int64_t i = 0; i < n; ++i) ownSamples[static_cast<std::size_t>(i)] =
+          static_cast<std::uint16_t>(SampleAt<kBpp, kShift>(row, i));
+    }
     const Lane* prefix = band.Prefix();
     std::uint8_t* marks = mayPass.data();
-    markInner(prefix, row, marks, innerBegin, innerEnd, h, gate, kBpp, kShift);
-    for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
+    markInner(prefix, own, marks, innerBegin, innerEnd, h, gate);
+    for (std::int64_t i = NextMarked(marks, innerBegin, innerEnd); i < innerEnd;
+         i = NextMarked(marks, i + 1, innerEnd)) {
       if (!scoreExactly(i)) return SearchOutcome::Stopped;
     }
-    for (i = innerEnd; i < n; ++i) {
-      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+    for (std::int64_t i = innerEnd; i < n; ++i) {
+      if (!screenedExactly(i)) return SearchOutcome::Stopped;
     }
   }
   return SearchOutcome::Completed;

@@ -87,17 +87,14 @@ SENSOR_KERNEL void MarkColourOutside(const std::uint8_t* __restrict row, std::ui
 }
 
 template <class Lane, bool kPercent>
-SENSOR_KERNEL void MarkBayerInner(const Lane* __restrict prefix, const std::uint8_t* __restrict row,
+SENSOR_KERNEL void MarkBayerInner(const Lane* __restrict prefix, const std::uint16_t* __restrict samples,
                                   std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last,
-                                  std::int64_t half, NarrowGate<kPercent> gate, int bytesPerPixel, int shift) {
-  ForLayout(bytesPerPixel, shift, [&]<int kBpp, int kShift>() {
-    for (std::int64_t k = first; k < last; ++k) {
-      const auto own = static_cast<std::int32_t>(SampleOfPixel<kBpp, kShift>(row + k * kBpp));
-      const auto sum =
-          static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + half + 2] - prefix[k - half]));
-      marks[k] = gate.MayPass(sum, own);
-    }
-  });
+                                  std::int64_t half, NarrowGate<kPercent> gate) {
+  for (std::int64_t k = first; k < last; ++k) {
+    const auto own = static_cast<std::int32_t>(samples[k]);
+    const auto sum = static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + half + 2] - prefix[k - half]));
+    marks[k] = gate.MayPass(sum, own);
+  }
 }
 
 template <int kBpp, bool kPercent>

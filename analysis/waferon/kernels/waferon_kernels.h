@@ -1,5 +1,6 @@
 // The chip library's row kernels: the marks of the searches' row screens, the
-// colour band's plane update and the cluster grid's running count. One table per vector set
+// Bayer band's sample ring and the colour band's plane update, and the cluster
+// grid's running count. One table per vector set
 // (common/kernels/vector_set.h); callers go through ActiveWaferonKernels().
 #pragma once
 
@@ -22,13 +23,22 @@ struct ChannelRanges {
   MarkRange Red, Green, Blue;
 };
 
-// marks[k] for first <= k < last: whether the pixel whose window sum is
-// prefix[k + half + 2] - prefix[k - half] (its own sample included) may pass
-// the gate (Bayer local search, windows of every second column).
+// marks[k] for first <= k < last: whether the pixel of sample samples[k]
+// whose window sum is prefix[k + half + 2] - prefix[k - half] (its own sample
+// included) may pass the gate (Bayer local search, windows of every second
+// column).
 template <class Lane, bool kPercent>
-using BayerInnerMarks = void (*)(const Lane* __restrict prefix, const std::uint8_t* __restrict row,
+using BayerInnerMarks = void (*)(const Lane* __restrict prefix, const std::uint16_t* __restrict samples,
                                  std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last,
-                                 std::int64_t half, NarrowGate<kPercent> gate, int bytesPerPixel, int shift);
+                                 std::int64_t half, NarrowGate<kPercent> gate);
+
+// Adds the samples of the pixel row `enter` to columns[0 .. n - 1], keeping
+// them in kept[0 .. n - 1], and subtracts leaving[0 .. n - 1], samples kept
+// earlier; enter (with kept) or leaving may be null.
+template <class Lane>
+using SampleRingMove = void (*)(const std::uint8_t* __restrict enter, std::uint16_t* __restrict kept,
+                                const std::uint16_t* __restrict leaving, Lane* __restrict columns, std::int64_t n,
+                                int bytesPerPixel, int shift);
 
 // The same for the colour local search: three planes of n prefix sums side by
 // side (red, green, blue), box sums prefix[k + half + 1] - prefix[k - half];
@@ -52,6 +62,8 @@ struct WaferonKernels {
   BayerInnerMarks<std::uint32_t, true> MarkBayerInnerPercent32;
   BayerInnerMarks<std::uint64_t, false> MarkBayerInnerAbsolute64;
   BayerInnerMarks<std::uint64_t, true> MarkBayerInnerPercent64;
+  SampleRingMove<std::uint32_t> MoveSampleRing32;
+  SampleRingMove<std::uint64_t> MoveSampleRing64;
   ColourInnerMarks<false> MarkColourInnerAbsolute;
   ColourInnerMarks<true> MarkColourInnerPercent;
 
@@ -74,6 +86,14 @@ struct WaferonKernels {
       return MarkBayerInnerPercent64;
     } else {
       return MarkBayerInnerAbsolute64;
+    }
+  }
+  template <class Lane>
+  SampleRingMove<Lane> SampleRing() const {
+    if constexpr (sizeof(Lane) == 4) {
+      return MoveSampleRing32;
+    } else {
+      return MoveSampleRing64;
     }
   }
   template <bool kPercent>

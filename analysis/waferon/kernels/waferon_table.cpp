@@ -5,6 +5,7 @@
 // (kernel_set.h first: it checks that a set is being compiled.)
 #include "waferon/kernels/channel_plane_updates.h"
 #include "waferon/kernels/cluster_grid_counts.h"
+#include "waferon/kernels/sample_ring_updates.h"
 #include "waferon/kernels/search_mark_rows.h"
 #include "waferon/kernels/waferon_kernels.h"
 
@@ -17,6 +18,8 @@ extern const WaferonKernels kWaferonKernels = {
     &MarkBayerInner<std::uint32_t, true>,
     &MarkBayerInner<std::uint64_t, false>,
     &MarkBayerInner<std::uint64_t, true>,
+    &MoveSampleRing<std::uint32_t>,
+    &MoveSampleRing<std::uint64_t>,
     &MarkColourInner<false>,
     &MarkColourInner<true>,
     &UpdateChannelPlanes,

@@ -286,6 +286,53 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesT
   }
 }
 
+// Bayer windows taller than the rows a band keeps the samples of (HammerSize
+// 64 and up) take their samples from the pixels at every move, beside windows
+// that are kept.
+SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerLocalMatchesThePlainRuleWithWindowsTooTallToKeep) {
+  std::mt19937 random(14);
+  for (std::int32_t hammer : {62, 64}) {
+    const bool percent = hammer == 64;
+    TestImage picture(140, 136, 32);
+    picture.Randomise(random, 60, 200);
+    ImageBinding image;
+    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+    reference::SearchCase c;
+    c.Bayer = true;
+    c.Local = true;
+    c.Percent = percent;
+    c.Hammer = hammer;
+    c.Rule = SampleRule::For(12, 12);
+    c.Region = Rect{1, 0, 139, 135};
+    const double threshold = percent ? 40.0 : 900.0;
+    for (auto& thresholds : c.Thresholds) thresholds.fill(threshold);
+    SearchSetup setup;
+    setup.Image = image;
+    setup.Region = c.Region;
+    setup.Percent = percent;
+    setup.WindowSize = hammer;
+    setup.Rule = c.Rule;
+    for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
+                    &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
+      t->fill(threshold);
+    }
+    ResultTable table(20);
+    CandidateList candidates;
+    BayerLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
+    const auto expected = reference::Search(image, c, 20);
+    ASSERT_EQ(candidates.Size(), expected.Candidates.size()) << "hammer " << hammer;
+    EXPECT_GT(candidates.Size(), 0u);
+    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+      const DefectRecord& a = candidates.Records()[i];
+      const DefectRecord& b = expected.Candidates[i];
+      ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour) << "candidate " << i;
+    }
+    for (std::size_t i = 0; i < 20; ++i) {
+      EXPECT_TRUE(table[i].X == expected.Table[i].X && table[i].Score == expected.Table[i].Score) << "entry " << i;
+    }
+  }
+}
+
 // A split search whose later part records more offers than a part may keep
 // searches that part again in its turn: the list and the table are those of
 // one thread. Every pixel is a candidate, so each half of the picture holds
