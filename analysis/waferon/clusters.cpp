@@ -61,6 +61,14 @@ class GridLookup {
   // Largest box the grid is built for: 2^28 positions take 64 MiB of bits
   // and 32 MiB of word counts.
   static constexpr std::int64_t kMaxPositions = std::int64_t{1} << 28;
+  // Nor for candidates sparser than one record per this many positions: the
+  // grid takes three bits a position (96 bytes a record here), all of them
+  // zeroed, and in a fresh process first touched, before the count starts,
+  // while the hash probes it spares number about ten a candidate. Measured on
+  // a 48 MP picture with 16,000 candidates (one per 3,000 positions), the
+  // whole program ran 13% faster on the indexes; the count itself took the
+  // same time either way.
+  static constexpr std::int64_t kMostPositionsPerRecord = 256;
 
   GridLookup(const CandidateList& candidates, VisitedList& visited, ClusterGrid& memory)
       : records_(candidates.Records()), visited_(visited), bits_(memory.Bits),
@@ -77,6 +85,8 @@ class GridLookup {
     }
     const std::int64_t width = right - left + 1, height = bottom - top + 1;
     if (width > kMaxPositions / height) return;
+    // Sparse candidates: the indexes answer instead.
+    if (width * height > kMostPositionsPerRecord * static_cast<std::int64_t>(records.size())) return;
     const auto words = static_cast<std::size_t>((width * height + 31) / 32);
     try {
       bits_.assign(words, 0);

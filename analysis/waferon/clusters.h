@@ -45,7 +45,8 @@ struct ClusterGrid {
 // Growth runs on its own stack, so a cluster as large as the candidate list
 // cannot exhaust the thread's. Membership is asked through bits over the
 // candidates' bounding box, or through the lists' indexes when the box is too
-// large or its memory cannot be had; both give the same answers. The bits live
+// large, the candidates too sparse in it, or its memory cannot be had; both
+// give the same answers. The bits live
 // in `grid`, or in memory of the call's own when it is null.
 void CountClusters(const CandidateList& candidates, VisitedList& visited,
                    ResultTable* clusterTable, const Geometry& regions,
