@@ -53,6 +53,26 @@ Trial RandomTrial(std::mt19937& random, const ImageBinding& image, bool bayer, b
 }
 
 // A pixel's exact score by the plain rule, to place a threshold on it.
+// The search's setup for a case: its region, mode, window, references, sample
+// rule, enables and the four threshold arrays.
+SearchSetup SetupOf(const ImageBinding& image, const reference::SearchCase& c) {
+  SearchSetup setup;
+  setup.Image = image;
+  setup.Region = c.Region;
+  setup.Percent = c.Percent;
+  setup.WindowSize = c.Hammer;
+  setup.Levels = c.Levels;
+  setup.Rule = c.Rule;
+  setup.Enabled = c.Enabled;
+  for (std::size_t colour = 0; colour < 5; ++colour) {
+    setup.Thresholds.CenterCluster[colour] = c.Thresholds[0][colour];
+    setup.Thresholds.CenterPixel[colour] = c.Thresholds[1][colour];
+    setup.Thresholds.SideCluster[colour] = c.Thresholds[2][colour];
+    setup.Thresholds.SidePixel[colour] = c.Thresholds[3][colour];
+  }
+  return setup;
+}
+
 double ExactScore(const ImageBinding& image, const reference::SearchCase& c, std::int32_t x,
                   std::int32_t y) {
   reference::SearchCase one = c;
@@ -94,20 +114,7 @@ void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
     }
     if (random() % 5 == 0) c.CandidateLimit = random() % 20;
 
-    SearchSetup setup;
-    setup.Image = image;
-    setup.Region = c.Region;
-    setup.Percent = c.Percent;
-    setup.WindowSize = c.Hammer;
-    setup.Levels = c.Levels;
-    setup.Rule = c.Rule;
-    setup.Enabled = c.Enabled;
-    for (std::size_t colour = 0; colour < 5; ++colour) {
-      setup.Thresholds.CenterCluster[colour] = c.Thresholds[0][colour];
-      setup.Thresholds.CenterPixel[colour] = c.Thresholds[1][colour];
-      setup.Thresholds.SideCluster[colour] = c.Thresholds[2][colour];
-      setup.Thresholds.SidePixel[colour] = c.Thresholds[3][colour];
-    }
+    const SearchSetup setup = SetupOf(image, c);
     ResultTable table(static_cast<std::int32_t>(t.TableSize));
     // Some searches continue a list earlier runs began: the limit counts those
     // candidates too, in every part of a split search.
@@ -169,17 +176,7 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFiel
       const double exact = ExactScore(image, c, x, y);
       for (auto& thresholds : c.Thresholds) thresholds[static_cast<std::size_t>(k)] = exact;
     }
-    SearchSetup setup;
-    setup.Image = image;
-    setup.Region = c.Region;
-    setup.Percent = c.Percent;
-    setup.WindowSize = c.Hammer;
-    setup.Rule = c.Rule;
-    for (std::size_t colour = 0; colour < 5; ++colour) {
-      setup.Thresholds.CenterCluster[colour] = setup.Thresholds.CenterPixel[colour] =
-          setup.Thresholds.SideCluster[colour] = setup.Thresholds.SidePixel[colour] =
-              c.Thresholds[0][colour];
-    }
+    const SearchSetup setup = SetupOf(image, c);
     ResultTable table(8);
     CandidateList candidates;
     testing::internal::CaptureStdout();
@@ -216,15 +213,7 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
       c.Rule = SampleRule::For(8, 8);
       c.Region = Rect{1, 1, 7, 5};
       for (auto& thresholds : c.Thresholds) thresholds.fill(-1.0);  // every pixel a candidate
-      SearchSetup setup;
-      setup.Image = image;
-      setup.Region = c.Region;
-      setup.WindowSize = hammer;
-      setup.Rule = c.Rule;
-      for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
-                      &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
-        t->fill(-1.0);
-      }
+      const SearchSetup setup = SetupOf(image, c);
       ResultTable table(4);
       CandidateList candidates;
       testing::internal::CaptureStdout();
@@ -243,46 +232,49 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, HugeWindowsAreCutToTheRegion) {
   }
 }
 
+// Runs `search` over the case's region with its window, mode and sample rule
+// and one threshold for every zone and site, and compares the candidates
+// (position, score, colour, in order) and a table of 20 with the plain rule.
+template <class Search>
+void ExpectLocalSearchMatchesThePlainRule(TestImage& picture, reference::SearchCase c, double threshold,
+                                          Search search) {
+  ImageBinding image;
+  ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+  for (auto& thresholds : c.Thresholds) thresholds.fill(threshold);
+  const SearchSetup setup = SetupOf(image, c);
+  ResultTable table(20);
+  CandidateList candidates;
+  testing::internal::CaptureStdout();
+  search(setup, SearchTargets{&table, &candidates, 65535});
+  testing::internal::GetCapturedStdout();
+  const auto expected = reference::Search(image, c, 20);
+  ASSERT_EQ(candidates.Size(), expected.Candidates.size());
+  EXPECT_GT(candidates.Size(), 0u);
+  for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
+    const DefectRecord& a = candidates.Records()[i];
+    const DefectRecord& b = expected.Candidates[i];
+    ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour) << "candidate " << i;
+  }
+  for (std::size_t i = 0; i < 20; ++i) {
+    EXPECT_TRUE(table[i].X == expected.Table[i].X && table[i].Score == expected.Table[i].Score) << "entry " << i;
+  }
+}
+
 // Boxes of more than 8,224 pixels keep the three channel sums apart rather
 // than packed into one value.
 SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesTooLargeToPack) {
   std::mt19937 random(12);
   for (bool percent : {false, true}) {
+    SCOPED_TRACE(percent ? "percent" : "level");
     TestImage picture(100, 95, 32);
     picture.Randomise(random, 60, 200);
-    ImageBinding image;
-    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
     reference::SearchCase c;
     c.Bayer = false;
     c.Local = true;
     c.Percent = percent;
     c.Hammer = 99;  // boxes of up to 99 x 95 pixels
     c.Region = Rect{0, 0, 99, 94};
-    for (auto& thresholds : c.Thresholds) thresholds.fill(percent ? 40.0 : 60.0);
-    SearchSetup setup;
-    setup.Image = image;
-    setup.Region = c.Region;
-    setup.Percent = percent;
-    setup.WindowSize = c.Hammer;
-    for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
-                    &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
-      t->fill(percent ? 40.0 : 60.0);
-    }
-    ResultTable table(20);
-    CandidateList candidates;
-    testing::internal::CaptureStdout();
-    ColourLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
-    testing::internal::GetCapturedStdout();
-    const auto expected = reference::Search(image, c, 20);
-    ASSERT_EQ(candidates.Size(), expected.Candidates.size());
-    EXPECT_GT(candidates.Size(), 0u);
-    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
-      EXPECT_EQ(candidates.Records()[i].Score, expected.Candidates[i].Score);
-    }
-    for (std::size_t i = 0; i < 20; ++i) {
-      EXPECT_EQ(table[i].X, expected.Table[i].X);
-      EXPECT_EQ(table[i].Score, expected.Table[i].Score);
-    }
+    ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 60.0, ColourLocalSearch);
   }
 }
 
@@ -292,11 +284,10 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesT
 SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerLocalMatchesThePlainRuleWithWindowsTooTallToKeep) {
   std::mt19937 random(14);
   for (std::int32_t hammer : {62, 64}) {
+    SCOPED_TRACE("hammer " + std::to_string(hammer));
     const bool percent = hammer == 64;
     TestImage picture(140, 136, 32);
     picture.Randomise(random, 60, 200);
-    ImageBinding image;
-    ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
     reference::SearchCase c;
     c.Bayer = true;
     c.Local = true;
@@ -304,32 +295,7 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerLocalMatchesThePlainRuleWithWindows
     c.Hammer = hammer;
     c.Rule = SampleRule::For(12, 12);
     c.Region = Rect{1, 0, 139, 135};
-    const double threshold = percent ? 40.0 : 900.0;
-    for (auto& thresholds : c.Thresholds) thresholds.fill(threshold);
-    SearchSetup setup;
-    setup.Image = image;
-    setup.Region = c.Region;
-    setup.Percent = percent;
-    setup.WindowSize = hammer;
-    setup.Rule = c.Rule;
-    for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel,
-                    &setup.Thresholds.SideCluster, &setup.Thresholds.SidePixel}) {
-      t->fill(threshold);
-    }
-    ResultTable table(20);
-    CandidateList candidates;
-    BayerLocalSearch(setup, SearchTargets{&table, &candidates, 65535});
-    const auto expected = reference::Search(image, c, 20);
-    ASSERT_EQ(candidates.Size(), expected.Candidates.size()) << "hammer " << hammer;
-    EXPECT_GT(candidates.Size(), 0u);
-    for (std::size_t i = 0; i < expected.Candidates.size(); ++i) {
-      const DefectRecord& a = candidates.Records()[i];
-      const DefectRecord& b = expected.Candidates[i];
-      ASSERT_TRUE(a.X == b.X && a.Y == b.Y && a.Score == b.Score && a.Colour == b.Colour) << "candidate " << i;
-    }
-    for (std::size_t i = 0; i < 20; ++i) {
-      EXPECT_TRUE(table[i].X == expected.Table[i].X && table[i].Score == expected.Table[i].Score) << "entry " << i;
-    }
+    ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 900.0, BayerLocalSearch);
   }
 }
 
