@@ -81,6 +81,33 @@ const BenchImage& SharedBayerImage(std::int32_t width, std::int32_t height, int 
 
 namespace sensor::bench {
 
+BenchImage WithDefects(const BenchImage& base, bool bayer, int singles, int clusters) {
+  BenchImage image = base;
+  const std::size_t stride = image.Pixels.size() / static_cast<std::size_t>(image.Height);
+  const int bpp = image.BitCount / 8;
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> column(8, image.Width - 12), row(8, image.Height - 12);
+  auto plant = [&](int x, int y, bool bright) {
+    unsigned char* p = &image.Pixels[static_cast<std::size_t>(image.Height - 1 - y) * stride +
+                                     static_cast<std::size_t>(x) * bpp];
+    if (bayer) {
+      const int s = bright ? 3000 : 800;  // the rest lies within 2000 +/- 40
+      p[0] = static_cast<unsigned char>(s >> 4);
+      p[1] = static_cast<unsigned char>(s & 3);
+    } else {
+      p[0] = p[1] = p[2] = bright ? 250 : 10;
+    }
+  };
+  for (int i = 0; i < singles; ++i) plant(column(random), row(random), i % 2 == 0);
+  const int step = bayer ? 2 : 1;
+  for (int i = 0; i < clusters; ++i) {
+    const int x = column(random), y = row(random);
+    for (int dy = 0; dy <= step; dy += step)
+      for (int dx = 0; dx <= step; dx += step) plant(x + dx, y + dy, true);
+  }
+  return image;
+}
+
 std::vector<std::uint8_t> MakeDefectMap(std::int32_t width, std::int32_t height,
                                         std::int64_t marks, std::int32_t step,
                                         std::uint32_t seed) {

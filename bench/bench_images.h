@@ -28,6 +28,12 @@ BenchImage MakeBayerImage(std::int32_t width, std::int32_t height, int bitCount,
 const BenchImage& SharedColourImage(std::int32_t width, std::int32_t height, int bitCount);
 const BenchImage& SharedBayerImage(std::int32_t width, std::int32_t height, int bitCount);
 
+// A copy of `base` (made by the functions above) with defects planted far
+// outside its noise at seeded places at least 8 pixels from its edges:
+// `singles` single pixels, alternately bright and dark, and `clusters` bright
+// 2 x 2 clusters of one colour (pixels 2 apart in Bayer mode).
+BenchImage WithDefects(const BenchImage& base, bool bayer, int singles, int clusters);
+
 }  // namespace sensor::bench
 
 namespace sensor::bench {

@@ -43,37 +43,11 @@ const BenchImage& Picture(bool bayer) {
   return bayer ? SharedBayerImage(kWidth, kHeight, 32) : SharedColourImage(kWidth, kHeight, 32);
 }
 
-// Single pixels and 2 x 2 clusters of one colour far outside the noise.
-BenchImage WithDefects(bool bayer) {
-  BenchImage image = Picture(bayer);
-  const std::size_t stride = image.Pixels.size() / static_cast<std::size_t>(image.Height);
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> column(8, kWidth - 12), row(8, kHeight - 12);
-  auto plant = [&](int x, int y, bool bright) {
-    unsigned char* p = &image.Pixels[static_cast<std::size_t>(kHeight - 1 - y) * stride +
-                                     static_cast<std::size_t>(x) * 4];
-    if (bayer) {
-      const int s = bright ? 3000 : 800;  // the rest lies within 2000 +/- 40
-      p[0] = static_cast<unsigned char>(s >> 4);
-      p[1] = static_cast<unsigned char>(s & 3);
-    } else {
-      p[0] = p[1] = p[2] = bright ? 250 : 10;
-    }
-  };
-  for (int i = 0; i < 16000; ++i) plant(column(random), row(random), i % 2 == 0);
-  const int step = bayer ? 2 : 1;
-  for (int i = 0; i < 1600; ++i) {
-    const int x = column(random), y = row(random);
-    for (int dy = 0; dy <= step; dy += step)
-      for (int dx = 0; dx <= step; dx += step) plant(x + dx, y + dy, true);
-  }
-  return image;
-}
-
 // Arguments of every case: Bayer mode, local search, threads.
 void BM_WaferonExecute48MP(benchmark::State& state) {
   const bool bayer = state.range(0) != 0, local = state.range(1) != 0;
-  static const BenchImage colour = WithDefects(false), raw = WithDefects(true);
+  static const BenchImage colour = WithDefects(Picture(false), false, 16000, 1600),
+                          raw = WithDefects(Picture(true), true, 16000, 1600);
   const BenchImage& image = bayer ? raw : colour;
   std::vector<unsigned char> header = image.Header;
   Waferon probe;

@@ -20,38 +20,10 @@ using namespace SensorDefectDetectionClass;
 constexpr std::int32_t kWidth = 4000, kHeight = 3000;
 constexpr int kSingles = 4000, kClusters = 400;
 
-// Plants defects into a copy of the shared picture. A cluster is a 2 x 2 group
-// of one colour: neighbours `step` apart (2 in a Bayer picture).
-BenchImage WithDefects(const BenchImage& base, bool bayer) {
-  BenchImage image = base;
-  const std::size_t stride = image.Pixels.size() / static_cast<std::size_t>(image.Height);
-  const int bpp = image.BitCount / 8;
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> column(8, kWidth - 12), row(8, kHeight - 12);
-  auto plant = [&](int x, int y, bool bright) {
-    unsigned char* p = &image.Pixels[static_cast<std::size_t>(kHeight - 1 - y) * stride +
-                                     static_cast<std::size_t>(x) * bpp];
-    if (bayer) {
-      const int s = bright ? 3000 : 800;  // the rest lies within 2000 +/- 40
-      p[0] = static_cast<unsigned char>(s >> 4);
-      p[1] = static_cast<unsigned char>(s & 3);
-    } else {
-      p[0] = p[1] = p[2] = bright ? 250 : 10;
-    }
-  };
-  for (int i = 0; i < kSingles; ++i) plant(column(random), row(random), i % 2 == 0);
-  const int step = bayer ? 2 : 1;
-  for (int i = 0; i < kClusters; ++i) {
-    const int x = column(random), y = row(random);
-    for (int dy = 0; dy <= step; dy += step)
-      for (int dx = 0; dx <= step; dx += step) plant(x + dx, y + dy, true);
-  }
-  return image;
-}
-
+// The shared picture with defects planted (bench_images.h), made once.
 const BenchImage& DefectImage(bool bayer) {
-  static const BenchImage colour = WithDefects(SharedColourImage(kWidth, kHeight, 32), false);
-  static const BenchImage raw = WithDefects(SharedBayerImage(kWidth, kHeight, 32), true);
+  static const BenchImage colour = WithDefects(SharedColourImage(kWidth, kHeight, 32), false, kSingles, kClusters);
+  static const BenchImage raw = WithDefects(SharedBayerImage(kWidth, kHeight, 32), true, kSingles, kClusters);
   return bayer ? raw : colour;
 }
 
