@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench_images.h"
+#include "waferon_params.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "common/parallel_rows.h"
@@ -50,22 +51,7 @@ void BM_WaferonExecute48MP(benchmark::State& state) {
                           raw = WithDefects(Picture(true), true, 16000, 1600);
   const BenchImage& image = bayer ? raw : colour;
   std::vector<unsigned char> header = image.Header;
-  Waferon probe;
-  probe.Open(0);
-  _PARAMS_Waferon p;
-  probe.get_ParameterSet(p);
-  probe.Close();
-  p.BayerMode = bayer ? 1 : 0;
-  p.SensorBpp = p.TestBpp = 12;
-  p.OutlierLeft = p.OutlierTop = p.OutlierRight = p.OutlierBottom = 4;
-  p.CenterLeft = p.CenterTop = 0.25;
-  p.CenterRight = p.CenterBottom = 0.75;
-  p.LocalSearch = local ? 1 : 0;
-  p.HammerSize = 11;
-  for (int c = 0; c < 5; ++c) {
-    p.CenterClusterThreshold[c] = p.SideClusterThreshold[c] = bayer ? 120.0 : 40.0;
-    p.CenterPixelThreshold[c] = p.SidePixelThreshold[c] = bayer ? 120.0 : 40.0;
-  }
+  const _PARAMS_Waferon p = WaferonBenchParams(bayer, local, 11);
   ThreadsForRun threads(state);
   QuietConsole quiet;
   _RESULT_Waferon result{};

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "bench_images.h"
+#include "waferon_params.h"
 #include "page_faults.h"
 #include "sensordefect/Waferon.h"
 
@@ -27,29 +28,6 @@ const BenchImage& DefectImage(bool bayer) {
   return bayer ? raw : colour;
 }
 
-_PARAMS_Waferon ParamsFor(bool bayer, bool local, std::int32_t hammer) {
-  Waferon probe;
-  probe.Open(0);
-  _PARAMS_Waferon p;
-  probe.get_ParameterSet(p);
-  probe.Close();
-  p.BayerMode = bayer ? 1 : 0;
-  p.SensorBpp = 12;
-  p.TestBpp = 12;
-  p.OutlierLeft = p.OutlierTop = p.OutlierRight = p.OutlierBottom = 4;
-  p.CenterLeft = p.CenterTop = 0.25;
-  p.CenterRight = p.CenterBottom = 0.75;
-  p.LocalSearch = local ? 1 : 0;
-  p.HammerSize = hammer;
-  // Above the noise (Bayer +/- 40 of 4095, colour +/- 6 of 255), far below the
-  // planted defects.
-  const double threshold = bayer ? 120.0 : 40.0;
-  for (int c = 0; c < 5; ++c) {
-    p.CenterClusterThreshold[c] = p.SideClusterThreshold[c] = threshold;
-    p.CenterPixelThreshold[c] = p.SidePixelThreshold[c] = threshold;
-  }
-  return p;
-}
 
 // Arguments: Bayer mode, local search, HammerSize.
 void BM_WaferonExecute(benchmark::State& state) {
@@ -57,7 +35,7 @@ void BM_WaferonExecute(benchmark::State& state) {
   const BenchImage& image = DefectImage(bayer);
   std::vector<unsigned char> header = image.Header;
   std::vector<unsigned char> pixels = image.Pixels;
-  const _PARAMS_Waferon params = ParamsFor(bayer, local, static_cast<std::int32_t>(state.range(2)));
+  const _PARAMS_Waferon params = WaferonBenchParams(bayer, local, static_cast<std::int32_t>(state.range(2)));
   _RESULT_Waferon result{};
   std::int32_t code = S_OK;
   // One opening per picture, as a host runs it: the candidate and visited
