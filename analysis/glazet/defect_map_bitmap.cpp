@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "common/bitmap_format.h"
+#include "common/parallel_rows.h"
 #include "glazet/kernels/glazet_kernels.h"
 
 namespace sensor::glazet {
@@ -84,13 +87,56 @@ bool WriteBlocks(const ImageBinding& image, int fd, const Before& before) {
   return written;
 }
 
+// Paints on the calling thread while a second thread writes each block as
+// soon as it is painted, so that the kernel's copy of the file runs beside the
+// painting; the same bytes in the same order as WriteBlocks. The writer waits
+// for the painter only, never the other way round: when its thread cannot be
+// started it runs after the painting, which has then painted every block.
+// False, with nothing done, when the threads' bookkeeping cannot be had.
+bool PaintWhileWriting(const ImageBinding& image, const std::uint8_t* map, int fd, bool& written) {
+  const std::int32_t block = RowsPerBlock(image);
+  std::atomic<std::int32_t> painted{0};
+  written = true;
+  const auto part = [&](int which) {
+    for (std::int32_t r = 0; r < image.Height; r += block) {
+      const std::int32_t last = std::min(image.Height, r + block);
+      if (which == 0) {
+        PaintBufferRows(image, map, r, last);
+        painted.store(last, std::memory_order_release);
+        painted.notify_one();
+        continue;
+      }
+      for (std::int32_t seen = painted.load(std::memory_order_acquire); seen < last;
+           seen = painted.load(std::memory_order_acquire)) {
+        painted.wait(seen, std::memory_order_acquire);
+      }
+      if (written) {
+        written = WriteAll(fd, image.Pixels + static_cast<std::size_t>(r) * static_cast<std::size_t>(image.Stride),
+                           static_cast<std::size_t>(last - r) * static_cast<std::size_t>(image.Stride));
+      }
+    }
+  };
+  try {
+    RunParts(2, part);  // neither part throws
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, const std::string& path) {
   if (image.Origin == nullptr || map == nullptr) return false;
   const int fd = BeginFile(image, path);
-  const bool written =
-      WriteBlocks(image, fd, [&](std::int32_t first, std::int32_t last) { PaintBufferRows(image, map, first, last); });
+  bool written = false;
+  // Painting and writing side by side pay when there is a second thread and
+  // enough rows for it; one thread paints and writes block after block.
+  const bool sideBySide = fd >= 0 && PartsFor(image.Height, image.Width) > 1;
+  if (!sideBySide || !PaintWhileWriting(image, map, fd, written)) {
+    written = WriteBlocks(image, fd,
+                          [&](std::int32_t first, std::int32_t last) { PaintBufferRows(image, map, first, last); });
+  }
   if (fd < 0) return false;
   return FinishFile(fd, image) && written;
 }

@@ -23,7 +23,9 @@ std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image);
 // of a 32-bit pixel and the row padding kept; then the headers and the whole
 // pixel buffer, rows in the order the buffer stores them. `map` holds Width x
 // Height bytes, top row first. A block of rows at a time, so that each block
-// is written while it is still in the processor's cache. The whole picture is
+// is written while it is still in the processor's cache; with a second
+// analysis thread, one thread paints while the other writes the blocks
+// already painted (the same file either way). The whole picture is
 // painted even when the file cannot be opened or written (false); the run
 // reports neither. Does nothing (false) for a binding without pixels.
 bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, const std::string& path);

@@ -149,12 +149,15 @@ SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintingWhileWritingGivesThePaintedPictu
   }
 }
 
-TEST(DefectMapBitmap, AFileThatCannotBeWrittenStillLeavesTheWholePicturePainted) {
-  PaintedPair pair(330, 300, 32, false);
-  PaintPlainly(pair.Whole);
-  EXPECT_FALSE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(),
-                                      "/nonexistent-directory/pkgdfects.bmp"));
-  EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer());
+// A file that cannot be opened, and one that opens but refuses every write
+// (while another thread may be painting).
+SENSOR_VECTOR_SET_TEST(DefectMapBitmap, AFileThatCannotBeWrittenStillLeavesTheWholePicturePainted) {
+  for (const char* path : {"/nonexistent-directory/pkgdfects.bmp", "/dev/full"}) {
+    PaintedPair pair(330, 300, 32, false);
+    PaintPlainly(pair.Whole);
+    EXPECT_FALSE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(), path)) << path;
+    EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer()) << path;
+  }
 }
 
 TEST(DefectMapBitmap, ALongerFileFromAnEarlierRunIsCutToTheNewPicture) {
