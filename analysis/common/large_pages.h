@@ -80,4 +80,21 @@ bool operator==(const LargePageAllocator<T>&, const LargePageAllocator<U>&) noex
   return true;
 }
 
+// A block of `size` bytes straight from the kernel, all zero: its pages cost
+// nothing until they are written, and pages that are only read share the
+// kernel's zero page, so a block that stays mostly zero is never cleared page
+// by page. Large blocks ask for large pages. Null when it cannot be had; free
+// it with UnmapZeroedBlock and the same size.
+inline void* MapZeroedBlock(std::size_t size) noexcept {
+  if (size == 0) return nullptr;
+  void* block = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (block == MAP_FAILED) return nullptr;
+  AskForLargePages(block, size);
+  return block;
+}
+
+inline void UnmapZeroedBlock(void* block, std::size_t size) noexcept {
+  if (block != nullptr) munmap(block, size);
+}
+
 }  // namespace sensor

@@ -18,18 +18,22 @@ bool DefectMap::Allocate(std::int32_t width, std::int32_t height) {
     Release();
     // A zero-sized map still gets a byte, so that an allocated map is never null.
     const std::size_t bytes = size == 0 ? 1 : size;
-    bytes_ = std::unique_ptr<std::uint8_t[], Free>(LargePageAllocator<std::uint8_t>::TryAllocate(bytes), Free{bytes});
+    // A large map comes zeroed from the kernel: the pages the search never
+    // marks are never cleared or written.
+    const bool mapped = bytes >= kLargePageBlocksFrom;
+    void* block = mapped ? MapZeroedBlock(bytes) : LargePageAllocator<std::uint8_t>::TryAllocate(bytes);
+    bytes_ = std::unique_ptr<std::uint8_t[], Free>(static_cast<std::uint8_t*>(block), Free{bytes, mapped});
     if (bytes_ == nullptr) return false;
     size_ = size;
+    if (mapped) return true;
   }
   Zero(width, height);
   return true;
 }
 
-// Row by row in parts on the analysis threads (common/parallel_rows.h): a
-// fresh map's pages are then entered by every thread at once. Zero is zero
-// whichever thread writes it; a part that cannot run leaves its rows to the
-// calling thread.
+// Row by row in parts on the analysis threads (common/parallel_rows.h). Zero
+// is zero whichever thread writes it; a part that cannot run leaves its rows
+// to the calling thread.
 void DefectMap::Zero(std::int32_t width, std::int32_t height) {
   std::uint8_t* bytes = bytes_.get();
   const auto rowBytes = static_cast<std::size_t>(width);
@@ -51,7 +55,11 @@ void DefectMap::Zero(std::int32_t width, std::int32_t height) {
 }
 
 void DefectMap::Free::operator()(std::uint8_t* bytes) const {
-  LargePageAllocator<std::uint8_t>().deallocate(bytes, Bytes);
+  if (Mapped) {
+    UnmapZeroedBlock(bytes, Bytes);
+  } else {
+    LargePageAllocator<std::uint8_t>().deallocate(bytes, Bytes);
+  }
 }
 
 void DefectMap::Release() {

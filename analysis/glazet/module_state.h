@@ -24,8 +24,8 @@ class DefectMap {
  public:
   // Makes a map of width x height zeroed bytes: a new one in the place of the
   // old, or the old one itself when it has that size already. False (and no
-  // map) when the memory cannot be had. A large map asks for large pages
-  // (common/large_pages.h).
+  // map) when the memory cannot be had. A large new map comes zeroed from the
+  // kernel (common/large_pages.h); a reused one is zeroed here.
   bool Allocate(std::int32_t width, std::int32_t height);
   void Release();
 
@@ -36,6 +36,7 @@ class DefectMap {
 
   struct Free {
     std::size_t Bytes;  // what was allocated
+    bool Mapped;        // straight from the kernel (MapZeroedBlock)
     void operator()(std::uint8_t* bytes) const;
   };
   std::unique_ptr<std::uint8_t[], Free> bytes_;

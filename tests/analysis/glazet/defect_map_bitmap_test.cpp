@@ -70,16 +70,21 @@ SENSOR_VECTOR_SET_TEST(DefectMapBitmap, PaintsCandidatesBlackAndEverythingElseWh
   }
 }
 
-// The map of the run before, marks and all, is zeroed for the next run of the
-// same size, in row parts on every thread split.
+// A new map is zero, and the map of the run before, marks and all, is zeroed
+// for the next run of the same size, in row parts on every thread split; for a
+// small map and for one large enough to come from the kernel.
 SENSOR_VECTOR_SET_TEST(DefectMapBitmap, AReusedMapStartsEveryRunZeroed) {
-  DefectMap map;
-  ASSERT_TRUE(map.Allocate(37, 29));
-  std::uint8_t* first = map.Data();
-  std::fill(first, first + 37 * 29, std::uint8_t{2});
-  ASSERT_TRUE(map.Allocate(37, 29));
-  ASSERT_EQ(map.Data(), first);
-  EXPECT_EQ(std::count(first, first + 37 * 29, std::uint8_t{0}), 37 * 29);
+  for (const auto& [width, height] : {std::pair{37, 29}, std::pair{2100, 2000}}) {
+    const std::ptrdiff_t size = std::ptrdiff_t{width} * height;
+    DefectMap map;
+    ASSERT_TRUE(map.Allocate(width, height));
+    std::uint8_t* first = map.Data();
+    EXPECT_EQ(std::count(first, first + size, std::uint8_t{0}), size) << width << " x " << height;
+    std::fill(first, first + size, std::uint8_t{2});
+    ASSERT_TRUE(map.Allocate(width, height));
+    ASSERT_EQ(map.Data(), first);
+    EXPECT_EQ(std::count(first, first + size, std::uint8_t{0}), size) << width << " x " << height;
+  }
 }
 
 TEST(DefectMapBitmap, LeavesRowPaddingAlone) {
