@@ -11,8 +11,10 @@
 // search's integer gate (approximate_gate.h).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "waferon/approximate_gate.h"
 #include "waferon/kernels/waferon_kernels.h"
@@ -28,33 +30,63 @@ class PlanarChannelBands {
 
   void Reset(const RowSource& source) {
     source_ = source;
-    band_.Reset(3 * static_cast<std::size_t>(source.Columns), 1, 1);
+    const auto n = static_cast<std::size_t>(source.Columns);
+    planes_.assign(3 * n, 0);
+    prefix_.assign(3 * (n + 1), 0);
+    rowFirst_ = 0;
+    rowLast_ = -1;
   }
 
-  void Cover(std::int64_t y0, std::int64_t y1) {
-    const auto update = ActiveWaferonKernels().UpdateChannelPlanes;
-    band_.Cover(y0, y1, [this, update](std::int64_t enter, std::int64_t leave, std::uint32_t* planes) {
-      update(source_.RowOrNull(enter), source_.RowOrNull(leave), planes, source_.Columns, kBpp);
-    });
+  // Makes the band cover rows y0 .. y1 (none when y1 < y0), as a window band
+  // does: moving down keeps the rows shared with the previous range. The last
+  // row update goes with the prefix sums and the marks of `mark` in one pass
+  // (kernels/colour_band_rows.h).
+  template <bool kPercent>
+  void Cover(std::int64_t y0, std::int64_t y1, const ColourInnerRequest<kPercent>& mark) {
+    const WaferonKernels& kernels = ActiveWaferonKernels();
+    const std::int64_t n = source_.Columns;
+    ColourBandMove move{nullptr, nullptr, planes_.data(), prefix_.data(), n, kBpp};
+    bool pending = false;
+    const auto step = [&](std::int64_t enter, std::int64_t leave) {
+      if (pending) kernels.UpdateChannelPlanes(move.Enter, move.Leave, move.Planes, n, kBpp);
+      move.Enter = source_.RowOrNull(enter);
+      move.Leave = source_.RowOrNull(leave);
+      pending = true;
+    };
+    if (y1 < y0) {
+      std::fill(planes_.begin(), planes_.end(), 0u);
+      y0 = 0;
+      y1 = -1;
+    } else if (y0 == rowFirst_ && y1 == rowLast_) {
+      // the same rows: the prefix sums again, for the marks
+    } else if (rowLast_ >= rowFirst_ && y0 >= rowFirst_ && y0 <= rowLast_ + 1 && y1 >= rowLast_) {
+      std::int64_t leave = rowFirst_, enter = rowLast_ + 1;
+      for (; leave < y0 && enter <= y1; ++leave, ++enter) step(enter, leave);
+      for (; leave < y0; ++leave) step(kNoRow, leave);
+      for (; enter <= y1; ++enter) step(enter, kNoRow);
+    } else {
+      std::fill(planes_.begin(), planes_.end(), 0u);
+      for (std::int64_t y = y0; y <= y1; ++y) step(y, kNoRow);
+    }
+    rowFirst_ = y0;
+    rowLast_ = y1;
+    kernels.ColourBand<kPercent>()(move, mark);
   }
 
   // Red, green and blue sums over the columns i0 .. i1 of the covered rows.
   std::array<std::uint64_t, 3> Sum(std::size_t i0, std::size_t i1) const {
-    const auto n = static_cast<std::size_t>(source_.Columns);
-    return {band_.Sum(i0, i1), band_.Sum(n + i0, n + i1), band_.Sum(2 * n + i0, 2 * n + i1)};
-  }
-
-  // Marks the pixels [begin, end) of row y whose box k - e .. k + e may pass.
-  template <bool kPercent>
-  void MarkInner(std::int64_t y, std::int64_t begin, std::int64_t end, std::int64_t e,
-                 const NarrowGate<kPercent>& gate, std::uint8_t* marks) const {
-    ActiveWaferonKernels().ColourInner<kPercent>()(band_.Prefix(), source_.Columns, source_.Row(y), marks, begin,
-                                                   end, e, gate, kBpp);
+    const std::size_t stride = static_cast<std::size_t>(source_.Columns) + 1;
+    const std::uint32_t* p = prefix_.data();
+    return {std::uint32_t(p[i1 + 1] - p[i0]), std::uint32_t(p[stride + i1 + 1] - p[stride + i0]),
+            std::uint32_t(p[2 * stride + i1 + 1] - p[2 * stride + i0])};
   }
 
  private:
   RowSource source_{};
-  WindowBand<std::uint32_t> band_;  // red, green and blue planes side by side
+  std::vector<std::uint32_t> planes_;  // red, green and blue column sums side by side
+  std::vector<std::uint32_t> prefix_;  // their prefix sums, Columns + 1 a plane
+  std::int64_t rowFirst_ = 0;
+  std::int64_t rowLast_ = -1;
 };
 
 template <int kBpp>
@@ -74,15 +106,23 @@ class SeparateChannelBands {
     }
   }
 
+  template <bool kPercent>
+  void Cover(std::int64_t y0, std::int64_t y1, const ColourInnerRequest<kPercent>& mark) {
+    Cover(y0, y1);
+    if (mark.Marks != nullptr) MarkInner(mark);
+  }
+
   std::array<std::uint64_t, 3> Sum(std::size_t i0, std::size_t i1) const {
     return {bands_[0].Sum(i0, i1), bands_[1].Sum(i0, i1), bands_[2].Sum(i0, i1)};
   }
 
   template <bool kPercent>
-  void MarkInner(std::int64_t y, std::int64_t begin, std::int64_t end, std::int64_t e,
-                 const NarrowGate<kPercent>& gate, std::uint8_t* marks) const {
-    const std::uint8_t* row = source_.Row(y);
-    for (std::int64_t k = begin; k < end; ++k) {
+  void MarkInner(const ColourInnerRequest<kPercent>& mark) const {
+    const std::uint8_t* row = mark.Row;
+    const std::int64_t e = mark.Half;
+    const auto& gate = mark.Gate;
+    std::uint8_t* marks = mark.Marks;
+    for (std::int64_t k = mark.First; k < mark.Last; ++k) {
       std::int32_t sums[3];
       for (int c = 0; c < 3; ++c) {
         const std::uint64_t* prefix = bands_[c].Prefix();

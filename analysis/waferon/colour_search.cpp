@@ -106,19 +106,38 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
     if (sink.Cancelled()) return SearchOutcome::Stopped;
     const Span rows = PlaceBox(y, e, r.Top, r.Bottom);
     const std::int64_t rowCount = rows.Count(1);
-    channels.Cover(rows.First, rows.Last);
-    // The row the band takes in next, asked for while this row is searched.
-    if (y < last) PrefetchBytes(origin + PlaceBox(y + 1, e, r.Top, r.Bottom).Last * rowStep, n * kBpp);
     const std::uint8_t* row = origin + y * rowStep;
 
+    // Inner boxes all hold the same number of pixels: there most pixels are
+    // ruled out on integers before any division, the whole row at once, as
+    // the band moves. The gate only rises along the row, so the pixels marked
+    // with the gate of its start include every one that may pass.
+    const std::int64_t innerOthers = (2 * e + 1) * rowCount - 1;
+    const bool gated = FitsNarrowGate(innerOthers + 1, 255);
+    const auto gate = NarrowGate<kPercent>::For(floors.Gate, innerOthers);
+    std::uint8_t* marks = mayPass.data();
+    channels.Cover(rows.First, rows.Last,
+                   ColourInnerRequest<kPercent>{row, gated ? marks : nullptr, innerBegin, innerEnd, e, gate});
+    // The row the band takes in next, asked for while this row is searched.
+    if (y < last) PrefetchBytes(origin + PlaceBox(y + 1, e, r.Top, r.Bottom).Last * rowStep, n * kBpp);
+
     // The exact rule: per channel the mean of the other pixels of the box.
-    // False when the search stops.
-    auto scoreExactly = [&](std::int64_t i) {
+    // False when the search stops. An edge box moved inward to hold as many
+    // pixels as the inner ones goes through the same gate first (`screen`).
+    auto scoreExactly = [&](std::int64_t i, bool screen) {
       const auto at = static_cast<std::size_t>(i);
       const std::int64_t others = columns.Count[at] * rowCount - 1;
       const std::uint8_t* p = row + i * kBpp;
       const std::array<std::uint64_t, 3> sums = channels.Sum(
           static_cast<std::size_t>(columns.First[at]), static_cast<std::size_t>(columns.Last[at]));
+      if (screen && others == innerOthers) {
+        bool passes = false;
+        for (int k = 0; k < 3; ++k) {
+          passes |= gate.MayPass(static_cast<std::int32_t>(sums[static_cast<std::size_t>(k)]),
+                                  std::int32_t{p[kChannelByte[k]]});
+        }
+        if (!passes) return true;
+      }
       double score[3];
       for (int k = 0; k < 3; ++k) {
         const std::uint32_t own = p[kChannelByte[k]];
@@ -131,25 +150,16 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
       return Judge(sink, floors, static_cast<std::int32_t>(r.Left + i), y, score);
     };
 
-    // Inner boxes all hold the same number of pixels: there most pixels are
-    // ruled out on integers before any division, the whole row at once. The
-    // gate only rises along the row, so the pixels marked at its start include
-    // every one that may pass.
-    const std::int64_t innerOthers = (2 * e + 1) * rowCount - 1;
-    const bool gated = FitsNarrowGate(innerOthers + 1, 255);
     std::int64_t i = 0;
     for (; i < (gated ? innerBegin : n); ++i) {
-      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+      if (!scoreExactly(i, gated)) return SearchOutcome::Stopped;
     }
     if (!gated) continue;
-    const auto gate = NarrowGate<kPercent>::For(floors.Gate, innerOthers);
-    std::uint8_t* marks = mayPass.data();
-    channels.MarkInner(y, innerBegin, innerEnd, e, gate, marks);
     for (i = NextMarked(marks, i, innerEnd); i < innerEnd; i = NextMarked(marks, i + 1, innerEnd)) {
-      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+      if (!scoreExactly(i, false)) return SearchOutcome::Stopped;
     }
     for (i = innerEnd; i < n; ++i) {
-      if (!scoreExactly(i)) return SearchOutcome::Stopped;
+      if (!scoreExactly(i, true)) return SearchOutcome::Stopped;
     }
   }
   return SearchOutcome::Completed;

@@ -49,6 +49,35 @@ using ColourInnerMarks = void (*)(const std::uint32_t* __restrict prefix, std::i
                                   std::int64_t first, std::int64_t last, std::int64_t half,
                                   NarrowGate<kPercent> gate, int bytesPerPixel);
 
+// One row's move of the colour local search's band: adds the red, green and
+// blue of the pixel row Enter to three planes of Columns sums side by side and
+// subtracts those of Leave (either may be null; both null leaves the planes
+// as they are), then writes each plane's prefix sums, Columns + 1 a plane,
+// planes side by side: prefix[0] = 0, prefix[i + 1] = prefix[i] + plane[i],
+// wrapping modulo 2^32.
+struct ColourBandMove {
+  const std::uint8_t* Enter;
+  const std::uint8_t* Leave;
+  std::uint32_t* Planes;
+  std::uint32_t* Prefix;
+  std::int64_t Columns;
+  int BytesPerPixel;
+};
+
+// With Marks set, the move also marks the pixels First .. Last - 1 of Row:
+// whether the box of columns k - Half .. k + Half may pass the gate in any
+// channel (as ColourInnerMarks).
+template <bool kPercent>
+struct ColourInnerRequest {
+  const std::uint8_t* Row;
+  std::uint8_t* Marks;
+  std::int64_t First, Last, Half;
+  NarrowGate<kPercent> Gate;
+};
+
+template <bool kPercent>
+using ColourBandMover = void (*)(const ColourBandMove& move, const ColourInnerRequest<kPercent>& mark);
+
 struct WaferonKernels {
   // marks[k] for k < n: whether the sample of pixel k lies outside the range
   // of its column's parity.
@@ -72,6 +101,9 @@ struct WaferonKernels {
   void (*UpdateChannelPlanes)(const std::uint8_t* enter, const std::uint8_t* leave,
                               std::uint32_t* __restrict planes, std::int64_t n, int bytesPerPixel);
 
+  ColourBandMover<false> MoveColourBandAbsolute;
+  ColourBandMover<true> MoveColourBandPercent;
+
   // before[w] for w < n: the pairs of two bits with their low bit set in
   // words[0 .. w - 1] (the cluster count's grid, 32 pairs a word).
   void (*CountMarkedPairs)(const std::uint64_t* __restrict words, std::uint32_t* __restrict before, std::size_t n);
@@ -94,6 +126,14 @@ struct WaferonKernels {
       return MoveSampleRing32;
     } else {
       return MoveSampleRing64;
+    }
+  }
+  template <bool kPercent>
+  ColourBandMover<kPercent> ColourBand() const {
+    if constexpr (kPercent) {
+      return MoveColourBandPercent;
+    } else {
+      return MoveColourBandAbsolute;
     }
   }
   template <bool kPercent>

@@ -5,6 +5,7 @@
 // (kernel_set.h first: it checks that a set is being compiled.)
 #include "waferon/kernels/channel_plane_updates.h"
 #include "waferon/kernels/cluster_grid_counts.h"
+#include "waferon/kernels/colour_band_rows.h"
 #include "waferon/kernels/sample_ring_updates.h"
 #include "waferon/kernels/search_mark_rows.h"
 #include "waferon/kernels/waferon_kernels.h"
@@ -23,6 +24,8 @@ extern const WaferonKernels kWaferonKernels = {
     &MarkColourInner<false>,
     &MarkColourInner<true>,
     &UpdateChannelPlanes,
+    &MoveColourBand<false>,
+    &MoveColourBand<true>,
     &CountMarkedPairs,
 };
 
