@@ -1,10 +1,11 @@
 // The three channel sums of the colour local search's boxes, in one of two
 // forms with the same results.
 //
-// Planar: one band of 32-bit sums holding the red, green and blue planes side
-// by side, so that one pass over the entering and leaving rows and one prefix
-// pass serve all three channels, in row kernels the vector units take whole;
-// exact while a box's channel sum stays below 2^32.
+// Planar: the red, green and blue planes of column sums side by side, moved
+// a row at a time with their prefix sums in one pass of a row kernel
+// (kernels/colour_band_rows.h); 16-bit sums while a box's channel sum stays
+// below 2^16 (boxes of up to 257 pixels, twice the columns per vector), else
+// 32-bit ones while it stays below 2^32.
 // Separate: a band of 64-bit sums per channel, for larger boxes.
 //
 // Both also mark, a row at a time, the inner pixels that may pass the
@@ -22,11 +23,16 @@
 
 namespace sensor::waferon {
 
-template <int kBpp>
+template <int kBpp, class Lane>
 class PlanarChannelBands {
  public:
-  // Whether boxes of up to `pixels` pixels keep every 32-bit sum exact.
-  static bool Fits(std::int64_t pixels) { return pixels >= 0 && pixels * 255 < (std::int64_t{1} << 32); }
+  // Whether boxes of up to `pixels` pixels keep every sum exact: a box's
+  // channel sum, and so every column sum within it, stays below the lane's
+  // range, and the difference of two prefix sums wrapped modulo that range is
+  // then the box's sum itself.
+  static bool Fits(std::int64_t pixels) {
+    return pixels >= 0 && pixels * 255 < (std::int64_t{1} << (8 * sizeof(Lane)));
+  }
 
   void Reset(const RowSource& source) {
     source_ = source;
@@ -43,18 +49,18 @@ class PlanarChannelBands {
   // (kernels/colour_band_rows.h).
   template <bool kPercent>
   void Cover(std::int64_t y0, std::int64_t y1, const ColourInnerRequest<kPercent>& mark) {
-    const WaferonKernels& kernels = ActiveWaferonKernels();
+    const auto moveBand = ActiveWaferonKernels().ColourBand<Lane, kPercent>();
     const std::int64_t n = source_.Columns;
-    ColourBandMove move{nullptr, nullptr, planes_.data(), prefix_.data(), n, kBpp};
+    ColourBandMove<Lane> move{nullptr, nullptr, planes_.data(), prefix_.data(), n, kBpp};
     bool pending = false;
     const auto step = [&](std::int64_t enter, std::int64_t leave) {
-      if (pending) kernels.UpdateChannelPlanes(move.Enter, move.Leave, move.Planes, n, kBpp);
+      if (pending) moveBand(ColourBandMove<Lane>{move.Enter, move.Leave, move.Planes, nullptr, n, kBpp}, mark);
       move.Enter = source_.RowOrNull(enter);
       move.Leave = source_.RowOrNull(leave);
       pending = true;
     };
     if (y1 < y0) {
-      std::fill(planes_.begin(), planes_.end(), 0u);
+      std::fill(planes_.begin(), planes_.end(), Lane{0});
       y0 = 0;
       y1 = -1;
     } else if (y0 == rowFirst_ && y1 == rowLast_) {
@@ -65,26 +71,26 @@ class PlanarChannelBands {
       for (; leave < y0; ++leave) step(kNoRow, leave);
       for (; enter <= y1; ++enter) step(enter, kNoRow);
     } else {
-      std::fill(planes_.begin(), planes_.end(), 0u);
+      std::fill(planes_.begin(), planes_.end(), Lane{0});
       for (std::int64_t y = y0; y <= y1; ++y) step(y, kNoRow);
     }
     rowFirst_ = y0;
     rowLast_ = y1;
-    kernels.ColourBand<kPercent>()(move, mark);
+    moveBand(move, mark);
   }
 
   // Red, green and blue sums over the columns i0 .. i1 of the covered rows.
   std::array<std::uint64_t, 3> Sum(std::size_t i0, std::size_t i1) const {
     const std::size_t stride = static_cast<std::size_t>(source_.Columns) + 1;
-    const std::uint32_t* p = prefix_.data();
-    return {std::uint32_t(p[i1 + 1] - p[i0]), std::uint32_t(p[stride + i1 + 1] - p[stride + i0]),
-            std::uint32_t(p[2 * stride + i1 + 1] - p[2 * stride + i0])};
+    const Lane* p = prefix_.data();
+    return {Lane(p[i1 + 1] - p[i0]), Lane(p[stride + i1 + 1] - p[stride + i0]),
+            Lane(p[2 * stride + i1 + 1] - p[2 * stride + i0])};
   }
 
  private:
   RowSource source_{};
-  std::vector<std::uint32_t> planes_;  // red, green and blue column sums side by side
-  std::vector<std::uint32_t> prefix_;  // their prefix sums, Columns + 1 a plane
+  std::vector<Lane> planes_;  // red, green and blue column sums side by side
+  std::vector<Lane> prefix_;  // their prefix sums, Columns + 1 a plane
   std::int64_t rowFirst_ = 0;
   std::int64_t rowLast_ = -1;
 };

@@ -165,14 +165,19 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
   return SearchOutcome::Completed;
 }
 
-// The colour local scan with the channel planes in 32-bit sums when every box
-// allows it.
+// The colour local scan with the channel planes in the narrowest sums that
+// every box allows.
 template <int kBpp, bool kPercent>
 RowScan LocalScanFor(const SearchSetup& setup) {
   const std::int64_t side = 2 * std::int64_t{setup.WindowSize / 2} + 1;
   const std::int64_t largestBox =
       std::min(side, setup.Region.Columns()) * std::min(side, setup.Region.Rows());
-  if (PlanarChannelBands<kBpp>::Fits(largestBox)) return LocalScan<kBpp, kPercent, PlanarChannelBands<kBpp>>;
+  if (PlanarChannelBands<kBpp, std::uint16_t>::Fits(largestBox)) {
+    return LocalScan<kBpp, kPercent, PlanarChannelBands<kBpp, std::uint16_t>>;
+  }
+  if (PlanarChannelBands<kBpp, std::uint32_t>::Fits(largestBox)) {
+    return LocalScan<kBpp, kPercent, PlanarChannelBands<kBpp, std::uint32_t>>;
+  }
   return LocalScan<kBpp, kPercent, SeparateChannelBands<kBpp>>;
 }
 

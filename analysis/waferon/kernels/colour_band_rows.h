@@ -1,6 +1,6 @@
 // Kernel: one row's move of the colour local search's band (channel_bands.h)
 // in a single pass over the columns, a few hundred at a time: the three planes
-// of 32-bit column sums take the entering row and give up the leaving one,
+// of 16- or 32-bit column sums take the entering row and give up the leaving one,
 // their prefix sums follow, and the inner pixels of the searched row whose
 // box is complete by then are marked. What a stretch writes is read again
 // while it is still near the processor, instead of three passes over the
@@ -19,12 +19,14 @@
 
 namespace sensor::waferon::kernels::SENSOR_KERNEL_SET {
 
-// Columns per stretch: its column sums and prefix sums of three planes (6 KiB)
-// stay in the first-level cache with the rows' pixels.
+// Columns per stretch: its column sums and prefix sums of three planes (at
+// most 6 KiB) stay in the first-level cache with the rows' pixels.
 constexpr std::int64_t kBandStretch = 256;
 
-// p[i + 1] = p[i] + c[i] for i < count, wrapping modulo 2^32; p[0] is the
-// running sum so far. Integer sums in another order give the same values.
+// p[i + 1] = p[i] + c[i] for i < count, wrapping modulo the lane's range; p[0]
+// is the running sum so far. In each loop x holds the new columns summed
+// within the vector, total its last one in every lane, carry everything
+// before: integer sums in another order give the same values.
 inline void RunningSums(const std::uint32_t* __restrict c, std::uint32_t* __restrict p, std::int64_t count) {
   std::int64_t i = 0;
 #if defined(__AVX2__)
@@ -54,13 +56,99 @@ inline void RunningSums(const std::uint32_t* __restrict c, std::uint32_t* __rest
   for (; i < count; ++i) p[i + 1] = p[i] + c[i];
 }
 
-template <int kBpp, bool kPercent>
-inline void MoveBand(const ColourBandMove& move, const ColourInnerRequest<kPercent>& mark) {
+inline void RunningSums(const std::uint16_t* __restrict c, std::uint16_t* __restrict p, std::int64_t count) {
+  std::int64_t i = 0;
+#if defined(__AVX2__)
+  __m256i carry = _mm256_set1_epi16(static_cast<short>(p[0]));
+  const __m256i last = _mm256_set1_epi32(7);
+  // Bytes 2 and 3 of every 32-bit lane: its high word.
+  const __m256i lastWord = _mm256_set1_epi16(0x0302);
+  for (; i + 16 <= count; i += 16) {
+    __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
+    x = _mm256_add_epi16(x, _mm256_slli_si256(x, 2));
+    x = _mm256_add_epi16(x, _mm256_slli_si256(x, 4));
+    x = _mm256_add_epi16(x, _mm256_slli_si256(x, 8));
+    // The low half's last word carried into every word of the high half.
+    __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
+    low = _mm256_shuffle_epi32(_mm256_shufflehi_epi16(low, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    x = _mm256_add_epi16(x, low);
+    const __m256i total = _mm256_shuffle_epi8(_mm256_permutevar8x32_epi32(x, last), lastWord);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 1), _mm256_add_epi16(x, carry));
+    carry = _mm256_add_epi16(carry, total);
+  }
+#else
+  __m128i carry = _mm_set1_epi16(static_cast<short>(p[0]));
+  for (; i + 8 <= count; i += 8) {
+    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
+    x = _mm_add_epi16(x, _mm_slli_si128(x, 2));
+    x = _mm_add_epi16(x, _mm_slli_si128(x, 4));
+    x = _mm_add_epi16(x, _mm_slli_si128(x, 8));
+    const __m128i total =
+        _mm_shuffle_epi32(_mm_shufflehi_epi16(x, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), _mm_add_epi16(x, carry));
+    carry = _mm_add_epi16(carry, total);
+  }
+#endif
+  for (; i < count; ++i) p[i + 1] = static_cast<std::uint16_t>(p[i] + c[i]);
+}
+
+// The marks of the absolute rule over 16-bit box sums, sixteen 32-bit pixels
+// per step, in 16-bit lanes: a box's channel sum S and v x Count (a channel
+// value of at most 255 times at most 257 pixels) both stay below 2^16, so
+// |S - v x Count| is exact as two saturating differences, and it exceeds the
+// limit (at most 65,535 here) exactly when its saturating difference from the
+// limit is not 0. Returns the first pixel left to the plain loop.
+inline std::int64_t MarkNarrowBoxes(const std::uint16_t* __restrict red, const std::uint16_t* __restrict green,
+                                    const std::uint16_t* __restrict blue, const std::uint8_t* __restrict row,
+                                    std::uint8_t* __restrict marks, std::int64_t k, std::int64_t last,
+                                    std::int64_t half, const NarrowGate<false>& gate) {
+#if defined(__AVX2__)
+  if (gate.Limit < 0 || gate.Count > 257) return k;
+  const __m256i count = _mm256_set1_epi16(static_cast<short>(gate.Count));
+  const __m256i limit = _mm256_set1_epi16(static_cast<short>(std::min(gate.Limit, 65535)));
+  const __m256i byte = _mm256_set1_epi32(0xFF);
+  const auto load = [](const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); };
+  // One channel of sixteen pixels in 16-bit lanes, in order.
+  const auto channel = [&](__m256i w0, __m256i w1, int shift) {
+    const __m256i c0 = _mm256_and_si256(_mm256_srli_epi32(w0, shift), byte);
+    const __m256i c1 = _mm256_and_si256(_mm256_srli_epi32(w1, shift), byte);
+    return _mm256_permute4x64_epi64(_mm256_packus_epi32(c0, c1), _MM_SHUFFLE(3, 1, 2, 0));
+  };
+  // Nonzero lanes: the channel may pass.
+  const auto passes = [&](const std::uint16_t* prefix, std::int64_t at, __m256i value) {
+    const __m256i sum = _mm256_sub_epi16(load(prefix + at + half + 1), load(prefix + at - half));
+    const __m256i scaled = _mm256_mullo_epi16(value, count);
+    const __m256i deviation = _mm256_or_si256(_mm256_subs_epu16(sum, scaled), _mm256_subs_epu16(scaled, sum));
+    return _mm256_subs_epu16(deviation, limit);
+  };
+  for (; k + 16 <= last; k += 16) {
+    const __m256i w0 = load(row + k * 4), w1 = load(row + k * 4 + 32);
+    const __m256i any = _mm256_or_si256(
+        _mm256_or_si256(passes(red, k, channel(w0, w1, 16)), passes(green, k, channel(w0, w1, 8))),
+        passes(blue, k, channel(w0, w1, 0)));
+    // 0xFF bytes where no channel passes, then 1 where one does.
+    const __m256i none = _mm256_cmpeq_epi16(any, _mm256_setzero_si256());
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packs_epi16(none, none), _MM_SHUFFLE(3, 1, 2, 0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(marks + k),
+                     _mm_add_epi8(_mm256_castsi256_si128(bytes), _mm_set1_epi8(1)));
+  }
+#else
+  (void)red, (void)green, (void)blue, (void)row, (void)marks, (void)last, (void)half, (void)gate;
+#endif
+  return k;
+}
+
+template <int kBpp, class Lane, bool kPercent>
+inline void MoveBand(const ColourBandMove<Lane>& move, const ColourInnerRequest<kPercent>& mark) {
   const std::int64_t n = move.Columns;
-  std::uint32_t* planes[3] = {move.Planes, move.Planes + n, move.Planes + 2 * n};
-  std::uint32_t* prefix[3] = {move.Prefix, move.Prefix + (n + 1), move.Prefix + 2 * (n + 1)};
-  for (std::uint32_t* p : prefix) p[0] = 0;
+  Lane* planes[3] = {move.Planes, move.Planes + n, move.Planes + 2 * n};
   const bool moving = move.Enter != nullptr || move.Leave != nullptr;
+  if (move.Prefix == nullptr) {
+    if (moving) UpdatePlanes<kBpp>(move.Enter, move.Leave, planes[0], planes[1], planes[2], n);
+    return;
+  }
+  Lane* prefix[3] = {move.Prefix, move.Prefix + (n + 1), move.Prefix + 2 * (n + 1)};
+  for (Lane* p : prefix) p[0] = 0;
   std::int64_t k = mark.First;  // the next pixel to mark
   for (std::int64_t c0 = 0; c0 < n; c0 += kBandStretch) {
     const std::int64_t count = std::min(kBandStretch, n - c0);
@@ -73,6 +161,9 @@ inline void MoveBand(const ColourBandMove& move, const ColourInnerRequest<kPerce
     // Pixels whose box ends by this stretch's last column.
     const std::int64_t until = std::min(mark.Last, c0 + count - mark.Half);
     if (mark.Marks != nullptr && k < until) {
+      if constexpr (kBpp == 4 && sizeof(Lane) == 2 && !kPercent) {
+        k = MarkNarrowBoxes(prefix[0], prefix[1], prefix[2], mark.Row, mark.Marks, k, until, mark.Half, mark.Gate);
+      }
       MarkColourBoxes<kBpp, kPercent>(prefix[0], prefix[1], prefix[2], mark.Row, mark.Marks, k, until, mark.Half,
                                       mark.Gate);
       k = until;
@@ -80,12 +171,12 @@ inline void MoveBand(const ColourBandMove& move, const ColourInnerRequest<kPerce
   }
 }
 
-template <bool kPercent>
-SENSOR_KERNEL void MoveColourBand(const ColourBandMove& move, const ColourInnerRequest<kPercent>& mark) {
+template <class Lane, bool kPercent>
+SENSOR_KERNEL void MoveColourBand(const ColourBandMove<Lane>& move, const ColourInnerRequest<kPercent>& mark) {
   if (move.BytesPerPixel == 4) {
-    MoveBand<4, kPercent>(move, mark);
+    MoveBand<4>(move, mark);
   } else {
-    MoveBand<3, kPercent>(move, mark);
+    MoveBand<3>(move, mark);
   }
 }
 

@@ -97,33 +97,21 @@ SENSOR_KERNEL void MarkBayerInner(const Lane* __restrict prefix, const std::uint
   }
 }
 
-template <int kBpp, bool kPercent>
-inline void MarkColourBoxes(const std::uint32_t* __restrict red, const std::uint32_t* __restrict green,
-                            const std::uint32_t* __restrict blue, const std::uint8_t* __restrict row,
+template <int kBpp, bool kPercent, class Lane>
+inline void MarkColourBoxes(const Lane* __restrict red, const Lane* __restrict green,
+                            const Lane* __restrict blue, const std::uint8_t* __restrict row,
                             std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last, std::int64_t half,
                             NarrowGate<kPercent> g) {
   for (std::int64_t k = first; k < last; ++k) {
     std::uint32_t r, gr, b;
     ChannelsOf<kBpp>(row + k * kBpp, r, gr, b);
-    const auto sr = static_cast<std::int32_t>(red[k + half + 1] - red[k - half]);
-    const auto sg = static_cast<std::int32_t>(green[k + half + 1] - green[k - half]);
-    const auto sb = static_cast<std::int32_t>(blue[k + half + 1] - blue[k - half]);
+    const auto sr = static_cast<std::int32_t>(static_cast<Lane>(red[k + half + 1] - red[k - half]));
+    const auto sg = static_cast<std::int32_t>(static_cast<Lane>(green[k + half + 1] - green[k - half]));
+    const auto sb = static_cast<std::int32_t>(static_cast<Lane>(blue[k + half + 1] - blue[k - half]));
     // Bitwise on purpose: all three tests, no branches.
     marks[k] = static_cast<std::uint8_t>(int{g.MayPass(sr, static_cast<std::int32_t>(r))} |
                                          int{g.MayPass(sg, static_cast<std::int32_t>(gr))} |
                                          int{g.MayPass(sb, static_cast<std::int32_t>(b))});
-  }
-}
-
-template <bool kPercent>
-SENSOR_KERNEL void MarkColourInner(const std::uint32_t* __restrict prefix, std::int64_t n,
-                                   const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
-                                   std::int64_t first, std::int64_t last, std::int64_t half,
-                                   NarrowGate<kPercent> gate, int bytesPerPixel) {
-  if (bytesPerPixel == 4) {
-    MarkColourBoxes<4>(prefix, prefix + n, prefix + 2 * n, row, marks, first, last, half, gate);
-  } else {
-    MarkColourBoxes<3>(prefix, prefix + n, prefix + 2 * n, row, marks, first, last, half, gate);
   }
 }
 

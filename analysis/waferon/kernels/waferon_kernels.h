@@ -1,5 +1,5 @@
 // The chip library's row kernels: the marks of the searches' row screens, the
-// Bayer band's sample ring and the colour band's plane update, and the cluster
+// Bayer band's sample ring and the colour band's row move, and the cluster
 // grid's running count. One table per vector set
 // (common/kernels/vector_set.h); callers go through ActiveWaferonKernels().
 #pragma once
@@ -40,33 +40,25 @@ using SampleRingMove = void (*)(const std::uint8_t* __restrict enter, std::uint1
                                 const std::uint16_t* __restrict leaving, Lane* __restrict columns, std::int64_t n,
                                 int bytesPerPixel, int shift);
 
-// The same for the colour local search: three planes of n prefix sums side by
-// side (red, green, blue), box sums prefix[k + half + 1] - prefix[k - half];
-// a pixel may pass when any of its channels may.
-template <bool kPercent>
-using ColourInnerMarks = void (*)(const std::uint32_t* __restrict prefix, std::int64_t n,
-                                  const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
-                                  std::int64_t first, std::int64_t last, std::int64_t half,
-                                  NarrowGate<kPercent> gate, int bytesPerPixel);
-
 // One row's move of the colour local search's band: adds the red, green and
 // blue of the pixel row Enter to three planes of Columns sums side by side and
 // subtracts those of Leave (either may be null; both null leaves the planes
-// as they are), then writes each plane's prefix sums, Columns + 1 a plane,
-// planes side by side: prefix[0] = 0, prefix[i + 1] = prefix[i] + plane[i],
-// wrapping modulo 2^32.
+// as they are), then, with Prefix set, writes each plane's prefix sums,
+// Columns + 1 a plane, planes side by side: prefix[0] = 0,
+// prefix[i + 1] = prefix[i] + plane[i], wrapping modulo the lane's range.
+template <class Lane>
 struct ColourBandMove {
   const std::uint8_t* Enter;
   const std::uint8_t* Leave;
-  std::uint32_t* Planes;
-  std::uint32_t* Prefix;
+  Lane* Planes;
+  Lane* Prefix;
   std::int64_t Columns;
   int BytesPerPixel;
 };
 
-// With Marks set, the move also marks the pixels First .. Last - 1 of Row:
-// whether the box of columns k - Half .. k + Half may pass the gate in any
-// channel (as ColourInnerMarks).
+// With Prefix and Marks set, the move also marks the pixels First .. Last - 1
+// of Row: marks[k], whether the box of columns k - Half .. k + Half (sums
+// prefix[k + Half + 1] - prefix[k - Half]) may pass the gate in any channel.
 template <bool kPercent>
 struct ColourInnerRequest {
   const std::uint8_t* Row;
@@ -75,8 +67,8 @@ struct ColourInnerRequest {
   NarrowGate<kPercent> Gate;
 };
 
-template <bool kPercent>
-using ColourBandMover = void (*)(const ColourBandMove& move, const ColourInnerRequest<kPercent>& mark);
+template <class Lane, bool kPercent>
+using ColourBandMover = void (*)(const ColourBandMove<Lane>& move, const ColourInnerRequest<kPercent>& mark);
 
 struct WaferonKernels {
   // marks[k] for k < n: whether the sample of pixel k lies outside the range
@@ -93,16 +85,10 @@ struct WaferonKernels {
   BayerInnerMarks<std::uint64_t, true> MarkBayerInnerPercent64;
   SampleRingMove<std::uint32_t> MoveSampleRing32;
   SampleRingMove<std::uint64_t> MoveSampleRing64;
-  ColourInnerMarks<false> MarkColourInnerAbsolute;
-  ColourInnerMarks<true> MarkColourInnerPercent;
-
-  // Adds the red, green and blue of row `enter` to three planes of n sums
-  // side by side and subtracts those of row `leave`; either may be null.
-  void (*UpdateChannelPlanes)(const std::uint8_t* enter, const std::uint8_t* leave,
-                              std::uint32_t* __restrict planes, std::int64_t n, int bytesPerPixel);
-
-  ColourBandMover<false> MoveColourBandAbsolute;
-  ColourBandMover<true> MoveColourBandPercent;
+  ColourBandMover<std::uint16_t, false> MoveColourBandAbsolute16;
+  ColourBandMover<std::uint16_t, true> MoveColourBandPercent16;
+  ColourBandMover<std::uint32_t, false> MoveColourBandAbsolute32;
+  ColourBandMover<std::uint32_t, true> MoveColourBandPercent32;
 
   // before[w] for w < n: the pairs of two bits with their low bit set in
   // words[0 .. w - 1] (the cluster count's grid, 32 pairs a word).
@@ -128,20 +114,16 @@ struct WaferonKernels {
       return MoveSampleRing64;
     }
   }
-  template <bool kPercent>
-  ColourBandMover<kPercent> ColourBand() const {
-    if constexpr (kPercent) {
-      return MoveColourBandPercent;
+  template <class Lane, bool kPercent>
+  ColourBandMover<Lane, kPercent> ColourBand() const {
+    if constexpr (sizeof(Lane) == 2 && kPercent) {
+      return MoveColourBandPercent16;
+    } else if constexpr (sizeof(Lane) == 2) {
+      return MoveColourBandAbsolute16;
+    } else if constexpr (kPercent) {
+      return MoveColourBandPercent32;
     } else {
-      return MoveColourBandAbsolute;
-    }
-  }
-  template <bool kPercent>
-  ColourInnerMarks<kPercent> ColourInner() const {
-    if constexpr (kPercent) {
-      return MarkColourInnerPercent;
-    } else {
-      return MarkColourInnerAbsolute;
+      return MoveColourBandAbsolute32;
     }
   }
 };

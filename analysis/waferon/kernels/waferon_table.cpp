@@ -21,11 +21,10 @@ extern const WaferonKernels kWaferonKernels = {
     &MarkBayerInner<std::uint64_t, true>,
     &MoveSampleRing<std::uint32_t>,
     &MoveSampleRing<std::uint64_t>,
-    &MarkColourInner<false>,
-    &MarkColourInner<true>,
-    &UpdateChannelPlanes,
-    &MoveColourBand<false>,
-    &MoveColourBand<true>,
+    &MoveColourBand<std::uint16_t, false>,
+    &MoveColourBand<std::uint16_t, true>,
+    &MoveColourBand<std::uint32_t, false>,
+    &MoveColourBand<std::uint32_t, true>,
     &CountMarkedPairs,
 };
 

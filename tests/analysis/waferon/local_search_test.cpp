@@ -278,6 +278,25 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesT
   }
 }
 
+// The colour band moves a few hundred columns at a time: boxes across those
+// stretches' edges and wider than one, in 16- and 32-bit sums, both pixel sizes.
+SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleAcrossTheBandsStretches) {
+  std::mt19937 random(13);
+  for (std::int32_t hammer : {5, 15, 31, 301}) {
+    const bool percent = hammer == 15 || hammer == 301;
+    SCOPED_TRACE("hammer " + std::to_string(hammer));
+    TestImage picture(600, 20, hammer == 31 ? 24 : 32);
+    picture.Randomise(random, 60, 200);
+    reference::SearchCase c;
+    c.Bayer = false;
+    c.Local = true;
+    c.Percent = percent;
+    c.Hammer = hammer;
+    c.Region = Rect{3, 1, 597, 18};
+    ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 60.0, ColourLocalSearch);
+  }
+}
+
 // Bayer windows taller than the rows a band keeps the samples of (HammerSize
 // 64 and up) take their samples from the pixels at every move, beside windows
 // that are kept.
