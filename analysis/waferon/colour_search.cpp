@@ -114,7 +114,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
     // with the gate of its start include every one that may pass.
     const std::int64_t innerOthers = (2 * e + 1) * rowCount - 1;
     const bool gated = FitsNarrowGate(innerOthers + 1, 255);
-    const auto gate = NarrowGate<kPercent>::For(floors.Gate, innerOthers);
+    const auto gate = gated ? NarrowGate<kPercent>::For(floors.Gate, innerOthers) : NarrowGate<kPercent>{};
     std::uint8_t* marks = mayPass.data();
     channels.Cover(rows.First, rows.Last,
                    ColourInnerRequest<kPercent>{row, gated ? marks : nullptr, innerBegin, innerEnd, e, gate});
