@@ -39,6 +39,7 @@ class PlanarChannelBands {
     const auto n = static_cast<std::size_t>(source.Columns);
     planes_.assign(3 * n, 0);
     prefix_.assign(3 * (n + 1), 0);
+    flags_.assign(2 * (n / 256 + 1), 0);
     rowFirst_ = 0;
     rowLast_ = -1;
   }
@@ -51,10 +52,12 @@ class PlanarChannelBands {
   void Cover(std::int64_t y0, std::int64_t y1, const ColourInnerRequest<kPercent>& mark) {
     const auto moveBand = ActiveWaferonKernels().ColourBand<Lane, kPercent>();
     const std::int64_t n = source_.Columns;
-    ColourBandMove<Lane> move{nullptr, nullptr, planes_.data(), prefix_.data(), n, kBpp};
+    ColourBandMove<Lane> move{nullptr, nullptr, planes_.data(), prefix_.data(), n, kBpp, flags_.data()};
     bool pending = false;
     const auto step = [&](std::int64_t enter, std::int64_t leave) {
-      if (pending) moveBand(ColourBandMove<Lane>{move.Enter, move.Leave, move.Planes, nullptr, n, kBpp}, mark);
+      if (pending) {
+        moveBand(ColourBandMove<Lane>{move.Enter, move.Leave, move.Planes, nullptr, n, kBpp, nullptr}, mark);
+      }
       move.Enter = source_.RowOrNull(enter);
       move.Leave = source_.RowOrNull(leave);
       pending = true;
@@ -91,6 +94,7 @@ class PlanarChannelBands {
   RowSource source_{};
   std::vector<Lane> planes_;  // red, green and blue column sums side by side
   std::vector<Lane> prefix_;  // their prefix sums, Columns + 1 a plane
+  std::vector<std::uint8_t> flags_;  // the row move's room
   std::int64_t rowFirst_ = 0;
   std::int64_t rowLast_ = -1;
 };

@@ -138,8 +138,103 @@ inline std::int64_t MarkNarrowBoxes(const std::uint16_t* __restrict red, const s
   return k;
 }
 
+// Whether no inner pixel of [a, b) may pass the absolute rule's gate, from
+// bounds alone: every box of those pixels lies within the columns
+// a - half .. b - 1 + half, so with W = 2 half + 1 columns a box's channel sum
+// S lies in [W Cmin, W Cmax], Cmin and Cmax the least and largest column sum
+// there, and a channel value v of the pixels in [vmin, vmax]. Then
+// |S - v Count| is at most the larger of W Cmax - vmin Count and
+// vmax Count - W Cmin, and a pixel whose deviation is not above the limit
+// cannot pass.
+inline bool StretchBelowGate(const std::uint16_t* const (&planes)[3], const std::uint8_t* __restrict row,
+                             std::int64_t a, std::int64_t b, std::int64_t half, const NarrowGate<false>& gate) {
+  const std::int64_t w = 2 * half + 1;
+  std::uint32_t low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
+  for (std::int64_t k = a; k < b; ++k) {
+    std::uint32_t v[3];
+    ChannelsOf<4>(row + k * 4, v[0], v[1], v[2]);
+    for (int c = 0; c < 3; ++c) {
+      low[c] = std::min(low[c], v[c]);
+      high[c] = std::max(high[c], v[c]);
+    }
+  }
+  for (int c = 0; c < 3; ++c) {
+    const std::uint16_t* column = planes[c];
+    std::uint16_t least = 65535, largest = 0;
+    for (std::int64_t i = a - half; i < b + half; ++i) {
+      least = std::min(least, column[i]);
+      largest = std::max(largest, column[i]);
+    }
+    const std::int64_t above = w * largest - std::int64_t{low[c]} * gate.Count;
+    const std::int64_t below = std::int64_t{high[c]} * gate.Count - w * least;
+    if (std::max(above, below) > gate.Limit) return false;
+  }
+  return true;
+}
+
+// The row move of 32-bit pixels with 16-bit sums under the absolute rule,
+// for rows whose stretches are mostly flat: after the planes' update,
+// stretches whose pixels are all below the gate by the bounds above
+// (StretchBelowGate) take no marks, and no prefix sums unless a neighbouring
+// stretch's marked pixels or the row's edge pixels have boxes reaching into
+// them. move.Flags holds two bytes a stretch.
+inline void MoveFlatBand(const ColourBandMove<std::uint16_t>& move, const ColourInnerRequest<false>& mark) {
+  const std::int64_t n = move.Columns, half = mark.Half;
+  std::uint16_t* planes[3] = {move.Planes, move.Planes + n, move.Planes + 2 * n};
+  std::uint16_t* prefix[3] = {move.Prefix, move.Prefix + (n + 1), move.Prefix + 2 * (n + 1)};
+  const std::uint16_t* const columns[3] = {planes[0], planes[1], planes[2]};
+  if (move.Enter != nullptr || move.Leave != nullptr) {
+    UpdatePlanes<4>(move.Enter, move.Leave, planes[0], planes[1], planes[2], n);
+  }
+  const std::int64_t stretches = (n + kBandStretch - 1) / kBandStretch;
+  std::uint8_t* marked = move.Flags;               // a pixel of the stretch may pass
+  std::uint8_t* summed = move.Flags + stretches;   // the stretch's prefix sums are read
+  for (std::int64_t s = 0; s < stretches; ++s) {
+    const std::int64_t a = std::max(mark.First, s * kBandStretch);
+    const std::int64_t b = std::min(mark.Last, (s + 1) * kBandStretch);
+    marked[s] = a < b && !StretchBelowGate(columns, mark.Row, a, b, half, mark.Gate);
+  }
+  // Boxes are at most one stretch wide: a marked pixel's box reaches the
+  // stretches beside its own, an edge box the first or the last two.
+  for (std::int64_t s = 0; s < stretches; ++s) {
+    summed[s] = marked[s] | (s > 0 && marked[s - 1]) | (s + 1 < stretches && marked[s + 1]) | (s == 0) |
+                (s + 2 >= stretches);
+  }
+  // A box reads two prefix sums of one run of summed stretches, which differ
+  // by its sum whatever the run starts from: the sums of the other stretches
+  // are left as they are.
+  for (std::uint16_t* p : prefix) p[0] = 0;
+  for (std::int64_t s = 0; s < stretches; ++s) {
+    const std::int64_t c0 = s * kBandStretch, count = std::min(kBandStretch, n - c0);
+    if (!summed[s]) continue;
+    for (int p = 0; p < 3; ++p) RunningSums(planes[p] + c0, prefix[p] + c0, count);
+  }
+  for (std::int64_t s = 0; s < stretches; ++s) {
+    const std::int64_t a = std::max(mark.First, s * kBandStretch);
+    const std::int64_t b = std::min(mark.Last, (s + 1) * kBandStretch);
+    if (a >= b) continue;
+    if (!marked[s]) {
+      // Vector stores: a kernel calls nothing, memset included.
+      std::int64_t k = a;
+      for (; k + 16 <= b; k += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(mark.Marks + k), _mm_setzero_si128());
+      for (; k < b; ++k) mark.Marks[k] = 0;
+      continue;
+    }
+    const std::int64_t k = MarkNarrowBoxes(prefix[0], prefix[1], prefix[2], mark.Row, mark.Marks, a, b, half,
+                                           mark.Gate);
+    MarkColourBoxes<4, false>(prefix[0], prefix[1], prefix[2], mark.Row, mark.Marks, k, b, half, mark.Gate);
+  }
+}
+
 template <int kBpp, class Lane, bool kPercent>
 inline void MoveBand(const ColourBandMove<Lane>& move, const ColourInnerRequest<kPercent>& mark) {
+  if constexpr (kBpp == 4 && sizeof(Lane) == 2 && !kPercent) {
+    if (move.Prefix != nullptr && move.Flags != nullptr && mark.Marks != nullptr && mark.Gate.Limit >= 0 &&
+        mark.Gate.Count <= 257 && 2 * mark.Half + 1 <= kBandStretch) {
+      MoveFlatBand(move, mark);
+      return;
+    }
+  }
   const std::int64_t n = move.Columns;
   Lane* planes[3] = {move.Planes, move.Planes + n, move.Planes + 2 * n};
   const bool moving = move.Enter != nullptr || move.Leave != nullptr;

@@ -54,6 +54,10 @@ struct ColourBandMove {
   Lane* Prefix;
   std::int64_t Columns;
   int BytesPerPixel;
+  // Room for two bytes per 256 columns, or null: where it is given, the move
+  // may leave the prefix sums of stretches no box read later reaches unset
+  // (kernels/colour_band_rows.h).
+  std::uint8_t* Flags;
 };
 
 // With Prefix and Marks set, the move also marks the pixels First .. Last - 1

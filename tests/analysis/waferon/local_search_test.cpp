@@ -279,7 +279,9 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesT
 }
 
 // The colour band moves a few hundred columns at a time: boxes across those
-// stretches' edges and wider than one, in 16- and 32-bit sums, both pixel sizes.
+// stretches' edges and wider than one, in 16- and 32-bit sums, both pixel
+// sizes; and flat fields, whose stretches the bounds rule out whole, with
+// outliers at the stretches' edges and the region's.
 SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleAcrossTheBandsStretches) {
   std::mt19937 random(13);
   for (std::int32_t hammer : {5, 15, 31, 301}) {
@@ -294,6 +296,24 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleAcrossTheB
     c.Hammer = hammer;
     c.Region = Rect{3, 1, 597, 18};
     ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 60.0, ColourLocalSearch);
+  }
+  for (std::int32_t hammer : {3, 11, 25}) {
+    SCOPED_TRACE("flat, hammer " + std::to_string(hammer));
+    TestImage picture(1100, 24, 32);
+    picture.Randomise(random, 120, 126);
+    // Enough outliers in the first rows to lift the table's floor above the
+    // threshold, then some at every stretch edge and the region's.
+    for (std::int32_t x = 40; x < 1060; x += 40) picture.SetBgr(x, 2 + x % 3, 250, 20, 240);
+    for (std::int32_t x : {2, 5, 255, 256, 257, 511, 512, 700, 1023, 1024, 1090, 1096}) {
+      picture.SetBgr(x, 12 + x % 7, 0, static_cast<std::uint8_t>(x % 2 ? 255 : 60), 123);
+    }
+    reference::SearchCase c;
+    c.Bayer = false;
+    c.Local = true;
+    c.Percent = false;
+    c.Hammer = hammer;
+    c.Region = Rect{2, 1, 1097, 22};
+    ExpectLocalSearchMatchesThePlainRule(picture, c, 30.0, ColourLocalSearch);
   }
 }
 
