@@ -112,6 +112,38 @@ class WindowBand {
     BuildPrefix();
   }
 
+  // The one update that moves the band onto new rows, for a caller that
+  // applies it itself in passes of its own: the rows First ... Last to cover,
+  // the row that enters and the row that leaves (either may be kNoRow).
+  struct Move {
+    std::int64_t First = 0, Last = -1;
+    std::int64_t Enter = kNoRow, Leave = kNoRow;
+  };
+
+  // Whether covering rows y0 ... y1 (as Cover, y1 >= y0 >= 0) takes at most
+  // one update from the rows covered now; if so, `move` says which. The band
+  // is left as it is.
+  bool PlanOneMove(std::int64_t y0, std::int64_t y1, Move& move) const {
+    if (Empty() || y1 < y0 || y0 < rowFirst_) return false;
+    y1 = y0 + (y1 - y0) / rowStep_ * rowStep_;
+    if (y1 < rowLast_ || (y0 - rowFirst_) % rowStep_ != 0 || y0 > rowFirst_ + rowStep_ ||
+        y1 > rowLast_ + rowStep_) {
+      return false;
+    }
+    move = Move{y0, y1, y1 > rowLast_ ? y1 : kNoRow, y0 > rowFirst_ ? rowFirst_ : kNoRow};
+    return true;
+  }
+
+  // Takes the rows of a planned move whose update the caller has applied to
+  // ColumnsToMove() and whose prefix sums (prefix step 1) it has rebuilt in
+  // PrefixToBuild(), as PrefixSums of the common kernels would.
+  void Moved(const Move& move) {
+    rowFirst_ = move.First;
+    rowLast_ = move.Last;
+  }
+  Lane* ColumnsToMove() { return columns_.data(); }
+  Lane* PrefixToBuild() { return prefix_.data(); }
+
   // Sum over the covered rows and the columns i0, i0 + prefixStep, ... up to
   // i1 (of the same parity when prefixStep is 2); 0 when i1 < i0.
   Lane Sum(std::size_t i0, std::size_t i1) const {

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "common/window_band.h"
+#include "glazet/kernels/glazet_kernels.h"
 
 namespace sensor::glazet {
 
@@ -27,6 +28,7 @@ class LatticeBand {
   }
 
   std::int64_t FirstColumn() const { return first_; }
+  std::int64_t Columns() const { return static_cast<std::int64_t>(band_.Columns()); }
   std::int64_t IndexOf(std::int64_t x) const { return (x - first_) / step_; }
 
   // Makes the band cover rows y0, y0 + step, ... up to y1 (none when y1 < y0).
@@ -40,6 +42,28 @@ class LatticeBand {
     });
     // The row the band takes in next, asked for while this row is searched.
     rows.Prefetch(y1 + step_, n);
+  }
+
+  // When covering rows y0 ... y1 takes at most one update, takes those rows
+  // and returns the update in `move` for a kernel that applies it and rebuilds
+  // the prefix sums before the band is next asked (MarkLocalRow32); false,
+  // with the band left as it is, when Cover must do the work.
+  template <class Rows>
+  bool MoveByKernel(std::int64_t y0, std::int64_t y1, const Rows& rows, std::int64_t half, BandRowMove& move) {
+    typename WindowBand<Sum>::Move planned;
+    if (!band_.PlanOneMove(y0, y1, planned)) return false;
+    const auto n = static_cast<std::int64_t>(band_.Columns());
+    const RowSource source = rows.Source(n);
+    move = BandRowMove{source.RowOrNull(planned.Enter), source.RowOrNull(planned.Leave), band_.ColumnsToMove(),
+                       band_.PrefixToBuild(), half};
+    band_.Moved(planned);
+    return true;
+  }
+
+  // The same for a band that Cover has moved: no row to update, the prefix
+  // sums rebuilt as they are.
+  BandRowMove StillForKernel(std::int64_t half) {
+    return BandRowMove{nullptr, nullptr, band_.ColumnsToMove(), band_.PrefixToBuild(), half};
   }
 
   // Prefix sums: Prefix()[i] is the sum of the first i column sums.

@@ -184,7 +184,11 @@ std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t
 }
 
 // Local band scan: the inner window (the small one, or its part inside the
-// large one) against the band around the large window's mean.
+// large one) against the band around the large window's mean. Both bands sum
+// the same columns, so that a lattice index names the same column in both.
+// With 32-bit sums a row whose centred run the screen can judge goes through
+// one kernel call (MarkLocalRow32) that moves the bands, rebuilds their prefix
+// sums and marks the run.
 template <class Windows, class Sum, class MakeRows>
 std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
                            const MakeRows& makeRows, std::int64_t maxValue) {
@@ -198,17 +202,15 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
   };
 
   LatticeBand<Sum> outerSums, innerSums;
-  const Span largeFirst = place.Columns(t.FirstColumn, largeHalf);
-  const Span largeLast = place.Columns(t.LastColumn, largeHalf);
-  outerSums.Reset(largeFirst.First, largeLast.Last, q);
-  if (Windows::kInnerIsOverlap) {
-    innerSums.Reset(largeFirst.First, largeLast.Last, q);
-  } else {
-    innerSums.Reset(place.Columns(t.FirstColumn, smallHalf).First,
-                    place.Columns(t.LastColumn, smallHalf).Last, q);
+  std::int64_t firstColumn = place.Columns(t.FirstColumn, largeHalf).First;
+  std::int64_t lastColumn = place.Columns(t.LastColumn, largeHalf).Last;
+  if (!Windows::kInnerIsOverlap) {
+    firstColumn = std::min(firstColumn, place.Columns(t.FirstColumn, smallHalf).First);
+    lastColumn = std::max(lastColumn, place.Columns(t.LastColumn, smallHalf).Last);
   }
-  const auto outerRows = makeRows(outerSums.FirstColumn());
-  const auto innerRows = makeRows(innerSums.FirstColumn());
+  outerSums.Reset(firstColumn, lastColumn, q);
+  innerSums.Reset(firstColumn, lastColumn, q);
+  const auto rows = makeRows(firstColumn);
   const Span centred =
       detail::CentredColumns(t, setup.ScanArea, std::max(smallHalf, largeHalf));
   const std::int64_t innerHalf =
@@ -216,14 +218,13 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
   using Real = ScreenReal<Sum>;
   RelativeScreen<Real> screen;
   std::int64_t screenInner = -1, screenOuter = -1;
-  const auto markRun = ActiveGlazetKernels().LocalRun<Sum>();
+  const GlazetKernels& kernels = ActiveGlazetKernels();
+  const auto markRun = kernels.LocalRun<Sum>();
 
   std::int64_t candidates = 0;
   for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
     const Span largeRows = place.Rows(y, largeHalf);
     const Span rowsInside = innerSpan(place.Rows(y, smallHalf), largeRows);
-    outerSums.Cover(largeRows.First, largeRows.Last, outerRows);
-    innerSums.Cover(rowsInside.First, rowsInside.Last, innerRows);
     const std::int64_t outerRowCount = largeRows.Count(q), innerRowCount = rowsInside.Count(q);
     auto plain = [&](std::int64_t x) {
       const Span large = place.Columns(x, largeHalf);
@@ -238,10 +239,11 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
       }
     };
     if (centred.Empty()) {
+      outerSums.Cover(largeRows.First, largeRows.Last, rows);
+      innerSums.Cover(rowsInside.First, rowsInside.Last, rows);
       for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += q) plain(x);
       continue;
     }
-    for (std::int64_t x = t.FirstColumn; x < centred.First; x += q) plain(x);
     const std::int64_t innerCount = (2 * (innerHalf / q) + 1) * innerRowCount;
     const std::int64_t outerCount = (2 * (largeHalf / q) + 1) * outerRowCount;
     if (innerCount != screenInner || outerCount != screenOuter) {
@@ -250,24 +252,45 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
       screenInner = innerCount;
       screenOuter = outerCount;
     }
-    if (screen.Usable()) {
-      std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
-      bool unsure = false;
-      const CentredRun<Sum> inner{innerSums.Prefix(), innerSums.IndexOf(centred.First), innerHalf / q};
-      const CentredRun<Sum> outer{outerSums.Prefix(), outerSums.IndexOf(centred.First), largeHalf / q};
-      candidates += markRun(inner, outer, centred.Count(q), screen, map + centred.First, q, unsure);
-      if (unsure) {
-        // The few pixels on the edge of the band get the plain test.
-        const std::int64_t ii = innerSums.IndexOf(centred.First);
-        const std::int64_t oi = outerSums.IndexOf(centred.First);
-        for (std::int64_t i = 0; i < centred.Count(q); ++i) {
-          const Real innerSum = static_cast<Real>(detail::CentredSum(innerSums.Prefix(), ii + i, innerHalf / q));
-          const Real outerSum = static_cast<Real>(detail::CentredSum(outerSums.Prefix(), oi + i, largeHalf / q));
-          if (screen.Judge(innerSum, outerSum) == RelativeScreen<Real>::kUnsure) plain(centred.First + i * q);
+    std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
+    const std::int64_t index = outerSums.IndexOf(centred.First);
+    bool unsure = false;
+    bool judged = false;
+    if constexpr (sizeof(Sum) == 4) {
+      if (screen.Usable()) {
+        BandRowMove outerMove, innerMove;
+        if (!outerSums.MoveByKernel(largeRows.First, largeRows.Last, rows, largeHalf / q, outerMove)) {
+          outerSums.Cover(largeRows.First, largeRows.Last, rows);
+          outerMove = outerSums.StillForKernel(largeHalf / q);
         }
+        if (!innerSums.MoveByKernel(rowsInside.First, rowsInside.Last, rows, innerHalf / q, innerMove)) {
+          innerSums.Cover(rowsInside.First, rowsInside.Last, rows);
+          innerMove = innerSums.StillForKernel(innerHalf / q);
+        }
+        candidates += kernels.MarkLocalRow32(rows.Values(), outerSums.Columns(), innerMove, outerMove, index,
+                                             centred.Count(q), screen, map + centred.First, q, unsure);
+        judged = true;
       }
-    } else {
+    }
+    if (!judged) {
+      outerSums.Cover(largeRows.First, largeRows.Last, rows);
+      innerSums.Cover(rowsInside.First, rowsInside.Last, rows);
+      if (screen.Usable()) {
+        const CentredRun<Sum> inner{innerSums.Prefix(), index, innerHalf / q};
+        const CentredRun<Sum> outer{outerSums.Prefix(), index, largeHalf / q};
+        candidates += markRun(inner, outer, centred.Count(q), screen, map + centred.First, q, unsure);
+      }
+    }
+    for (std::int64_t x = t.FirstColumn; x < centred.First; x += q) plain(x);
+    if (!screen.Usable()) {
       for (std::int64_t x = centred.First; x <= centred.Last; x += q) plain(x);
+    } else if (unsure) {
+      // The few pixels on the edge of the band get the plain test.
+      for (std::int64_t i = 0; i < centred.Count(q); ++i) {
+        const Real innerSum = static_cast<Real>(detail::CentredSum(innerSums.Prefix(), index + i, innerHalf / q));
+        const Real outerSum = static_cast<Real>(detail::CentredSum(outerSums.Prefix(), index + i, largeHalf / q));
+        if (screen.Judge(innerSum, outerSum) == RelativeScreen<Real>::kUnsure) plain(centred.First + i * q);
+      }
     }
     for (std::int64_t x = centred.Last + q; x <= t.LastColumn; x += q) plain(x);
   }

@@ -1,6 +1,8 @@
-// Kernels: a window band's row update (window_band.h), adding the values of
-// an entering row to the column sums and subtracting those of a leaving row
-// in one pass, for every pixel layout and value the searches sum.
+// A window band's row update (window_band.h), adding the values of an
+// entering row to the column sums and subtracting those of a leaving row in
+// one pass, for every pixel layout and value the searches sum: the loops of
+// the UpdateColumns kernels (common_table.cpp), inline for other kernels that
+// move a band in passes of their own.
 #pragma once
 
 #include <cstdint>
@@ -90,16 +92,6 @@ inline void UpdateColumns(const ColumnValues& v, const std::uint8_t* enter, cons
   } else {
     UpdateLayout<Lane, 3>(v, enter, leave, columns, n);
   }
-}
-
-SENSOR_KERNEL void UpdateColumns32(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
-                                   std::uint32_t* __restrict columns, std::int64_t n) {
-  UpdateColumns(values, enter, leave, columns, n);
-}
-
-SENSOR_KERNEL void UpdateColumns64(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
-                                   std::uint64_t* __restrict columns, std::int64_t n) {
-  UpdateColumns(values, enter, leave, columns, n);
 }
 
 }  // namespace sensor::kernels::SENSOR_KERNEL_SET

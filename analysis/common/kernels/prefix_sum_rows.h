@@ -1,4 +1,6 @@
-// Kernels: running sums along one row of a window band (window_band.h). Sums
+// Running sums along one row of a window band (window_band.h), the loops of
+// the PrefixSums kernels (common_table.cpp), inline for other kernels that
+// build a band's prefix sums in passes of their own. Sums
 // wrap modulo the lane's range, so adding in another order gives the same
 // prefix sums: the baseline copy adds four 32-bit or two 64-bit columns per
 // step, the AVX2 copy eight or four, and the running total moves on by one
@@ -26,7 +28,7 @@ inline void Store128(void* p, __m128i x) { _mm_storeu_si128(static_cast<__m128i*
 
 // In each loop: x holds the new columns summed within the vector, t the
 // vector's total (per parity for step 2), carry the sum of everything before.
-SENSOR_KERNEL void PrefixSums32(const std::uint32_t* __restrict c, std::uint32_t* __restrict p, std::size_t n,
+inline void BuildPrefix32(const std::uint32_t* __restrict c, std::uint32_t* __restrict p, std::size_t n,
                                 std::size_t step) {
   std::size_t i = 0;
 #if defined(__AVX2__)
@@ -85,7 +87,7 @@ SENSOR_KERNEL void PrefixSums32(const std::uint32_t* __restrict c, std::uint32_t
   FinishPlainly(c, p, i, n, step);
 }
 
-SENSOR_KERNEL void PrefixSums64(const std::uint64_t* __restrict c, std::uint64_t* __restrict p, std::size_t n,
+inline void BuildPrefix64(const std::uint64_t* __restrict c, std::uint64_t* __restrict p, std::size_t n,
                                 std::size_t step) {
   std::size_t i = 0;
 #if defined(__AVX2__)

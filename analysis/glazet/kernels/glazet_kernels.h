@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "common/kernels/common_kernels.h"
 #include "glazet/band_screens.h"
 
 namespace sensor::glazet {
@@ -35,6 +36,17 @@ using LocalRunMarks = std::int64_t (*)(const CentredRun<Sum>& inner, const Centr
                                        RelativeScreen<ScreenReal<Sum>> screen, std::uint8_t* __restrict map,
                                        std::int64_t step, bool& unsure);
 
+// One band's part of a local scan's row (MarkLocalRow32): the rows that enter
+// and leave its column sums (either may be null), its column and prefix sums
+// (window_band.h, prefix step 1) and the lattice half width of its windows.
+struct BandRowMove {
+  const std::uint8_t* Enter;
+  const std::uint8_t* Leave;
+  std::uint32_t* Columns;
+  std::uint32_t* Prefix;
+  std::int64_t Half;
+};
+
 struct GlazetKernels {
   // Marks the run's windows whose sum lies outside the limits; returns the
   // candidates.
@@ -45,6 +57,14 @@ struct GlazetKernels {
   // screen was unsure of some pixel (left unmarked for the plain rule).
   LocalRunMarks<std::uint32_t> MarkLocalRun32;
   LocalRunMarks<std::uint64_t> MarkLocalRun64;
+  // A whole row of a local scan with 32-bit sums over `columns` lattice
+  // columns: moves both bands (each of `values` of its rows), rebuilds their
+  // prefix sums and marks the centred run of n pixels from lattice index
+  // `index` as MarkLocalRun32 does.
+  std::int64_t (*MarkLocalRow32)(const ColumnValues& values, std::int64_t columns, const BandRowMove& inner,
+                                 const BandRowMove& outer, std::int64_t index, std::int64_t n,
+                                 RelativeScreen<float> screen, std::uint8_t* __restrict map, std::int64_t step,
+                                 bool& unsure);
   // Paints `width` pixels black where their mark is set, white elsewhere; a
   // 32-bit pixel keeps its fourth byte.
   void (*PaintRow)(std::uint8_t* __restrict pixels, const std::uint8_t* __restrict marks, std::size_t width,

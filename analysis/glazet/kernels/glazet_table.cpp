@@ -4,6 +4,7 @@
 #include "common/kernels/kernel_set.h"
 // (kernel_set.h first: it checks that a set is being compiled.)
 #include "glazet/kernels/glazet_kernels.h"
+#include "glazet/kernels/local_band_rows.h"
 #include "glazet/kernels/map_painting.h"
 #include "glazet/kernels/run_marks.h"
 
@@ -11,7 +12,7 @@ namespace sensor::glazet::kernels::SENSOR_KERNEL_SET {
 
 extern const GlazetKernels kGlazetKernels = {
     &MarkGlobalRun<std::uint32_t>, &MarkGlobalRun<std::uint64_t>, &MarkLocalRun<std::uint32_t>,
-    &MarkLocalRun<std::uint64_t>,  &PaintRow,
+    &MarkLocalRun<std::uint64_t>,  &MarkLocalRow32, &PaintRow,
 };
 
 }  // namespace sensor::glazet::kernels::SENSOR_KERNEL_SET
