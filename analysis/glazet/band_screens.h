@@ -105,6 +105,13 @@ class RelativeScreen {
     return (scaledInner > outerSum * lowOver_) & (scaledInner < outerSum * highUnder_);
   }
 
+  // The factors of Outside and Inside, for loops that write the same
+  // products and comparisons in vector form.
+  struct Factors {
+    Real OuterCount, LowUnder, LowOver, HighUnder, HighOver;
+  };
+  Factors Scale() const { return Factors{outerCount_, lowUnder_, lowOver_, highUnder_, highOver_}; }
+
  private:
   // 0, or a magnitude in [lo, hi]: products stay clear of overflow and of
   // subnormal numbers. NaN is neither.
