@@ -150,6 +150,29 @@ TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksWithLargeWindows) {
   }
 }
 
+// Pictures wider than the strips the local scans' rows are worked in (512
+// lattice columns), so that centred runs cross strip edges, with windows
+// narrower than a strip and wider than one.
+TEST_P(FastSearchTest, MarksWhatThePlainRuleMarksAcrossStrips) {
+  std::mt19937 random(11);
+  const bool bayer = GetParam().Bayer;
+  const int sizes[][3] = {{5, 15, 40}, {3, bayer ? 2090 : 1045, 12}};  // small, large, height
+  for (const auto& size : sizes) {
+    for (int kind = 0; kind < 2; ++kind) {
+      BoundPicture p(bayer ? 2200 : 1150, size[2], 32);
+      Randomise(p, random, bayer, 1);
+      kind == 0 ? p.Image.Randomise(random, 100, 101) : p.Image.Randomise(random);
+      p.Setup.RegionOfInterest = p.Setup.Image.Bounds();
+      p.Setup.SmallSize = size[0];
+      p.Setup.LargeSize = size[1];
+      p.Setup.Threshold = kind == 0 ? 0.0 : 5.0;
+      if (bayer) p.Setup.Plane = kind == 0 ? 0 : 3;  // R and G1 sites, never the plane without sites
+      TakeReference(p, bayer);
+      ExpectSameAsPlain(p, GetParam().Search, GetParam().Kind);
+    }
+  }
+}
+
 // Windows so large that their sums could reach 2^30 take 64-bit sums. The
 // plain rule is too slow for whole pictures of that size, so it judges a
 // sample of pixels, more of them near the edges where windows are cut.
