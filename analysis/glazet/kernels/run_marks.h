@@ -103,7 +103,8 @@ inline std::int64_t MarkLocalEight(const std::uint32_t* __restrict innerHi, cons
     candidates += __builtin_popcount(bits);
   }
   bool rest = false;
-  candidates += MarkLocal<1, std::uint32_t>(innerHi + i, innerLo + i, outerHi + i, outerLo + i, n - i, s, map + i, rest);
+  candidates +=
+      MarkLocal<1, std::uint32_t>(innerHi + i, innerLo + i, outerHi + i, outerLo + i, n - i, s, map + i, rest);
   unsure = rest || _mm256_movemask_ps(sure) != 0xFF;
   return candidates;
 }
