@@ -52,6 +52,7 @@ struct SiteRows {
   void Prefetch(std::int64_t y, std::int64_t n) const {
     if (y >= 0 && y < Image->Height) PrefetchBytes(Row(y), n * kPitch);
   }
+  const std::uint8_t* RowInside(std::int64_t y) const { return y >= 0 && y < Image->Height ? Row(y) : nullptr; }
   RowSource Source(std::int64_t n) const { return RowSource{Row(0), Image->RowStep, n}; }
   static ColumnValues Values() { return ColumnValues{ColumnValues::kSample, kBytesPerPixel, kShift, 0, 2}; }
 };

@@ -22,6 +22,7 @@ struct ByteRows {
   void Prefetch(std::int64_t y, std::int64_t n) const {
     if (y >= 0 && y < Image->Height) PrefetchBytes(Row(y), n * kBytesPerPixel);
   }
+  const std::uint8_t* RowInside(std::int64_t y) const { return y >= 0 && y < Image->Height ? Row(y) : nullptr; }
   RowSource Source(std::int64_t n) const { return RowSource{Row(0), Image->RowStep, n}; }
   ColumnValues Values() const { return ColumnValues{ColumnValues::kByte, kBytesPerPixel, 0, Offset, 1}; }
 };

@@ -5,7 +5,8 @@
 // The searches' row readers say which value of each lattice column the band
 // sums (Values) and where the rows lie (Source); Cover moves the band through
 // the row kernels' update. Prefetch asks for a row's columns ahead of its
-// update; the readers ignore rows outside the picture.
+// update; the readers ignore rows outside the picture, and RowInside gives
+// null for them.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +56,7 @@ class LatticeBand {
     const auto n = static_cast<std::int64_t>(band_.Columns());
     const RowSource source = rows.Source(n);
     move = BandRowMove{source.RowOrNull(planned.Enter), source.RowOrNull(planned.Leave), band_.ColumnsToMove(),
-                       band_.PrefixToBuild(), half};
+                       band_.PrefixToBuild(), half, rows.RowInside(planned.Last + step_)};
     band_.Moved(planned);
     return true;
   }
@@ -63,7 +64,7 @@ class LatticeBand {
   // The same for a band that Cover has moved: no row to update, the prefix
   // sums rebuilt as they are.
   BandRowMove StillForKernel(std::int64_t half) {
-    return BandRowMove{nullptr, nullptr, band_.ColumnsToMove(), band_.PrefixToBuild(), half};
+    return BandRowMove{nullptr, nullptr, band_.ColumnsToMove(), band_.PrefixToBuild(), half, nullptr};
   }
 
   // Prefix sums: Prefix()[i] is the sum of the first i column sums.

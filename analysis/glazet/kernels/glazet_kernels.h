@@ -38,13 +38,15 @@ using LocalRunMarks = std::int64_t (*)(const CentredRun<Sum>& inner, const Centr
 
 // One band's part of a local scan's row (MarkLocalRow32): the rows that enter
 // and leave its column sums (either may be null), its column and prefix sums
-// (window_band.h, prefix step 1) and the lattice half width of its windows.
+// (window_band.h, prefix step 1), the lattice half width of its windows and
+// the row that enters it next (null when there is none in the picture).
 struct BandRowMove {
   const std::uint8_t* Enter;
   const std::uint8_t* Leave;
   std::uint32_t* Columns;
   std::uint32_t* Prefix;
   std::int64_t Half;
+  const std::uint8_t* Next;
 };
 
 struct GlazetKernels {

@@ -22,10 +22,11 @@ namespace sensor::glazet::kernels::SENSOR_KERNEL_SET {
 // prefix sums, of their four rows and of the map takes about 17 KB.
 inline constexpr std::int64_t kStripColumns = 512;
 
-// The pixels of the next strip of the row entering the wider band are the
-// ones that come from memory rather than from a cache (the other rows were
-// read a few rows earlier): asked for a quarter at a time while this strip is
-// worked on, so that the requests never queue up.
+// The pixels of the next strip of the row entering the wider band (in the
+// last strip: of the first strip of the row entering next) are the ones that
+// come from memory rather than from a cache (the other rows were read a few
+// rows earlier): asked for a quarter at a time while this strip is worked on,
+// so that the requests never queue up.
 struct StripAhead {
   const std::uint8_t* First = nullptr;
   std::int64_t Bytes = 0;
@@ -131,14 +132,16 @@ SENSOR_KERNEL std::int64_t MarkLocalRow32(const ColumnValues& values, std::int64
   // Run pixel k is judged once both prefix sums reach index + k + reach.
   const std::int64_t reach = std::max(inner.Half, outer.Half) + 1;
   const std::int64_t pixelBytes = values.BytesPerPixel * values.PixelPitch;
-  const std::uint8_t* cold = inner.Half > outer.Half ? inner.Enter : outer.Enter;
+  const BandRowMove& wider = inner.Half > outer.Half ? inner : outer;
   std::int64_t candidates = 0, judged = 0;
   unsure = false;
   for (std::int64_t first = 0; first < columns; first += kStripColumns) {
     const std::int64_t end = std::min(columns, first + kStripColumns);
     StripAhead ahead;
-    if (cold != nullptr) {
-      ahead = StripAhead{cold + end * pixelBytes, (std::min(columns, end + kStripColumns) - end) * pixelBytes};
+    if (end < columns && wider.Enter != nullptr) {
+      ahead = StripAhead{wider.Enter + end * pixelBytes, (std::min(columns, end + kStripColumns) - end) * pixelBytes};
+    } else if (end == columns && wider.Next != nullptr) {
+      ahead = StripAhead{wider.Next, std::min(columns, kStripColumns) * pixelBytes};
     }
     ahead.Ask(0);
     if (MovedWithPrefix(values, inner, first, end - first)) {
