@@ -26,6 +26,20 @@ inline void FinishPlainly(const Lane* __restrict values, Lane* __restrict prefix
 inline __m128i Load128(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
 inline void Store128(void* p, __m128i x) { _mm_storeu_si128(static_cast<__m128i*>(p), x); }
 
+#if defined(__AVX2__)
+// Eight 32-bit columns turned into their running sums after `carry`, the sum
+// of everything before them, which moves on by their total.
+inline __m256i RunningSumsOfEight(__m256i x, __m256i& carry) {
+  x = _mm256_add_epi32(x, _mm256_slli_si256(x, 4));
+  x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));
+  const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
+  x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 3, 3, 3)));
+  const __m256i sums = _mm256_add_epi32(x, carry);
+  carry = _mm256_add_epi32(carry, _mm256_permutevar8x32_epi32(x, _mm256_set1_epi32(7)));
+  return sums;
+}
+#endif
+
 // In each loop: x holds the new columns summed within the vector, t the
 // vector's total (per parity for step 2), carry the sum of everything before.
 inline void BuildPrefix32(const std::uint32_t* __restrict c, std::uint32_t* __restrict p, std::size_t n,
@@ -49,16 +63,9 @@ inline void BuildPrefix32(const std::uint32_t* __restrict c, std::uint32_t* __re
     }
   } else {
     __m256i carry = _mm256_set1_epi32(static_cast<int>(p[0]));
-    const __m256i last = _mm256_set1_epi32(7);
     for (; i + 8 <= n; i += 8) {
-      __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
-      x = _mm256_add_epi32(x, _mm256_slli_si256(x, 4));
-      x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));
-      const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
-      x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 3, 3, 3)));
-      const __m256i t = _mm256_permutevar8x32_epi32(x, last);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 1), _mm256_add_epi32(x, carry));
-      carry = _mm256_add_epi32(carry, t);
+      const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 1), RunningSumsOfEight(x, carry));
     }
   }
 #else

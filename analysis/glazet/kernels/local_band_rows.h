@@ -50,7 +50,6 @@ inline void MoveBytesWithPrefix(const std::uint8_t* __restrict enter, const std:
                                 std::int64_t n, int shift) {
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(255u << shift));
   const __m128i count = _mm_cvtsi32_si128(shift);
-  const __m256i last = _mm256_set1_epi32(7);
   __m256i carry = _mm256_set1_epi32(static_cast<int>(prefix[0]));
   auto pixels = [&](const std::uint8_t* row, std::int64_t i) {
     return _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 4 * i)), mask);
@@ -66,13 +65,8 @@ inline void MoveBytesWithPrefix(const std::uint8_t* __restrict enter, const std:
       x = _mm256_sub_epi32(x, _mm256_srl_epi32(pixels(leave, i), count));
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(columns + i), x);
-    x = _mm256_add_epi32(x, _mm256_slli_si256(x, 4));
-    x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));
-    const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
-    x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 3, 3, 3)));
-    const __m256i t = _mm256_permutevar8x32_epi32(x, last);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(prefix + i + 1), _mm256_add_epi32(x, carry));
-    carry = _mm256_add_epi32(carry, t);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(prefix + i + 1),
+                        sensor::kernels::SENSOR_KERNEL_SET::RunningSumsOfEight(x, carry));
   }
   const unsigned bits = static_cast<unsigned>(shift);
   for (; i < n; ++i) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "common/kernels/kernel_set.h"
+#include "common/kernels/prefix_sum_rows.h"
 #include "waferon/kernels/channel_plane_updates.h"
 #include "waferon/kernels/search_mark_rows.h"
 #include "waferon/kernels/waferon_kernels.h"
@@ -24,36 +25,10 @@ namespace sensor::waferon::kernels::SENSOR_KERNEL_SET {
 constexpr std::int64_t kBandStretch = 256;
 
 // p[i + 1] = p[i] + c[i] for i < count, wrapping modulo the lane's range; p[0]
-// is the running sum so far. In each loop x holds the new columns summed
-// within the vector, total its last one in every lane, carry everything
-// before: integer sums in another order give the same values.
+// is the running sum so far: the common prefix kernel's loop for 32-bit sums,
+// and for 16-bit ones the same steps at twice the columns per vector.
 inline void RunningSums(const std::uint32_t* __restrict c, std::uint32_t* __restrict p, std::int64_t count) {
-  std::int64_t i = 0;
-#if defined(__AVX2__)
-  __m256i carry = _mm256_set1_epi32(static_cast<int>(p[0]));
-  const __m256i last = _mm256_set1_epi32(7);
-  for (; i + 8 <= count; i += 8) {
-    __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c + i));
-    x = _mm256_add_epi32(x, _mm256_slli_si256(x, 4));
-    x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));
-    const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
-    x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 3, 3, 3)));
-    const __m256i total = _mm256_permutevar8x32_epi32(x, last);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 1), _mm256_add_epi32(x, carry));
-    carry = _mm256_add_epi32(carry, total);
-  }
-#else
-  __m128i carry = _mm_set1_epi32(static_cast<int>(p[0]));
-  for (; i + 4 <= count; i += 4) {
-    __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c + i));
-    x = _mm_add_epi32(x, _mm_slli_si128(x, 4));
-    x = _mm_add_epi32(x, _mm_slli_si128(x, 8));
-    const __m128i total = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 1), _mm_add_epi32(x, carry));
-    carry = _mm_add_epi32(carry, total);
-  }
-#endif
-  for (; i < count; ++i) p[i + 1] = p[i] + c[i];
+  sensor::kernels::SENSOR_KERNEL_SET::BuildPrefix32(c, p, static_cast<std::size_t>(count), 1);
 }
 
 inline void RunningSums(const std::uint16_t* __restrict c, std::uint16_t* __restrict p, std::int64_t count) {
