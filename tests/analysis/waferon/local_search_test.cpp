@@ -52,7 +52,18 @@ Trial RandomTrial(std::mt19937& random, const ImageBinding& image, bool bayer, b
   return t;
 }
 
-// A pixel's exact score by the plain rule, to place a threshold on it.
+// A local search's case: its mode, rule, window and region; levels,
+// enables and thresholds as the case leaves them.
+reference::SearchCase LocalCase(bool bayer, bool percent, std::int32_t hammer, const Rect& region) {
+  reference::SearchCase c;
+  c.Bayer = bayer;
+  c.Local = true;
+  c.Percent = percent;
+  c.Hammer = hammer;
+  c.Region = region;
+  return c;
+}
+
 // The search's setup for a case: its region, mode, window, references, sample
 // rule, enables and the four threshold arrays.
 SearchSetup SetupOf(const ImageBinding& image, const reference::SearchCase& c) {
@@ -162,13 +173,8 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, LocalSearchesMatchThePlainRuleOnWideFiel
     picture.Randomise(random, 100, 140);
     ImageBinding image;
     ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
-    reference::SearchCase c;
-    c.Bayer = bayer;
-    c.Local = true;
-    c.Percent = trial % 4 < 2;
-    c.Hammer = 5 + trial;
+    reference::SearchCase c = LocalCase(bayer, trial % 4 < 2, 5 + trial, Rect{1, 2, 88, 37});
     c.Rule = SampleRule::For(8, 8);
-    c.Region = Rect{1, 2, 88, 37};
     for (auto& thresholds : c.Thresholds) thresholds.fill(1e9);
     for (int k = 0; k < 4; ++k) {
       const auto x = static_cast<std::int32_t>(20 + random() % 50);
@@ -268,12 +274,7 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleWithBoxesT
     SCOPED_TRACE(percent ? "percent" : "level");
     TestImage picture(100, 95, 32);
     picture.Randomise(random, 60, 200);
-    reference::SearchCase c;
-    c.Bayer = false;
-    c.Local = true;
-    c.Percent = percent;
-    c.Hammer = 99;  // boxes of up to 99 x 95 pixels
-    c.Region = Rect{0, 0, 99, 94};
+    reference::SearchCase c = LocalCase(false, percent, 99, Rect{0, 0, 99, 94});  // boxes of up to 99 x 95 pixels
     ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 60.0, ColourLocalSearch);
   }
 }
@@ -289,12 +290,7 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleAcrossTheB
     SCOPED_TRACE("hammer " + std::to_string(hammer));
     TestImage picture(600, 20, hammer == 31 ? 24 : 32);
     picture.Randomise(random, 60, 200);
-    reference::SearchCase c;
-    c.Bayer = false;
-    c.Local = true;
-    c.Percent = percent;
-    c.Hammer = hammer;
-    c.Region = Rect{3, 1, 597, 18};
+    reference::SearchCase c = LocalCase(false, percent, hammer, Rect{3, 1, 597, 18});
     ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 60.0, ColourLocalSearch);
   }
   for (std::int32_t hammer : {3, 11, 25}) {
@@ -307,12 +303,7 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, ColourLocalMatchesThePlainRuleAcrossTheB
     for (std::int32_t x : {2, 5, 255, 256, 257, 511, 512, 700, 1023, 1024, 1090, 1096}) {
       picture.SetBgr(x, 12 + x % 7, 0, static_cast<std::uint8_t>(x % 2 ? 255 : 60), 123);
     }
-    reference::SearchCase c;
-    c.Bayer = false;
-    c.Local = true;
-    c.Percent = false;
-    c.Hammer = hammer;
-    c.Region = Rect{2, 1, 1097, 22};
+    reference::SearchCase c = LocalCase(false, false, hammer, Rect{2, 1, 1097, 22});
     ExpectLocalSearchMatchesThePlainRule(picture, c, 30.0, ColourLocalSearch);
   }
 }
@@ -327,13 +318,8 @@ SENSOR_VECTOR_SET_TEST(WaferonSearches, BayerLocalMatchesThePlainRuleWithWindows
     const bool percent = hammer == 64;
     TestImage picture(140, 136, 32);
     picture.Randomise(random, 60, 200);
-    reference::SearchCase c;
-    c.Bayer = true;
-    c.Local = true;
-    c.Percent = percent;
-    c.Hammer = hammer;
+    reference::SearchCase c = LocalCase(true, percent, hammer, Rect{1, 0, 139, 135});
     c.Rule = SampleRule::For(12, 12);
-    c.Region = Rect{1, 0, 139, 135};
     ExpectLocalSearchMatchesThePlainRule(picture, c, percent ? 40.0 : 900.0, BayerLocalSearch);
   }
 }
