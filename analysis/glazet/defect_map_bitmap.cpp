@@ -43,6 +43,13 @@ void PaintBufferRows(const ImageBinding& image, const std::uint8_t* map, std::in
   }
 }
 
+// Writes the buffer rows first .. last - 1 (in memory order) to `fd`.
+bool WriteBufferRows(const ImageBinding& image, int fd, std::int32_t first, std::int32_t last) {
+  const auto stride = static_cast<std::size_t>(image.Stride);
+  return WriteAll(fd, image.Pixels + static_cast<std::size_t>(first) * stride,
+                  static_cast<std::size_t>(last - first) * stride);
+}
+
 // Rows per block of the painted file: about 256 KiB, at least one row, so
 // that each block is still in the processor's cache when it is written.
 std::int32_t RowsPerBlock(const ImageBinding& image) {
@@ -80,8 +87,7 @@ bool WriteBlocks(const ImageBinding& image, int fd, const Before& before) {
     const std::int32_t last = std::min(image.Height, r + block);
     before(r, last);
     if (written) {
-      written = WriteAll(fd, image.Pixels + static_cast<std::size_t>(r) * static_cast<std::size_t>(image.Stride),
-                         static_cast<std::size_t>(last - r) * static_cast<std::size_t>(image.Stride));
+      written = WriteBufferRows(image, fd, r, last);
     }
   }
   return written;
@@ -111,8 +117,7 @@ bool PaintWhileWriting(const ImageBinding& image, const std::uint8_t* map, int f
         painted.wait(seen, std::memory_order_acquire);
       }
       if (written) {
-        written = WriteAll(fd, image.Pixels + static_cast<std::size_t>(r) * static_cast<std::size_t>(image.Stride),
-                           static_cast<std::size_t>(last - r) * static_cast<std::size_t>(image.Stride));
+        written = WriteBufferRows(image, fd, r, last);
       }
     }
   };
