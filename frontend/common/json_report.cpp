@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "frontend/common/shortest_json.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {
@@ -161,8 +162,9 @@ std::string FormatJsonReport(const RunFindings& run) {
       {"verdicts", Verdicts(run)},
       {"status", Json{{"passed", run.Status == 0}, {"status", run.Status}, {"message", run.Message}}},
       {"findings", Findings(run)}};
-  // Texts that are not valid UTF-8 (paths are bytes) are written with U+FFFD.
-  return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+  // Texts that are not valid UTF-8 (paths are bytes) are written with U+FFFD;
+  // numbers as the shortest decimal that reads back the same.
+  return ShortestJson(document, 2) + "\n";
 }
 
 RunProduct JsonReportProduct() {

@@ -34,6 +34,9 @@ struct CommonOptions {
   // The layout of a headerless raw frame (-RawLayout, RawLayout=) as given.
   std::optional<std::string> RawLayout;
   ProductPaths Products;
+  // -KeepDefectMap (Glazetrun, command line only): a batch keeps the run's
+  // "pkgdfects.bmp"; a program run on its own always keeps it.
+  bool KeepDefectMap = false;
 };
 
 }  // namespace sensor::frontend

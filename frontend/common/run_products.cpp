@@ -9,6 +9,7 @@
 #include <exception>
 #include <sys/stat.h>
 
+#include "frontend/common/file_replace.h"
 #include "frontend/common/json_report.h"
 #include "frontend/common/paths.h"
 #include "frontend/common/review_product.h"
@@ -37,29 +38,6 @@ std::string Listed(const std::vector<std::string>& extensions) {
     text += extensions[i];
   }
   return text;
-}
-
-bool WriteThroughTemporary(const std::string& path, const std::string& bytes, std::string& problem) {
-  const std::string temporary = path + ".partial";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    problem = std::strerror(errno);
-    return false;
-  }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const int writeError = errno;
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    problem = std::strerror(written ? errno : writeError);
-    std::remove(temporary.c_str());
-    return false;
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    problem = std::strerror(errno);
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
 }
 
 }  // namespace

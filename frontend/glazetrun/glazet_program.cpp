@@ -12,6 +12,8 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.LibraryFileName = "libGlazet.so";
   program.Products = frontend::StandardProducts({DefectMapPngProduct()});
   program.Settings = frontend::WithProductSettings(GlazetSettingTable(settings), program.Products);
+  program.Settings.push_back(frontend::OptionOnly(frontend::OptionSpec{
+      "KeepDefectMap", false, [](frontend::CommonOptions& o, const char*) { o.KeepDefectMap = true; }}));
   program.UsageLines = GlazetUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoGlazetSettings(options, settings);

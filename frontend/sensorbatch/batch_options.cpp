@@ -20,7 +20,7 @@ std::optional<long> WholeNumber(const char* text) {
 
 const char* const kBatchUsage =
     "Usage: sensorbatch -Jobs FILE [-Workers N] [-Shard I/N] [-Summary FILE.jsonl]"
-    " [-JobTimeout SEC]\n";
+    " [-JobTimeout SEC] [-ReportPage FILE.html] [-Resume]\n";
 
 BatchOptions ParseBatchOptions(int argc, char** argv) {
   BatchOptions options;
@@ -61,9 +61,12 @@ BatchOptions ParseBatchOptions(int argc, char** argv) {
          }
        }},
       {"ReportPage", [](BatchOptions& o, const char* v) { o.ReportPage = v; }},
+      {"Resume", [](BatchOptions& o, const char*) { o.Resume = true; }},
   };
   frontend::OptionTable names;
-  for (const auto& entry : table) names.push_back(frontend::OptionSpec{entry.first, true, nullptr});
+  for (const auto& entry : table) {
+    names.push_back(frontend::OptionSpec{entry.first, entry.first != "Resume", nullptr});
+  }
 
   for (int i = 1; i < argc; ++i) {
     const int match = frontend::MatchOption(argv[i], names);
@@ -72,13 +75,21 @@ BatchOptions ParseBatchOptions(int argc, char** argv) {
       continue;
     }
     const auto& [name, apply] = table[static_cast<std::size_t>(match)];
-    if (i + 1 >= argc || argv[i + 1][0] == '-') {
+    if (!names[static_cast<std::size_t>(match)].TakesValue) {
+      apply(options, nullptr);
+      continue;
+    }
+    // A value does not begin with '-', but "-" alone is one: standard input.
+    if (i + 1 >= argc || (argv[i + 1][0] == '-' && argv[i + 1][1] != '\0')) {
       options.Problems.push_back("-" + name + " wants a value");
       continue;
     }
     apply(options, argv[++i]);
   }
-  if (!options.Jobs) options.Problems.push_back("no job file (-Jobs FILE)");
+  if (!options.Jobs) options.Problems.push_back("no job file (-Jobs FILE, or -Jobs - for standard input)");
+  if (options.Resume && !options.Summary) {
+    options.Problems.push_back("-Resume continues the run of a summary: give it with -Summary FILE.jsonl");
+  }
   return options;
 }
 

@@ -1,7 +1,8 @@
 // The batch program's command line, in the test programs' style: a dash and
 // an option's name, matched case-insensitively and as a prefix, its value the
 // next argument. Unlike the test programs, the batch refuses what it does not
-// understand.
+// understand. -Resume is a switch; "-Jobs -" reads the jobs from standard
+// input.
 #pragma once
 
 #include <optional>
@@ -18,6 +19,7 @@ struct BatchOptions {
   std::optional<std::string> Summary;  // -Summary FILE.jsonl
   double JobTimeoutSeconds = 0.0;      // -JobTimeout SEC; 0 none
   std::optional<std::string> ReportPage;  // -ReportPage FILE.html
+  bool Resume = false;                    // -Resume: jobs the summary reports stay done
   std::vector<std::string> Problems;   // what was refused, one line each
 };
 

@@ -1,5 +1,7 @@
 #include "frontend/sensorbatch/batch_run.h"
 
+#include "frontend/sensorbatch/stop_signals.h"
+
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
@@ -61,9 +63,12 @@ class Scheduler {
   }
 
   void Run() {
-    while (!waiting_.empty() || !running_.empty()) {
-      StartReadyGroups();
-      if (running_.empty()) throw std::logic_error("job groups wait for each other");
+    while ((!stopping_ && !waiting_.empty()) || !running_.empty()) {
+      if (!stopping_) StartReadyGroups();
+      if (running_.empty()) {
+        if (stopping_) break;
+        throw std::logic_error("job groups wait for each other");
+      }
       Wait();
     }
   }
@@ -90,7 +95,12 @@ class Scheduler {
     if (pipe(ends) != 0) throw std::runtime_error("cannot make a pipe for a worker");
     std::fflush(stdout);
     std::fflush(stderr);
-    const pid_t pid = fork();
+    pid_t pid;
+    {
+      const StopSignalsHeld held;
+      pid = fork();
+      if (pid == 0) BecomeWorker();
+    }
     if (pid < 0) throw std::runtime_error("cannot start a worker process");
     if (pid == 0) {
       close(ends[0]);
@@ -141,7 +151,8 @@ class Scheduler {
   }
 
   // A worker's pipe closed: collect it; a job it did not report failed, and
-  // the group's later jobs wait again, at the head of the queue.
+  // the group's later jobs wait again, at the head of the queue. While the
+  // batch stops, a job not reported is not done: it has no result.
   void Collect(std::size_t index) {
     RunningWorker worker = std::move(running_[index]);
     running_.erase(running_.begin() + static_cast<std::ptrdiff_t>(index));
@@ -149,7 +160,7 @@ class Scheduler {
     int status = 0;
     while (waitpid(worker.Pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (worker.Next >= worker.Jobs.size()) return;
+    if (worker.Next >= worker.Jobs.size() || stopping_) return;
     nlohmann::ordered_json report;
     report["exit"] = nullptr;
     Finish(worker.Jobs[worker.Next], std::move(report), worker.JobStart,
@@ -162,9 +173,28 @@ class Scheduler {
     }
   }
 
+  // SIGINT or SIGTERM: the first lets the running jobs end and starts no
+  // other; a second ends the workers at once.
+  void TakeSignals() {
+    const std::string signals = TakeStopSignals();
+    for (const char signal : signals) {
+      if (!stopping_) {
+        stopping_ = true;
+        std::fprintf(stderr,
+                     "\nsensorbatch: %s: stopping after the %zu running job group(s); a second "
+                     "signal ends them at once\n",
+                     strsignal(static_cast<unsigned char>(signal)), running_.size());
+        for (const RunningWorker& worker : running_) kill(worker.Pid, SIGTERM);
+      } else {
+        for (const RunningWorker& worker : running_) kill(worker.Pid, SIGKILL);
+      }
+    }
+  }
+
   void Wait() {
     std::vector<pollfd> fds;
     for (const RunningWorker& worker : running_) fds.push_back(pollfd{worker.Fd, POLLIN, 0});
+    if (StopSignalFd() >= 0) fds.push_back(pollfd{StopSignalFd(), POLLIN, 0});
     int timeoutMs = -1;
     if (setup_.JobTimeoutSeconds > 0) {
       double soonest = setup_.JobTimeoutSeconds;
@@ -177,6 +207,7 @@ class Scheduler {
     }
     const int polled = poll(fds.data(), fds.size(), timeoutMs);
     if (polled < 0 && errno != EINTR) throw std::runtime_error("cannot wait for the workers");
+    TakeSignals();
 
     std::vector<std::size_t> closed;
     for (std::size_t i = 0; i < running_.size(); ++i) {
@@ -208,6 +239,7 @@ class Scheduler {
   std::vector<char> ended_;
   std::deque<JobGroup> waiting_;
   std::vector<RunningWorker> running_;
+  bool stopping_ = false;  // a stop signal came: no job starts
 };
 
 }  // namespace

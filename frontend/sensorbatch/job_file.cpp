@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 namespace sensor::batch {
 namespace {
@@ -46,20 +47,18 @@ std::variant<std::vector<std::string>, std::string> SplitJobLine(std::string_vie
   return words;
 }
 
-std::variant<std::vector<Job>, std::string> ReadJobFile(const std::string& path,
-                                                        const std::vector<std::string>& programs) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
-    return path + ": " + (error ? error.message() : std::string("no regular file"));
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return path + ": cannot be read (" + std::strerror(errno) + ")";
+std::string JobFileName(const std::string& path) {
+  return path == kStandardInput ? std::string("standard input") : path;
+}
+
+std::variant<std::vector<Job>, std::string> ReadJobStream(std::istream& in, const std::string& name,
+                                                          const std::vector<std::string>& programs) {
   std::vector<Job> jobs;
   std::string line;
   int number = 0;
   while (std::getline(in, line)) {
     ++number;
-    const std::string where = path + ":" + std::to_string(number) + ": ";
+    const std::string where = name + ":" + std::to_string(number) + ": ";
     auto split = SplitJobLine(line);
     if (const std::string* problem = std::get_if<std::string>(&split)) return where + *problem;
     std::vector<std::string>& words = std::get<std::vector<std::string>>(split);
@@ -74,8 +73,20 @@ std::variant<std::vector<Job>, std::string> ReadJobFile(const std::string& path,
                          std::make_move_iterator(words.end()));
     jobs.push_back(std::move(job));
   }
-  if (in.bad()) return path + ": cannot be read";
+  if (in.bad()) return name + ": cannot be read";
   return jobs;
+}
+
+std::variant<std::vector<Job>, std::string> ReadJobFile(const std::string& path,
+                                                        const std::vector<std::string>& programs) {
+  if (path == kStandardInput) return ReadJobStream(std::cin, JobFileName(path), programs);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    return path + ": " + (error ? error.message() : std::string("no regular file"));
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return path + ": cannot be read (" + std::strerror(errno) + ")";
+  return ReadJobStream(in, path, programs);
 }
 
 }  // namespace sensor::batch

@@ -6,6 +6,7 @@
 // skipped; CR LF line ends are fine.
 #pragma once
 
+#include <istream>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -23,10 +24,20 @@ struct Job {
 // open or the line holds a NUL byte. An empty vector for a skipped line.
 std::variant<std::vector<std::string>, std::string> SplitJobLine(std::string_view line);
 
+// The job file's name for "-": standard input.
+inline constexpr const char* kStandardInput = "-";
+
+// The name messages give the job file: its path, or "standard input".
+std::string JobFileName(const std::string& path);
+
 // The jobs of the file, in file order, or the first problem as
 // "FILE:LINE: what is wrong" ("FILE: ..." when it cannot be read). A program
-// name must be one of `programs`.
+// name must be one of `programs`. The path "-" reads standard input to its end.
 std::variant<std::vector<Job>, std::string> ReadJobFile(const std::string& path,
                                                         const std::vector<std::string>& programs);
+
+// The jobs of a stream, as ReadJobFile, `name` standing for FILE.
+std::variant<std::vector<Job>, std::string> ReadJobStream(std::istream& in, const std::string& name,
+                                                          const std::vector<std::string>& programs);
 
 }  // namespace sensor::batch

@@ -25,8 +25,12 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
       program->ReadOptions(static_cast<int>(argv.size()) - 1, argv.data());
   if (options.BMPFileIn) plan.Picture = *options.BMPFileIn;
   plan.Paints = program->PaintsPicture;
-  if (options.OutputFile) plan.Writes.push_back(*options.OutputFile);
-  if (options.LogFile) plan.Writes.push_back(*options.LogFile);
+  if (options.OutputFile) {
+    plan.StatusFile = *options.OutputFile;
+    plan.Files.push_back(plan.StatusFile);
+  }
+  if (options.LogFile) plan.Files.push_back(*options.LogFile);
+  plan.KeepsDefectMap = options.KeepDefectMap;
   // The files asked for on the command line (run_products.h), taken against
   // the working directory as the run takes them.
   const frontend::ProductPaths& products = options.Products;
@@ -35,13 +39,16 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
     if (!*path || (*path)->empty()) continue;
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(**path, error);
-    plan.Writes.push_back(error ? **path : absolute.lexically_normal().string());
+    plan.Files.push_back(error ? **path : absolute.lexically_normal().string());
+    if (path == &products.ReviewImage) plan.ReviewImage = plan.Files.back();
   }
+  plan.Writes = plan.Files;
   // Each program writes files of its own names into its folder.
   const std::string folder =
       options.OutputFolder
           ? frontend::NormalisedFolder(*options.OutputFolder, frontend::WorkingDirectory())
           : programDirectory;
+  plan.Folder = folder;
   plan.Writes.push_back(folder + "\n" + job.Program);
   return plan;
 }

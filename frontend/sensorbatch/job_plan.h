@@ -15,6 +15,12 @@ struct JobPlan {
   std::string Picture;              // the resolved picture path; empty: none
   bool Paints = false;              // its library paints the picture
   std::vector<std::string> Writes;  // what it writes: status file, named log, files asked for, folder and program
+  // The files it names: status file, named log and files asked for, resolved.
+  std::vector<std::string> Files;
+  std::string StatusFile;   // the status file; empty: none
+  std::string ReviewImage;  // the review image asked for, resolved; empty: none
+  bool KeepsDefectMap = false;  // -KeepDefectMap: Glazet's map file stays
+  std::string Folder;  // the folder of the program's own files, ending in '/'
 };
 
 // The argument vector of a job as its program's main gets it (argument 0 is

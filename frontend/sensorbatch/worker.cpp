@@ -1,6 +1,7 @@
 #include "frontend/sensorbatch/worker.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "frontend/sensorbatch/picture_cache.h"
 #include "frontend/sensorbatch/processor_share.h"
 #include "frontend/sensorbatch/program_catalog.h"
+#include "frontend/sensorbatch/stop_signals.h"
 
 namespace sensor::batch {
 namespace {
@@ -37,6 +39,36 @@ void QuietStandardStreams() {
   dup2(null, STDOUT_FILENO);
   if (null > STDERR_FILENO) close(null);
 }
+
+// Glazet's library writes the map of the picture's candidates, as big as the
+// picture, into the run's folder. A batch job drops it unless it asks to keep
+// it (-KeepDefectMap; -DefectMapPNG is the small form); a map that the job did
+// not write (an earlier run's, when this one stopped at start-up) stays.
+class DefectMapDrop {
+ public:
+  DefectMapDrop(const Job& job, const JobPlan& plan)
+      : path_(job.Program == "Glazetrun" && !plan.KeepsDefectMap ? plan.Folder + "pkgdfects.bmp"
+                                                                   : std::string()),
+        existed_(!path_.empty() && stat(path_.c_str(), &before_) == 0) {}
+
+  ~DefectMapDrop() {
+    struct stat after {};
+    if (path_.empty() || stat(path_.c_str(), &after) != 0) return;
+    const bool written = !existed_ || after.st_ino != before_.st_ino ||
+                         after.st_mtim.tv_sec != before_.st_mtim.tv_sec ||
+                         after.st_mtim.tv_nsec != before_.st_mtim.tv_nsec ||
+                         after.st_ctim.tv_sec != before_.st_ctim.tv_sec ||
+                         after.st_ctim.tv_nsec != before_.st_ctim.tv_nsec;
+    if (written) unlink(path_.c_str());
+  }
+  DefectMapDrop(const DefectMapDrop&) = delete;
+  DefectMapDrop& operator=(const DefectMapDrop&) = delete;
+
+ private:
+  std::string path_;  // empty: nothing to drop
+  struct stat before_ {};
+  bool existed_;
+};
 
 nlohmann::ordered_json Report(int exitCode, const frontend::RunOutcome& outcome, bool filled) {
   nlohmann::ordered_json line;
@@ -69,7 +101,7 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
   QuietStandardStreams();
   HandOnAnalysisThreads(setup.AnalysisThreads);
   PictureCache pictures;
-  for (std::size_t n = 0; n < order.size(); ++n) {
+  for (std::size_t n = 0; n < order.size() && !WorkerAskedToStop(); ++n) {
     const std::size_t i = order[n];
     std::size_t later = 0;
     bool anyPaints = plans[i].Paints;
@@ -91,7 +123,11 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
     host.Outcome = &outcome;
     std::vector<char*> argv = ArgumentVector(job);
     const auto start = std::chrono::steady_clock::now();
-    const int exitCode = program->Run(static_cast<int>(argv.size()) - 1, argv.data(), host);
+    int exitCode;
+    {
+      const DefectMapDrop drop(job, plans[i]);
+      exitCode = program->Run(static_cast<int>(argv.size()) - 1, argv.data(), host);
+    }
     nlohmann::ordered_json report = Report(exitCode, outcome, outcome.Status >= 0);
     report["wall"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (setup.PageDetails) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <unordered_set>
 
+#include "frontend/common/shortest_decimal.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::waferonrun {
@@ -52,8 +53,9 @@ std::string FormatDefectCsv(const frontend::PixelDefectFindings& defects, bool b
         neighbour = (dx != 0 || dy != 0) && positions[p.Colour].count(Key(p.X + dx, p.Y + dy)) != 0;
       }
     }
-    text += frontend::Format("%ld,%ld,%s,%.17g,%s\n", static_cast<long>(p.X), static_cast<long>(p.Y),
-                             ColourName(p.Colour), p.Score, neighbour ? "cluster" : "single");
+    text += frontend::Format("%ld,%ld,%s,%s,%s\n", static_cast<long>(p.X), static_cast<long>(p.Y),
+                             ColourName(p.Colour), frontend::ShortestDecimal(p.Score).c_str(),
+                             neighbour ? "cluster" : "single");
   }
   return text;
 }

@@ -32,7 +32,7 @@ O='-TestSettings ostrelrun/settings.ini -TestLimits ostrelrun/limits.txt'
 jobs=$(cat <<JOBS
 # The station's three tests on one picture, files in a folder of the picture's.
 Waferonrun -BMPFileIn images/defective_bayer.bmp $W -OutputFile "out dir/d-w.txt" -OutputFolder "out dir/d" -Report "out dir/d-w.json" -DefectList "out dir/d-w.csv"
-Glazetrun -BMPFileIn images/defective_bayer.bmp $G -OutputFile "out dir/d-g.txt" -OutputFolder "out dir/d" -Report "out dir/d-g.json" -DefectMapPNG "out dir/d-g.png"
+Glazetrun -BMPFileIn images/defective_bayer.bmp $G -OutputFile "out dir/d-g.txt" -OutputFolder "out dir/d" -Report "out dir/d-g.json" -DefectMapPNG "out dir/d-g.png" -KeepDefectMap
 	Ostrelrun -BMPFileIn images/defective_bayer.bmp $O -OutputFile "out dir/d-o.txt" -OutputFolder "out dir/d" -Report "out dir/d-o.json"
 Waferonrun -BMPFileIn images/defective_bayer.bmp $W -OutputFile "out dir/d-w2.txt" -OutputFolder "out dir/d2"
 
@@ -64,9 +64,13 @@ done <"$side/station/jobs.txt"
 mv "$side" "$work/programs"
 
 find "$work/batch" "$work/programs" -name '*.txt' -exec sed -i '/^calc time=/d' {} +
+# Glazet's map bitmap stays only where the job asked for it (-KeepDefectMap).
+[ -e "$work/programs/install/pkgdfects.bmp" ] && [ ! -e "$work/batch/install/pkgdfects.bmp" ] ||
+  fail "the batch kept the map bitmap of a job that did not ask for it"
+rm "$work/programs/install/pkgdfects.bmp"
 mv "$work/batch/summary.jsonl" "$work/summary.jsonl"
 diff -r "$work/programs" "$work/batch" || fail "the batch's files differ from the programs'"
-[ -e "$work/batch/install/pkgdfects.bmp" ] && [ -e "$work/batch/station/out dir/d/DefectsDump.csv" ] &&
+[ -e "$work/batch/station/out dir/d/pkgdfects.bmp" ] && [ -e "$work/batch/station/out dir/d/DefectsDump.csv" ] &&
   [ -s "$work/batch/station/out dir/d-w.csv" ] && [ -s "$work/batch/station/out dir/d-g.png" ] ||
   fail "files missing"
 python3 "$schema_check" "$schema" "$work/batch/station/out dir/"d-{w,g,o}.json ||
@@ -81,7 +85,7 @@ grep -q '^{"line":2,"program":"Waferonrun","picture":"[^"]*/station/images/defec
 setup <<'JOBS'
 Waferonrun -BMPFileIn images/defective_bayer.bmp -OutputFile f/1.txt -OutputFolder f/1
 Ostrelrun -BMPFileIn images/defective_bayer.bmp -BayerOutliers 901,0,0,0 -OutputFile f/2.txt -OutputFolder f/2
-Glazetrun -BMPFileIn images/defective_bayer.bmp -TestSettings glazetrun/settings.ini -OutputFile f/3.txt -OutputFolder f/3
+Glazetrun -BMPFileIn images/defective_bayer.bmp -TestSettings glazetrun/settings.ini -OutputFile f/3.txt -OutputFolder f/3 -KeepDefectMap
 Ostrelrun -BMPFileIn images/clean_bayer.bmp -BayerOutliers 902,0,0,0 -OutputFile f/4.txt -OutputFolder f/4
 Ostrelrun -BMPFileIn images/clean_bayer.bmp -OutputFile f/5.txt -OutputFolder f/5
 JOBS

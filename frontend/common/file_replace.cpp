@@ -1,0 +1,62 @@
+#include "frontend/common/file_replace.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace sensor::frontend {
+
+FileReplacement::~FileReplacement() {
+  if (file_ == nullptr) return;
+  std::fclose(file_);
+  std::remove(temporary_.c_str());
+}
+
+bool FileReplacement::Open(const std::string& path, std::string& problem) {
+  path_ = path;
+  temporary_ = path + ".partial";
+  error_ = 0;
+  file_ = std::fopen(temporary_.c_str(), "wb");
+  if (file_ == nullptr) {
+    problem = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+void FileReplacement::Write(std::string_view bytes, bool flush) {
+  if (file_ == nullptr || error_ != 0) return;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size() ||
+      (flush && std::fflush(file_) != 0)) {
+    error_ = errno != 0 ? errno : EIO;
+  }
+}
+
+bool FileReplacement::Commit(std::string& problem) {
+  if (file_ == nullptr) {
+    problem = "the file was not opened";
+    return false;
+  }
+  const bool closed = std::fclose(file_) == 0;
+  const int closeError = errno;
+  file_ = nullptr;
+  if (error_ != 0 || !closed) {
+    problem = std::strerror(error_ != 0 ? error_ : closeError);
+    std::remove(temporary_.c_str());
+    return false;
+  }
+  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+    problem = std::strerror(errno);
+    std::remove(temporary_.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WriteThroughTemporary(const std::string& path, const std::string& bytes, std::string& problem) {
+  FileReplacement file;
+  if (!file.Open(path, problem)) return false;
+  file.Write(bytes);
+  return file.Commit(problem);
+}
+
+}  // namespace sensor::frontend
