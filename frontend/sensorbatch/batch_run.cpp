@@ -1,7 +1,5 @@
 #include "frontend/sensorbatch/batch_run.h"
 
-#include "frontend/sensorbatch/stop_signals.h"
-
 #include <poll.h>
 #include <signal.h>
 #include <string.h>
@@ -15,6 +13,8 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
+
+#include "frontend/sensorbatch/stop_signals.h"
 
 namespace sensor::batch {
 namespace {
@@ -180,8 +180,11 @@ class Scheduler {
     for (const char signal : signals) {
       if (!stopping_) {
         stopping_ = true;
+        // Below the progress line, when there is one.
+        if (isatty(STDOUT_FILENO) != 0) std::fputs("\n", stdout);
+        std::fflush(stdout);
         std::fprintf(stderr,
-                     "\nsensorbatch: %s: stopping after the %zu running job group(s); a second "
+                     "sensorbatch: %s: stopping after the %zu running job group(s); a second "
                      "signal ends them at once\n",
                      strsignal(static_cast<unsigned char>(signal)), running_.size());
         for (const RunningWorker& worker : running_) kill(worker.Pid, SIGTERM);

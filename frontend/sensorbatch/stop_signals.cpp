@@ -24,13 +24,19 @@ void NoteSignal(int signal) {
 
 void NoteWorkerSignal(int) { g_workerStop = 1; }
 
+constexpr int kStopSignals[2] = {SIGINT, SIGTERM};
+// A signal ignored when the batch started (a background job of a shell
+// script, nohup) stays ignored, in the batch and in its workers.
+bool g_caught[2] = {false, false};
+
 void Handle(void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (int i = 0; i < 2; ++i) {
+    if (g_caught[i]) sigaction(kStopSignals[i], &action, nullptr);
+  }
 }
 
 sigset_t StopSet() {
@@ -51,6 +57,10 @@ bool CatchStopSignals(std::string& problem) {
   for (const int end : g_pipe) {
     fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
     fcntl(end, F_SETFD, FD_CLOEXEC);
+  }
+  for (int i = 0; i < 2; ++i) {
+    struct sigaction before {};
+    g_caught[i] = sigaction(kStopSignals[i], nullptr, &before) == 0 && before.sa_handler != SIG_IGN;
   }
   Handle(NoteSignal);
   return true;

@@ -1,7 +1,9 @@
 // How the batch stops on SIGINT and SIGTERM. In the batch process the handler
 // only writes the signal's number into a pipe (the self-pipe) that the
 // scheduler polls beside its workers; in a worker it only sets a flag that the
-// worker reads before each job. Nothing else runs inside a handler.
+// worker reads before each job. Nothing else runs inside a handler. A signal
+// ignored when the batch starts (nohup, a shell script's background job) stays
+// ignored.
 #pragma once
 
 #include <string>

@@ -1,12 +1,15 @@
 // Preloaded into the batch program by its tests (LD_PRELOAD) to make a job
 // crash or hang on purpose: Ostrel's Execute aborts the process (SIGABRT, as a
 // failed check would; the sanitizers leave that signal alone) when the left
-// margin is 901 and never returns when it is 902; every other call goes on to
-// the library.
+// margin is 901 and never returns when it is 902; a margin from 903 to 999 is a
+// slow job: (margin - 900) tenths of a second pass, signals or not, and the
+// library runs with a margin of 0. Every other call goes on to the library.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
 #include "sensordefect/Ostrel.h"
 
@@ -16,6 +19,13 @@ std::int32_t Ostrel::Execute(_RESULT_Ostrel& result, _PARAMS_Ostrel params) {
   if (params.OutlierLeft == 901) std::abort();
   if (params.OutlierLeft == 902) {
     for (;;) pause();
+  }
+  if (params.OutlierLeft >= 903 && params.OutlierLeft <= 999) {
+    const long tenths = params.OutlierLeft - 900;
+    timespec left{tenths / 10, (tenths % 10) * 100000000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+    params.OutlierLeft = 0;
   }
   using Member = std::int32_t (*)(Ostrel*, _RESULT_Ostrel&, _PARAMS_Ostrel);
   static const Member library = reinterpret_cast<Member>(dlsym(
