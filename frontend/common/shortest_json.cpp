@@ -63,7 +63,12 @@ void Append(const Json& value, int indent, int depth, std::string& out) {
     }
     case Json::value_t::number_float: {
       const double number = value.get<double>();
-      out += std::isfinite(number) ? ShortestDecimal(number) : std::string("null");
+      // "-0" would read back as the integer 0, without its sign.
+      if (number == 0 && std::signbit(number)) {
+        out += "-0.0";
+      } else {
+        out += std::isfinite(number) ? ShortestDecimal(number) : std::string("null");
+      }
       return;
     }
     default:
