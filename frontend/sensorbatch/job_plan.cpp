@@ -29,7 +29,8 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
     plan.StatusFile = *options.OutputFile;
     plan.Files.push_back(plan.StatusFile);
   }
-  if (options.LogFile) plan.Files.push_back(*options.LogFile);
+  // The named data log is written only with a limits file.
+  if (options.LogFile && options.TestLimits) plan.Files.push_back(*options.LogFile);
   plan.KeepsDefectMap = options.KeepDefectMap;
   // The files asked for on the command line (run_products.h), taken against
   // the working directory as the run takes them.
@@ -43,6 +44,7 @@ JobPlan PlanJob(Job job, const std::string& programDirectory) {
     if (path == &products.ReviewImage) plan.ReviewImage = plan.Files.back();
   }
   plan.Writes = plan.Files;
+  if (options.LogFile && !options.TestLimits) plan.Writes.push_back(*options.LogFile);
   // Each program writes files of its own names into its folder.
   const std::string folder =
       options.OutputFolder

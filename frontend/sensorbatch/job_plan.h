@@ -15,7 +15,8 @@ struct JobPlan {
   std::string Picture;              // the resolved picture path; empty: none
   bool Paints = false;              // its library paints the picture
   std::vector<std::string> Writes;  // what it writes: status file, named log, files asked for, folder and program
-  // The files it names: status file, named log and files asked for, resolved.
+  // The files it names and writes: status file, named log (with a limits
+  // file) and files asked for, resolved.
   std::vector<std::string> Files;
   std::string StatusFile;   // the status file; empty: none
   std::string ReviewImage;  // the review image asked for, resolved; empty: none
