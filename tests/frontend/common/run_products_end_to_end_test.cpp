@@ -272,16 +272,17 @@ TEST_F(OstrelProducts, TheReportHasTheLevelsAndDimensionsOfTheStatusFile) {
   EXPECT_EQ(report["status"]["passed"], true);
 }
 
-// Every program's option table: the new options come after all the others,
-// and no option name is a prefix of a later one, so that no argument selects
-// another option than it did before.
+// Every program's option table: the new options (the products, then
+// Glazetrun's -KeepDefectMap) come after all the others, and no option name is
+// a prefix of a later one, so that no argument selects another option than it
+// did before.
 TEST(ProductOptions, EndEveryTableAndNoEarlierNameIsAPrefixOfALaterOne) {
   waferonrun::WaferonSettings waferon;
   glazetrun::GlazetSettings glazet;
   ostrelrun::OstrelSettings ostrel;
   const std::vector<std::pair<frontend::OptionTable, std::vector<std::string>>> tables = {
       {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "ReviewImage", "DefectList"}},
-      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG"}},
+      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG", "KeepDefectMap"}},
       {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report", "ReviewImage"}},
   };
   for (const auto& [table, last] : tables) {
