@@ -97,6 +97,10 @@ diff <(masked "$work/whole/s.jsonl") <(masked "$side/s.jsonl") || fail "resumed 
 diff "$work/whole/p.html" "$side/p.html" || fail "resumed page differs"
 [ "$(stat -c %y "$side/station/out/1.txt")" = "$first_status" ] || fail "a job done was run again"
 
+batch -Jobs jobs.txt -Resume 2>"$work/refused.err" && code=0 || code=$?
+[ "$code" -eq 2 ] && grep -q -- '-Resume .*-Summary' "$work/refused.err" ||
+  fail "-Resume without a summary: exit $code, $(cat "$work/refused.err")"
+
 # The job file on standard input.
 setup <<<"$jobs"
 (cd "$side/station" && LD_PRELOAD=$faults ../install/sensorbatch -Jobs - -Workers 2 \
