@@ -1,5 +1,7 @@
 #include "frontend/common/file_replace.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -15,6 +17,12 @@ bool FileReplacement::Open(const std::string& path, std::string& problem) {
   path_ = path;
   temporary_ = path + ".partial";
   error_ = 0;
+  // A folder of that name would refuse the rename only at the end.
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    problem = "it is a folder";
+    return false;
+  }
   file_ = std::fopen(temporary_.c_str(), "wb");
   if (file_ == nullptr) {
     problem = std::strerror(errno);

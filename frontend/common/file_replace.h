@@ -18,7 +18,8 @@ class FileReplacement {
   // A replacement not committed is removed.
   ~FileReplacement();
 
-  // Creates "PATH.partial"; false, with the reason, when it cannot be made.
+  // Creates "PATH.partial"; false, with the reason, when it cannot be made or
+  // PATH is a folder.
   bool Open(const std::string& path, std::string& problem);
   // Appends the bytes (flushed to the partial file at once when `flush`).
   void Write(std::string_view bytes, bool flush = false);
