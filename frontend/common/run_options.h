@@ -34,6 +34,8 @@ struct CommonOptions {
   // The layout of a headerless raw frame (-RawLayout, RawLayout=) as given.
   std::optional<std::string> RawLayout;
   ProductPaths Products;
+  // The picture's samples sit in the top bits of their words (-TopBits, TopBits=1).
+  bool TopBits = false;
 };
 
 }  // namespace sensor::frontend

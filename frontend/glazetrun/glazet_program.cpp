@@ -11,7 +11,8 @@ frontend::ProgramDescription DescribeGlazetrun(
   frontend::ProgramDescription program;
   program.LibraryFileName = "libGlazet.so";
   program.Products = frontend::StandardProducts({DefectMapPngProduct()});
-  program.Settings = frontend::WithProductSettings(GlazetSettingTable(settings), program.Products);
+  program.Settings =
+      frontend::WithLaterSettings(frontend::WithProductSettings(GlazetSettingTable(settings), program.Products));
   program.UsageLines = GlazetUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoGlazetSettings(options, settings);

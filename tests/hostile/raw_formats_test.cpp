@@ -1,7 +1,7 @@
 // One planted Bayer picture written in every raw format is analysed by each
-// program exactly like the same picture as a 32-bit bitmap stored top row
-// first: the same exit code, status file, data log, defect map file and
-// console text. And the raw pictures the programs refuse, each with the
+// program exactly like the same picture as a 32-bit bitmap stored bottom row
+// first: the same exit code, status file, data log, defect map file (byte for
+// byte) and console text. And the raw pictures the programs refuse, each with the
 // load failure of a bitmap and a console line that says what to change.
 #include <gtest/gtest.h>
 

@@ -11,7 +11,6 @@ sim::SimulationSettings PlantedBayer(std::int32_t width, std::int32_t height, in
   s.Width = width;
   s.Height = height;
   s.BitCount = 32;
-  s.TopDown = true;
   s.BayerMode = true;
   s.SensorBpp = sensorBpp;
   s.Noise = 6.0;

@@ -14,7 +14,7 @@
 namespace sensor::test {
 
 // A Bayer picture of hot, dark and clustered pixels on a noisy field, stored
-// as a 32-bit bitmap with the top row first (the storage a raw frame loads into).
+// as a 32-bit bitmap with the bottom row first (the storage a raw frame loads into).
 sim::SimulationSettings PlantedBayer(std::int32_t width, std::int32_t height, int sensorBpp);
 
 // A one-channel 16-bit DNG of `samples` (top row first) with the CFA pattern
