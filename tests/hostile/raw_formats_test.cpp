@@ -5,6 +5,8 @@
 // load failure of a bitmap and a console line that says what to change.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <regex>
 #include <tuple>
 
@@ -46,26 +48,11 @@ struct RunFiles {
   std::string Status, DefaultLog, DefectMap, Console;
 };
 
-RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat format) {
-  ProgramFolder folder(program);
-  sim::SimulationSettings s = PlantedBayer(c.Width, c.Height, c.SensorBpp == 0 ? 10 : c.SensorBpp);
-  if (c.SensorBpp == 0) {
-    s.BayerMode = false;
-    s.BitCount = 24;
-  }
-  const sim::SimulatedImage image = sim::Simulate(s);
-  const std::string name = format == PictureFormat::Bitmap ? "picture.bmp" : "picture.raw";
-  EXPECT_TRUE(sim::WritePicture(folder.File(name), format, image, s, c.Stride));
-
-  std::vector<std::string> arguments = program.RunOptions;
-  if (c.SensorBpp != 0) {
-    const std::string bits = std::to_string(c.SensorBpp) + "," + std::to_string(c.SensorBpp);
-    arguments.insert(arguments.end(), {"-BayerMode", "-BitsUsage", bits});
-  }
+// Runs the program in `folder` on its picture `name`, with `options` after its own.
+RunFiles RunOn(const ProgramFolder& folder, const std::string& name, const std::vector<std::string>& options) {
+  std::vector<std::string> arguments = folder.Program().RunOptions;
+  arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.insert(arguments.end(), {"-BMPFileIn", name, "-OutputFile", "status.txt"});
-  if (format != PictureFormat::Bitmap && c.Layout != nullptr) {
-    arguments.insert(arguments.end(), {"-RawLayout", c.Layout});
-  }
   const ProgramOutput out = folder.Run(arguments);
   RunFiles files;
   files.ExitCode = out.ExitCode;
@@ -77,6 +64,30 @@ RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat for
   files.Console = std::regex_replace(out.Console, std::regex(folder.Dir() + "(picture\\.(bmp|raw))?"), "");
   files.Console = std::regex_replace(files.Console, std::regex("[0-9]+ ticks"), "ticks");
   return files;
+}
+
+std::vector<std::string> BayerOptions(int sensorBpp) {
+  const std::string bits = std::to_string(sensorBpp) + "," + std::to_string(sensorBpp);
+  return {"-BayerMode", "-BitsUsage", bits};
+}
+
+RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat format) {
+  ProgramFolder folder(program);
+  sim::SimulationSettings s = PlantedBayer(c.Width, c.Height, c.SensorBpp == 0 ? 10 : c.SensorBpp);
+  if (c.SensorBpp == 0) {
+    s.BayerMode = false;
+    s.BitCount = 24;
+  }
+  const sim::SimulatedImage image = sim::Simulate(s);
+  const std::string name = format == PictureFormat::Bitmap ? "picture.bmp" : "picture.raw";
+  EXPECT_TRUE(sim::WritePicture(folder.File(name), format, image, s, c.Stride));
+
+  std::vector<std::string> options;
+  if (c.SensorBpp != 0) options = BayerOptions(c.SensorBpp);
+  if (format != PictureFormat::Bitmap && c.Layout != nullptr) {
+    options.insert(options.end(), {"-RawLayout", c.Layout});
+  }
+  return RunOn(folder, name, options);
 }
 
 class RawAlike : public ::testing::TestWithParam<std::tuple<RawCase, ProgramSpec>> {};
@@ -190,6 +201,169 @@ TEST(RawRefusals, DngActiveAreaIsAnalysedAndItsCfaPhaseChecked) {
 
   ExpectLoadFailure(RunOstrel(area({3, 3, 15, 21}), bayer10),
                     "the CFA pattern from the picture's top-left pixel is BGGR; the analysis needs GRBG");
+}
+
+// Samples stored as capture tools store them, mostly in the top bits of
+// 16-bit words: each file analyses exactly like the bitmap of its samples.
+using Samples = std::vector<std::uint16_t>;
+using WordsWriter = std::function<void(const std::string& path, const Samples& samples)>;
+
+struct WordsCase {
+  const char* Name;
+  int SensorBpp;
+  WordsWriter Write;
+  std::vector<std::string> Options;  // after -BayerMode -BitsUsage
+};
+
+void PrintTo(const WordsCase& c, std::ostream* out) { *out << c.Name; }
+
+constexpr std::int32_t kWordsWidth = 37, kWordsHeight = 23;
+
+// Each sample v as (v << by) | stray.
+Samples Words(const Samples& samples, int by, std::uint16_t stray = 0) {
+  Samples words;
+  for (std::uint16_t v : samples) words.push_back(static_cast<std::uint16_t>(v << by | stray));
+  return words;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+WordsWriter Pgm(unsigned maxval, int by) {
+  return [=](const std::string& path, const Samples& samples) {
+    std::string bytes = "P5\n37 23\n" + std::to_string(maxval) + "\n";
+    for (std::uint16_t w : Words(samples, by)) bytes += {static_cast<char>(w >> 8), static_cast<char>(w & 0xFF)};
+    WriteBytes(path, bytes);
+  };
+}
+
+WordsWriter Raw16(int by, std::string settings = {}) {
+  return [=](const std::string& path, const Samples& samples) {
+    std::string bytes;
+    for (std::uint16_t w : Words(samples, by)) bytes += {static_cast<char>(w & 0xFF), static_cast<char>(w >> 8)};
+    WriteBytes(path, bytes);
+    if (!settings.empty()) WriteBytes(path.substr(0, path.rfind('/') + 1) + "words.ini", settings);
+  };
+}
+
+WordsWriter Tiff(int by) {
+  return [=](const std::string& path, const Samples& samples) {
+    WriteTiledTiff(path, kWordsWidth, kWordsHeight, Words(samples, by));
+  };
+}
+
+WordsWriter Dng(int by, DngExtras extras, std::uint16_t stray = 0) {
+  return [=](const std::string& path, const Samples& samples) {
+    WriteDng(path, kWordsWidth, kWordsHeight, Words(samples, by, stray), {1, 0, 2, 1}, std::nullopt, extras);
+  };
+}
+
+const std::vector<std::string> kTopBits = {"-TopBits"};
+
+const WordsCase kWordsCases[] = {
+    {"PgmOfTheWholeRange", 10, Pgm(65535, 6), kTopBits},
+    {"PgmOfTheTopBitsRange", 10, Pgm(65472, 6), kTopBits},
+    {"PgmAt12Bits", 12, Pgm(65535, 4), kTopBits},
+    {"TiledTiff", 10, Tiff(6), kTopBits},
+    {"Raw16", 10, Raw16(6), {"-RawLayout", "raw16,37,23", "-TopBits"}},
+    {"Raw16At8BitsThroughTheSettingsKey", 8, Raw16(8, "TopBits=1\n"),
+     {"-RawLayout", "raw16,37,23", "-TestSettings", "words.ini"}},
+    {"DngWhiteLevelFillingItsWords", 10, Dng(6, {65535u, {}, false}), {}},
+    {"DngWhiteLevelFillingItsWordsStrayLowBits", 12, Dng(4, {65535u, {}, false}, 0xB), {}},
+    {"DngWhiteLevelFillingItsWordsSamplesThatFit", 10, Dng(0, {65535u, {}, false}), {}},
+    {"DngStatingItsDepthWithTopBits", 10, Dng(0, {1023u, {}, false}), kTopBits},
+    {"DngDeflatedWithoutLevels", 10, Dng(0, {std::nullopt, {}, true}), {}},
+};
+
+class WordsAlike : public ::testing::TestWithParam<std::tuple<WordsCase, ProgramSpec>> {};
+
+TEST_P(WordsAlike, AnalysesLikeItsBitmap) {
+  const auto& [c, program] = GetParam();
+  const RawCase bitmapCase{c.Name, PictureFormat::Bitmap, c.SensorBpp, kWordsWidth, kWordsHeight, 0, nullptr};
+  const RunFiles bitmap = Analyse(program, bitmapCase, PictureFormat::Bitmap);
+  ProgramFolder folder(program);
+  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, c.SensorBpp);
+  c.Write(folder.File("picture.raw"), sim::RawSamples(sim::Simulate(s), s));
+  std::vector<std::string> options = BayerOptions(c.SensorBpp);
+  options.insert(options.end(), c.Options.begin(), c.Options.end());
+  const RunFiles raw = RunOn(folder, "picture.raw", options);
+  EXPECT_EQ(bitmap.ExitCode, 0) << bitmap.Console;
+  EXPECT_EQ(raw.ExitCode, bitmap.ExitCode) << raw.Console;
+  // The status file names a settings file given for the words alone.
+  const std::regex settingsLine("TestSettings=[^\\n]*\\n");
+  EXPECT_EQ(std::regex_replace(raw.Status, settingsLine, ""), std::regex_replace(bitmap.Status, settingsLine, ""));
+  EXPECT_EQ(raw.DefaultLog, bitmap.DefaultLog);
+  EXPECT_EQ(raw.DefectMap, bitmap.DefectMap);
+  EXPECT_EQ(raw.Console, bitmap.Console);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProgram, WordsAlike,
+                         ::testing::Combine(::testing::ValuesIn(kWordsCases), ::testing::ValuesIn(AllPrograms())),
+                         [](const auto& test) {
+                           return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
+                         });
+
+// Words whose samples do not fit the sensor depth: the refusal says how to
+// read them.
+TEST(RawRefusals, SamplesInTopBitsAreRefusedWithTheOptionThatReadsThem) {
+  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, 10);
+  const Samples samples = sim::RawSamples(sim::Simulate(s), s);
+  const std::string topBits = "is above the 10-bit range (0 to 1023): when the file holds 10-bit samples in the "
+                              "top bits of 16-bit words, give -TopBits (or TopBits=1); else set the sensor depth "
+                              "of BitsUsage (8, 10 or 12) to the file's depth.";
+  const struct {
+    WordsWriter Write;
+    std::vector<std::string> Options;
+    std::string Message;
+  } cases[] = {
+      {Pgm(65535, 6), {}, topBits},
+      {Tiff(6), {}, topBits},
+      {Raw16(6), {"-RawLayout", "raw16,37,23"}, topBits},
+      // A DNG stating 12 bits whose samples exceed them, read from its top 10.
+      {Dng(0, {4095u, {}, false}, 0x1000), kTopBits,
+       "is above the 10-bit range (0 to 1023) in the top 10 bits of its 12-bit word: the file's samples exceed "
+       "its stated range."},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> options = BayerOptions(10);
+    options.insert(options.end(), c.Options.begin(), c.Options.end());
+    ExpectLoadFailure(RunOstrel([&](const std::string& path) { c.Write(path, samples); }, options), c.Message);
+  }
+}
+
+// A DNG's levels are picture facts of the report, as the file states them or
+// by default; other pictures have none.
+TEST(RawReport, DngLevelsAreReported) {
+  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, 10);
+  const Samples samples = sim::RawSamples(sim::Simulate(s), s);
+  const struct {
+    WordsWriter Write;
+    const char* Levels;  // the levels' part of the picture facts, or null for none
+  } cases[] = {
+      {[&](const std::string& path, const Samples&) {
+         ASSERT_TRUE(sim::WritePicture(path, PictureFormat::Dng, sim::Simulate(s), s, 0));
+       },
+       R"("blackLevel": \[\s*0\s*\],\s*"whiteLevel": \[\s*1023\s*\])"},
+      {Dng(0, {4095u, {64.5f}, false}), R"("blackLevel": \[\s*64.5\s*\],\s*"whiteLevel": \[\s*4095\s*\])"},
+      {Dng(0, {}), R"("blackLevel": \[\s*0\s*\],\s*"whiteLevel": \[\s*65535\s*\])"},
+      {Pgm(1023, 0), nullptr},
+  };
+  for (const auto& c : cases) {
+    ProgramFolder folder(AllPrograms()[2]);
+    c.Write(folder.File("picture.raw"), samples);
+    std::vector<std::string> options = BayerOptions(10);
+    options.insert(options.end(), {"-Report", "report.json"});
+    const RunFiles run = RunOn(folder, "picture.raw", options);
+    const std::string report = folder.Read("report.json");
+    ASSERT_NE(report.find(R"("sensorBpp": 10)"), std::string::npos) << run.Console << report;
+    if (c.Levels != nullptr) {
+      EXPECT_TRUE(std::regex_search(report, std::regex(std::string(R"("sensorBpp": 10,\s*)") + c.Levels)))
+          << report;
+    } else {
+      EXPECT_EQ(report.find("Level"), std::string::npos) << report;
+    }
+  }
 }
 
 }  // namespace
