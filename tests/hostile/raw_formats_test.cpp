@@ -360,6 +360,10 @@ TEST(RawReport, DngLevelsAreReported) {
     if (c.Levels != nullptr) {
       EXPECT_TRUE(std::regex_search(report, std::regex(std::string(R"("sensorBpp": 10,\s*)") + c.Levels)))
           << report;
+      const std::string validate = std::string("python3 ") + SENSOR_SOURCE_DIR +
+                                   "/tests/support/validate_report.py " + SENSOR_SOURCE_DIR +
+                                   "/doc/report.schema.json " + folder.File("report.json");
+      EXPECT_EQ(std::system(validate.c_str()), 0) << report;
     } else {
       EXPECT_EQ(report.find("Level"), std::string::npos) << report;
     }
