@@ -272,7 +272,8 @@ TEST_F(OstrelProducts, TheReportHasTheLevelsAndDimensionsOfTheStatusFile) {
   EXPECT_EQ(report["status"]["passed"], true);
 }
 
-// Every program's option table: the new options come after all the others,
+// Every program's option table: the new options come after all the others
+// (the products' options, then TopBits),
 // and no option name is a prefix of a later one, so that no argument selects
 // another option than it did before.
 TEST(ProductOptions, EndEveryTableAndNoEarlierNameIsAPrefixOfALaterOne) {
@@ -280,9 +281,9 @@ TEST(ProductOptions, EndEveryTableAndNoEarlierNameIsAPrefixOfALaterOne) {
   glazetrun::GlazetSettings glazet;
   ostrelrun::OstrelSettings ostrel;
   const std::vector<std::pair<frontend::OptionTable, std::vector<std::string>>> tables = {
-      {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "ReviewImage", "DefectList"}},
-      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG"}},
-      {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report", "ReviewImage"}},
+      {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "ReviewImage", "DefectList", "TopBits"}},
+      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG", "TopBits"}},
+      {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report", "ReviewImage", "TopBits"}},
   };
   for (const auto& [table, last] : tables) {
     ASSERT_GE(table.size(), last.size() + 2);
