@@ -4,6 +4,7 @@
 // byte) and console text. And the raw pictures the programs refuse, each with the
 // load failure of a bitmap and a console line that says what to change.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -45,7 +46,7 @@ const RawCase kCases[] = {
 
 struct RunFiles {
   int ExitCode = -1;
-  std::string Status, DefaultLog, DefectMap, Console;
+  std::string Status, DefaultLog, DefectMap, Console, Report;
 };
 
 // Runs the program in `folder` on its picture `name`, with `options` after its own.
@@ -207,6 +208,43 @@ TEST(RawRefusals, DngActiveAreaIsAnalysedAndItsCfaPhaseChecked) {
 // 16-bit words: each file analyses exactly like the bitmap of its samples.
 using Samples = std::vector<std::uint16_t>;
 using WordsWriter = std::function<void(const std::string& path, const Samples& samples)>;
+constexpr std::int32_t kWordsWidth = 37, kWordsHeight = 23;
+
+// The samples as words (v << by | stray), high byte first or last.
+std::string WordBytes(const Samples& samples, int by, bool highFirst, std::uint16_t stray = 0) {
+  std::string bytes;
+  for (std::uint16_t v : samples) {
+    const auto w = static_cast<std::uint16_t>(v << by | stray);
+    bytes += highFirst ? std::string{char(w >> 8), char(w & 0xFF)} : std::string{char(w & 0xFF), char(w >> 8)};
+  }
+  return bytes;
+}
+
+Samples Words(const Samples& samples, int by, std::uint16_t stray = 0) {
+  Samples words;
+  for (std::uint16_t v : samples) words.push_back(static_cast<std::uint16_t>(v << by | stray));
+  return words;
+}
+
+WordsWriter Pgm(unsigned maxval, int by) {
+  return [=](const std::string& path, const Samples& v) {
+    std::ofstream(path, std::ios::binary) << "P5\n37 23\n" << maxval << "\n" << WordBytes(v, by, true);
+  };
+}
+WordsWriter Raw16(int by, const char* settings = nullptr) {
+  return [=](const std::string& path, const Samples& v) {
+    std::ofstream(path, std::ios::binary) << WordBytes(v, by, false);
+    if (settings != nullptr) std::ofstream(path.substr(0, path.rfind('/')) + "/words.ini") << settings;
+  };
+}
+WordsWriter Tiff(int by) {
+  return [=](const std::string& path, const Samples& v) { WriteTiledTiff(path, 37, 23, Words(v, by)); };
+}
+WordsWriter Dng(int by, DngExtras extras, std::uint16_t stray = 0) {
+  return [=](const std::string& path, const Samples& v) {
+    WriteDng(path, 37, 23, Words(v, by, stray), {1, 0, 2, 1}, std::nullopt, extras);
+  };
+}
 
 struct WordsCase {
   const char* Name;
@@ -217,58 +255,14 @@ struct WordsCase {
 
 void PrintTo(const WordsCase& c, std::ostream* out) { *out << c.Name; }
 
-constexpr std::int32_t kWordsWidth = 37, kWordsHeight = 23;
-
-// Each sample v as (v << by) | stray.
-Samples Words(const Samples& samples, int by, std::uint16_t stray = 0) {
-  Samples words;
-  for (std::uint16_t v : samples) words.push_back(static_cast<std::uint16_t>(v << by | stray));
-  return words;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-WordsWriter Pgm(unsigned maxval, int by) {
-  return [=](const std::string& path, const Samples& samples) {
-    std::string bytes = "P5\n37 23\n" + std::to_string(maxval) + "\n";
-    for (std::uint16_t w : Words(samples, by)) bytes += {static_cast<char>(w >> 8), static_cast<char>(w & 0xFF)};
-    WriteBytes(path, bytes);
-  };
-}
-
-WordsWriter Raw16(int by, std::string settings = {}) {
-  return [=](const std::string& path, const Samples& samples) {
-    std::string bytes;
-    for (std::uint16_t w : Words(samples, by)) bytes += {static_cast<char>(w & 0xFF), static_cast<char>(w >> 8)};
-    WriteBytes(path, bytes);
-    if (!settings.empty()) WriteBytes(path.substr(0, path.rfind('/') + 1) + "words.ini", settings);
-  };
-}
-
-WordsWriter Tiff(int by) {
-  return [=](const std::string& path, const Samples& samples) {
-    WriteTiledTiff(path, kWordsWidth, kWordsHeight, Words(samples, by));
-  };
-}
-
-WordsWriter Dng(int by, DngExtras extras, std::uint16_t stray = 0) {
-  return [=](const std::string& path, const Samples& samples) {
-    WriteDng(path, kWordsWidth, kWordsHeight, Words(samples, by, stray), {1, 0, 2, 1}, std::nullopt, extras);
-  };
-}
-
 const std::vector<std::string> kTopBits = {"-TopBits"};
-
 const WordsCase kWordsCases[] = {
     {"PgmOfTheWholeRange", 10, Pgm(65535, 6), kTopBits},
     {"PgmOfTheTopBitsRange", 10, Pgm(65472, 6), kTopBits},
     {"PgmAt12Bits", 12, Pgm(65535, 4), kTopBits},
     {"TiledTiff", 10, Tiff(6), kTopBits},
     {"Raw16", 10, Raw16(6), {"-RawLayout", "raw16,37,23", "-TopBits"}},
-    {"Raw16At8BitsThroughTheSettingsKey", 8, Raw16(8, "TopBits=1\n"),
-     {"-RawLayout", "raw16,37,23", "-TestSettings", "words.ini"}},
+    {"Raw16At8BitsBySettingsKey", 8, Raw16(8, "TopBits=1\n"), {"-RawLayout", "raw16,37,23", "-TestSettings", "words.ini"}},
     {"DngWhiteLevelFillingItsWords", 10, Dng(6, {65535u, {}, false}), {}},
     {"DngWhiteLevelFillingItsWordsStrayLowBits", 12, Dng(4, {65535u, {}, false}, 0xB), {}},
     {"DngWhiteLevelFillingItsWordsSamplesThatFit", 10, Dng(0, {65535u, {}, false}), {}},
@@ -276,23 +270,34 @@ const WordsCase kWordsCases[] = {
     {"DngDeflatedWithoutLevels", 10, Dng(0, {std::nullopt, {}, true}), {}},
 };
 
+Samples PlantedSamples(int sensorBpp) {
+  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, sensorBpp);
+  return sim::RawSamples(sim::Simulate(s), s);
+}
+
+// The run of `program` on the file `write` makes of the planted samples.
+RunFiles AnalyseWords(const ProgramSpec& program, int sensorBpp, const WordsWriter& write,
+                      const std::vector<std::string>& options) {
+  ProgramFolder folder(program);
+  write(folder.File("picture.raw"), PlantedSamples(sensorBpp));
+  std::vector<std::string> all = BayerOptions(sensorBpp);
+  all.insert(all.end(), options.begin(), options.end());
+  RunFiles files = RunOn(folder, "picture.raw", all);
+  files.Status = std::regex_replace(files.Status, std::regex("TestSettings=[^\n]*\n"), "");
+  files.Report = folder.Exists("report.json") ? folder.Read("report.json") : "";
+  return files;
+}
+
 class WordsAlike : public ::testing::TestWithParam<std::tuple<WordsCase, ProgramSpec>> {};
 
 TEST_P(WordsAlike, AnalysesLikeItsBitmap) {
   const auto& [c, program] = GetParam();
   const RawCase bitmapCase{c.Name, PictureFormat::Bitmap, c.SensorBpp, kWordsWidth, kWordsHeight, 0, nullptr};
   const RunFiles bitmap = Analyse(program, bitmapCase, PictureFormat::Bitmap);
-  ProgramFolder folder(program);
-  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, c.SensorBpp);
-  c.Write(folder.File("picture.raw"), sim::RawSamples(sim::Simulate(s), s));
-  std::vector<std::string> options = BayerOptions(c.SensorBpp);
-  options.insert(options.end(), c.Options.begin(), c.Options.end());
-  const RunFiles raw = RunOn(folder, "picture.raw", options);
+  const RunFiles raw = AnalyseWords(program, c.SensorBpp, c.Write, c.Options);
   EXPECT_EQ(bitmap.ExitCode, 0) << bitmap.Console;
   EXPECT_EQ(raw.ExitCode, bitmap.ExitCode) << raw.Console;
-  // The status file names a settings file given for the words alone.
-  const std::regex settingsLine("TestSettings=[^\\n]*\\n");
-  EXPECT_EQ(std::regex_replace(raw.Status, settingsLine, ""), std::regex_replace(bitmap.Status, settingsLine, ""));
+  EXPECT_EQ(raw.Status, std::regex_replace(bitmap.Status, std::regex("TestSettings=[^\n]*\n"), ""));
   EXPECT_EQ(raw.DefaultLog, bitmap.DefaultLog);
   EXPECT_EQ(raw.DefectMap, bitmap.DefectMap);
   EXPECT_EQ(raw.Console, bitmap.Console);
@@ -304,69 +309,52 @@ INSTANTIATE_TEST_SUITE_P(EveryProgram, WordsAlike,
                            return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
                          });
 
-// Words whose samples do not fit the sensor depth: the refusal says how to
-// read them.
+// Words whose samples do not fit the sensor depth: the refusal says how to read them.
 TEST(RawRefusals, SamplesInTopBitsAreRefusedWithTheOptionThatReadsThem) {
-  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, 10);
-  const Samples samples = sim::RawSamples(sim::Simulate(s), s);
   const std::string topBits = "is above the 10-bit range (0 to 1023): when the file holds 10-bit samples in the "
                               "top bits of 16-bit words, give -TopBits (or TopBits=1); else set the sensor depth "
                               "of BitsUsage (8, 10 or 12) to the file's depth.";
-  const struct {
-    WordsWriter Write;
-    std::vector<std::string> Options;
-    std::string Message;
-  } cases[] = {
+  const std::tuple<WordsWriter, std::vector<std::string>, std::string> cases[] = {
       {Pgm(65535, 6), {}, topBits},
       {Tiff(6), {}, topBits},
       {Raw16(6), {"-RawLayout", "raw16,37,23"}, topBits},
       // A DNG stating 12 bits whose samples exceed them, read from its top 10.
       {Dng(0, {4095u, {}, false}, 0x1000), kTopBits,
-       "is above the 10-bit range (0 to 1023) in the top 10 bits of its 12-bit word: the file's samples exceed "
-       "its stated range."},
+       "in the top 10 bits of its 12-bit word: the file's samples exceed its stated range."},
   };
-  for (const auto& c : cases) {
-    std::vector<std::string> options = BayerOptions(10);
-    options.insert(options.end(), c.Options.begin(), c.Options.end());
-    ExpectLoadFailure(RunOstrel([&](const std::string& path) { c.Write(path, samples); }, options), c.Message);
+  for (const auto& [write, options, message] : cases) {
+    std::vector<std::string> all = BayerOptions(10);
+    all.insert(all.end(), options.begin(), options.end());
+    ExpectLoadFailure(RunOstrel([&](const std::string& path) { write(path, PlantedSamples(10)); }, all), message);
   }
 }
 
-// A DNG's levels are picture facts of the report, as the file states them or
-// by default; other pictures have none.
+// A DNG's levels are picture facts of the report, as stated or by default,
+// and the report passes its schema; other pictures have none.
 TEST(RawReport, DngLevelsAreReported) {
   const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, 10);
-  const Samples samples = sim::RawSamples(sim::Simulate(s), s);
-  const struct {
-    WordsWriter Write;
-    const char* Levels;  // the levels' part of the picture facts, or null for none
-  } cases[] = {
-      {[&](const std::string& path, const Samples&) {
-         ASSERT_TRUE(sim::WritePicture(path, PictureFormat::Dng, sim::Simulate(s), s, 0));
-       },
-       R"("blackLevel": \[\s*0\s*\],\s*"whiteLevel": \[\s*1023\s*\])"},
+  const WordsWriter sensorsim = [&](const std::string& path, const Samples&) {
+    ASSERT_TRUE(sim::WritePicture(path, PictureFormat::Dng, sim::Simulate(s), s, 0));
+  };
+  const std::pair<WordsWriter, const char*> cases[] = {
+      {sensorsim, R"("blackLevel": \[\s*0\s*\],\s*"whiteLevel": \[\s*1023\s*\])"},
       {Dng(0, {4095u, {64.5f}, false}), R"("blackLevel": \[\s*64.5\s*\],\s*"whiteLevel": \[\s*4095\s*\])"},
       {Dng(0, {}), R"("blackLevel": \[\s*0\s*\],\s*"whiteLevel": \[\s*65535\s*\])"},
-      {Pgm(1023, 0), nullptr},
+      {Pgm(1023, 0), R"(\}\s*,\s*"result")"},
   };
-  for (const auto& c : cases) {
-    ProgramFolder folder(AllPrograms()[2]);
-    c.Write(folder.File("picture.raw"), samples);
-    std::vector<std::string> options = BayerOptions(10);
-    options.insert(options.end(), {"-Report", "report.json"});
-    const RunFiles run = RunOn(folder, "picture.raw", options);
-    const std::string report = folder.Read("report.json");
-    ASSERT_NE(report.find(R"("sensorBpp": 10)"), std::string::npos) << run.Console << report;
-    if (c.Levels != nullptr) {
-      EXPECT_TRUE(std::regex_search(report, std::regex(std::string(R"("sensorBpp": 10,\s*)") + c.Levels)))
-          << report;
-      const std::string validate = std::string("python3 ") + SENSOR_SOURCE_DIR +
-                                   "/tests/support/validate_report.py " + SENSOR_SOURCE_DIR +
-                                   "/doc/report.schema.json " + folder.File("report.json");
-      EXPECT_EQ(std::system(validate.c_str()), 0) << report;
-    } else {
-      EXPECT_EQ(report.find("Level"), std::string::npos) << report;
-    }
+  for (const auto& [writer, levels] : cases) {
+    const RunFiles run = AnalyseWords(AllPrograms()[2], 10, writer, {"-Report", "report.json"});
+    EXPECT_TRUE(std::regex_search(run.Report, std::regex(std::string(R"("sensorBpp": 10,?\s*)") + levels)))
+        << run.Console << run.Report;
+    char path[] = "/tmp/sensor-report-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::ofstream(path) << run.Report;
+    const std::string validate = std::string("python3 ") + SENSOR_SOURCE_DIR + "/tests/support/validate_report.py " +
+                                 SENSOR_SOURCE_DIR + "/doc/report.schema.json " + path;
+    EXPECT_EQ(std::system(validate.c_str()), 0) << run.Report;
+    unlink(path);
   }
 }
 
