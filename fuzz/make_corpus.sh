@@ -84,7 +84,8 @@ ostrel_bayer() { bytes 1 1 1 10 10 10 10 20 20 220 220 0; }
 rm -rf corpus
 mkdir -p corpus/waferon corpus/glazet corpus/ostrel corpus/settings corpus/limits corpus/command_line \
   corpus/pgm corpus/tiff corpus/packed_raw
-# Raw readers: a mode byte (Bayer) and a depth byte (0: 8, 1: 10, 2: 12) first;
+# Raw readers: a mode byte (1: Bayer, 4: samples in the top bits of their
+# words) and a depth byte (0: 8, 1: 10, 2: 12) first;
 # the frames then a format byte and width, height and stride (each 8 more).
 { bytes 1 1; cat "$scratch/raw_pgm10"; } >corpus/pgm/bayer10
 { bytes 1 0; cat "$scratch/raw_pgm8"; } >corpus/pgm/bayer8
@@ -92,6 +93,10 @@ mkdir -p corpus/waferon corpus/glazet corpus/ostrel corpus/settings corpus/limit
 { bytes 1 2; cat "$scratch/raw_tiff12"; } >corpus/tiff/bayer12
 { bytes 0 1; cat "$scratch/raw_tiff_rgb"; } >corpus/tiff/colour_rgb
 { bytes 1 1; cat "$scratch/raw_dng10"; } >corpus/tiff/dng10
+{ bytes 5 1; cat "$scratch/raw_dng10"; } >corpus/tiff/dng10_top_bits
+# Kept by hand beside these: corpus/tiff/dng10_deflate (sensorsim's first,
+# deflated DNG form), pgm/bayer10_top_bits and packed_raw/raw16_top_bits
+# (16-bit words holding 10-bit samples in their top bits, mode byte 5).
 { bytes 1 1 0 17 13 0; cat "$scratch/raw_raw10"; } >corpus/packed_raw/raw10
 { bytes 1 2 1 15 13 20; cat "$scratch/raw_raw12"; } >corpus/packed_raw/raw12_stride12
 { bytes 1 1 2 14 12 0; cat "$scratch/raw_raw16"; } >corpus/packed_raw/raw16

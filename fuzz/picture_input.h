@@ -17,10 +17,11 @@
 
 namespace sensor::fuzz {
 
-// Bayer mode with three of four first bytes, and a depth that is mostly valid.
+// Bayer mode with three of four first bytes, samples in the top bits of their
+// words with one of two, and a depth that is mostly valid.
 inline frontend::PictureMode ModeFrom(ParameterBytes& in) {
   const std::uint8_t flags = in.Byte();
-  return frontend::PictureMode{(flags & 3) != 0, in.BitDepth()};
+  return frontend::PictureMode{(flags & 3) != 0, in.BitDepth(), (flags & 4) != 0};
 }
 
 inline void Require(bool holds) {
@@ -29,7 +30,7 @@ inline void Require(bool holds) {
 
 // Traps when a loaded picture breaks what the loaders promise: a picture the
 // libraries bind lies inside its buffer; one that a raw reader made (`raw`)
-// always binds, is stored top row first and holds samples of the sensor depth.
+// always binds, is stored bottom row first and holds samples of the sensor depth.
 // Any other input may still load as a station bitmap, whose header the
 // libraries may refuse and whose pixels may hold anything.
 inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::PictureMode& mode, bool raw) {
@@ -40,7 +41,7 @@ inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::Pictur
   if (!bound) return;
   Require(std::uint64_t{binding.Stride} * static_cast<std::uint64_t>(binding.Height) <= picture.Pixels.size());
   if (!raw) return;
-  Require(binding.TopRowFirst());
+  Require(!binding.TopRowFirst());
   if (binding.BitCount != 32) return;  // an RGB picture: any bytes
   const std::uint32_t lowBits = static_cast<std::uint32_t>(mode.SensorBpp - 8);
   for (std::int32_t y = 0; y < binding.Height; ++y) {

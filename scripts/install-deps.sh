@@ -29,6 +29,9 @@ command -v munged >/dev/null 2>&1 || need+=(munge)
 command -v dpkg-deb >/dev/null 2>&1 || need+=(dpkg)
 # The batch page's test loads it in headless Chromium.
 command -v chromium >/dev/null 2>&1 || need+=(chromium)
+# The DNG test decodes sensorsim's DNG with the raw decoders when they are present.
+command -v dcraw >/dev/null 2>&1 || need+=(dcraw)
+command -v unprocessed_raw >/dev/null 2>&1 || need+=(libraw-bin)
 for extra in "$@"; do need+=("$extra"); done
 
 if [ ${#need[@]} -gt 0 ]; then

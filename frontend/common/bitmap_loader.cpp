@@ -133,6 +133,7 @@ std::optional<LoadedBitmap> CopyBitmap(const LoadedBitmap& bitmap) {
   try {
     LoadedBitmap copy;
     copy.Header = bitmap.Header;
+    copy.Dng = bitmap.Dng;
     const unsigned char* source = bitmap.Pixels.data();
     std::optional<PixelBuffer> pixels =
         PixelBuffer::Filled(bitmap.Pixels.size(), [source](unsigned char* part, std::size_t at, std::size_t count) {

@@ -14,9 +14,17 @@
 
 namespace sensor::frontend {
 
+// The sample levels a DNG file states (BlackLevel, WhiteLevel: as many
+// values as the file gives), or the format's defaults where it gives none.
+struct DngLevels {
+  std::vector<double> Black;
+  std::vector<double> White;
+};
+
 struct LoadedBitmap {
   std::vector<unsigned char> Header;  // bfOffBits - 14 bytes, at least 40
   PixelBuffer Pixels;                 // the pixel-data size below
+  std::optional<DngLevels> Dng;       // a picture read from a DNG file
 };
 
 // Where a loaded bitmap's pixels live: a private mapping of the file, which

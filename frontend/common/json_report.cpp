@@ -138,10 +138,17 @@ Json Findings(const RunFindings& run) {
   return findings;
 }
 
+// Levels as the file states them: whole numbers as integers.
+Json Numbers(const std::vector<double>& values) {
+  Json list = Json::array();
+  for (double v : values) list.push_back(SettingValue(v));
+  return list;
+}
+
 }  // namespace
 
 std::string FormatJsonReport(const RunFindings& run) {
-  const Json picture =
+  Json picture =
       run.Picture == nullptr
           ? Json(nullptr)
           : Json{{"width", run.Width},
@@ -149,6 +156,10 @@ std::string FormatJsonReport(const RunFindings& run) {
                  {"bitCount", run.BitCount},
                  {"mode", run.Mode.BayerMode ? "bayer" : "colour"},
                  {"sensorBpp", run.Mode.SensorBpp}};
+  if (run.Picture != nullptr && run.Picture->Dng) {
+    picture["blackLevel"] = Numbers(run.Picture->Dng->Black);
+    picture["whiteLevel"] = Numbers(run.Picture->Dng->White);
+  }
   const Json document{
       {"program", run.Program},
       {"library", Json{{"file", run.LibraryFile},

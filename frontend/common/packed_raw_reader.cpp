@@ -99,7 +99,9 @@ std::optional<LoadedBitmap> ReadPackedRaw(std::FILE* file, std::uint64_t fileSiz
                      static_cast<unsigned long long>(expected));
     return std::nullopt;
   }
-  std::optional<RawFrame> frame = RawFrame::Make(layout.Width, layout.Height, mode, problem);
+  const SampleWords words{layout.Format == RawFormat::Raw10 ? 10 : layout.Format == RawFormat::Raw12 ? 12 : 16,
+                          layout.Format != RawFormat::Raw16, mode.TopBits};
+  std::optional<RawFrame> frame = RawFrame::Make(layout.Width, layout.Height, mode, words, problem);
   if (!frame) return std::nullopt;
 
   // A block of rows at a time, about 1 MiB.

@@ -90,7 +90,8 @@ std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, con
     return std::nullopt;
   }
   std::optional<RawFrame> frame =
-      RawFrame::Make(static_cast<std::int64_t>(*width), static_cast<std::int64_t>(*height), mode, problem);
+      RawFrame::Make(static_cast<std::int64_t>(*width), static_cast<std::int64_t>(*height), mode,
+                     SampleWords{BitLength(*maxval), true, mode.TopBits}, problem);
   if (!frame) return std::nullopt;
 
   // A block of rows at a time, about 1 MiB.

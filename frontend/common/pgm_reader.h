@@ -3,7 +3,8 @@
 // by white space or comments ("#" to the end of the line), then exactly one
 // white-space character and the samples, one byte each up to a largest value
 // of 255, else two bytes, high byte first; the file ends with the last sample.
-// Each sample is a raw Bayer sample of the picture.
+// Each sample is a raw Bayer sample of the picture; with -TopBits, the top
+// bits of a word of the largest value's bit length (16 for 65535).
 #pragma once
 
 #include <cstdint>

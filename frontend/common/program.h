@@ -92,6 +92,7 @@ class RunContext {
   LoadedBitmap* LoadBitmap() {
     PictureRequest request;
     if (mode_) request.Mode = mode_();
+    request.Mode.TopBits = options_.TopBits;
     request.RawLayout = options_.RawLayout;
     request.Memory = paints_ ? PixelMemory::Own : PixelMemory::MappedFile;
     findings_.Mode = request.Mode;

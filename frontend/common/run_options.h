@@ -37,6 +37,8 @@ struct CommonOptions {
   // -KeepDefectMap (Glazetrun, command line only): a batch keeps the run's
   // "pkgdfects.bmp"; a program run on its own always keeps it.
   bool KeepDefectMap = false;
+  // The picture's samples sit in the top bits of their words (-TopBits, TopBits=1).
+  bool TopBits = false;
 };
 
 }  // namespace sensor::frontend

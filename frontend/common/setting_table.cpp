@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "frontend/common/value_scan.h"
+
 namespace sensor::frontend {
 namespace {
 
@@ -24,6 +26,10 @@ void SetOutputFolderKey(CommonOptions& options, const char* value) {
 // The layout of a headerless raw frame (FORMAT,WIDTH,HEIGHT[,STRIDE]), kept as
 // given and read when the picture is loaded.
 void SetRawLayout(CommonOptions& options, const char* value) { options.RawLayout = value; }
+
+// Samples in the top bits of their words (-TopBits, TopBits=1).
+void SetTopBitsOption(CommonOptions& options, const char*) { options.TopBits = true; }
+void SetTopBitsKey(CommonOptions& options, const char* value) { ScanSwitchInto(value, options.TopBits); }
 
 }  // namespace
 
@@ -66,6 +72,11 @@ SettingTable StandardSettings(SettingTable own) {
   table.push_back(
       SettingRow{"RawLayout", SettingRow::Option::Value, &SetRawLayout, &SetRawLayout});
   return table;
+}
+
+SettingTable WithLaterSettings(SettingTable rows) {
+  rows.push_back(SettingRow{"TopBits", SettingRow::Option::Switch, &SetTopBitsOption, &SetTopBitsKey});
+  return rows;
 }
 
 OptionTable OptionsOf(const SettingTable& rows) {

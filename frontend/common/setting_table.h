@@ -6,8 +6,9 @@
 //
 // A table is StandardSettings(own rows): the five paths, the program's own
 // rows, "slave" and "debug", then the rows every program gained later
-// (OutputFolder, RawLayout). A new row shared by all programs goes at the end
-// of StandardSettings; a new row of a program after its existing ones; no
+// (OutputFolder, RawLayout); a program's products' rows follow, then
+// WithLaterSettings' rows. A new row shared by all programs goes at the end of
+// WithLaterSettings; a new row of a program after its existing ones; no
 // existing name may be a prefix of the new name.
 #pragma once
 
@@ -52,6 +53,10 @@ SettingRow OptionOnly(OptionSpec option);
 // TestSettings, TestLimits, LogFile, BMPFileIn), the program's own rows,
 // "slave" and "debug", then OutputFolder and RawLayout (option and key each).
 SettingTable StandardSettings(SettingTable own);
+
+// `rows` (a whole table with its products' rows) and then the rows every
+// program gained after those: TopBits (option and key).
+SettingTable WithLaterSettings(SettingTable rows);
 
 // The option table of the rows: one option per row that has one, in row order.
 OptionTable OptionsOf(const SettingTable& rows);

@@ -190,9 +190,48 @@ class RowReader {
   std::vector<unsigned char> row_, tile_, band_;
 };
 
+// The levels of the picture's directory, as many as it gives, else the
+// defaults (black 0, white the largest sample of `bits`).
+DngLevels LevelsOf(TIFF* tiff, std::uint16_t bits) {
+  DngLevels levels;
+  std::uint16_t count = 0;
+  void* values = nullptr;
+  const TIFFField* black = TIFFFieldWithTag(tiff, TIFFTAG_BLACKLEVEL);
+  if (black != nullptr && TIFFGetField(tiff, TIFFTAG_BLACKLEVEL, &count, &values) != 0 && values != nullptr) {
+    // Rationals come as float or double, depending on libtiff's version.
+    const bool wide = TIFFFieldSetGetSize(black) == 8;
+    for (std::uint16_t i = 0; i < count; ++i) {
+      levels.Black.push_back(wide ? static_cast<const double*>(values)[i] : static_cast<const float*>(values)[i]);
+    }
+  }
+  if (levels.Black.empty()) levels.Black.push_back(0.0);
+  std::uint32_t* white = nullptr;
+  count = 0;
+  if (TIFFGetField(tiff, TIFFTAG_WHITELEVEL, &count, &white) != 0 && white != nullptr) {
+    for (std::uint16_t i = 0; i < count; ++i) levels.White.push_back(white[i]);
+  }
+  if (levels.White.empty()) levels.White.push_back(static_cast<double>((std::uint32_t{1} << bits) - 1));
+  return levels;
+}
+
+// How a picture of `bits`-bit words holds its samples: a DNG states its range
+// in WhiteLevel.
+SampleWords WordsOf(TIFF* tiff, bool dng, std::uint16_t bits, const PictureMode& mode) {
+  SampleWords words{bits, false, mode.TopBits};
+  std::uint16_t count = 0;
+  std::uint32_t* white = nullptr;
+  if (dng && TIFFGetField(tiff, TIFFTAG_WHITELEVEL, &count, &white) != 0 && white != nullptr && count > 0) {
+    words.Bits = std::clamp(BitLength(white[0]), 1, int{bits});
+    words.Declared = true;
+  }
+  return words;
+}
+
 std::optional<LoadedBitmap> ReadRaw(TIFF* tiff, const Region& region, std::uint16_t bits, const PictureMode& mode,
-                                    LoadProblem& problem, const std::string& libraryMessage) {
-  std::optional<RawFrame> frame = RawFrame::Make(region.Width, region.Height, mode, problem);
+                                    const SampleWords& words, LoadProblem& problem, const std::string& libraryMessage,
+                                    bool& outOfRange) {
+  outOfRange = false;
+  std::optional<RawFrame> frame = RawFrame::Make(region.Width, region.Height, mode, words, problem);
   if (!frame) return std::nullopt;
   const std::size_t sampleBytes = bits / 8;
   RowReader rows(tiff, region.Left + region.Width, sampleBytes);
@@ -222,7 +261,10 @@ std::optional<LoadedBitmap> ReadRaw(TIFF* tiff, const Region& region, std::uint1
         std::memcpy(&samples[x], first + 2 * x, 2);  // libtiff gives host order
       }
     }
-    if (!frame->StoreRow(static_cast<std::int32_t>(y - region.Top), samples.data(), problem)) return std::nullopt;
+    if (!frame->StoreRow(static_cast<std::int32_t>(y - region.Top), samples.data(), problem)) {
+      outOfRange = true;
+      return std::nullopt;
+    }
   }
   return std::move(*frame).Finish();
 }
@@ -230,12 +272,11 @@ std::optional<LoadedBitmap> ReadRaw(TIFF* tiff, const Region& region, std::uint1
 std::optional<LoadedBitmap> ReadColour(TIFF* tiff, const Region& region, LoadProblem& problem,
                                        const std::string& libraryMessage) {
   LoadedBitmap picture;
-  if (!AllocateTopDownBitmap(static_cast<std::int32_t>(region.Width), static_cast<std::int32_t>(region.Height), 24,
-                             picture)) {
+  const auto height = static_cast<std::int32_t>(region.Height);
+  if (!AllocateBottomUpBitmap(static_cast<std::int32_t>(region.Width), height, 24, picture)) {
     problem = "no memory for the picture";
     return std::nullopt;
   }
-  const std::size_t stride = picture.Pixels.size() / region.Height;
   RowReader rows(tiff, region.Width, 3);
   if (!rows.Prepare()) {
     problem = "the picture's strips or tiles are laid out inconsistently";
@@ -247,7 +288,7 @@ std::optional<LoadedBitmap> ReadColour(TIFF* tiff, const Region& region, LoadPro
       problem = Format("row %u could not be read: %s", y, libraryMessage.c_str());
       return std::nullopt;
     }
-    unsigned char* out = picture.Pixels.data() + y * stride;
+    unsigned char* out = BottomUpRow(picture, height, static_cast<std::int32_t>(y));
     for (std::uint32_t x = 0; x < region.Width; ++x) {
       out[3 * x] = row[3 * x + 2];
       out[3 * x + 1] = row[3 * x + 1];
@@ -330,7 +371,21 @@ std::optional<LoadedBitmap> ReadTiff(std::FILE* file, std::uint64_t fileSize, co
     return std::nullopt;
   }
   if (colour) return ReadColour(tiff.get(), region, problem, libraryMessage);
-  return ReadRaw(tiff.get(), region, bits, mode, problem, libraryMessage);
+  const SampleWords words = WordsOf(tiff.get(), dng, bits, mode);
+  bool outOfRange = false;
+  std::optional<LoadedBitmap> picture =
+      ReadRaw(tiff.get(), region, bits, mode, words, problem, libraryMessage, outOfRange);
+  // A DNG whose white level fills its words holds its samples in their top
+  // bits; read so when they do not fit the sensor depth as they stand (a file
+  // whose samples fit is read as it always was).
+  if (!picture && outOfRange && words.Declared && !words.TopBits && words.Bits == bits && bits > mode.SensorBpp) {
+    problem.clear();
+    SampleWords top = words;
+    top.TopBits = true;
+    picture = ReadRaw(tiff.get(), region, bits, mode, top, problem, libraryMessage, outOfRange);
+  }
+  if (picture && dng) picture->Dng = LevelsOf(tiff.get(), bits);
+  return picture;
 }
 
 }  // namespace sensor::frontend

@@ -4,6 +4,8 @@
 #include "frontend/glazetrun/glazet_console.h"
 #include "frontend/glazetrun/glazet_verdicts.h"
 
+#include <utility>
+
 namespace sensor::glazetrun {
 
 frontend::ProgramDescription DescribeGlazetrun(
@@ -14,6 +16,7 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.Settings = frontend::WithProductSettings(GlazetSettingTable(settings), program.Products);
   program.Settings.push_back(frontend::OptionOnly(frontend::OptionSpec{
       "KeepDefectMap", false, [](frontend::CommonOptions& o, const char*) { o.KeepDefectMap = true; }}));
+  program.Settings = frontend::WithLaterSettings(std::move(program.Settings));
   program.UsageLines = GlazetUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoGlazetSettings(options, settings);

@@ -10,7 +10,8 @@ frontend::ProgramDescription DescribeOstrelrun(
   frontend::ProgramDescription program;
   program.LibraryFileName = "libOstrel.so";
   program.Products = frontend::StandardProducts({});
-  program.Settings = frontend::WithProductSettings(OstrelSettingTable(settings), program.Products);
+  program.Settings =
+      frontend::WithLaterSettings(frontend::WithProductSettings(OstrelSettingTable(settings), program.Products));
   program.UsageLines = OstrelUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoOstrelSettings(options, settings);

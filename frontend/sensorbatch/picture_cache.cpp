@@ -6,7 +6,7 @@ namespace {
 
 bool SameReading(const frontend::PictureRequest& a, const frontend::PictureRequest& b) {
   return a.Mode.BayerMode == b.Mode.BayerMode && a.Mode.SensorBpp == b.Mode.SensorBpp &&
-         a.RawLayout == b.RawLayout;
+         a.Mode.TopBits == b.Mode.TopBits && a.RawLayout == b.RawLayout;
 }
 
 }  // namespace

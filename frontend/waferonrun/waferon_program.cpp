@@ -11,7 +11,8 @@ frontend::ProgramDescription DescribeWaferonrun(
   frontend::ProgramDescription program;
   program.LibraryFileName = "libWaferon.so";
   program.Products = frontend::StandardProducts({DefectListProduct()});
-  program.Settings = frontend::WithProductSettings(WaferonSettingTable(settings), program.Products);
+  program.Settings =
+      frontend::WithLaterSettings(frontend::WithProductSettings(WaferonSettingTable(settings), program.Products));
   program.UsageLines = WaferonUsageLines();
   program.Echo = [&settings](const frontend::CommonOptions& options) {
     return EchoWaferonSettings(options, settings);

@@ -1,10 +1,12 @@
 // One planted Bayer picture written in every raw format is analysed by each
-// program exactly like the same picture as a 32-bit bitmap stored top row
-// first: the same exit code, status file, data log, defect map file and
-// console text. And the raw pictures the programs refuse, each with the
+// program exactly like the same picture as a 32-bit bitmap stored bottom row
+// first: the same exit code, status file, data log, defect map file (byte for
+// byte) and console text. And the raw pictures the programs refuse, each with the
 // load failure of a bitmap and a console line that says what to change.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <regex>
 #include <tuple>
 
@@ -46,26 +48,11 @@ struct RunFiles {
   std::string Status, DefaultLog, DefectMap, Console;
 };
 
-RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat format) {
-  ProgramFolder folder(program);
-  sim::SimulationSettings s = PlantedBayer(c.Width, c.Height, c.SensorBpp == 0 ? 10 : c.SensorBpp);
-  if (c.SensorBpp == 0) {
-    s.BayerMode = false;
-    s.BitCount = 24;
-  }
-  const sim::SimulatedImage image = sim::Simulate(s);
-  const std::string name = format == PictureFormat::Bitmap ? "picture.bmp" : "picture.raw";
-  EXPECT_TRUE(sim::WritePicture(folder.File(name), format, image, s, c.Stride));
-
-  std::vector<std::string> arguments = program.RunOptions;
-  if (c.SensorBpp != 0) {
-    const std::string bits = std::to_string(c.SensorBpp) + "," + std::to_string(c.SensorBpp);
-    arguments.insert(arguments.end(), {"-BayerMode", "-BitsUsage", bits});
-  }
+// Runs the program in `folder` on its picture `name`, with `options` after its own.
+RunFiles RunOn(const ProgramFolder& folder, const std::string& name, const std::vector<std::string>& options) {
+  std::vector<std::string> arguments = folder.Program().RunOptions;
+  arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.insert(arguments.end(), {"-BMPFileIn", name, "-OutputFile", "status.txt"});
-  if (format != PictureFormat::Bitmap && c.Layout != nullptr) {
-    arguments.insert(arguments.end(), {"-RawLayout", c.Layout});
-  }
   const ProgramOutput out = folder.Run(arguments);
   RunFiles files;
   files.ExitCode = out.ExitCode;
@@ -77,6 +64,30 @@ RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat for
   files.Console = std::regex_replace(out.Console, std::regex(folder.Dir() + "(picture\\.(bmp|raw))?"), "");
   files.Console = std::regex_replace(files.Console, std::regex("[0-9]+ ticks"), "ticks");
   return files;
+}
+
+std::vector<std::string> BayerOptions(int sensorBpp) {
+  const std::string bits = std::to_string(sensorBpp) + "," + std::to_string(sensorBpp);
+  return {"-BayerMode", "-BitsUsage", bits};
+}
+
+RunFiles Analyse(const ProgramSpec& program, const RawCase& c, PictureFormat format) {
+  ProgramFolder folder(program);
+  sim::SimulationSettings s = PlantedBayer(c.Width, c.Height, c.SensorBpp == 0 ? 10 : c.SensorBpp);
+  if (c.SensorBpp == 0) {
+    s.BayerMode = false;
+    s.BitCount = 24;
+  }
+  const sim::SimulatedImage image = sim::Simulate(s);
+  const std::string name = format == PictureFormat::Bitmap ? "picture.bmp" : "picture.raw";
+  EXPECT_TRUE(sim::WritePicture(folder.File(name), format, image, s, c.Stride));
+
+  std::vector<std::string> options;
+  if (c.SensorBpp != 0) options = BayerOptions(c.SensorBpp);
+  if (format != PictureFormat::Bitmap && c.Layout != nullptr) {
+    options.insert(options.end(), {"-RawLayout", c.Layout});
+  }
+  return RunOn(folder, name, options);
 }
 
 class RawAlike : public ::testing::TestWithParam<std::tuple<RawCase, ProgramSpec>> {};
@@ -191,6 +202,131 @@ TEST(RawRefusals, DngActiveAreaIsAnalysedAndItsCfaPhaseChecked) {
   ExpectLoadFailure(RunOstrel(area({3, 3, 15, 21}), bayer10),
                     "the CFA pattern from the picture's top-left pixel is BGGR; the analysis needs GRBG");
 }
+
+// Samples stored as capture tools store them, mostly in the top bits of
+// 16-bit words: each file analyses exactly like the bitmap of its samples, or
+// is refused with a line that says how to read it; a DNG's levels are picture
+// facts of the report (as stated, else by default), other pictures have none.
+using Samples = std::vector<std::uint16_t>;
+using WordsWriter = std::function<void(const std::string& path, const Samples& samples)>;
+constexpr std::int32_t kWordsWidth = 37, kWordsHeight = 23;
+
+Samples Words(const Samples& samples, int by, std::uint16_t stray = 0) {
+  Samples words;
+  for (std::uint16_t v : samples) words.push_back(static_cast<std::uint16_t>(v << by | stray));
+  return words;
+}
+
+std::string Bytes(const Samples& words, bool highFirst) {
+  std::string bytes;
+  for (std::uint16_t w : words) {
+    bytes += highFirst ? std::string{char(w >> 8), char(w & 0xFF)} : std::string{char(w & 0xFF), char(w >> 8)};
+  }
+  return bytes;
+}
+
+WordsWriter Pgm(unsigned maxval, int by) {
+  return [=](const std::string& path, const Samples& v) {
+    std::ofstream(path, std::ios::binary) << "P5\n37 23\n" << maxval << "\n" << Bytes(Words(v, by), true);
+  };
+}
+WordsWriter Raw16(int by, const char* settings = nullptr) {
+  return [=](const std::string& path, const Samples& v) {
+    std::ofstream(path, std::ios::binary) << Bytes(Words(v, by), false);
+    if (settings != nullptr) std::ofstream(path.substr(0, path.rfind('/')) + "/words.ini") << settings;
+  };
+}
+WordsWriter Tiff(int by) {
+  return [=](const std::string& path, const Samples& v) { WriteTiledTiff(path, 37, 23, Words(v, by)); };
+}
+WordsWriter Dng(int by, DngExtras extras, std::uint16_t stray = 0) {
+  return [=](const std::string& path, const Samples& v) {
+    WriteDng(path, 37, 23, Words(v, by, stray), {1, 0, 2, 1}, std::nullopt, extras);
+  };
+}
+void SensorsimDng(const std::string& path, const Samples&) {
+  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, 10);
+  ASSERT_TRUE(sim::WritePicture(path, PictureFormat::Dng, sim::Simulate(s), s, 0));
+}
+
+struct WordsCase {
+  const char* Name;
+  int SensorBpp;
+  WordsWriter Write;
+  std::vector<std::string> Options;  // after -BayerMode -BitsUsage
+  const char* Refusal;               // the end of the refusal's line; null: analysed like the bitmap
+  const char* Levels;                // the report's levels after sensorBpp; null: none
+};
+
+void PrintTo(const WordsCase& c, std::ostream* out) { *out << c.Name; }
+
+const std::vector<std::string> kTopBits = {"-TopBits"};
+const char* const kDefaultBlack16 = R"(\[\s*0\s*\],\s*"whiteLevel": \[\s*65535\s*\])";
+const char* const kGiveTopBits = "is above the 10-bit range (0 to 1023): when the file holds 10-bit samples in the "
+                                 "top bits of 16-bit words, give -TopBits (or TopBits=1); else set the sensor depth "
+                                 "of BitsUsage (8, 10 or 12) to the file's depth.";
+const WordsCase kWordsCases[] = {
+    {"PgmOfTheWholeRange", 10, Pgm(65535, 6), kTopBits, nullptr, nullptr},
+    {"PgmOfTheTopBitsRange", 10, Pgm(65472, 6), kTopBits, nullptr, nullptr},
+    {"PgmAt12Bits", 12, Pgm(65535, 4), kTopBits, nullptr, nullptr},
+    {"TiledTiff", 10, Tiff(6), kTopBits, nullptr, nullptr},
+    {"Raw16", 10, Raw16(6), {"-RawLayout", "raw16,37,23", "-TopBits"}, nullptr, nullptr},
+    {"Raw16At8BitsBySettingsKey", 8, Raw16(8, "TopBits=1\n"), {"-RawLayout", "raw16,37,23", "-TestSettings",
+     "words.ini"}, nullptr, nullptr},
+    {"DngWhiteLevelFillingItsWords", 10, Dng(6, {65535u, {}, false}), {}, nullptr, kDefaultBlack16},
+    {"DngWhiteLevelFillingItsWordsStrayLowBits", 12, Dng(4, {65535u, {}, false}, 0xB), {}, nullptr, R"(\[\s*0\s*\],)"},
+    {"DngWhiteLevelFillingItsWordsSamplesThatFit", 10, Dng(0, {65535u, {}, false}), {}, nullptr, R"(\[\s*0\s*\],)"},
+    {"DngStatingItsLevels", 10, Dng(0, {1023u, {64.5f}, false}), kTopBits, nullptr,
+     R"(\[\s*64.5\s*\],\s*"whiteLevel": \[\s*1023\s*\])"},
+    {"DngDeflatedWithoutLevels", 10, Dng(0, {std::nullopt, {}, true}), {}, nullptr, kDefaultBlack16},
+    {"SensorsimDng", 10, SensorsimDng, {}, nullptr, R"(\[\s*0\s*\],\s*"whiteLevel": \[\s*1023\s*\])"},
+    {"PgmRefused", 10, Pgm(65535, 6), {}, kGiveTopBits, nullptr},
+    {"TiffRefused", 10, Tiff(6), {}, kGiveTopBits, nullptr},
+    // A DNG stating 12 bits whose samples exceed them, read from its top 10.
+    {"DngAboveItsStatedRangeRefused", 10, Dng(0, {4095u, {}, false}, 0x1000), kTopBits,
+     "in the top 10 bits of its 12-bit word: the file's samples exceed its stated range.", nullptr},
+};
+
+class SampleWords : public ::testing::TestWithParam<std::tuple<WordsCase, ProgramSpec>> {};
+
+TEST_P(SampleWords, AnalyseLikeTheirBitmapOrAreRefusedWithHowToReadThem) {
+  const auto& [c, program] = GetParam();
+  ProgramFolder folder(program);
+  const sim::SimulationSettings s = PlantedBayer(kWordsWidth, kWordsHeight, c.SensorBpp);
+  c.Write(folder.File("picture.raw"), sim::RawSamples(sim::Simulate(s), s));
+  std::vector<std::string> options = BayerOptions(c.SensorBpp);
+  options.insert(options.end(), c.Options.begin(), c.Options.end());
+  options.insert(options.end(), {"-Report", "report.json"});
+  const RunFiles raw = RunOn(folder, "picture.raw", options);
+  if (c.Refusal != nullptr) {
+    ExpectLoadFailure(Refusal{raw.Console, folder.Status(), raw.DefaultLog}, c.Refusal);
+    return;
+  }
+  const std::regex settingsLine("TestSettings=[^\n]*\n");
+  const RawCase bitmapCase{c.Name, PictureFormat::Bitmap, c.SensorBpp, kWordsWidth, kWordsHeight, 0, nullptr};
+  const RunFiles bitmap = Analyse(program, bitmapCase, PictureFormat::Bitmap);
+  EXPECT_EQ(bitmap.ExitCode, 0) << bitmap.Console;
+  EXPECT_EQ(raw.ExitCode, bitmap.ExitCode) << raw.Console;
+  EXPECT_EQ(std::regex_replace(raw.Status, settingsLine, ""), std::regex_replace(bitmap.Status, settingsLine, ""));
+  EXPECT_EQ(raw.DefaultLog, bitmap.DefaultLog);
+  EXPECT_EQ(raw.DefectMap, bitmap.DefectMap);
+  EXPECT_EQ(raw.Console, bitmap.Console);
+  const std::string report = folder.Read("report.json");
+  const std::string levels =
+      c.Levels == nullptr ? R"(\s*\},\s*"result")" : std::string(R"(,\s*"blackLevel": )") + c.Levels;
+  EXPECT_TRUE(std::regex_search(report, std::regex(R"("sensorBpp": [0-9]+)" + levels))) << report;
+  if (c.Levels != nullptr && program.Name == "Ostrelrun") {
+    const std::string validate = std::string("python3 ") + SENSOR_SOURCE_DIR + "/tests/support/validate_report.py " +
+                                 SENSOR_SOURCE_DIR + "/doc/report.schema.json " + folder.File("report.json");
+    EXPECT_EQ(std::system(validate.c_str()), 0) << report;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryProgram, SampleWords,
+                         ::testing::Combine(::testing::ValuesIn(kWordsCases), ::testing::ValuesIn(AllPrograms())),
+                         [](const auto& test) {
+                           return std::get<1>(test.param).Name + "_" + std::get<0>(test.param).Name;
+                         });
 
 }  // namespace
 }  // namespace sensor::test

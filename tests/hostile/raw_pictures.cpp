@@ -11,7 +11,6 @@ sim::SimulationSettings PlantedBayer(std::int32_t width, std::int32_t height, in
   s.Width = width;
   s.Height = height;
   s.BitCount = 32;
-  s.TopDown = true;
   s.BayerMode = true;
   s.SensorBpp = sensorBpp;
   s.Noise = 6.0;
@@ -25,7 +24,7 @@ sim::SimulationSettings PlantedBayer(std::int32_t width, std::int32_t height, in
 
 void WriteDng(const std::string& path, std::uint32_t width, std::uint32_t height,
               const std::vector<std::uint16_t>& samples, const std::array<std::uint8_t, 4>& pattern,
-              std::optional<std::array<std::uint32_t, 4>> activeArea) {
+              std::optional<std::array<std::uint32_t, 4>> activeArea, const DngExtras& extras) {
   TIFF* t = TIFFOpen(path.c_str(), "w");
   if (t == nullptr) throw std::runtime_error("cannot write " + path);
   static const std::uint8_t kVersion[4] = {1, 4, 0, 0};
@@ -40,6 +39,14 @@ void WriteDng(const std::string& path, std::uint32_t width, std::uint32_t height
   TIFFSetField(t, TIFFTAG_CFAREPEATPATTERNDIM, kRepeat);
   TIFFSetField(t, TIFFTAG_CFAPATTERN, 4, pattern.data());
   if (activeArea) TIFFSetField(t, TIFFTAG_ACTIVEAREA, activeArea->data());
+  if (extras.WhiteLevel) TIFFSetField(t, TIFFTAG_WHITELEVEL, 1, &*extras.WhiteLevel);
+  if (!extras.BlackLevel.empty()) {
+    TIFFSetField(t, TIFFTAG_BLACKLEVEL, static_cast<std::uint16_t>(extras.BlackLevel.size()), extras.BlackLevel.data());
+  }
+  if (extras.Deflate) {
+    TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16u);
+  }
   for (std::uint32_t y = 0; y < height; ++y) {
     std::vector<std::uint16_t> row(samples.begin() + y * width, samples.begin() + (y + 1) * width);
     TIFFWriteScanline(t, row.data(), y, 0);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <utility>
 
+#include "dng_file.h"
 #include "frontend/common/status_file.h"
 
 namespace sensor::sim {
@@ -69,7 +70,7 @@ struct TiffCloser {
   void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
-bool WriteTiffFile(const std::string& path, bool dng, const SimulatedImage& image, const SimulationSettings& s) {
+bool WriteTiffFile(const std::string& path, const SimulatedImage& image, const SimulationSettings& s) {
   std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(path.c_str(), "w"));
   if (!tiff) return false;
   TIFF* t = tiff.get();
@@ -82,18 +83,7 @@ bool WriteTiffFile(const std::string& path, bool dng, const SimulatedImage& imag
   TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(16));
-  if (dng) {
-    static const std::uint8_t kVersion[4] = {1, 4, 0, 0};
-    static const std::uint16_t kRepeat[2] = {2, 2};
-    static const std::uint8_t kGreenRedBlueGreen[4] = {1, 0, 2, 1};
-    TIFFSetField(t, TIFFTAG_SUBFILETYPE, 0);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, 32803);  // CFA
-    TIFFSetField(t, TIFFTAG_DNGVERSION, kVersion);
-    TIFFSetField(t, TIFFTAG_CFAREPEATPATTERNDIM, kRepeat);
-    TIFFSetField(t, TIFFTAG_CFAPATTERN, 4, kGreenRedBlueGreen);
-  } else {
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, bayer ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
-  }
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, bayer ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
   std::vector<unsigned char> row(static_cast<std::size_t>(s.Width) * (bayer ? bits / 8 : 3));
   const std::vector<std::uint16_t> samples = bayer ? RawSamples(image, s) : std::vector<std::uint16_t>();
   const int bytesPerPixel = s.BitCount / 8;
@@ -173,8 +163,9 @@ bool WritePicture(const std::string& path, PictureFormat format, const Simulated
     case PictureFormat::Pgm:
       return WriteBytes(path, PgmBytes(RawSamples(image, s), s));
     case PictureFormat::Tiff:
+      return WriteTiffFile(path, image, s);
     case PictureFormat::Dng:
-      return WriteTiffFile(path, format == PictureFormat::Dng, image, s);
+      return WriteDngFile(path, RawSamples(image, s), s);
     case PictureFormat::Raw10:
     case PictureFormat::Raw12:
     case PictureFormat::Raw16:

@@ -273,17 +273,17 @@ TEST_F(OstrelProducts, TheReportHasTheLevelsAndDimensionsOfTheStatusFile) {
 }
 
 // Every program's option table: the new options (the products, then
-// Glazetrun's -KeepDefectMap) come after all the others, and no option name is
-// a prefix of a later one, so that no argument selects another option than it
-// did before.
+// Glazetrun's -KeepDefectMap, then TopBits) come after all the others, and no
+// option name is a prefix of a later one, so that no argument selects another
+// option than it did before.
 TEST(ProductOptions, EndEveryTableAndNoEarlierNameIsAPrefixOfALaterOne) {
   waferonrun::WaferonSettings waferon;
   glazetrun::GlazetSettings glazet;
   ostrelrun::OstrelSettings ostrel;
   const std::vector<std::pair<frontend::OptionTable, std::vector<std::string>>> tables = {
-      {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "ReviewImage", "DefectList"}},
-      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG", "KeepDefectMap"}},
-      {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report", "ReviewImage"}},
+      {frontend::OptionsOf(waferonrun::DescribeWaferonrun(waferon, nullptr).Settings), {"Report", "ReviewImage", "DefectList", "TopBits"}},
+      {frontend::OptionsOf(glazetrun::DescribeGlazetrun(glazet, nullptr).Settings), {"Report", "ReviewImage", "DefectMapPNG", "KeepDefectMap", "TopBits"}},
+      {frontend::OptionsOf(ostrelrun::DescribeOstrelrun(ostrel, nullptr).Settings), {"Report", "ReviewImage", "TopBits"}},
   };
   for (const auto& [table, last] : tables) {
     ASSERT_GE(table.size(), last.size() + 2);
