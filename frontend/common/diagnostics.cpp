@@ -42,7 +42,11 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic) {
 }
 
 void WriteDiagnostic(std::string_view program, const Diagnostic& diagnostic) {
-  const std::string line = std::string(program) + ": " + FormatDiagnostic(diagnostic) + "\n";
+  WriteDiagnosticLine(program, FormatDiagnostic(diagnostic));
+}
+
+void WriteDiagnosticLine(std::string_view where, std::string_view text) {
+  const std::string line = std::string(where) + ": " + OneLine(std::string(text)) + "\n";
   std::fflush(stdout);
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);

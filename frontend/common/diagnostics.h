@@ -52,6 +52,11 @@ std::string FormatDiagnostic(const Diagnostic& diagnostic);
 // Writes "PROGRAM: " and the formatted diagnostic as one line on standard error.
 void WriteDiagnostic(std::string_view program, const Diagnostic& diagnostic);
 
+// Writes "WHERE: TEXT" as one line on standard error (line breaks in the text
+// become spaces), after what standard output holds so far; WriteDiagnostic
+// and the batch program's lines go through here.
+void WriteDiagnosticLine(std::string_view where, std::string_view text);
+
 // The diagnostics of one run: each written when it is added; the first one
 // of a class that keeps the run from judging is the run's reason.
 class RunDiagnostics {

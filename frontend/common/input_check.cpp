@@ -45,6 +45,8 @@ std::vector<Diagnostic> CheckArguments(int argc, char** argv, const OptionTable&
     if (match < 0) {
       if (IsOption(argument)) {
         found.push_back(UnknownOption(argument, names));
+        // The word behind a misspelt option is most likely its value: one line says it all.
+        if (i + 1 < argc && argv[i + 1] != nullptr && !IsOption(argv[i + 1])) ++i;
       } else {
         found.push_back({DiagnosticClass::UnknownOption, argument,
                          "neither an option nor the value of one",
@@ -70,12 +72,13 @@ std::vector<Diagnostic> CheckPathValues(int argc, char** argv, const OptionTable
   struct PathField {
     const char* Name;
     const ResolvedPath CommonOptions::*Field;
+    const char* Example;
   };
-  static constexpr PathField kPaths[] = {{"OutputFile", &CommonOptions::OutputFile},
-                                         {"TestSettings", &CommonOptions::TestSettings},
-                                         {"TestLimits", &CommonOptions::TestLimits},
-                                         {"LogFile", &CommonOptions::LogFile},
-                                         {"BMPFileIn", &CommonOptions::BMPFileIn}};
+  static constexpr PathField kPaths[] = {{"OutputFile", &CommonOptions::OutputFile, "status.txt"},
+                                         {"TestSettings", &CommonOptions::TestSettings, "settings.ini"},
+                                         {"TestLimits", &CommonOptions::TestLimits, "limits.txt"},
+                                         {"LogFile", &CommonOptions::LogFile, "log.csv"},
+                                         {"BMPFileIn", &CommonOptions::BMPFileIn, "picture.bmp"}};
   std::vector<Diagnostic> found;
   for (const PathField& path : kPaths) {
     // The last value given counts, as it does when the options are applied.
@@ -92,7 +95,7 @@ std::vector<Diagnostic> CheckPathValues(int argc, char** argv, const OptionTable
     if (argument.empty() || options.*path.Field) continue;
     found.push_back({DiagnosticClass::BadPath, argument + " " + given,
                      "not a usable path (it needs a file name with an extension, within the length a path may have)",
-                     "name the file with its extension, e.g. " + std::string(path.Name) + ".txt"});
+                     std::string("name the file with its extension, e.g. ") + path.Example});
   }
   return found;
 }

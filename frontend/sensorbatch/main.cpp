@@ -8,16 +8,18 @@
 #include <fstream>
 #include <map>
 
+#include "frontend/common/diagnostics.h"
 #include "frontend/common/paths.h"
+#include "frontend/common/version_report.h"
 #include "frontend/sensorbatch/batch_options.h"
 #include "frontend/sensorbatch/batch_run.h"
+#include "frontend/sensorbatch/job_class.h"
 #include "frontend/sensorbatch/job_file.h"
 #include "frontend/sensorbatch/job_plan.h"
 #include "frontend/sensorbatch/processor_share.h"
 #include "frontend/sensorbatch/program_catalog.h"
 #include "frontend/sensorbatch/progress_line.h"
 #include "frontend/sensorbatch/report_page.h"
-#include "sensordefect/ResultCodes.h"
 
 namespace {
 
@@ -29,7 +31,7 @@ constexpr int kSomeFailed = 1;
 constexpr int kRefused = 2;
 
 int Refuse(const std::string& problem) {
-  std::fprintf(stderr, "sensorbatch: %s\n", problem.c_str());
+  sensor::frontend::WriteDiagnosticLine("sensorbatch", problem);
   return kRefused;
 }
 
@@ -52,32 +54,42 @@ class SummaryWriter {
   std::size_t next_ = 0;
 };
 
-// A job's row of the page, from its result; takes out the worker's page
-// details, so that the summary line stays as it is without the page.
-PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result) {
+// A job's row of the page, from its result and class; takes out the worker's
+// page details, so that the summary line stays as it is without the page.
+PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result, const JobClass& jobClass) {
   nlohmann::ordered_json& report = result.Report;
   PageJob row;
   row.Line = job.Line;
   row.Program = job.Program;
   row.Picture = plan.Picture;
-  const std::string failing = report.value("failing", std::string());
-  if (result.Passed) {
-    row.Verdict = PageVerdict::Pass;
-  } else if (!failing.empty() && report.value("ReturnCode", 0LL) == SensorDefectDetectionClass::E_FAIL) {
-    row.Verdict = PageVerdict::Fail;
-    row.Details = failing;
-  } else {
-    row.Verdict = PageVerdict::Error;
-    row.Details = report.value("failure", std::string());
-  }
+  row.Verdict = jobClass.Verdict;
+  row.Details = jobClass.Reason;
   row.ReviewImage = report.value("reviewImage", std::string());
   report.erase("failing");
   report.erase("reviewImage");
   return row;
 }
 
+// --help, or --version: the batch's version and those of the libraries beside it.
+std::string FormatBatchInformation(const BatchOptions& options) {
+  if (*options.Information == sensor::frontend::InformationRequest::Help) return FormatBatchHelp(options);
+  std::string text = sensor::frontend::ProgramVersionLine("sensorbatch");
+  const std::string folder = sensor::frontend::RefreshModulePaths().Directory;
+  for (const sensor::frontend::ProgramEntry& program : Programs()) {
+    const std::string library = folder + program.LibraryFileName;
+    const auto version = sensor::frontend::ReadProductVersion(library);
+    text += version ? sensor::frontend::FormatVersionLine(library, *version, sensor::frontend::IsWow64())
+                    : library + ": no version record can be read\n";
+  }
+  return text;
+}
+
 int RunBatchProgram(int argc, char** argv) {
   const BatchOptions options = ParseBatchOptions(argc, argv);
+  if (options.Information) {
+    std::fputs(FormatBatchInformation(options).c_str(), stdout);
+    return kAllPassed;
+  }
   if (!options.Problems.empty()) {
     for (const std::string& problem : options.Problems) Refuse(problem);
     std::fputs(kBatchUsage, stderr);
@@ -135,21 +147,25 @@ int RunBatchProgram(int argc, char** argv) {
   std::vector<PageJob> rows(jobs.size());
   RunBatch(jobs, plans, setup, [&](std::size_t index, JobResult result) {
     const Job& job = jobs[index];
-    if (options.ReportPage) rows[index] = TakePageJob(job, plans[index], result);
+    const JobClass jobClass = ClassifyJob(result.Report);
+    if (options.ReportPage) rows[index] = TakePageJob(job, plans[index], result, jobClass);
     nlohmann::ordered_json line;
     line["line"] = job.Line;
     line["program"] = job.Program;
     line["picture"] = plans[index].Picture.empty() ? nlohmann::ordered_json(nullptr)
                                                    : nlohmann::ordered_json(plans[index].Picture);
     line.update(result.Report);
-    if (!result.Passed) {
-      allPassed = false;
-      if (result.Report["exit"].is_null()) {
-        std::fprintf(stderr, "%s:%d: %s: %s\n", options.Jobs->c_str(), job.Line,
-                     job.Program.c_str(), result.Report["failure"].get<std::string>().c_str());
-      }
+    if (!line.contains("class")) {
+      line["class"] = "ERROR";
+      line["reason"] = jobClass.Reason;
     }
-    progress.JobEnded(result.Passed);
+    if (!result.Passed) allPassed = false;
+    // Each job that could not judge, with its reason (the worker's runs keep quiet).
+    if (jobClass.Verdict == PageVerdict::Error) {
+      sensor::frontend::WriteDiagnosticLine(*options.Jobs + ":" + std::to_string(job.Line),
+                                            job.Program + ": " + jobClass.Reason);
+    }
+    progress.JobEnded(jobClass.Verdict);
     writer.Add(index, line.dump());
   });
   progress.Close();
