@@ -64,6 +64,7 @@ const char* RunClassName(RunClass runClass) {
 void RunDiagnostics::Add(Diagnostic diagnostic) {
   if (write_) WriteDiagnostic(program_, diagnostic);
   ++count_;
+  if (!first_) first_ = diagnostic;
   if (!reason_ && diagnostic.Class != DiagnosticClass::Output) reason_ = std::move(diagnostic);
 }
 

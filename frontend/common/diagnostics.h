@@ -67,12 +67,15 @@ class RunDiagnostics {
   // The first diagnostic that makes the run an ERROR (every class but
   // Output, which leaves the judgement standing); nothing when none.
   const std::optional<Diagnostic>& Reason() const { return reason_; }
+  // The first diagnostic of any class; nothing when none.
+  const std::optional<Diagnostic>& First() const { return first_; }
   bool Any() const { return count_ > 0; }
 
  private:
   std::string program_;
   bool write_;
   std::optional<Diagnostic> reason_;
+  std::optional<Diagnostic> first_;
   std::size_t count_ = 0;
 };
 

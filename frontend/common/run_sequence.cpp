@@ -292,8 +292,10 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
     state.options.LogFile.reset();
     state.result = E_INVALIDARG;
     state.runClass = RunClass::Error;
-    state.reason = state.diagnostics.Reason() ? FormatDiagnostic(*state.diagnostics.Reason())
-                                              : std::string("the run could not start");
+    // An output that cannot be written stops the start-up too: then it is the reason.
+    const std::optional<Diagnostic>& why =
+        state.diagnostics.Reason() ? state.diagnostics.Reason() : state.diagnostics.First();
+    state.reason = why ? FormatDiagnostic(*why) : std::string("the run could not start");
     const std::string message = state.options.BMPFileIn ? "missing or invalid argument." : "BMP file undefined";
     WriteStatusFile(program, state, message, 1);
     // The report alone, when its own path is sound: it says why nothing ran.
