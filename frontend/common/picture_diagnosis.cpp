@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/bitmap_format.h"
+#include "common/frontend_interface.h"
 #include "frontend/common/regular_file.h"
 
 namespace sensor::frontend {
