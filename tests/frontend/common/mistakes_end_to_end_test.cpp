@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -110,6 +111,10 @@ TEST_F(Mistakes, EachMistakeGivesOneLineTheStationsExitCodeAndTheReportsClass) {
       for (const std::string& part : c.LineParts) EXPECT_TRUE(Contains(run.Errors, part)) << run.Errors;
     }
     ASSERT_TRUE(Exists("run.json"));
+    // Every report, also one of a run that could not start, passes the schema.
+    const std::string validate = "/usr/bin/python3 " + std::string(SENSOR_SOURCE_DIR) + "/tests/support/validate_report.py " +
+                                 SENSOR_SOURCE_DIR + "/doc/report.schema.json " + Beside("run.json");
+    EXPECT_EQ(std::system(validate.c_str()), 0);
     const Json outcome = Json::parse(Read("run.json"))["outcome"];
     EXPECT_EQ(outcome["class"], c.Class);
     // An ERROR's reason is its line on standard error.
