@@ -170,12 +170,16 @@ TEST(Information, HelpAndVersionAnswerAtOnceAndWriteNothing) {
       EXPECT_EQ(out->Errors, "");
     }
     EXPECT_EQ(FilesIn(copy.Dir()), before);
+    // Each on a line of its own, alone or followed by the start values of what it sets.
+    const auto listed = [&help](const std::string& entry) {
+      return Contains(help.Console, "\n  " + entry + "\n") || Contains(help.Console, "\n  " + entry + "   (start: ");
+    };
     for (const frontend::OptionSpec& option : frontend::OptionsOf(p.Description.Settings)) {
-      EXPECT_TRUE(Contains(help.Console, "\n  -" + option.Name + (option.TakesValue ? " VALUE\n" : "\n"))) << option.Name;
+      EXPECT_TRUE(listed("-" + option.Name + (option.TakesValue ? " VALUE" : ""))) << option.Name;
     }
     frontend::CommonOptions scratch;
     for (const frontend::SettingsKey& key : frontend::KeysOf(p.Description.Settings, scratch)) {
-      EXPECT_TRUE(Contains(help.Console, "\n  " + key.Key + "\n")) << key.Key;
+      EXPECT_TRUE(listed(key.Key)) << key.Key;
     }
     EXPECT_TRUE(Contains(help.Console, "doc/man/" + std::string(p.Program) + ".1"));
     EXPECT_TRUE(Contains(version.Console, copy.File(p.Library) + ": 1."));
