@@ -57,7 +57,8 @@ std::optional<Diagnostic> DiagnoseRefusedBitmap(const std::string& path, const L
   const std::uint16_t bitCount = bitmap::ReadU16(header + 14);
   Diagnostic d{DiagnosticClass::Picture, path, "", ""};
   if (bitCount != 24 && bitCount != 32) {
-    d.Problem = "refused: a " + std::to_string(bitCount) + "-bit bitmap; the analysis libraries take 24- and 32-bit ones";
+    d.Problem = "refused: the bitmap has " + std::to_string(bitCount) +
+                " bits per pixel; the analysis libraries take 24 or 32";
     d.Remedy = "write the picture as a 24- or 32-bit bitmap";
     return d;
   }

@@ -33,6 +33,13 @@ const std::string kExamples = std::string(SENSOR_SOURCE_DIR) + "/examples/";
 
 std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
 
+// `value` as `bytes` little-endian bytes.
+std::string Le(std::uint32_t value, int bytes) {
+  std::string text;
+  for (int i = 0; i < bytes; ++i) text += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return text;
+}
+
 std::set<std::string> FilesIn(const std::string& folder) {
   std::set<std::string> names;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) names.insert(entry.path().string());
@@ -52,6 +59,11 @@ class Mistakes : public ProgramRunTest {
     Write("typo.ini", "; comment\n[section]\nHamerSize=11\n");
     Write("broken.txt", "[CLUSTER]\nHeader=x\n[PIXEL]\n[BRIGHTNESS]\n");
     Write("huge.txt", std::string(70000, '\n'));
+    // A bitmap of 8 bits per pixel, 4 x 2, grey palette: read, but not bound by the libraries.
+    std::string eight = "BM" + Le(14 + 40 + 1024 + 8, 4) + Le(0, 4) + Le(14 + 40 + 1024, 4) + Le(40, 4) + Le(4, 4) +
+                        Le(2, 4) + Le(1, 2) + Le(8, 2) + Le(0, 4) + Le(8, 4) + std::string(16, '\0');
+    for (int i = 0; i < 256; ++i) eight += Le(i * 0x010101, 4);
+    Write("eight.bmp", eight + std::string(8, '\x40'));
   }
 };
 
@@ -79,6 +91,7 @@ TEST_F(Mistakes, EachMistakeGivesOneLineTheStationsExitCodeAndTheReportsClass) {
       {"no picture named", {"-slave"}, 1, {"picture: -BMPFileIn: no picture named"}, "ERROR"},
       {"picture path without extension", {"-BMPFileIn", "clean"}, 1, {"bad path: -BMPFileIn clean:"}, "ERROR"},
       {"PNG picture", {"-BMPFileIn", "pic.png"}, 1, {"pic.png: a PNG file", "-RawLayout"}, "ERROR"},
+      {"8-bit bitmap", {"-BMPFileIn", "eight.bmp"}, 1, {"eight.bmp: refused: the bitmap has 8 bits per pixel"}, "ERROR"},
       {"raw frame without layout", {"-BMPFileIn", "frame.raw"}, 1, {"frame.raw: of an unknown format", "-RawLayout"},
        "ERROR"},
       {"raw frame refused", {"-BMPFileIn", "frame.raw", "-RawLayout", "raw10,64,64"}, 1, {"frame.raw: refused: "},
