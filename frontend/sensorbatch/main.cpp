@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
   try {
     return RunBatchProgram(argc, argv);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "sensorbatch: %s\n", e.what());
+    sensor::frontend::WriteDiagnosticLine("sensorbatch", e.what());
     return kSomeFailed;
   }
 }
