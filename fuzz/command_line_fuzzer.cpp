@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/common/input_check.h"
+#include "frontend/common/program_information.h"
 #include "program_tables.h"
 #include "frontend/common/command_line.h"
 
@@ -32,6 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     frontend::CommonOptions options;
     frontend::ParseCommandLine(static_cast<int>(arguments.size()), argv.data(), table, options);
     echo(options);
+    // The mistakes found beside the reading, and their lines.
+    const int argc = static_cast<int>(arguments.size());
+    for (const frontend::Diagnostic& d : frontend::CheckArguments(argc, argv.data(), table)) frontend::FormatDiagnostic(d);
+    for (const frontend::Diagnostic& d : frontend::CheckPathValues(argc, argv.data(), table, options)) {
+      frontend::FormatDiagnostic(d);
+    }
+    frontend::FindInformationRequest(argc, argv.data());
   });
   return 0;
 }

@@ -28,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::ForEachProgramLimits([&](const frontend::LimitsRules& rules,
                                  frontend::VerdictTable table,
                                  const frontend::OutputLayout& layout) {
-    const bool read = frontend::ReadTestLimits(path, rules, table);
+    std::string problem;
+    const bool read = frontend::ReadTestLimits(path, rules, table, &problem);
+    // A refused file always says why.
+    if (!read && problem.empty()) __builtin_trap();
     // Measured values chosen by the input, so that every entry meets each kind.
     for (std::size_t i = 0; i < table.size(); ++i) {
       const double v = kValues[(size + i * 7) % std::size(kValues)];

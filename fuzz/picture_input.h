@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/image_binding.h"
+#include "frontend/common/picture_diagnosis.h"
 #include "frontend/common/picture_loader.h"
 #include "fuzz_input.h"
 
@@ -66,8 +67,12 @@ inline void ReadAndCheck(const std::uint8_t* data, std::size_t size, std::size_t
   std::optional<frontend::LoadedBitmap> picture = frontend::ReadPicture(path, {mode, layout}, problem);
   if (picture) {
     CheckPicture(*picture, mode, recognised);
+    frontend::DiagnoseRefusedBitmap(path, *picture);
   } else {
     Require(!recognised || !problem.empty());
+    // A picture that does not load always gets a reason for the user.
+    const frontend::Diagnostic why = frontend::DiagnosePicture(path, {mode, layout});
+    Require(!why.Problem.empty());
   }
 }
 

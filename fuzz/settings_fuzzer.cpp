@@ -1,10 +1,12 @@
 // The settings-file reader of the three test programs on any file, followed by
-// each program's settings echo of what was read.
+// each program's settings echo of what was read and the check of its lines.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fuzz_input.h"
+#include "frontend/common/input_check.h"
 #include "program_tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                    const frontend::SettingsKeyTable& keys, auto echo) {
     frontend::ReadSettingsFile(path, keys);
     echo(frontend::CommonOptions{});
+    std::vector<std::string> names;
+    for (const frontend::SettingsKey& key : keys) names.push_back(key.Key);
+    for (const frontend::Diagnostic& d : frontend::CheckSettingsFile(path, names)) frontend::FormatDiagnostic(d);
   });
   return 0;
 }

@@ -2,7 +2,8 @@
 # Runs the three programs of one build on a spread of generated pictures and
 # settings (both modes, both searches, several depths and window sizes, odd
 # sizes, top-down rows, the candidate stop, refusals and start-up failures) and
-# keeps everything each run leaves: exit code, console output, status file,
+# keeps everything each run leaves: exit code, console output (standard output;
+# the diagnostics on standard error are no station output), status file,
 # named and default data logs, Waferon's dump files and Glazet's defect map.
 # Elapsed times ("calc time" and Glazet's "... ticks" console line) are the
 # only values masked. Two snapshots of the
@@ -130,7 +131,7 @@ snapshot_run() {  # name program picture settings-name settings-lines limits-fil
     args+=(-TestLimits "$limitsfile" -LogFile "$work/run/log.csv")
   fi
   set +e
-  (cd "$work/run" && "$work/bin/$program" "${args[@]}" "${extra[@]}" >"$dir/console.txt" 2>&1)
+  (cd "$work/run" && "$work/bin/$program" "${args[@]}" "${extra[@]}" >"$dir/console.txt" 2>>"$work/stderr.txt")
   echo $? >"$dir/exit_code"
   set -e
   # Paths of this run's temporary folder are replaced so that two snapshots compare.

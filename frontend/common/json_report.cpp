@@ -172,7 +172,9 @@ std::string FormatJsonReport(const RunFindings& run) {
                       {"text", run.CodeText}}},
       {"verdicts", Verdicts(run)},
       {"status", Json{{"passed", run.Status == 0}, {"status", run.Status}, {"message", run.Message}}},
-      {"findings", Findings(run)}};
+      {"findings", Findings(run)},
+      {"outcome", Json{{"class", RunClassName(run.Class)},
+                       {"reason", run.Class == RunClass::Pass ? Json(nullptr) : Json(run.Reason)}}}};
   // Texts that are not valid UTF-8 (paths are bytes) are written with U+FFFD;
   // numbers as the shortest decimal that reads back the same.
   return ShortestJson(document, 2) + "\n";

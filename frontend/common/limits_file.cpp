@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "frontend/common/regular_file.h"
 #include "frontend/common/text_format.h"
 #include "frontend/common/text_lines.h"
 #include "frontend/common/value_scan.h"
@@ -44,6 +45,19 @@ struct ItemList {
   bool AtLineBreak() const { return Position < Text.size() && Text[Position] == '\n'; }
 };
 
+// The file's line number of a piece: pieces that end a line before it, plus one.
+std::size_t LineNumberOf(const std::vector<std::string>& lines, std::size_t piece) {
+  std::size_t number = 1;
+  for (std::size_t i = 0; i < piece && i < lines.size(); ++i) {
+    if (!lines[i].empty() && lines[i].back() == '\n') ++number;
+  }
+  return number;
+}
+
+void Explain(std::string* problem, std::string text) {
+  if (problem != nullptr && problem->empty()) *problem = std::move(text);
+}
+
 }  // namespace
 
 bool IsSectionLine(std::string_view line, const std::vector<std::string>& sections) {
@@ -56,8 +70,12 @@ bool IsSectionLine(std::string_view line, const std::vector<std::string>& sectio
 }
 
 bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
-                      const LimitsRules& rules, VerdictTable& table) {
-  if (begin >= lines.size()) return false;
+                      const LimitsRules& rules, VerdictTable& table, std::string* problem) {
+  const auto section = [&] { return "the section of line " + std::to_string(LineNumberOf(lines, begin - 1)); };
+  if (begin >= lines.size()) {
+    Explain(problem, section() + " ends the file; expected its Header=, Unit=, HighLimit= and LowLimit= lines");
+    return false;
+  }
 
   std::array<ItemList, kKeyLists> lists;
   int keyLines = 0;
@@ -70,16 +88,26 @@ bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
       }
     }
   }
-  if (keyLines != kKeyLists) return false;
+  if (keyLines != kKeyLists) {
+    Explain(problem, section() + " holds " + std::to_string(keyLines) +
+                         " key lines; expected exactly one each of Header=, Unit=, HighLimit= and LowLimit=");
+    return false;
+  }
 
   for (;;) {
     const std::string_view header = lists[kHeaders].Item();
     if (header.empty() || lists[kUnits].Item().empty() || lists[kHighs].Item().empty() ||
         lists[kLows].Item().empty()) {
+      Explain(problem, section() + " has an empty column or lists of different lengths; expected a header, a "
+                                   "unit and both limits in every column");
       return false;
     }
     const std::optional<std::size_t> entry = rules.EntryFor(header);
-    if (!entry || *entry >= table.size()) return false;
+    if (!entry || *entry >= table.size()) {
+      Explain(problem, section() + " has the header \"" + std::string(header) +
+                           "\", which names no value of this program; expected the headers of the manual page");
+      return false;
+    }
 
     VerdictEntry& target = table[*entry];
     target.Label = std::string(header);
@@ -96,7 +124,7 @@ bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
 }
 
 bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRules& rules,
-                         VerdictTable& table) {
+                         VerdictTable& table, std::string* problem) {
   for (const std::string& name : rules.Sections) {
     bool found = false;
     for (const std::string& line : lines) {
@@ -105,21 +133,29 @@ bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRule
         break;
       }
     }
-    if (!found) return false;
+    if (!found) {
+      Explain(problem, "no " + name + " section; expected a line " + name + " followed by its four key lines");
+      return false;
+    }
   }
 
   bool allRead = true;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (IsSectionLine(lines[i], rules.Sections) && !ReadLimitSection(lines, i + 1, rules, table)) {
+    if (IsSectionLine(lines[i], rules.Sections) && !ReadLimitSection(lines, i + 1, rules, table, problem)) {
       allRead = false;
     }
   }
   return allRead;
 }
 
-bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table) {
+bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table,
+                    std::string* problem) {
   const std::optional<std::vector<std::string>> lines = ReadTextPieces(path, kLimitsFileMaxBytes);
-  return lines && ReadTestLimitsLines(*lines, rules, table);
+  if (!lines) {
+    Explain(problem, UnreadableFileProblem(path, kLimitsFileMaxBytes));
+    return false;
+  }
+  return ReadTestLimitsLines(*lines, rules, table, problem);
 }
 
 }  // namespace sensor::frontend

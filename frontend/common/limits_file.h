@@ -30,15 +30,17 @@ bool IsSectionLine(std::string_view line, const std::vector<std::string>& sectio
 
 // Reads one section from the line pieces that follow its name (`begin`) up to
 // the next line that begins with '['. True when it held exactly four key lines
-// and every column was read and selected an entry.
+// and every column was read and selected an entry. On a fault, `problem`
+// (when given) says what was expected, naming the section's line.
 bool ReadLimitSection(const std::vector<std::string>& lines, std::size_t begin,
-                      const LimitsRules& rules, VerdictTable& table);
+                      const LimitsRules& rules, VerdictTable& table, std::string* problem = nullptr);
 
 // Reads the file's line pieces into the table: true when every required
 // section is present and every section was read without fault. Entries set
 // before a fault stay set.
+// `problem` (when given) gets what is wrong with the first fault.
 bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRules& rules,
-                         VerdictTable& table);
+                         VerdictTable& table, std::string* problem = nullptr);
 
 // A limits file holds a few hundred bytes. One beyond this size is refused as
 // unreadable: every section line reads on to the next line that begins with
@@ -47,7 +49,8 @@ bool ReadTestLimitsLines(const std::vector<std::string>& lines, const LimitsRule
 inline constexpr std::uint64_t kLimitsFileMaxBytes = 64 * 1024;
 
 // Reads the limits file; false as well when it cannot be opened or is larger
-// than kLimitsFileMaxBytes.
-bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table);
+// than kLimitsFileMaxBytes. `problem` (when given) gets what is wrong.
+bool ReadTestLimits(const std::string& path, const LimitsRules& rules, VerdictTable& table,
+                    std::string* problem = nullptr);
 
 }  // namespace sensor::frontend

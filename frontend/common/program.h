@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frontend/common/bitmap_loader.h"
+#include "frontend/common/diagnostics.h"
 #include "frontend/common/picture_loader.h"
 #include "frontend/common/limits_file.h"
 #include "frontend/common/run_findings.h"
@@ -24,6 +25,8 @@ namespace sensor::frontend {
 struct SettingsEcho {
   std::string Text;
   bool Plausible = true;
+  // For implausible settings: which setting and why, for the diagnostic line.
+  std::string Problem;
 };
 
 // Where a run's pictures come from when its host keeps them: the picture for a
@@ -41,6 +44,10 @@ struct RunOutcome {
   VerdictTable Verdicts;
   std::string FailingValues;  // the values outside their limits; empty: none
   ProductPaths Written;       // the products the run wrote, as given
+  // PASS, FAIL or ERROR, and for an ERROR its diagnostic (diagnostics.h);
+  // for a FAIL the values outside their limits.
+  RunClass Class = RunClass::Error;
+  std::string Reason;
 };
 
 // Who runs the program: the program itself (StandAloneHost) or a host that runs
@@ -55,6 +62,9 @@ struct RunHost {
   PictureSource Pictures;
   // Filled at the end of the run when not null.
   RunOutcome* Outcome = nullptr;
+  // The program run by a user: it answers --help and --version, and writes
+  // its diagnostics on standard error (a host gets them in the outcome).
+  bool StandAlone = false;
 };
 
 // The program run on its own: its directory and name from its own file.
@@ -96,6 +106,7 @@ class RunContext {
     request.RawLayout = options_.RawLayout;
     request.Memory = paints_ ? PixelMemory::Own : PixelMemory::MappedFile;
     findings_.Mode = request.Mode;
+    request_ = request;
     if (pictures_) {
       loaded_ = pictures_(options_.BMPFileIn, request, paints_);
     } else {
@@ -109,6 +120,8 @@ class RunContext {
   }
   // The picture LoadBitmap gave; null before it or when it could not be loaded.
   const LoadedBitmap* Loaded() const { return loaded_; }
+  // The request of LoadBitmap's reading; nothing before it.
+  const std::optional<PictureRequest>& Request() const { return request_; }
 
  private:
   CommonOptions& options_;
@@ -116,6 +129,7 @@ class RunContext {
   RunFindings& findings_;
   std::optional<LoadedBitmap>& bitmap_;
   LoadedBitmap* loaded_ = nullptr;
+  std::optional<PictureRequest> request_;
   const std::string& folder_;
   const PictureSource& pictures_;
   bool paints_;
@@ -145,6 +159,9 @@ struct ProgramDescription {
   ProductTable Products;
   // The settings as the library receives them, for the outputs that list them.
   std::function<std::vector<SettingFact>()> SettingFacts;
+  // The files the library leaves in the run's folder after an analysis that
+  // ended with 0, given the measured values (none: it leaves none).
+  std::function<std::vector<std::string>(const VerdictTable& values)> LibraryFiles;
 };
 
 }  // namespace sensor::frontend

@@ -19,6 +19,8 @@ struct ProgramEntry {
   std::function<CommonOptions(int argc, char** argv)> ReadOptions;
   // Whether its library paints the picture it analyses.
   bool PaintsPicture = false;
+  // The file name of its analysis library, for the version lines.
+  std::string LibraryFileName;
 };
 
 template <class Settings, class Result>
@@ -39,7 +41,9 @@ ProgramEntry MakeProgramEntry(std::string name,
     return options;
   };
   Settings settings;
-  entry.PaintsPicture = describe(settings, nullptr).PaintsPicture;
+  const ProgramDescription description = describe(settings, nullptr);
+  entry.PaintsPicture = description.PaintsPicture;
+  entry.LibraryFileName = description.LibraryFileName;
   return entry;
 }
 

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace sensor::frontend {
 
 FileHandle OpenRegularFile(const std::string& path) {
@@ -27,6 +30,20 @@ FileHandle OpenRegularFile(const std::string& path) {
     return none;
   }
   return FileHandle(file, &std::fclose);
+}
+
+std::string UnreadableFileProblem(const std::string& path, std::uint64_t maxBytes) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? "does not exist" : std::string("cannot be read: ") + std::strerror(errno);
+  }
+  if (S_ISDIR(info.st_mode)) return "is a folder";
+  if (!S_ISREG(info.st_mode)) return "is not a regular file";
+  if (access(path.c_str(), R_OK) != 0) return std::string("cannot be read: ") + std::strerror(errno);
+  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+    return "is larger than " + std::to_string(maxBytes) + " bytes";
+  }
+  return "cannot be read";
 }
 
 }  // namespace sensor::frontend

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "frontend/common/bitmap_loader.h"
+#include "frontend/common/diagnostics.h"
 #include "frontend/common/raw_frame.h"
 #include "frontend/common/run_options.h"
 #include "frontend/common/verdict_table.h"
@@ -159,6 +160,8 @@ struct RunFindings {
   int Status = 0;               // the status file's status: 0 passed, 1 failed
   std::string Message;          // the status message without " ERROR"
   VerdictTable Verdicts;        // judged in table order
+  RunClass Class = RunClass::Error;  // PASS, FAIL or ERROR (diagnostics.h)
+  std::string Reason;           // an ERROR's diagnostic, a FAIL's failing values
 
   // What the library found, filled by the program's driver (only what that
   // library reports; absent when the library ended before it).

@@ -73,7 +73,7 @@ std::optional<std::string> ProductPathProblem(const RunProduct& product, const s
   return std::nullopt;
 }
 
-bool CheckProducts(const ProductTable& products, const ProductPaths& paths) {
+bool CheckProducts(const ProductTable& products, const ProductPaths& paths, RunDiagnostics* diagnostics) {
   bool all = true;
   for (const RunProduct& product : products) {
     const std::optional<std::string>& path = paths.*product.Path;
@@ -82,13 +82,19 @@ bool CheckProducts(const ProductTable& products, const ProductPaths& paths) {
       std::printf("\n%s file \"%s\" cannot be written: %s.\n", product.Option.c_str(), path->c_str(),
                   problem->c_str());
       all = false;
+      // An option without its file has its own diagnostic (a missing value).
+      if (diagnostics != nullptr && !path->empty()) {
+        diagnostics->Add({DiagnosticClass::Output, "-" + product.Option + " " + *path,
+                          "the file cannot be written: " + *problem,
+                          "name a file ending in " + Listed(product.Extensions) + " in a folder you may write"});
+      }
     }
   }
   return all;
 }
 
 bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run,
-                   ProductPaths* written) {
+                   ProductPaths* written, RunDiagnostics* diagnostics) {
   bool all = true;
   for (const RunProduct& product : products) {
     const std::optional<std::string>& path = paths.*product.Path;
@@ -104,6 +110,10 @@ bool WriteProducts(const ProductTable& products, const ProductPaths& paths, cons
       std::printf("\n%s file \"%s\" was not written: %s.\n", product.Option.c_str(), path->c_str(),
                   problem.c_str());
       all = false;
+      if (diagnostics != nullptr) {
+        diagnostics->Add({DiagnosticClass::Output, "-" + product.Option + " " + *path,
+                          "the file was not written: " + problem, "name a file in a folder you may write"});
+      }
     } else if (written != nullptr) {
       written->*product.Path = *path;
     }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "frontend/common/command_line.h"
+#include "frontend/common/diagnostics.h"
 #include "frontend/common/run_findings.h"
 #include "frontend/common/run_options.h"
 #include "frontend/common/setting_table.h"
@@ -51,14 +52,16 @@ SettingTable WithProductSettings(SettingTable rows, const ProductTable& products
 std::optional<std::string> ProductPathProblem(const RunProduct& product, const std::string& path);
 
 // Checks every product whose option was given; prints one line for each that
-// cannot be written. True when all can.
-bool CheckProducts(const ProductTable& products, const ProductPaths& paths);
+// cannot be written (and adds its diagnostic, when `diagnostics` is given).
+// True when all can.
+bool CheckProducts(const ProductTable& products, const ProductPaths& paths,
+                   RunDiagnostics* diagnostics = nullptr);
 
 // Writes every product whose option was given, each through a temporary file
 // beside it that is renamed into place; prints one line for each that could
 // not be written. True when all were written; `written`, when given, gets the
 // path of each product written.
 bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run,
-                   ProductPaths* written = nullptr);
+                   ProductPaths* written = nullptr, RunDiagnostics* diagnostics = nullptr);
 
 }  // namespace sensor::frontend

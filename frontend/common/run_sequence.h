@@ -25,7 +25,8 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
 // The whole of a program's main: its settings and the library's result record
 // live for the run, and `describe` binds the settings to the program's tables
 // and `runLibrary` (with both) as its library driver. An exception that
-// escapes the run ends it with exit code 1, after what was printed is flushed.
+// escapes the run ends it with exit code 1, after what was printed is flushed,
+// and says so on standard error.
 template <class Settings, class Result>
 int RunProgramMain(int argc, char** argv,
                    ProgramDescription (*describe)(Settings&,
@@ -38,8 +39,11 @@ int RunProgramMain(int argc, char** argv,
     const ProgramDescription program =
         describe(settings, [&](RunContext& run) { return runLibrary(run, settings, result); });
     return RunTestProgram(program, argc, argv, host);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     std::fflush(stdout);
+    if (host.StandAlone) {
+      WriteDiagnosticLine(host.Program.BaseName, std::string("the run ended on an unexpected error: ") + e.what());
+    }
     return 1;
   }
 }

@@ -52,14 +52,17 @@ frontend::SettingsEcho EchoGlazetSettings(const frontend::CommonOptions& options
   text += frontend::EchoMode(p.BayerMode);
 
   bool plausible = true;
+  std::string problem;
   if (p.BayerMode && p.ColorPlane == COLOUR_G) {
     text += "\tcolor G for bayer mode?";
     plausible = false;
+    problem = "Color=G is no plane of a Bayer picture; choose R, G1, G2 or B (or ColorMode for G)";
   } else if (!p.BayerMode && (p.ColorPlane == COLOUR_G1 || p.ColorPlane == COLOUR_G2)) {
     text += "\tcolor !R,G,B for color mode?";
     plausible = false;
+    problem = "Color=G1 and G2 are planes of Bayer pictures only; choose R, G or B (or BayerMode)";
   }
-  return frontend::SettingsEcho{text, plausible};
+  return frontend::SettingsEcho{text, plausible, problem};
 }
 
 }  // namespace sensor::glazetrun

@@ -29,6 +29,8 @@ frontend::ProgramDescription DescribeGlazetrun(
     return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
   program.SettingFacts = [&settings] { return GlazetSettingFacts(settings); };
+  // The defect map is left after every analysis that ended with 0.
+  program.LibraryFiles = [](const frontend::VerdictTable&) { return std::vector<std::string>{"pkgdfects.bmp"}; };
   program.RunLibrary = std::move(driver);
   return program;
 }

@@ -29,7 +29,7 @@ frontend::SettingsEcho EchoOstrelSettings(const frontend::CommonOptions& options
   text += frontend::EchoBayerOutliers(p.OutlierLeft, p.OutlierTop, p.OutlierRight, p.OutlierBottom);
   text += frontend::EchoRoi(p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom);
   text += frontend::EchoMode(p.BayerMode);
-  return frontend::SettingsEcho{text, true};
+  return frontend::SettingsEcho{text, true, {}};
 }
 
 }  // namespace sensor::ostrelrun

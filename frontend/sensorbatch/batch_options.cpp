@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <string_view>
 
 #include "frontend/common/command_line.h"
 
@@ -67,11 +69,20 @@ BatchOptions ParseBatchOptions(int argc, char** argv) {
   for (const auto& entry : table) {
     names.push_back(frontend::OptionSpec{entry.first, entry.first != "Resume", nullptr});
   }
+  for (const auto& entry : table) options.Names.push_back(entry.first);
+  options.Information = frontend::FindInformationRequest(argc, argv);
+  if (options.Information) return options;
 
   for (int i = 1; i < argc; ++i) {
     const int match = frontend::MatchOption(argv[i], names);
     if (match < 0) {
-      options.Problems.push_back("unknown argument \"" + std::string(argv[i]) + "\"");
+      std::string problem = "unknown argument \"" + std::string(argv[i]) + "\"";
+      std::string_view word(argv[i]);
+      word.remove_prefix(std::min(word.find_first_not_of('-'), word.size()));
+      if (const auto nearest = frontend::NearestName(word, options.Names)) {
+        problem.append("; did you mean -").append(*nearest).append("?");
+      }
+      options.Problems.push_back(problem);
       continue;
     }
     const auto& [name, apply] = table[static_cast<std::size_t>(match)];
@@ -91,6 +102,26 @@ BatchOptions ParseBatchOptions(int argc, char** argv) {
     options.Problems.push_back("-Resume continues the run of a summary: give it with -Summary FILE.jsonl");
   }
   return options;
+}
+
+std::string FormatBatchHelp(const BatchOptions& parsed) {
+  const BatchOptions start;
+  const auto startValue = [&start](const std::string& name) -> std::string {
+    if (name == "Workers") return start.Workers ? std::to_string(*start.Workers) : "as the usable processors allow";
+    if (name == "Shard") return std::to_string(start.ShardIndex) + "/" + std::to_string(start.ShardCount);
+    if (name == "JobTimeout") return frontend::ShortestNumber(start.JobTimeoutSeconds) + " (no limit)";
+    if (name == "Resume") return "off";
+    return "none";
+  };
+  std::string text = kBatchUsage;
+  text += "\nOptions (an argument selects the first option, in this order, whose name it begins with; case does "
+          "not matter; each but -Resume, a switch, takes the value behind it), with their start values:\n";
+  for (const std::string& name : parsed.Names) {
+    text += "  -" + name + (name == "Resume" ? "" : " VALUE") + "   (start: " + startValue(name) + ")\n";
+  }
+  text += "\nThe manual page tells the rest: man sensorbatch (doc/man/sensorbatch.1 in the sources); each job's "
+          "options are its program's (Waferonrun --help and so on).\n";
+  return text;
 }
 
 }  // namespace sensor::batch

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "frontend/common/program_information.h"
+
 namespace sensor::batch {
 
 struct BatchOptions {
@@ -21,9 +23,15 @@ struct BatchOptions {
   std::optional<std::string> ReportPage;  // -ReportPage FILE.html
   bool Resume = false;                    // -Resume: jobs the summary reports stay done
   std::vector<std::string> Problems;   // what was refused, one line each
+  // "--help" or "--version" was given: nothing else is read.
+  std::optional<frontend::InformationRequest> Information;
+  std::vector<std::string> Names;      // the options' names, in matching order
 };
 
 BatchOptions ParseBatchOptions(int argc, char** argv);
+
+// The help: the usage line, every option with its start value, the manual page.
+std::string FormatBatchHelp(const BatchOptions& parsed);
 
 extern const char* const kBatchUsage;
 

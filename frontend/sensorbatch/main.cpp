@@ -10,13 +10,15 @@
 #include <set>
 #include <string.h>
 
+#include "frontend/common/diagnostics.h"
 #include "frontend/common/file_replace.h"
 #include "frontend/common/paths.h"
 #include "frontend/common/shortest_json.h"
-#include "frontend/common/status_file.h"
+#include "frontend/common/version_report.h"
 #include "frontend/sensorbatch/batch_options.h"
 #include "frontend/sensorbatch/batch_run.h"
 #include "frontend/sensorbatch/earlier_summary.h"
+#include "frontend/sensorbatch/job_class.h"
 #include "frontend/sensorbatch/job_file.h"
 #include "frontend/sensorbatch/job_plan.h"
 #include "frontend/sensorbatch/processor_share.h"
@@ -24,7 +26,6 @@
 #include "frontend/sensorbatch/progress_line.h"
 #include "frontend/sensorbatch/report_page.h"
 #include "frontend/sensorbatch/stop_signals.h"
-#include "sensordefect/ResultCodes.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ constexpr int kSomeFailed = 1;
 constexpr int kRefused = 2;
 
 int Refuse(const std::string& problem) {
-  std::fprintf(stderr, "sensorbatch: %s\n", problem.c_str());
+  sensor::frontend::WriteDiagnosticLine("sensorbatch", problem);
   return kRefused;
 }
 
@@ -68,44 +69,33 @@ class SummaryWriter {
   std::size_t next_ = 0;
 };
 
-// A job's row of the page, from its result; takes out the worker's page
-// details, so that the summary line stays as it is without the page.
-PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result) {
+// A job's row of the page, from its result and class; takes out the worker's
+// page details, so that the summary line stays as it is without the page.
+PageJob TakePageJob(const Job& job, const JobPlan& plan, JobResult& result, const JobClass& jobClass) {
   nlohmann::ordered_json& report = result.Report;
   PageJob row;
   row.Line = job.Line;
   row.Program = job.Program;
   row.Picture = plan.Picture;
-  const std::string failing = report.value("failing", std::string());
-  if (result.Passed) {
-    row.Verdict = PageVerdict::Pass;
-  } else if (!failing.empty() && report.value("ReturnCode", 0LL) == SensorDefectDetectionClass::E_FAIL) {
-    row.Verdict = PageVerdict::Fail;
-    row.Details = failing;
-  } else {
-    row.Verdict = PageVerdict::Error;
-    row.Details = report.value("failure", std::string());
-  }
+  row.Verdict = jobClass.Verdict;
+  row.Details = jobClass.Reason;
   row.ReviewImage = report.value("reviewImage", std::string());
   report.erase("failing");
   report.erase("reviewImage");
   return row;
 }
 
-// The row of a job an earlier run did, from its summary line: the failing
-// values are the status message when it is not the result code's text.
+// The row of a job an earlier run did, from its summary line (its class and
+// reason as that run gave them).
 PageJob EarlierPageJob(const Job& job, const JobPlan& plan, const std::string& line) {
   JobResult result;
   result.Report = nlohmann::ordered_json::parse(line, nullptr, false);
   result.Passed = result.Report.value("exit", 1LL) == 0;
-  const std::string message = result.Report.value("Message", std::string());
-  const auto code = static_cast<sensor::frontend::ResultCode>(result.Report.value("ReturnCode", 0LL));
-  if (message != sensor::frontend::ResultText(code)) result.Report["failing"] = message;
   std::error_code error;
   if (!plan.ReviewImage.empty() && fs::exists(plan.ReviewImage, error)) {
     result.Report["reviewImage"] = plan.ReviewImage;
   }
-  return TakePageJob(job, plan, result);
+  return TakePageJob(job, plan, result, ClassifyJob(result.Report));
 }
 
 // -Resume: the jobs an earlier summary reports that need not run again: its
@@ -144,8 +134,26 @@ std::vector<std::optional<EarlierLine>> DoneEarlier(const std::string& summaryPa
   return done;
 }
 
+// --help, or --version: the batch's version and those of the libraries beside it.
+std::string FormatBatchInformation(const BatchOptions& options) {
+  if (*options.Information == sensor::frontend::InformationRequest::Help) return FormatBatchHelp(options);
+  std::string text = sensor::frontend::ProgramVersionLine("sensorbatch");
+  const std::string folder = sensor::frontend::RefreshModulePaths().Directory;
+  for (const sensor::frontend::ProgramEntry& program : Programs()) {
+    const std::string library = folder + program.LibraryFileName;
+    const auto version = sensor::frontend::ReadProductVersion(library);
+    text += version ? sensor::frontend::FormatVersionLine(library, *version, sensor::frontend::IsWow64())
+                    : library + ": no version record can be read\n";
+  }
+  return text;
+}
+
 int RunBatchProgram(int argc, char** argv) {
   const BatchOptions options = ParseBatchOptions(argc, argv);
+  if (options.Information) {
+    std::fputs(FormatBatchInformation(options).c_str(), stdout);
+    return kAllPassed;
+  }
   if (!options.Problems.empty()) {
     for (const std::string& problem : options.Problems) Refuse(problem);
     std::fputs(kBatchUsage, stderr);
@@ -241,21 +249,25 @@ int RunBatchProgram(int argc, char** argv) {
     const std::size_t index = toRunIndex[k];
     const Job& job = jobs[index];
     ++ended;
-    if (options.ReportPage) rows[index] = TakePageJob(job, plans[index], result);
+    const JobClass jobClass = ClassifyJob(result.Report);
+    if (options.ReportPage) rows[index] = TakePageJob(job, plans[index], result, jobClass);
     nlohmann::ordered_json line;
     line["line"] = job.Line;
     line["program"] = job.Program;
     line["picture"] = plans[index].Picture.empty() ? nlohmann::ordered_json(nullptr)
                                                    : nlohmann::ordered_json(plans[index].Picture);
     line.update(result.Report);
-    if (!result.Passed) {
-      allPassed = false;
-      if (result.Report["exit"].is_null()) {
-        std::fprintf(stderr, "%s:%d: %s: %s\n", jobFileName.c_str(), job.Line,
-                     job.Program.c_str(), result.Report["failure"].get<std::string>().c_str());
-      }
+    if (!line.contains("class")) {
+      line["class"] = "ERROR";
+      line["reason"] = jobClass.Reason;
     }
-    progress.JobEnded(result.Passed);
+    if (!result.Passed) allPassed = false;
+    // Each job that could not judge, with its reason (the worker's runs keep quiet).
+    if (jobClass.Verdict == PageVerdict::Error) {
+      sensor::frontend::WriteDiagnosticLine(jobFileName + ":" + std::to_string(job.Line),
+                                            job.Program + ": " + jobClass.Reason);
+    }
+    progress.JobEnded(jobClass.Verdict);
     writer.Add(index, sensor::frontend::ShortestJson(line));
   });
   progress.Close();
@@ -286,7 +298,7 @@ int main(int argc, char** argv) {
   try {
     return RunBatchProgram(argc, argv);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "sensorbatch: %s\n", e.what());
+    sensor::frontend::WriteDiagnosticLine("sensorbatch", e.what());
     return kSomeFailed;
   }
 }

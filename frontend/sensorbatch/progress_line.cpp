@@ -13,9 +13,10 @@ ProgressLine::ProgressLine(std::size_t total)
   Show();
 }
 
-void ProgressLine::JobEnded(bool passed) {
+void ProgressLine::JobEnded(PageVerdict verdict) {
   ++done_;
-  if (!passed) ++failed_;
+  if (verdict == PageVerdict::Fail) ++failed_;
+  if (verdict == PageVerdict::Error) ++errored_;
   Show();
 }
 
@@ -24,7 +25,7 @@ void ProgressLine::Show() {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   const double rate = seconds > 0 ? static_cast<double>(done_) / seconds : 0.0;
-  std::printf("\r%zu of %zu jobs done, %zu failed", done_, total_, failed_);
+  std::printf("\r%zu of %zu jobs done, %zu failed, %zu errored", done_, total_, failed_, errored_);
   if (done_ > 0 && rate > 0) {
     const double left = static_cast<double>(total_ - done_) / rate;
     std::printf(", %.1f jobs/s, %.0f s left", rate, left);

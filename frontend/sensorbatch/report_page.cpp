@@ -61,7 +61,7 @@ constexpr const char* kStyle = R"(<style>
 body{font:14px/1.4 sans-serif;margin:1.5em;color:#222;background:#fafafa}
 h1{font-size:1.4em;margin:0 0 .3em}
 .counts span{display:inline-block;padding:.2em .7em;margin-right:.5em;border-radius:.3em;font-weight:bold}
-#passed{background:#d9f2d9;color:#185c18}#failed{background:#f7d4d4;color:#7a1414}
+#passed{background:#d9f2d9;color:#185c18}#failed{background:#f7d4d4;color:#7a1414}#errored{background:#fbe5c8;color:#6b3a00}
 .tools{margin:1em 0}.tools input{width:20em}
 table{border-collapse:collapse;background:#fff}
 th,td{border:1px solid #ccc;padding:.3em .6em;text-align:left;vertical-align:top}
@@ -139,7 +139,11 @@ constexpr const char* kScript = R"(<script>
 std::string FormatReportPage(const std::string& jobFile, const std::vector<PageJob>& jobs,
                              const std::string& pageFolder) {
   std::size_t passed = 0;
-  for (const PageJob& job : jobs) passed += job.Verdict == PageVerdict::Pass ? 1 : 0;
+  std::size_t failed = 0;
+  for (const PageJob& job : jobs) {
+    passed += job.Verdict == PageVerdict::Pass ? 1 : 0;
+    failed += job.Verdict == PageVerdict::Fail ? 1 : 0;
+  }
   const std::string title = "Batch report: " + Escape(jobFile);
 
   std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
@@ -147,8 +151,9 @@ std::string FormatReportPage(const std::string& jobFile, const std::vector<PageJ
   page += kStyle;
   page += "</head>\n<body>\n<h1>" + title + "</h1>\n";
   page += "<p class=\"counts\"><span id=\"passed\">" + std::to_string(passed) +
-          " passed</span><span id=\"failed\">" + std::to_string(jobs.size() - passed) +
-          " failed</span>of " + std::to_string(jobs.size()) + " jobs</p>\n";
+          " passed</span><span id=\"failed\">" + std::to_string(failed) + " failed</span><span id=\"errored\">" +
+          std::to_string(jobs.size() - passed - failed) + " errored</span>of " + std::to_string(jobs.size()) +
+          " jobs</p>\n";
   page +=
       "<p class=\"tools\"><input id=\"filter\" type=\"search\" placeholder=\"Filter: any text of a row\">"
       " <select id=\"verdict\"><option value=\"\">every verdict</option><option>PASS</option>"
@@ -156,7 +161,7 @@ std::string FormatReportPage(const std::string& jobFile, const std::vector<PageJ
       std::to_string(jobs.size()) + "</span> shown</p>\n";
   page +=
       "<table id=\"jobs\">\n<thead><tr><th>Line</th><th>Picture</th><th>Program</th><th>Verdict</th>"
-      "<th>Failing values</th><th>Review</th></tr></thead>\n<tbody>\n";
+      "<th>Failing values or reason</th><th>Review</th></tr></thead>\n<tbody>\n";
   for (const PageJob& job : jobs) {
     const char* verdict = VerdictName(job.Verdict);
     const std::string line = std::to_string(job.Line);

@@ -1,8 +1,8 @@
 // The batch's page for a person (-ReportPage FILE.html): one self-contained
 // HTML file (its style and script inside, nothing fetched) with the counts of
-// passed and failed jobs and a table of the jobs (line, picture, program,
-// verdict, failing values) that sorts on a click on a heading and filters by
-// text and verdict; a job with a review image shows it as a thumbnail linking
+// passed, failed and errored jobs and a table of the jobs (line, picture,
+// program, verdict, failing values or an error's reason) that sorts on a
+// click on a heading and filters by text and verdict; a job with a review image shows it as a thumbnail linking
 // to the full picture. The page's address may carry the view:
 // page.html#filter=TEXT&verdict=FAIL&sort=picture (sort keys: line, picture,
 // program, verdict, values; "-" before a key sorts downwards).

@@ -91,6 +91,9 @@ nlohmann::ordered_json Report(int exitCode, const frontend::RunOutcome& outcome,
   }
   line["labels"] = std::move(labels);
   line["values"] = std::move(values);
+  line["class"] = frontend::RunClassName(outcome.Class);
+  line["reason"] = outcome.Class == frontend::RunClass::Pass ? nlohmann::ordered_json(nullptr)
+                                                             : nlohmann::ordered_json(outcome.Reason);
   return line;
 }
 

@@ -66,7 +66,7 @@ frontend::SettingsEcho EchoWaferonSettings(const frontend::CommonOptions& option
   text += ThresholdLines(p.SideClusterThreshold, p.SidePixelThreshold, percent);
   text += frontend::EchoMode(p.BayerMode == 1);
   text += Format("\tsearching= %s\n", p.LocalSearch == 1 ? "local" : "global");
-  return frontend::SettingsEcho{text, true};
+  return frontend::SettingsEcho{text, true, {}};
 }
 
 }  // namespace sensor::waferonrun

@@ -24,6 +24,11 @@ frontend::ProgramDescription DescribeWaferonrun(
     return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
   program.SettingFacts = [&settings] { return WaferonSettingFacts(settings); };
+  // Every counted pixel or cluster was a candidate, and the candidates are dumped.
+  program.LibraryFiles = [](const frontend::VerdictTable& values) {
+    const bool counted = values[kPixelsTotal].Count() > 0 || values[kClustersTotal].Count() > 0;
+    return counted ? std::vector<std::string>{"DefectsDump.csv"} : std::vector<std::string>{};
+  };
   program.RunLibrary = std::move(driver);
   return program;
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "frontend/common/diagnostics.h"
 #include "frontend/common/paths.h"
 #include "frontend/common/value_scan.h"
 #include "program_runner.h"
@@ -168,6 +169,21 @@ TEST_F(SettingsFile, OverridesTheCommandLineAndTheLastValidLineWins) {
 TEST_F(SettingsFile, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   EXPECT_FALSE(ReadSettingsFile("/nonexistent/settings.ini", Keys()));
   EXPECT_EQ(settings.ClusterSize, 2);
+}
+
+// The nearest name of a misspelt one: letters compared without case, and only
+// names a third of the word's letters (at least one) away are offered.
+TEST(NearestName, OffersOnlyNamesCloseToTheWord) {
+  const std::vector<std::string> names = {"TestSettings", "TestLimits", "BMPFileIn", "slave", "debug"};
+  const struct {
+    const char* Word;
+    std::optional<std::string> Nearest;
+  } cases[] = {{"TestSetings", "TestSettings"}, {"testlimits", "TestLimits"}, {"BMPFile", "BMPFileIn"},
+               {"slav", "slave"},               {"sl", std::nullopt},          {"Output", std::nullopt},
+               {"", std::nullopt},              {"TestLimit", "TestLimits"}};
+  for (const auto& c : cases) EXPECT_EQ(NearestName(c.Word, names), c.Nearest) << c.Word;
+  EXPECT_EQ(EditDistance("kitten", "SITTING"), 3u);
+  EXPECT_EQ(EditDistance("", "abc"), 3u);
 }
 
 }  // namespace

@@ -174,5 +174,31 @@ TEST_F(LimitsFile, ASectionEndsAtALineBeginningWithABracket) {
                     kLevelSection));
 }
 
+// Each fault says what was expected and where; the first fault is the one told.
+TEST_F(LimitsFile, AFaultSaysWhereAndWhatWasExpected) {
+  const struct {
+    std::string Text;
+    std::string Problem;
+  } cases[] = {
+      {kCountSection, "no [LEVEL] section; expected a line [LEVEL]"},
+      {std::string("; limits\n[COUNT]\nHeaders=a\n") + kLevelSection,
+       "the section of line 2 holds 1 key lines; expected exactly one each"},
+      {std::string(kLevelSection) + "[COUNT]\nHeaders=a,zz\nUnit=n,n\nHighLimit=1,2\nLowLimit=0,0\n",
+       "the section of line 6 has the header \"zz\", which names no value"},
+      {std::string(kLevelSection) + "[COUNT]\nHeaders=a,b\nUnit=n,\nHighLimit=1,2\nLowLimit=0,0\n",
+       "the section of line 6 has an empty column"},
+      {std::string(kCountSection) + kLevelSection + "[LEVEL]", "the section of line 11 ends the file"},
+  };
+  for (const auto& c : cases) {
+    std::string problem;
+    table = Table();
+    EXPECT_FALSE(ReadTestLimitsLines(SplitTextPieces(c.Text), Rules(), table, &problem));
+    EXPECT_EQ(problem.rfind(c.Problem, 0), 0u) << c.Text << "\n-> " << problem;
+  }
+  std::string problem;
+  EXPECT_FALSE(ReadTestLimits("/nonexistent/limits.txt", Rules(), table, &problem));
+  EXPECT_EQ(problem, "does not exist");
+}
+
 }  // namespace
 }  // namespace sensor::frontend

@@ -35,6 +35,10 @@ ProgramOutput RunProgram(const std::string& program, const std::vector<std::stri
                          int timeoutSeconds) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) throw std::runtime_error("cannot make a pipe");
+  // Standard error goes to a file of its own, read when the program has ended.
+  std::string errorsPath = (fs::temp_directory_path() / "sensor-stderr-XXXXXX").string();
+  const int errors = mkstemp(errorsPath.data());
+  if (errors < 0) throw std::runtime_error("cannot make a file for standard error");
 
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -45,7 +49,7 @@ ProgramOutput RunProgram(const std::string& program, const std::vector<std::stri
   if (child == 0) {
     const int input = open(stdinPath.c_str(), O_RDONLY);
     if (input < 0 || dup2(input, STDIN_FILENO) < 0 || dup2(pipeEnds[1], STDOUT_FILENO) < 0 ||
-        chdir(workingDirectory.c_str()) != 0) {
+        dup2(errors, STDERR_FILENO) < 0 || chdir(workingDirectory.c_str()) != 0) {
       _exit(127);
     }
     close(pipeEnds[0]);
@@ -81,6 +85,9 @@ ProgramOutput RunProgram(const std::string& program, const std::vector<std::stri
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   if (!output.TimedOut && WIFEXITED(status)) output.ExitCode = WEXITSTATUS(status);
+  close(errors);
+  output.Errors = ReadFile(errorsPath);
+  fs::remove(errorsPath);
   return output;
 }
 

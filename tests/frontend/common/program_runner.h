@@ -28,6 +28,7 @@ class TempFolder {
 struct ProgramOutput {
   int ExitCode = -1;      // -1 when the program did not exit normally
   std::string Console;    // everything written to standard output
+  std::string Errors;     // everything written to standard error
   bool TimedOut = false;  // killed after the time allowed
 };
 

@@ -95,11 +95,12 @@ TEST_F(ReportPage, TheBrowserShowsEveryJobSortsFiltersAndLinksTheReviewImage) {
   EXPECT_EQ(all[1].Verdict, "PASS");
   EXPECT_EQ(all[2].Line, 4);
   EXPECT_EQ(all[2].Verdict, "ERROR");
-  EXPECT_NE(shown.Console.find("1 passed</span><span id=\"failed\">2 failed"), std::string::npos);
+  EXPECT_NE(shown.Console.find("1 passed</span><span id=\"failed\">1 failed</span><span id=\"errored\">1 errored"),
+            std::string::npos);
   EXPECT_NE(shown.Console.find("<a href=\"review%20dir/d%20w.png\"><img src=\"review%20dir/d%20w.png\""),
             std::string::npos);
   EXPECT_NE(shown.Console.find("pixel(side)="), std::string::npos);
-  EXPECT_NE(shown.Console.find("NI calls fail."), std::string::npos);
+  EXPECT_NE(shown.Console.find("missing.bmp: does not exist"), std::string::npos);
 
   const ProgramOutput sorted = Browse({"--dump-dom", page + "#sort=-line&verdict=error"});
   const std::vector<Row> rows = Rows(sorted.Console);
