@@ -90,6 +90,7 @@ RunProduct ReviewImageProduct() {
     picture.Width = static_cast<std::uint32_t>(canvas.Width());
     picture.Height = static_cast<std::uint32_t>(canvas.Height());
     picture.Colour = true;
+    picture.Speed = PngSpeed::Fast;  // looked at, not archived
     picture.Rows.assign(canvas.Row(0), canvas.Row(0) + picture.RowBytes() * picture.Height);
     return EncodePng(picture, problem);
   };
