@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/common/parallel_rows.h"
+#include "frontend/common/run_deflate.h"
 
 namespace sensor::frontend {
 namespace {
@@ -63,50 +64,13 @@ struct Piece {
   std::string Chunks;
   uLong Adler = 1;
   z_off_t Length = 0;  // filtered bytes
-  const char* Failure = nullptr;
-};
-
-class Deflater {
- public:
-  Deflater() : ok_(deflateInit2(&stream_, 1, Z_DEFLATED, -15, 8, Z_RLE) == Z_OK) {}
-  ~Deflater() {
-    if (ok_) deflateEnd(&stream_);
-  }
-  Deflater(const Deflater&) = delete;
-  Deflater& operator=(const Deflater&) = delete;
-  bool Ok() const { return ok_; }
-
-  // `size` bytes more, flushed as `flush` says, appended to `out`.
-  bool Add(const unsigned char* data, std::size_t size, int flush, std::string& out) {
-    stream_.next_in = const_cast<Bytef*>(data);
-    stream_.avail_in = static_cast<uInt>(size);
-    for (;;) {
-      const std::size_t had = out.size();
-      const std::size_t room = std::max<std::size_t>(size / 2 + 4096, 65536);
-      out.resize(had + room);
-      stream_.next_out = reinterpret_cast<Bytef*>(out.data() + had);
-      stream_.avail_out = static_cast<uInt>(room);
-      const int result = deflate(&stream_, flush);
-      out.resize(had + room - stream_.avail_out);
-      if (result == Z_STREAM_ERROR) return false;
-      if (flush == Z_FINISH ? result == Z_STREAM_END : stream_.avail_out != 0) return true;
-    }
-  }
-
- private:
-  z_stream stream_{};
-  bool ok_;
 };
 
 void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t end, bool last, Piece& piece) {
   const std::size_t rowBytes = picture.RowBytes();
-  Deflater deflater;
-  if (!deflater.Ok()) {
-    piece.Failure = "zlib failed";
-    return;
-  }
-  std::string data;
-  if (first == 0) data.assign("\x78\x01", 2);
+  RunDeflater deflater;
+  std::string& data = deflater.Bytes();
+  if (first == 0) data.assign("\x78\x01", 2);  // deflate, 32 KiB window, fastest
   std::vector<unsigned char> filtered(static_cast<std::size_t>(kRowsPerBlock) * (rowBytes + 1));
   for (std::int64_t y = first; y < end; y += kRowsPerBlock) {
     const std::int64_t rows = std::min(kRowsPerBlock, end - y);
@@ -118,12 +82,12 @@ void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t en
     const std::size_t size = static_cast<std::size_t>(rows) * (rowBytes + 1);
     piece.Adler = adler32_z(piece.Adler, filtered.data(), size);
     piece.Length += static_cast<z_off_t>(size);
-    const bool finishing = y + rows >= end;
-    const int flush = !finishing ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
-    if (!deflater.Add(filtered.data(), size, flush, data)) {
-      piece.Failure = "zlib failed";
-      return;
-    }
+    deflater.Block(filtered.data(), size, last && y + rows >= end);
+  }
+  if (last) {
+    deflater.Finish();
+  } else {
+    deflater.Align();
   }
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   piece.Chunks.reserve(data.size() + (data.size() / kChunkData + 1) * 12);
@@ -160,10 +124,6 @@ std::optional<std::string> EncodePngInPieces(const PngPicture& picture, std::str
     for (const Piece& piece : pieces) total += piece.Chunks.size();
     out.reserve(total);
     for (const Piece& piece : pieces) {
-      if (piece.Failure != nullptr) {
-        problem = piece.Failure;
-        return std::nullopt;
-      }
       out += piece.Chunks;
       adler = adler32_combine(adler, piece.Adler, piece.Length);
     }

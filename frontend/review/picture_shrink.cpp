@@ -47,79 +47,152 @@ struct Shape {
   std::int32_t Cell = 1;          // picture pixels per cell side
   std::int64_t Entries = 0;       // column sums per picture row
   std::int64_t EntriesPerCell = 1;  // column sums a cell spans
+  std::int64_t ShortestSpan = 1;    // cells of the narrowest output pixel
 };
 
-template <std::int32_t LowBits, class Sum>
-void AddSamples(const std::uint8_t* row, std::int64_t step, std::int64_t pixels, Sum* sums) {
-  constexpr std::uint32_t mask = (1u << LowBits) - 1;
-  for (std::int64_t x = 0; x < pixels; ++x) {
-    const std::uint8_t* p = row + x * step;
-    sums[x] += static_cast<Sum>((std::uint32_t{p[0]} << LowBits) | (p[1] & mask));
+// Division by one of the few divisors a shrink has (the cells an output pixel
+// covers take at most two counts a side), without the divide instruction:
+// below 2^63 the quotient from the reciprocal's high product is the true one
+// or one less, and one comparison tells which.
+struct Divider {
+  std::uint64_t Divisor = 1;
+  std::uint64_t Reciprocal = ~std::uint64_t{0};  // floor((2^64 - 1) / Divisor)
+
+  explicit Divider(std::uint64_t divisor) : Divisor(divisor), Reciprocal(~std::uint64_t{0} / divisor) {}
+  std::uint64_t operator()(std::uint64_t n) const {
+    if ((n >> 63) != 0) return n / Divisor;
+    std::uint64_t q = static_cast<std::uint64_t>((static_cast<unsigned __int128>(n) * Reciprocal) >> 64);
+    if ((q + 1) * Divisor <= n) ++q;
+    return q;
+  }
+};
+
+// The dividers of every output pixel's cell count, by the counts of its rows
+// and columns of cells.
+class CellDividers {
+ public:
+  CellDividers(const std::vector<std::int64_t>& rowCounts, const std::vector<std::int64_t>& columnCounts,
+               std::uint64_t perCell) {
+    const auto [rowLow, rowHigh] = std::minmax_element(rowCounts.begin(), rowCounts.end());
+    const auto [columnLow, columnHigh] = std::minmax_element(columnCounts.begin(), columnCounts.end());
+    rowLow_ = *rowLow;
+    columnLow_ = *columnLow;
+    columns_ = *columnHigh - columnLow_ + 1;
+    for (std::int64_t r = rowLow_; r <= *rowHigh; ++r) {
+      for (std::int64_t c = columnLow_; c <= *columnHigh; ++c) {
+        dividers_.emplace_back(static_cast<std::uint64_t>(r) * static_cast<std::uint64_t>(c) * perCell);
+      }
+    }
+  }
+  const Divider& For(std::int64_t rows, std::int64_t columns) const {
+    return dividers_[static_cast<std::size_t>((rows - rowLow_) * columns_ + columns - columnLow_)];
+  }
+
+ private:
+  std::int64_t rowLow_ = 0;
+  std::int64_t columnLow_ = 0;
+  std::int64_t columns_ = 1;
+  std::vector<Divider> dividers_;
+};
+
+// What a picture row gives each column sum: a colour picture its bytes, a
+// Bayer picture the sample of each pixel (`Step` bytes a pixel when known to
+// the compiler, else `step`).
+struct StoredBytes {
+  std::uint32_t operator()(const std::uint8_t* row, std::int64_t i) const { return row[i]; }
+};
+
+template <std::int32_t LowBits, std::int64_t Step>
+struct Samples {
+  std::int64_t step = Step;
+  std::uint32_t operator()(const std::uint8_t* row, std::int64_t i) const {
+    const std::uint8_t* p = row + i * (Step != 0 ? Step : step);
+    return (std::uint32_t{p[0]} << LowBits) | (p[1] & ((1u << LowBits) - 1));
+  }
+};
+
+// Rows `a` and `b` (b may be null) added to the column sums, or set into them
+// when `set`: two rows a pass, so that the sums are read and written half as
+// often.
+template <class Sum, class Read>
+void AddRows(const std::uint8_t* a, const std::uint8_t* b, bool set, std::int64_t entries, Sum* sums,
+             const Read& read) {
+  if (b != nullptr && set) {
+    for (std::int64_t i = 0; i < entries; ++i) sums[i] = static_cast<Sum>(read(a, i) + read(b, i));
+  } else if (b != nullptr) {
+    for (std::int64_t i = 0; i < entries; ++i) sums[i] = static_cast<Sum>(sums[i] + read(a, i) + read(b, i));
+  } else if (set) {
+    for (std::int64_t i = 0; i < entries; ++i) sums[i] = static_cast<Sum>(read(a, i));
+  } else {
+    for (std::int64_t i = 0; i < entries; ++i) sums[i] = static_cast<Sum>(sums[i] + read(a, i));
   }
 }
 
-// Four bytes a pixel, known to the compiler (32-bit pictures).
-template <std::int32_t LowBits, class Sum>
-void AddWordSamples(const std::uint8_t* row, std::int64_t pixels, Sum* sums) {
-  constexpr std::uint32_t mask = (1u << LowBits) - 1;
-  for (std::int64_t x = 0; x < pixels; ++x) {
-    const std::uint8_t* p = row + x * 4;
-    sums[x] += static_cast<Sum>((std::uint32_t{p[0]} << LowBits) | (p[1] & mask));
-  }
-}
-
-template <class Sum>
-void AddRow(const std::uint8_t* row, const ImageBinding& picture, bool bayer, std::int32_t lowBits,
-            std::int64_t entries, Sum* sums) {
-  if (!bayer) {
-    for (std::int64_t i = 0; i < entries; ++i) sums[i] += row[i];
-    return;
-  }
-  const std::int64_t step = picture.BytesPerPixel;
-  if (step == 4) {
-    if (lowBits == 2) return AddWordSamples<2>(row, entries, sums);
-    if (lowBits == 4) return AddWordSamples<4>(row, entries, sums);
-    return AddWordSamples<0>(row, entries, sums);
-  }
-  if (lowBits == 2) return AddSamples<2>(row, step, entries, sums);
-  if (lowBits == 4) return AddSamples<4>(row, step, entries, sums);
-  AddSamples<0>(row, step, entries, sums);
-}
-
-template <class Sum>
+template <class Sum, class Read>
 void ShrinkRows(const ImageBinding& picture, const PictureReading& reading, const Shape& shape,
-                const CellSpans& columns, const CellSpans& rows, std::int32_t firstRow,
-                std::int32_t endRow, Canvas& out) {
-  const SampleFormat format = FormatFor(reading);
+                const CellSpans& columns, const CellSpans& rows, const CellDividers& dividers, const Read& read,
+                std::int32_t firstRow, std::int32_t endRow, Canvas& out) {
   const std::int32_t width = out.Width();
   const std::int32_t cell = shape.Cell;
   const std::int64_t step = picture.BytesPerPixel;
-  std::vector<Sum> sums(static_cast<std::size_t>(shape.Entries));
+  std::vector<Sum> sums(static_cast<std::size_t>(shape.Entries + shape.EntriesPerCell));
   for (std::int32_t oy = firstRow; oy < endRow; ++oy) {
-    std::fill(sums.begin(), sums.end(), Sum{0});
     const std::int64_t rowCells = rows.End[oy] - rows.First[oy];
-    for (std::int64_t y = rows.First[oy] * cell; y < rows.End[oy] * cell; ++y) {
-      AddRow(picture.RowAt(static_cast<std::int32_t>(y)), picture, reading.Bayer, format.LowBits,
-             shape.Entries, sums.data());
+    const std::int64_t lastRow = rows.End[oy] * cell - 1;
+    for (std::int64_t y = rows.First[oy] * cell; y <= lastRow; y += 2) {
+      const std::uint8_t* below = y < lastRow ? picture.RowAt(static_cast<std::int32_t>(y + 1)) : nullptr;
+      AddRows(picture.RowAt(static_cast<std::int32_t>(y)), below, y == rows.First[oy] * cell, shape.Entries,
+              sums.data(), read);
     }
     std::uint8_t* row = out.Row(oy);
-    for (std::int32_t ox = 0; ox < width; ++ox) {
-      const std::int64_t first = columns.First[ox];
-      const std::int64_t end = columns.End[ox];
-      const std::uint64_t count = static_cast<std::uint64_t>(rowCells) * static_cast<std::uint64_t>(end - first);
-      if (reading.Bayer) {
+    const Sum* const all = sums.data();
+    // Every span is the shortest or one cell longer: the shortest part is
+    // added in a loop of the same length for the whole row and the one cell
+    // more without a branch (the sums end in a cell of zeros).
+    const std::int64_t per = shape.EntriesPerCell;
+    const std::int64_t shortest = shape.ShortestSpan * per;
+    if (reading.Bayer) {
+      for (std::int32_t ox = 0; ox < width; ++ox, row += 3) {
+        const std::int64_t first = columns.First[ox];
+        const std::int64_t span = (columns.End[ox] - first) * per;
+        const Sum* p = all + first * per;
         std::uint64_t sum = 0;
-        for (std::int64_t i = first * shape.EntriesPerCell; i < end * shape.EntriesPerCell; ++i) sum += sums[i];
-        const std::uint64_t full = count * static_cast<std::uint64_t>(cell * cell) * format.Max;
-        const auto grey = static_cast<std::uint8_t>(std::min<std::uint64_t>((sum * 255 + full / 2) / full, 255));
-        row[ox * 3] = row[ox * 3 + 1] = row[ox * 3 + 2] = grey;
-      } else {
-        std::uint64_t channel[3] = {0, 0, 0};
-        for (std::int64_t cx = first; cx < end; ++cx) {
-          for (int c = 0; c < 3; ++c) channel[c] += sums[cx * step + 2 - c];
-        }
-        for (int c = 0; c < 3; ++c) row[ox * 3 + c] = static_cast<std::uint8_t>((channel[c] + count / 2) / count);
+        for (std::int64_t i = 0; i < shortest; ++i) sum += p[i];
+        const std::uint64_t more = span > shortest ? 1 : 0;
+        for (std::int64_t i = shortest; i < shortest + per; ++i) sum += p[i] * more;
+        for (std::int64_t i = shortest + per; i < span; ++i) sum += p[i];
+        const Divider& divide = dividers.For(rowCells, columns.End[ox] - first);
+        const std::uint64_t full = divide.Divisor;  // cells x samples a cell x the white sample
+        row[0] = row[1] = row[2] = static_cast<std::uint8_t>(std::min<std::uint64_t>(divide(sum * 255 + full / 2), 255));
       }
+      continue;
+    }
+    for (std::int32_t ox = 0; ox < width; ++ox, row += 3) {
+      const std::int64_t first = columns.First[ox];
+      const std::int64_t span = (columns.End[ox] - first) * step;
+      const Sum* p = all + first * step;
+      std::uint64_t blue = 0;
+      std::uint64_t green = 0;
+      std::uint64_t red = 0;
+      for (std::int64_t i = 0; i < shortest; i += step) {
+        blue += p[i];
+        green += p[i + 1];
+        red += p[i + 2];
+      }
+      const std::uint64_t more = span > shortest ? 1 : 0;
+      blue += p[shortest] * more;
+      green += p[shortest + 1] * more;
+      red += p[shortest + 2] * more;
+      for (std::int64_t i = shortest + step; i < span; i += step) {
+        blue += p[i];
+        green += p[i + 1];
+        red += p[i + 2];
+      }
+      const Divider& divide = dividers.For(rowCells, columns.End[ox] - first);
+      const std::uint64_t half = divide.Divisor / 2;
+      row[0] = static_cast<std::uint8_t>(divide(red + half));
+      row[1] = static_cast<std::uint8_t>(divide(green + half));
+      row[2] = static_cast<std::uint8_t>(divide(blue + half));
     }
   }
 }
@@ -147,19 +220,42 @@ Canvas ShrinkPicture(const ImageBinding& picture, const PictureReading& reading,
   shape.EntriesPerCell = reading.Bayer ? shape.Cell : picture.BytesPerPixel;
   shape.Entries = cellsWide * shape.EntriesPerCell;
 
-  // A column sum adds at most this many values of at most 4095 each.
-  std::int64_t tallest = 0;
-  for (std::int32_t oy = 0; oy < height; ++oy) tallest = std::max(tallest, rows.End[oy] - rows.First[oy]);
-  const bool narrow = tallest * shape.Cell * 4095 <= std::int64_t{std::numeric_limits<std::uint32_t>::max()};
+  std::vector<std::int64_t> rowCounts(static_cast<std::size_t>(height));
+  std::vector<std::int64_t> columnCounts(static_cast<std::size_t>(width));
+  for (std::int32_t oy = 0; oy < height; ++oy) rowCounts[oy] = rows.End[oy] - rows.First[oy];
+  for (std::int32_t ox = 0; ox < width; ++ox) columnCounts[ox] = columns.End[ox] - columns.First[ox];
+  shape.ShortestSpan = *std::min_element(columnCounts.begin(), columnCounts.end());
+  const SampleFormat format = FormatFor(reading);
+  const CellDividers dividers(rowCounts, columnCounts,
+                              reading.Bayer ? std::uint64_t{format.Max} * static_cast<std::uint64_t>(shape.Cell * shape.Cell) : 1);
+  // The narrowest column sum that holds the picture rows of any output row.
+  const std::int64_t tallest = *std::max_element(rowCounts.begin(), rowCounts.end()) * shape.Cell;
+  const std::int64_t largest = tallest * (reading.Bayer ? std::int64_t{format.Max} : 255);
+  auto shrinkRows = [&](auto sum, std::int32_t first, std::int32_t end) {
+    auto withRead = [&](const auto& read) {
+      ShrinkRows<decltype(sum)>(picture, reading, shape, columns, rows, dividers, read, first, end, out);
+    };
+    if (!reading.Bayer) return withRead(StoredBytes{});
+    if (picture.BytesPerPixel == 4) {
+      if (format.LowBits == 2) return withRead(Samples<2, 4>{});
+      if (format.LowBits == 4) return withRead(Samples<4, 4>{});
+      return withRead(Samples<0, 4>{});
+    }
+    if (format.LowBits == 2) return withRead(Samples<2, 0>{picture.BytesPerPixel});
+    if (format.LowBits == 4) return withRead(Samples<4, 0>{picture.BytesPerPixel});
+    withRead(Samples<0, 0>{picture.BytesPerPixel});
+  };
 
   const int parts = PartsFor(height, std::int64_t{picture.Width} * std::max<std::int64_t>(1, picture.Height / height));
   RethrowFirst(RunParts(parts, [&](int part) {
     const auto first = static_cast<std::int32_t>(PartStart(0, height, part, parts));
     const auto end = static_cast<std::int32_t>(PartStart(0, height, part + 1, parts));
-    if (narrow) {
-      ShrinkRows<std::uint32_t>(picture, reading, shape, columns, rows, first, end, out);
+    if (largest <= std::numeric_limits<std::uint16_t>::max()) {
+      shrinkRows(std::uint16_t{}, first, end);
+    } else if (largest <= std::int64_t{std::numeric_limits<std::uint32_t>::max()}) {
+      shrinkRows(std::uint32_t{}, first, end);
     } else {
-      ShrinkRows<std::uint64_t>(picture, reading, shape, columns, rows, first, end, out);
+      shrinkRows(std::uint64_t{}, first, end);
     }
   }));
   return out;

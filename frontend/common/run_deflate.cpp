@@ -1,0 +1,225 @@
+#include "frontend/common/run_deflate.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <queue>
+#include <utility>
+
+namespace sensor::frontend {
+namespace {
+
+constexpr int kLiteralSymbols = 286;  // literals, end of block, 29 length codes
+constexpr int kEndOfBlock = 256;
+constexpr int kMaxRun = 258;
+
+// Length codes 257 + i: lengths from kLengthBase[i], kLengthExtra[i] bits more.
+constexpr std::array<std::uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,
+                                                       15, 17, 19, 23, 27, 31, 35, 43, 51,  59,
+                                                       67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<std::uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+// The order in which the code length code's lengths are sent.
+constexpr std::array<std::uint8_t, 19> kLengthOrder = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5,
+                                                       11, 4,  12, 3, 13, 2, 14, 1, 15};
+
+struct LengthCodes {
+  std::array<std::uint8_t, kMaxRun + 1> Index{};  // by run length
+  LengthCodes() {
+    for (int i = 0; i < 29; ++i) {
+      for (int length = kLengthBase[i]; length < kLengthBase[i] + (1 << kLengthExtra[i]) && length <= kMaxRun;
+           ++length) {
+        Index[length] = static_cast<std::uint8_t>(i);
+      }
+    }
+  }
+};
+const LengthCodes kLengthCodes;
+
+// Huffman code lengths for `counts` (0 for symbols that do not occur), none
+// longer than `limit`, at least two symbols coded. Counts are halved (and
+// kept above 0) until the tree fits the limit.
+std::vector<std::uint8_t> CodeLengths(std::vector<std::uint32_t> counts, int limit) {
+  int used = 0;
+  for (std::uint32_t c : counts) used += c > 0 ? 1 : 0;
+  for (std::size_t s = 0; used < 2 && s < counts.size(); ++s) {
+    if (counts[s] == 0) {
+      counts[s] = 1;
+      ++used;
+    }
+  }
+  const std::size_t n = counts.size();
+  std::vector<std::uint8_t> lengths(n, 0);
+  for (;;) {
+    using Node = std::pair<std::uint64_t, int>;  // weight, node
+    std::priority_queue<Node, std::vector<Node>, std::greater<>> queue;
+    std::vector<int> parent(2 * n, -1);
+    for (std::size_t s = 0; s < n; ++s) {
+      if (counts[s] > 0) queue.push({counts[s], static_cast<int>(s)});
+    }
+    int next = static_cast<int>(n);
+    while (queue.size() > 1) {
+      const Node a = queue.top();
+      queue.pop();
+      const Node b = queue.top();
+      queue.pop();
+      parent[static_cast<std::size_t>(a.second)] = next;
+      parent[static_cast<std::size_t>(b.second)] = next;
+      queue.push({a.first + b.first, next++});
+    }
+    int longest = 0;
+    for (std::size_t s = 0; s < n; ++s) {
+      if (counts[s] == 0) continue;
+      int depth = 0;
+      for (int at = parent[s]; at >= 0; at = parent[static_cast<std::size_t>(at)]) ++depth;
+      lengths[s] = static_cast<std::uint8_t>(std::min(depth, 255));
+      longest = std::max(longest, depth);
+    }
+    if (longest <= limit) return lengths;
+    for (std::uint32_t& c : counts) {
+      if (c > 0) c = std::max<std::uint32_t>(1, c / 2);
+    }
+  }
+}
+
+// The canonical codes of `lengths`, bit-reversed, since deflate sends a
+// code's first bit first and the writer fills bytes from their lowest bit.
+std::vector<std::uint16_t> Codes(const std::vector<std::uint8_t>& lengths) {
+  std::array<std::uint16_t, 17> count{};
+  for (std::uint8_t l : lengths) ++count[l];
+  count[0] = 0;
+  std::array<std::uint16_t, 17> next{};
+  std::uint32_t code = 0;
+  for (int bits = 1; bits <= 16; ++bits) {
+    code = (code + count[static_cast<std::size_t>(bits - 1)]) << 1;
+    next[static_cast<std::size_t>(bits)] = static_cast<std::uint16_t>(code);
+  }
+  std::vector<std::uint16_t> codes(lengths.size(), 0);
+  for (std::size_t s = 0; s < lengths.size(); ++s) {
+    const int l = lengths[s];
+    if (l == 0) continue;
+    std::uint32_t c = next[static_cast<std::size_t>(l)]++;
+    std::uint32_t reversed = 0;
+    for (int b = 0; b < l; ++b, c >>= 1) reversed = (reversed << 1) | (c & 1);
+    codes[s] = static_cast<std::uint16_t>(reversed);
+  }
+  return codes;
+}
+
+// Bits into a byte buffer sized ahead, first bit lowest.
+struct BitWriter {
+  unsigned char* At;
+  std::uint64_t Pending;
+  int Count;
+  void Put(std::uint64_t bits, int count) {
+    Pending |= bits << Count;
+    Count += count;
+    if (Count >= 32) {
+      for (int i = 0; i < 4; ++i) *At++ = static_cast<unsigned char>(Pending >> (8 * i));
+      Pending >>= 32;
+      Count -= 32;
+    }
+  }
+};
+
+}  // namespace
+
+void RunDeflater::Block(const unsigned char* data, std::size_t size, bool last) {
+  // Tokens and their symbols' counts.
+  tokens_.clear();
+  tokens_.reserve(size);
+  std::vector<std::uint32_t> literalCounts(kLiteralSymbols, 0);
+  int previous = previous_;
+  for (std::size_t i = 0; i < size;) {
+    const unsigned char b = data[i];
+    if (b == previous) {
+      std::size_t end = i + 1;
+      const std::size_t limit = std::min(size, i + kMaxRun);
+      while (end < limit && data[end] == b) ++end;
+      if (end - i >= 3) {
+        const std::size_t length = end - i;
+        tokens_.push_back(static_cast<std::uint16_t>(256 + length));
+        ++literalCounts[257 + kLengthCodes.Index[length]];
+        i = end;
+        continue;
+      }
+    }
+    tokens_.push_back(b);
+    ++literalCounts[b];
+    previous = b;
+    ++i;
+  }
+  previous_ = previous;
+  literalCounts[kEndOfBlock] = 1;
+
+  const std::vector<std::uint8_t> literalLengths = CodeLengths(literalCounts, 15);
+  const std::vector<std::uint16_t> literalCodes = Codes(literalLengths);
+  int literals = kLiteralSymbols;
+  while (literals > 257 && literalLengths[static_cast<std::size_t>(literals - 1)] == 0) --literals;
+  // The code lengths of both alphabets, coded with the code length code
+  // (symbols 0-15, one a length). The one distance code, distance 1, has one
+  // bit (a single code of length one is how deflate codes one distance); it
+  // is sent even in a block without runs.
+  std::vector<std::uint8_t> sequence(literalLengths.begin(), literalLengths.begin() + literals);
+  sequence.push_back(1);
+  std::vector<std::uint32_t> lengthCounts(19, 0);
+  for (std::uint8_t l : sequence) ++lengthCounts[l];
+  const std::vector<std::uint8_t> lengthLengths = CodeLengths(lengthCounts, 7);
+  const std::vector<std::uint16_t> lengthCodes = Codes(lengthLengths);
+  int sent = 19;
+  while (sent > 4 && lengthLengths[kLengthOrder[static_cast<std::size_t>(sent - 1)]] == 0) --sent;
+
+  const std::size_t had = out_.size();
+  out_.resize(had + 2 * size + 1024);
+  BitWriter writer{reinterpret_cast<unsigned char*>(out_.data()) + had, pending_, pendingCount_};
+  writer.Put(last ? 1 : 0, 1);
+  writer.Put(2, 2);  // dynamic Huffman codes
+  writer.Put(static_cast<std::uint64_t>(literals - 257), 5);
+  writer.Put(0, 5);  // one distance code
+  writer.Put(static_cast<std::uint64_t>(sent - 4), 4);
+  for (int i = 0; i < sent; ++i) writer.Put(lengthLengths[kLengthOrder[static_cast<std::size_t>(i)]], 3);
+  for (std::uint8_t l : sequence) writer.Put(lengthCodes[l], lengthLengths[l]);
+
+  for (const std::uint16_t token : tokens_) {
+    if (token < 256) {
+      writer.Put(literalCodes[token], literalLengths[token]);
+      continue;
+    }
+    const int length = token - 256;
+    const int index = kLengthCodes.Index[static_cast<std::size_t>(length)];
+    const int symbol = 257 + index;
+    const int codeBits = literalLengths[static_cast<std::size_t>(symbol)];
+    const int extraBits = kLengthExtra[static_cast<std::size_t>(index)];
+    // The length code, its extra bits, then distance code 0 (the bit 0).
+    writer.Put(literalCodes[static_cast<std::size_t>(symbol)] |
+                   (static_cast<std::uint64_t>(length - kLengthBase[static_cast<std::size_t>(index)]) << codeBits),
+               codeBits + extraBits + 1);
+  }
+  writer.Put(literalCodes[kEndOfBlock], literalLengths[kEndOfBlock]);
+  out_.resize(static_cast<std::size_t>(writer.At - reinterpret_cast<unsigned char*>(out_.data())));
+  pending_ = writer.Pending;
+  pendingCount_ = writer.Count;
+}
+
+void RunDeflater::Put(std::uint64_t bits, int count) {
+  pending_ |= bits << pendingCount_;
+  pendingCount_ += count;
+  while (pendingCount_ >= 8) {
+    out_.push_back(static_cast<char>(pending_ & 0xff));
+    pending_ >>= 8;
+    pendingCount_ -= 8;
+  }
+}
+
+void RunDeflater::Align() {
+  Put(0, 3);  // a stored block, not the last
+  Put(0, (8 - pendingCount_ % 8) % 8);
+  Put(0x0000, 16);
+  Put(0xffff, 16);
+}
+
+void RunDeflater::Finish() {
+  Put(0, (8 - pendingCount_ % 8) % 8);
+}
+
+}  // namespace sensor::frontend
