@@ -69,8 +69,8 @@ struct Piece {
 void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t end, bool last, Piece& piece) {
   const std::size_t rowBytes = picture.RowBytes();
   RunDeflater deflater;
-  std::string& data = deflater.Bytes();
-  if (first == 0) data.assign("\x78\x01", 2);  // deflate, 32 KiB window, fastest
+  static constexpr unsigned char kZlibHeader[2] = {0x78, 0x01};  // deflate, 32 KiB window, fastest
+  if (first == 0) deflater.Append(kZlibHeader, 2);
   std::vector<unsigned char> filtered(static_cast<std::size_t>(kRowsPerBlock) * (rowBytes + 1));
   for (std::int64_t y = first; y < end; y += kRowsPerBlock) {
     const std::int64_t rows = std::min(kRowsPerBlock, end - y);
@@ -89,10 +89,11 @@ void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t en
   } else {
     deflater.Align();
   }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-  piece.Chunks.reserve(data.size() + (data.size() / kChunkData + 1) * 12);
-  for (std::size_t at = 0; at < data.size(); at += kChunkData) {
-    AppendChunk(piece.Chunks, "IDAT", bytes + at, std::min(kChunkData, data.size() - at));
+  const unsigned char* bytes = deflater.Data();
+  const std::size_t size = deflater.Size();
+  piece.Chunks.reserve(size + (size / kChunkData + 1) * 12);
+  for (std::size_t at = 0; at < size; at += kChunkData) {
+    AppendChunk(piece.Chunks, "IDAT", bytes + at, std::min(kChunkData, size - at));
   }
 }
 

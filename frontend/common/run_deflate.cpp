@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <queue>
 #include <utility>
@@ -106,31 +107,65 @@ std::vector<std::uint16_t> Codes(const std::vector<std::uint8_t>& lengths) {
   return codes;
 }
 
-// Bits into a byte buffer sized ahead, first bit lowest.
+// Bits into a byte buffer sized ahead (with eight bytes to spare), first
+// bit lowest. Adds collect at most 56 bits; a flush stores the eight pending
+// bytes and moves on by the whole ones, so that no branch waits on the count.
 struct BitWriter {
   unsigned char* At;
-  std::uint64_t Pending;
+  std::uint64_t Pending;  // below 8 bits after a flush
   int Count;
-  void Put(std::uint64_t bits, int count) {
+  void Add(std::uint64_t bits, int count) {
     Pending |= bits << Count;
     Count += count;
-    if (Count >= 32) {
-      for (int i = 0; i < 4; ++i) *At++ = static_cast<unsigned char>(Pending >> (8 * i));
-      Pending >>= 32;
-      Count -= 32;
-    }
+  }
+  void Flush() {
+    std::memcpy(At, &Pending, 8);
+    At += Count >> 3;
+    Pending = (Count >> 3) == 8 ? 0 : Pending >> (Count & ~7);
+    Count &= 7;
+  }
+  void Put(std::uint64_t bits, int count) {
+    Add(bits, count);
+    Flush();
   }
 };
 
 }  // namespace
 
 void RunDeflater::Block(const unsigned char* data, std::size_t size, bool last) {
-  // Tokens and their symbols' counts.
-  tokens_.clear();
-  tokens_.reserve(size);
+  // Tokens and their symbols' counts (literals counted in four tables, so
+  // that a repeated byte does not wait for its own count).
+  tokens_.resize(size);
+  std::uint16_t* next = tokens_.data();
   std::vector<std::uint32_t> literalCounts(kLiteralSymbols, 0);
+  std::array<std::array<std::uint32_t, 256>, 4> byteCounts{};
   int previous = previous_;
-  for (std::size_t i = 0; i < size;) {
+  std::size_t i = 0;
+  while (i < size) {
+    // Eight bytes against the eight before them: no byte equal to the one
+    // before it three times in a row from any of the first six means six
+    // literals.
+    if (i > 0 && i + 8 <= size) {
+      std::uint64_t here = 0;
+      std::uint64_t before = 0;
+      std::memcpy(&here, data + i, 8);
+      std::memcpy(&before, data + i - 1, 8);
+      const std::uint64_t differ = here ^ before;
+      constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fULL;
+      const std::uint64_t nonzero = (((differ & kLow7) + kLow7) | differ) & ~kLow7;
+      const std::uint64_t same = ~nonzero & ~kLow7;  // the high bit of each byte equal to the one before
+      if ((same & (same >> 8) & (same >> 16) & 0x0000808080808080ULL) == 0) {
+        for (int k = 0; k < 6; ++k) {
+          const unsigned char b = data[i + static_cast<std::size_t>(k)];
+          next[k] = b;
+          ++byteCounts[static_cast<std::size_t>(k & 3)][b];
+        }
+        next += 6;
+        i += 6;
+        previous = data[i - 1];
+        continue;
+      }
+    }
     const unsigned char b = data[i];
     if (b == previous) {
       std::size_t end = i + 1;
@@ -138,16 +173,20 @@ void RunDeflater::Block(const unsigned char* data, std::size_t size, bool last) 
       while (end < limit && data[end] == b) ++end;
       if (end - i >= 3) {
         const std::size_t length = end - i;
-        tokens_.push_back(static_cast<std::uint16_t>(256 + length));
+        *next++ = static_cast<std::uint16_t>(256 + length);
         ++literalCounts[257 + kLengthCodes.Index[length]];
         i = end;
         continue;
       }
     }
-    tokens_.push_back(b);
-    ++literalCounts[b];
+    *next++ = b;
+    ++byteCounts[0][b];
     previous = b;
     ++i;
+  }
+  tokens_.resize(static_cast<std::size_t>(next - tokens_.data()));
+  for (std::size_t b = 0; b < 256; ++b) {
+    literalCounts[b] = byteCounts[0][b] + byteCounts[1][b] + byteCounts[2][b] + byteCounts[3][b];
   }
   previous_ = previous;
   literalCounts[kEndOfBlock] = 1;
@@ -169,23 +208,28 @@ void RunDeflater::Block(const unsigned char* data, std::size_t size, bool last) 
   int sent = 19;
   while (sent > 4 && lengthLengths[kLengthOrder[static_cast<std::size_t>(sent - 1)]] == 0) --sent;
 
-  const std::size_t had = out_.size();
-  out_.resize(had + 2 * size + 1024);
-  BitWriter writer{reinterpret_cast<unsigned char*>(out_.data()) + had, pending_, pendingCount_};
+  // At most 15 bits a byte, a header of at most 2,100 bits, 8 bytes spare.
+  unsigned char* const start = Room(2 * size + 1024);
+  BitWriter writer{start, pending_, pendingCount_};
   writer.Put(last ? 1 : 0, 1);
   writer.Put(2, 2);  // dynamic Huffman codes
   writer.Put(static_cast<std::uint64_t>(literals - 257), 5);
   writer.Put(0, 5);  // one distance code
   writer.Put(static_cast<std::uint64_t>(sent - 4), 4);
-  for (int i = 0; i < sent; ++i) writer.Put(lengthLengths[kLengthOrder[static_cast<std::size_t>(i)]], 3);
+  for (int k = 0; k < sent; ++k) writer.Put(lengthLengths[kLengthOrder[static_cast<std::size_t>(k)]], 3);
   for (std::uint8_t l : sequence) writer.Put(lengthCodes[l], lengthLengths[l]);
 
-  for (const std::uint16_t token : tokens_) {
-    if (token < 256) {
-      writer.Put(literalCodes[token], literalLengths[token]);
+  // Up to three literals (15 bits each at most) between flushes.
+  std::array<std::uint32_t, kLiteralSymbols> literal{};  // code, and its length from bit 16
+  for (std::size_t k = 0; k < literal.size(); ++k) literal[k] = literalCodes[k] | (std::uint32_t{literalLengths[k]} << 16);
+  const std::uint16_t* const end = tokens_.data() + tokens_.size();
+  for (const std::uint16_t* t = tokens_.data(); t < end;) {
+    if (*t < 256) {
+      for (int k = 0; k < 3 && t < end && *t < 256; ++k, ++t) writer.Add(literal[*t] & 0xffff, static_cast<int>(literal[*t] >> 16));
+      writer.Flush();
       continue;
     }
-    const int length = token - 256;
+    const int length = *t++ - 256;
     const int index = kLengthCodes.Index[static_cast<std::size_t>(length)];
     const int symbol = 257 + index;
     const int codeBits = literalLengths[static_cast<std::size_t>(symbol)];
@@ -196,7 +240,7 @@ void RunDeflater::Block(const unsigned char* data, std::size_t size, bool last) 
                codeBits + extraBits + 1);
   }
   writer.Put(literalCodes[kEndOfBlock], literalLengths[kEndOfBlock]);
-  out_.resize(static_cast<std::size_t>(writer.At - reinterpret_cast<unsigned char*>(out_.data())));
+  size_ += static_cast<std::size_t>(writer.At - start);
   pending_ = writer.Pending;
   pendingCount_ = writer.Count;
 }
@@ -205,10 +249,27 @@ void RunDeflater::Put(std::uint64_t bits, int count) {
   pending_ |= bits << pendingCount_;
   pendingCount_ += count;
   while (pendingCount_ >= 8) {
-    out_.push_back(static_cast<char>(pending_ & 0xff));
+    *Room(1) = static_cast<unsigned char>(pending_ & 0xff);
+    ++size_;
     pending_ >>= 8;
     pendingCount_ -= 8;
   }
+}
+
+unsigned char* RunDeflater::Room(std::size_t more) {
+  if (capacity_ - size_ < more) {
+    const std::size_t capacity = std::max(2 * capacity_, size_ + more);
+    std::unique_ptr<unsigned char[]> grown(new unsigned char[capacity]);
+    if (size_ > 0) std::memcpy(grown.get(), buffer_.get(), size_);
+    buffer_ = std::move(grown);
+    capacity_ = capacity;
+  }
+  return buffer_.get() + size_;
+}
+
+void RunDeflater::Append(const unsigned char* bytes, std::size_t size) {
+  std::memcpy(Room(size), bytes, size);
+  size_ += size;
 }
 
 void RunDeflater::Align() {

@@ -8,7 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
 #include <vector>
 
 namespace sensor::frontend {
@@ -25,14 +25,21 @@ class RunDeflater {
   void Align();
   // Pads after the last block to a whole byte.
   void Finish();
+  // Bytes outside the blocks (a stream's header), at a whole byte.
+  void Append(const unsigned char* bytes, std::size_t size);
   // The coded bytes so far (whole bytes only).
-  std::string& Bytes() { return out_; }
+  const unsigned char* Data() const { return buffer_.get(); }
+  std::size_t Size() const { return size_; }
 
  private:
   void Put(std::uint64_t bits, int count);
+  // Room for `more` bytes past Size(), not cleared.
+  unsigned char* Room(std::size_t more);
 
-  std::string out_;
-  std::uint64_t pending_ = 0;  // bits not yet in out_, first bit lowest
+  std::unique_ptr<unsigned char[]> buffer_;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+  std::uint64_t pending_ = 0;  // bits not yet in the buffer, first bit lowest
   int pendingCount_ = 0;
   int previous_ = -1;  // the last byte coded, -1 before the first
   std::vector<std::uint16_t> tokens_;  // literals 0-255, runs 256 + length

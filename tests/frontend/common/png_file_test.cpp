@@ -79,7 +79,7 @@ TEST(RunDeflate, InflatesToItsInputAcrossBlocksAndJoinedPieces) {
           } else {
             deflater.Align();
           }
-          raw += deflater.Bytes();
+          raw.append(reinterpret_cast<const char*>(deflater.Data()), deflater.Size());
         }
         ASSERT_EQ(Inflated(raw), std::string(data.begin(), data.end()))
             << "kind " << kind << " size " << size << " pieces " << pieces;
