@@ -67,32 +67,65 @@ struct Divider {
   }
 };
 
-// The dividers of every output pixel's cell count, by the counts of its rows
-// and columns of cells.
-class CellDividers {
+// An output pixel's value from the sum over its cells: for a colour
+// channel the mean over `cells` cells, rounded; for a Bayer picture the sum
+// against `cells` x the white sample scaled to 255, rounded, at most 255.
+// Looked up by the sum when the sums it can take are few against the pixels
+// it serves.
+class Mean {
  public:
-  CellDividers(const std::vector<std::int64_t>& rowCounts, const std::vector<std::int64_t>& columnCounts,
-               std::uint64_t perCell) {
+  Mean(bool bayer, std::uint64_t cells, std::uint64_t tableUpTo)
+      : bayer_(bayer), divide_(cells) {
+    const std::uint64_t largest = bayer ? cells : cells * 255;  // the largest sum
+    if (largest >= tableUpTo) return;
+    table_.resize(static_cast<std::size_t>(largest) + 1);
+    for (std::uint64_t sum = 0; sum <= largest; ++sum) table_[static_cast<std::size_t>(sum)] = Computed(sum);
+  }
+  std::uint8_t operator()(std::uint64_t sum) const {
+    return sum < table_.size() ? table_[static_cast<std::size_t>(sum)] : Computed(sum);
+  }
+
+ private:
+  std::uint8_t Computed(std::uint64_t sum) const {
+    const std::uint64_t half = divide_.Divisor / 2;
+    if (!bayer_) return static_cast<std::uint8_t>(divide_(sum + half));
+    return static_cast<std::uint8_t>(std::min<std::uint64_t>(divide_(sum * 255 + half), 255));
+  }
+
+  bool bayer_;
+  Divider divide_;
+  std::vector<std::uint8_t> table_;
+};
+
+// The means of every output pixel, by the counts of its rows and columns of
+// cells.
+class CellMeans {
+ public:
+  CellMeans(const std::vector<std::int64_t>& rowCounts, const std::vector<std::int64_t>& columnCounts, bool bayer,
+            std::uint64_t perCell) {
     const auto [rowLow, rowHigh] = std::minmax_element(rowCounts.begin(), rowCounts.end());
     const auto [columnLow, columnHigh] = std::minmax_element(columnCounts.begin(), columnCounts.end());
     rowLow_ = *rowLow;
     columnLow_ = *columnLow;
     columns_ = *columnHigh - columnLow_ + 1;
+    // A table pays when it is smaller than the output; at most 2^16 entries.
+    const std::uint64_t tableUpTo = std::min<std::uint64_t>(
+        std::uint64_t{1} << 16, static_cast<std::uint64_t>(rowCounts.size() * columnCounts.size()) / 4);
     for (std::int64_t r = rowLow_; r <= *rowHigh; ++r) {
       for (std::int64_t c = columnLow_; c <= *columnHigh; ++c) {
-        dividers_.emplace_back(static_cast<std::uint64_t>(r) * static_cast<std::uint64_t>(c) * perCell);
+        means_.emplace_back(bayer, static_cast<std::uint64_t>(r) * static_cast<std::uint64_t>(c) * perCell, tableUpTo);
       }
     }
   }
-  const Divider& For(std::int64_t rows, std::int64_t columns) const {
-    return dividers_[static_cast<std::size_t>((rows - rowLow_) * columns_ + columns - columnLow_)];
+  const Mean& For(std::int64_t rows, std::int64_t columns) const {
+    return means_[static_cast<std::size_t>((rows - rowLow_) * columns_ + columns - columnLow_)];
   }
 
  private:
   std::int64_t rowLow_ = 0;
   std::int64_t columnLow_ = 0;
   std::int64_t columns_ = 1;
-  std::vector<Divider> dividers_;
+  std::vector<Mean> means_;
 };
 
 // What a picture row gives each column sum: a colour picture its bytes, a
@@ -130,7 +163,7 @@ void AddRows(const std::uint8_t* a, const std::uint8_t* b, bool set, std::int64_
 
 template <class Sum, class Read>
 void ShrinkRows(const ImageBinding& picture, const PictureReading& reading, const Shape& shape,
-                const CellSpans& columns, const CellSpans& rows, const CellDividers& dividers, const Read& read,
+                const CellSpans& columns, const CellSpans& rows, const CellMeans& means, const Read& read,
                 std::int32_t firstRow, std::int32_t endRow, Canvas& out) {
   const std::int32_t width = out.Width();
   const std::int32_t cell = shape.Cell;
@@ -161,9 +194,7 @@ void ShrinkRows(const ImageBinding& picture, const PictureReading& reading, cons
         const std::uint64_t more = span > shortest ? 1 : 0;
         for (std::int64_t i = shortest; i < shortest + per; ++i) sum += p[i] * more;
         for (std::int64_t i = shortest + per; i < span; ++i) sum += p[i];
-        const Divider& divide = dividers.For(rowCells, columns.End[ox] - first);
-        const std::uint64_t full = divide.Divisor;  // cells x samples a cell x the white sample
-        row[0] = row[1] = row[2] = static_cast<std::uint8_t>(std::min<std::uint64_t>(divide(sum * 255 + full / 2), 255));
+        row[0] = row[1] = row[2] = means.For(rowCells, columns.End[ox] - first)(sum);
       }
       continue;
     }
@@ -188,11 +219,10 @@ void ShrinkRows(const ImageBinding& picture, const PictureReading& reading, cons
         green += p[i + 1];
         red += p[i + 2];
       }
-      const Divider& divide = dividers.For(rowCells, columns.End[ox] - first);
-      const std::uint64_t half = divide.Divisor / 2;
-      row[0] = static_cast<std::uint8_t>(divide(red + half));
-      row[1] = static_cast<std::uint8_t>(divide(green + half));
-      row[2] = static_cast<std::uint8_t>(divide(blue + half));
+      const Mean& mean = means.For(rowCells, columns.End[ox] - first);
+      row[0] = mean(red);
+      row[1] = mean(green);
+      row[2] = mean(blue);
     }
   }
 }
@@ -226,14 +256,14 @@ Canvas ShrinkPicture(const ImageBinding& picture, const PictureReading& reading,
   for (std::int32_t ox = 0; ox < width; ++ox) columnCounts[ox] = columns.End[ox] - columns.First[ox];
   shape.ShortestSpan = *std::min_element(columnCounts.begin(), columnCounts.end());
   const SampleFormat format = FormatFor(reading);
-  const CellDividers dividers(rowCounts, columnCounts,
-                              reading.Bayer ? std::uint64_t{format.Max} * static_cast<std::uint64_t>(shape.Cell * shape.Cell) : 1);
+  const CellMeans means(rowCounts, columnCounts, reading.Bayer,
+                        reading.Bayer ? std::uint64_t{format.Max} * static_cast<std::uint64_t>(shape.Cell * shape.Cell) : 1);
   // The narrowest column sum that holds the picture rows of any output row.
   const std::int64_t tallest = *std::max_element(rowCounts.begin(), rowCounts.end()) * shape.Cell;
   const std::int64_t largest = tallest * (reading.Bayer ? std::int64_t{format.Max} : 255);
   auto shrinkRows = [&](auto sum, std::int32_t first, std::int32_t end) {
     auto withRead = [&](const auto& read) {
-      ShrinkRows<decltype(sum)>(picture, reading, shape, columns, rows, dividers, read, first, end, out);
+      ShrinkRows<decltype(sum)>(picture, reading, shape, columns, rows, means, read, first, end, out);
     };
     if (!reading.Bayer) return withRead(StoredBytes{});
     if (picture.BytesPerPixel == 4) {
