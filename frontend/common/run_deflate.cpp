@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <functional>
 #include <queue>
@@ -9,6 +10,9 @@
 
 namespace sensor::frontend {
 namespace {
+
+// The word-at-a-time scans read the first byte of a word as its lowest.
+static_assert(std::endian::native == std::endian::little);
 
 constexpr int kLiteralSymbols = 286;  // literals, end of block, 29 length codes
 constexpr int kEndOfBlock = 256;
@@ -168,9 +172,23 @@ void RunDeflater::Block(const unsigned char* data, std::size_t size, bool last) 
     }
     const unsigned char b = data[i];
     if (b == previous) {
+      // The run's end, eight bytes a step while they last.
       std::size_t end = i + 1;
       const std::size_t limit = std::min(size, i + kMaxRun);
-      while (end < limit && data[end] == b) ++end;
+      const std::uint64_t pattern = 0x0101010101010101ULL * b;
+      for (;;) {
+        if (end + 8 > limit) {
+          while (end < limit && data[end] == b) ++end;
+          break;
+        }
+        std::uint64_t word = 0;
+        std::memcpy(&word, data + end, 8);
+        if (word != pattern) {
+          end += static_cast<std::size_t>(__builtin_ctzll(word ^ pattern) >> 3);
+          break;
+        }
+        end += 8;
+      }
       if (end - i >= 3) {
         const std::size_t length = end - i;
         *next++ = static_cast<std::uint16_t>(256 + length);
