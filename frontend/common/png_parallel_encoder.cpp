@@ -15,7 +15,8 @@ namespace sensor::frontend {
 namespace {
 
 constexpr std::size_t kChunkData = std::size_t{1} << 20;  // IDAT data bytes at most per chunk
-constexpr std::int64_t kRowsPerBlock = 32;                // rows filtered and deflated at a time
+constexpr std::int64_t kRowsPerBlock = 32;                // rows filtered and deflated at a time,
+constexpr std::size_t kBlockBytes = std::size_t{1} << 18;  // fewer when they hold more than this
 
 void AppendBe32(std::string& out, std::uint32_t value) {
   const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
@@ -70,9 +71,11 @@ void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t en
   RunDeflater deflater;
   static constexpr unsigned char kZlibHeader[2] = {0x78, 0x01};  // deflate, 32 KiB window, fastest
   if (first == 0) deflater.Append(kZlibHeader, 2);
-  std::vector<unsigned char> filtered(static_cast<std::size_t>(kRowsPerBlock) * (rowBytes + 1));
-  for (std::int64_t y = first; y < end; y += kRowsPerBlock) {
-    const std::int64_t rows = std::min(kRowsPerBlock, end - y);
+  const std::int64_t blockRows =
+      std::max<std::int64_t>(1, std::min<std::int64_t>(kRowsPerBlock, static_cast<std::int64_t>(kBlockBytes / (rowBytes + 1))));
+  std::vector<unsigned char> filtered(static_cast<std::size_t>(blockRows) * (rowBytes + 1));
+  for (std::int64_t y = first; y < end; y += blockRows) {
+    const std::int64_t rows = std::min(blockRows, end - y);
     for (std::int64_t r = 0; r < rows; ++r) {
       const std::size_t at = static_cast<std::size_t>(y + r) * rowBytes;
       FilterRow(picture.Rows.data() + at, y + r > 0 ? picture.Rows.data() + at - rowBytes : nullptr, rowBytes,

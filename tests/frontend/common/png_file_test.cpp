@@ -97,7 +97,7 @@ TEST(PngFile, WrittenForSpeedDecodesToThePixelsOfTheDefaultCompression) {
   };
   const Case cases[] = {{1, 1, 8, true, 0},    {317, 203, 8, true, 0}, {317, 203, 8, true, 1},
                         {640, 97, 8, true, 2}, {301, 77, 8, false, 1}, {301, 77, 1, false, 0},
-                        {9, 700, 1, false, 2}};
+                        {9, 700, 1, false, 2},  {100000, 3, 8, true, 0}};
   std::mt19937 random(25);
   for (const Case& c : cases) {
     PngPicture picture;
