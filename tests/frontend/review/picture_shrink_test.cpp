@@ -20,17 +20,18 @@ TEST(PictureShrink, GivesThePlainRulesPixelsOnEverySplit) {
     std::uint16_t BitCount;
     bool TopDown;
     std::int32_t OutWidth, OutHeight;
+    int Low = 0;  // the least byte value
   };
   const Case cases[] = {
       {517, 301, 32, false, 200, 117}, {517, 301, 24, true, 200, 117}, {64, 48, 32, true, 31, 7},
       {9, 5, 24, false, 36, 20},       {1, 1, 32, false, 3, 3},        {300, 2, 32, false, 150, 1},
       {3, 301, 24, false, 1, 100},     {640, 480, 32, false, 640, 480},
       // Column sums past 16 and past 32 bits.
-      {40, 600, 32, false, 10, 4},     {2, 1100000, 32, false, 1, 1}};
+      {40, 600, 32, false, 10, 4, 200}, {2, 1100000, 32, false, 1, 1, 240}};
   std::mt19937 random(25);
   for (const Case& c : cases) {
     test::TestImage image(c.Width, c.Height, c.BitCount, c.TopDown);
-    image.Randomise(random);
+    image.Randomise(random, c.Low, 255);
     ImageBinding binding;
     ASSERT_EQ(BindBitmap(image.Header(), image.Pixels(), binding), 0);
     for (const PictureReading reading :
