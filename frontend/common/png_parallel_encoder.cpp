@@ -33,23 +33,31 @@ void AppendChunk(std::string& out, const char* type, const unsigned char* data, 
   AppendBe32(out, static_cast<std::uint32_t>(crc));
 }
 
-// PNG's row filters 0 (none) and 2 (up): the one whose bytes, read as signed,
-// sum to the least magnitude (the first row has no row above and takes none).
-void FilterRow(const unsigned char* row, const unsigned char* above, std::size_t bytes, unsigned char* out) {
-  if (above == nullptr) {
-    out[0] = 0;
-    std::memcpy(out + 1, row, bytes);
-    return;
+// PNG's row filters 0 (none) and 2 (up). An RGB row whose pixels are
+// mostly grey (red, green and blue equal: a Bayer picture's review) takes
+// none: its few grey levels code shorter than their differences. Otherwise
+// the one whose bytes, read as signed, sum to the least magnitude (the first
+// row has no row above and takes none).
+bool MostlyGrey(const unsigned char* row, std::size_t bytes) {
+  std::size_t grey = 0;
+  for (std::size_t i = 0; i + 3 <= bytes; i += 3) grey += (row[i] == row[i + 1]) & (row[i] == row[i + 2]);
+  return grey * 3 * 4 >= bytes * 3;  // three quarters of the pixels
+}
+
+void FilterRow(const unsigned char* row, const unsigned char* above, std::size_t bytes, bool rgb, unsigned char* out) {
+  bool none = above == nullptr || (rgb && MostlyGrey(row, bytes));
+  if (!none) {
+    std::uint64_t plainSum = 0;
+    std::uint64_t upSum = 0;
+    for (std::size_t i = 0; i < bytes; ++i) {
+      const auto plain = static_cast<std::int8_t>(row[i]);
+      const auto difference = static_cast<std::int8_t>(static_cast<unsigned char>(row[i] - above[i]));
+      plainSum += static_cast<std::uint64_t>(plain < 0 ? -plain : plain);
+      upSum += static_cast<std::uint64_t>(difference < 0 ? -difference : difference);
+    }
+    none = plainSum <= upSum;
   }
-  std::uint64_t none = 0;
-  std::uint64_t up = 0;
-  for (std::size_t i = 0; i < bytes; ++i) {
-    const auto plain = static_cast<std::int8_t>(row[i]);
-    const auto difference = static_cast<std::int8_t>(static_cast<unsigned char>(row[i] - above[i]));
-    none += static_cast<std::uint64_t>(plain < 0 ? -plain : plain);
-    up += static_cast<std::uint64_t>(difference < 0 ? -difference : difference);
-  }
-  if (none <= up) {
+  if (none) {
     out[0] = 0;
     std::memcpy(out + 1, row, bytes);
     return;
@@ -79,7 +87,7 @@ void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t en
     for (std::int64_t r = 0; r < rows; ++r) {
       const std::size_t at = static_cast<std::size_t>(y + r) * rowBytes;
       FilterRow(picture.Rows.data() + at, y + r > 0 ? picture.Rows.data() + at - rowBytes : nullptr, rowBytes,
-                filtered.data() + static_cast<std::size_t>(r) * (rowBytes + 1));
+                picture.Colour && picture.BitDepth == 8, filtered.data() + static_cast<std::size_t>(r) * (rowBytes + 1));
     }
     const std::size_t size = static_cast<std::size_t>(rows) * (rowBytes + 1);
     piece.Adler = adler32_z(piece.Adler, filtered.data(), size);
