@@ -10,6 +10,10 @@
 # processor time and peak resident memory of the process, from wait4). With a second build's bin
 # folder (BEFORE_BIN) its programs run in the same rounds, for a before/after
 # table.
+# With REVIEW=1 each program also runs with -ReviewImage (rows "+review",
+# and "added": the review picture's cost in reads of the file, from the
+# round's pair of runs), on the Bayer picture and on a 48 MP 32-bit colour
+# picture with the same settings in colour mode.
 # Usage: bench/bench_programs.sh [build-dir] [BEFORE_BIN]   (ROUNDS=9 by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,13 +36,71 @@ fi
 # size of its cache pages (a file written 64 KiB at a time stays in small
 # pages, one read ahead 8 MiB at a time sits in 2 MiB pages), and a mapped
 # picture costs one fault per small page on its first pass.
-python3 -c "import os, sys; fd = os.open(sys.argv[1], os.O_RDONLY); os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)" "$picture"
-cat "$picture" >/dev/null
+colour=$work/colour_48mp.bmp
+if [ "${REVIEW:-0}" = 1 ]; then
+  if [ ! -f "$colour" ]; then
+    "$bin/sensorsim" -Out "$colour" -Size 8000,6000 -BitCount 32 -ColorMode -Noise 3 -HotPixels 200 \
+      -DarkPixels 100 -Clusters 50,4 -Blemishes 3,40,20 >/dev/null
+  fi
+  for p in waferonrun glazetrun ostrelrun; do
+    sed -e 's/BayerMode=1/BayerMode=0/' -e 's/Color=G1/Color=G/' "$root/examples/$p/settings.ini" >"$work/colour_$p.ini"
+  done
+fi
+for f in "$picture" $([ "${REVIEW:-0}" = 1 ] && echo "$colour"); do
+  python3 -c "import os, sys; fd = os.open(sys.argv[1], os.O_RDONLY); os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)" "$f"
+  cat "$f" >/dev/null
+done
+
+if [ "${REVIEW:-0}" = 1 ]; then
+  ROUNDS=${ROUNDS:-9} python3 - "$root" "$work" "$picture" "$colour" "$bin" "$before" <<'PYTHON'
+import os, statistics, subprocess, sys, time
+root, work, bayer, colour, after, before = sys.argv[1:7]
+rounds = int(os.environ["ROUNDS"])
+programs = ["Ostrelrun", "Waferonrun", "Glazetrun"]
+builds = [("after", after)] + ([("before", before)] if before else [])
+
+def wall(argv):
+    with open(os.devnull, "wb") as null:
+        start = time.perf_counter()
+        subprocess.run(argv, stdout=null, stderr=null, cwd=work)
+        return time.perf_counter() - start
+
+def args(bin_dir, program, picture, settings, review):
+    a = [f"{bin_dir}/{program}", "-BMPFileIn", picture, "-TestSettings", settings,
+         "-OutputFile", f"{work}/{program}.status", "-slave"]
+    return a + (["-ReviewImage", f"{work}/{program}_review.png"] if review else [])
+
+print(f"{rounds} rounds; medians; the read is cat FILE > /dev/null in the same round; load {os.getloadavg()}")
+print(f"{'picture':8} {'program':11} {'build':6} {'wall s':>8} {'/read':>7} {'+review s':>10} {'/read':>7} {'added':>7}")
+for kind, picture in (("Bayer", bayer), ("colour", colour)):
+    samples = {}
+    reads = []
+    for _ in range(rounds):
+        read = wall(["sh", "-c", 'cat "$0" > /dev/null', picture])
+        reads.append(read)
+        for name, bin_dir in builds:
+            for program in programs:
+                p = program.lower()
+                settings = f"{root}/examples/{p}/settings.ini" if kind == "Bayer" else f"{work}/colour_{p}.ini"
+                plain = wall(args(bin_dir, program, picture, settings, False))
+                review = wall(args(bin_dir, program, picture, settings, True))
+                samples.setdefault((name, program), []).append((plain, review, read))
+    m = statistics.median
+    print(f"{kind:8} {'cat file':11} {'':6} {m(reads):8.3f} {1:7.2f}")
+    for program in programs:
+        for name, _ in builds:
+            s = samples[(name, program)]
+            print(f"{kind:8} {program:11} {name:6} {m(x[0] for x in s):8.3f} {m(x[0] / x[2] for x in s):7.2f} "
+                  f"{m(x[1] for x in s):10.3f} {m(x[1] / x[2] for x in s):7.2f} {m((x[1] - x[0]) / x[2] for x in s):7.2f}")
+PYTHON
+  exit 0
+fi
 
 analysis_json=$work/analysis.json
 SENSOR_PROGRAM_PICTURE=$picture SENSOR_EXAMPLES=$root/examples \
   "$root/$build/bench/sensor_bench" --benchmark_filter=ProgramAnalysis --benchmark_min_time=0.5 \
   --benchmark_out="$analysis_json" --benchmark_out_format=json >/dev/null 2>&1
+
 
 ROUNDS=${ROUNDS:-9} python3 - "$root" "$work" "$picture" "$analysis_json" "$bin" "$before" <<'PYTHON'
 import json, os, statistics, subprocess, sys, time

@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <new>
 
+#include "frontend/common/png_parallel_encoder.h"
+
 namespace sensor::frontend {
 namespace {
 
@@ -52,6 +54,7 @@ std::optional<std::string> EncodePng(const PngPicture& picture, std::string& pro
     problem = "the picture cannot be stored as PNG";
     return std::nullopt;
   }
+  if (picture.Speed == PngSpeed::Fast) return EncodePngInPieces(picture, problem);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {

@@ -1,5 +1,8 @@
 // PNG files of the programs' pictures (the compact defect map, the review
-// picture), encoded in memory with libpng.
+// picture), encoded in memory: with libpng at its default compression (a file
+// that is kept), or for speed (a picture that is looked at): cheap row
+// filters and a fast deflate on every core (png_parallel_encoder.h). Both
+// decode to the same pixels.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +13,8 @@
 
 namespace sensor::frontend {
 
+enum class PngSpeed { Smallest, Fast };
+
 // A grey or RGB picture of 1- or 8-bit samples, rows top row first, each row
 // packed as PNG stores it (1-bit: eight pixels a byte, the leftmost in the
 // highest bit).
@@ -19,6 +24,7 @@ struct PngPicture {
   int BitDepth = 8;     // 1 (grey only) or 8
   bool Colour = false;  // RGB when set, grey otherwise
   std::vector<unsigned char> Rows;
+  PngSpeed Speed = PngSpeed::Smallest;
 
   std::size_t RowBytes() const {
     const std::size_t samples = std::size_t{Width} * (Colour ? 3 : 1);

@@ -1,5 +1,7 @@
 #include "frontend/common/review_product.h"
 
+#include <utility>
+
 #include "common/frontend_interface.h"
 #include "frontend/common/paths.h"
 #include "frontend/common/png_file.h"
@@ -85,12 +87,13 @@ RunProduct ReviewImageProduct() {
       problem = "no picture to show was loaded";
       return std::nullopt;
     }
-    const review::Canvas canvas = review::DrawReview(*run.ReviewBackdrop, ReviewInputOf(run));
+    review::Canvas canvas = review::DrawReview(*run.ReviewBackdrop, ReviewInputOf(run));
     PngPicture picture;
     picture.Width = static_cast<std::uint32_t>(canvas.Width());
     picture.Height = static_cast<std::uint32_t>(canvas.Height());
     picture.Colour = true;
-    picture.Rows.assign(canvas.Row(0), canvas.Row(0) + picture.RowBytes() * picture.Height);
+    picture.Speed = PngSpeed::Fast;  // looked at, not archived
+    picture.Rows = std::move(canvas).TakePixels();
     return EncodePng(picture, problem);
   };
   return product;

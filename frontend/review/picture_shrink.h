@@ -21,7 +21,10 @@ struct PictureReading {
 
 // The picture shrunk or enlarged to width x height (both at least 1). A Bayer
 // picture shrunk is averaged over whole 2 x 2 sites, so that its colour
-// pattern makes no stripes.
+// pattern makes no stripes. The rows are shrunk in parts on the analyses'
+// threads (analysis/common/parallel_rows.h). Pixels of fewer bytes than the
+// reading needs (a colour pixel's three, a sample's two) leave the picture
+// black.
 Canvas ShrinkPicture(const ImageBinding& picture, const PictureReading& reading, std::int32_t width,
                      std::int32_t height);
 

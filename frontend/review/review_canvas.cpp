@@ -7,12 +7,21 @@ namespace sensor::review {
 
 Canvas::Canvas(std::int32_t width, std::int32_t height, Rgb background)
     : width_(std::max(width, 0)), height_(std::max(height, 0)) {
-  pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3);
-  for (std::size_t i = 0; i < pixels_.size(); i += 3) {
+  const std::size_t rowBytes = static_cast<std::size_t>(width_) * 3;
+  const std::size_t size = rowBytes * static_cast<std::size_t>(height_);
+  if (background.R == background.G && background.G == background.B) {
+    pixels_.assign(size, background.R);
+    return;
+  }
+  // The first row pixel by pixel, the others copies of it.
+  pixels_.resize(size);
+  if (size == 0) return;
+  for (std::size_t i = 0; i < rowBytes; i += 3) {
     pixels_[i] = background.R;
     pixels_[i + 1] = background.G;
     pixels_[i + 2] = background.B;
   }
+  for (std::size_t at = rowBytes; at < size; at += rowBytes) std::memcpy(pixels_.data() + at, pixels_.data(), rowBytes);
 }
 
 Rgb Canvas::At(std::int32_t x, std::int32_t y) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace sensor::review {
@@ -40,6 +41,11 @@ class Canvas {
   // A ring of the given outer radius and thickness around the centre.
   void Ring(std::int32_t centreX, std::int32_t centreY, std::int32_t radius, std::int32_t thickness,
             Rgb colour);
+  // The pixels, rows top first, handed over; the canvas is left empty.
+  std::vector<std::uint8_t> TakePixels() && {
+    width_ = height_ = 0;
+    return std::move(pixels_);
+  }
   // `source` copied with its top-left pixel at (x, y).
   void Paste(const Canvas& source, std::int32_t x, std::int32_t y);
 

@@ -20,5 +20,7 @@ struct PngPixels {
 
 // Nothing when the file cannot be read or is no PNG.
 std::optional<PngPixels> ReadPngPixels(const std::string& path);
+// The same of a PNG file's bytes.
+std::optional<PngPixels> DecodePngPixels(const std::string& bytes);
 
 }  // namespace sensor::test
