@@ -55,7 +55,7 @@ FuzzView MakeView(const std::uint8_t* setup, const std::uint8_t* pixels, std::si
     case 1: stride = row + pad; break;
     case 2: stride = -row; break;
     case 3: stride = -(row + pad); break;
-    case 4: stride = row - 1 - pad; soundStride = false; break;
+    case 4: stride = row > 0 ? row - 1 - pad % row : -1; soundStride = false; break;
     case 5: stride = 0; soundStride = false; break;
     case 6: stride = std::int64_t{1} << 33; soundStride = false; break;
     default: stride = std::numeric_limits<std::int64_t>::min(); soundStride = false; break;
@@ -63,7 +63,7 @@ FuzzView MakeView(const std::uint8_t* setup, const std::uint8_t* pixels, std::si
   v.View.RowStride = stride;
   const bool nullPixels = (setup[5] & 0x80) != 0;
   v.Sound = bytes > 0 && v.View.Width > 0 && v.View.Height > 0 && soundStride && row > 0 && !nullPixels;
-  const std::int64_t step = stride < 0 ? -stride : stride;
+  const std::int64_t step = !v.Sound ? 0 : stride < 0 ? -stride : stride;
   const std::size_t size =
       v.Sound ? static_cast<std::size_t>(step * (v.View.Height - 1) + row) : std::size_t{64};
   v.Buffer.resize(size);

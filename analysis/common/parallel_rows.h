@@ -32,6 +32,11 @@ int AnalysisThreads();
 // calling thread for the duration of the call by a CallScope, and handed by
 // RunParts to the threads it starts, so that nested parts see it too. No
 // state is shared between calls on different threads.
+//
+// The cancel flag is looked at between the rows of a view's conversion and of
+// the searches (Waferon's four, Glazet's band scans), on every thread, and
+// between a call's stages; the level sums and the cluster counts run to their
+// end once begun.
 struct CallSettings {
   int Threads = 0;
   const std::atomic<bool>* Cancel = nullptr;

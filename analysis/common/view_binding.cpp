@@ -83,12 +83,14 @@ std::uint32_t SampleAt(const ImageView& view, std::int32_t x, std::int32_t y) {
 }
 
 // Converts rows first .. last - 1 of `view` into 32-bit station pixels;
-// returns the first row holding a sample above `maxSample`, or -1.
+// returns the first row holding a sample above `maxSample`, or -1 (also when
+// the call is cancelled on the way).
 std::int64_t ConvertRows(const ImageView& view, std::uint32_t shift, std::uint32_t maxSample,
                          std::uint32_t* out, std::int64_t first, std::int64_t last) {
   const std::size_t width = static_cast<std::size_t>(view.Width);
   const std::uint32_t low = (1u << shift) - 1;
   for (std::int64_t y = first; y < last; ++y) {
+    if (CallCancelled()) return -1;  // the caller sees the call cancelled
     const auto* row = static_cast<const std::uint8_t*>(view.Pixels) + y * view.RowStride;
     std::uint32_t* to = out + static_cast<std::size_t>(y) * width;
     std::uint32_t any = 0;

@@ -169,6 +169,10 @@ void GlazetAnalyser::Run(const ImageView& view, const GlazetParams& params, cons
     const sensor::CallScope scope({options.Threads, options.Cancel});
     result.Status = sensor::BindView(view, {params.BayerMode, params.SensorBpp}, memory_->Pixels, state.Binding);
     if (!result.Status.Ok()) return S_OK;
+    if (sensor::CallCancelled()) {
+      result.Status = sensor::CancelledStatus();
+      return S_OK;
+    }
     result.Width = view.Width;
     result.Height = view.Height;
     state.CandidateLimit = 65535;
