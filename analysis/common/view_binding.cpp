@@ -82,6 +82,23 @@ std::uint32_t SampleAt(const ImageView& view, std::int32_t x, std::int32_t y) {
   return v;
 }
 
+// The refusal of a view whose row y holds a sample above `maxSample`.
+RunStatus SampleRefusal(const ImageView& view, std::int64_t y, std::uint32_t maxSample, std::int32_t sensorBpp) {
+  const auto row = static_cast<std::int32_t>(y);
+  std::int32_t x = 0;
+  while (x < view.Width && SampleAt(view, x, row) <= maxSample) ++x;
+  return Refused("the sample " + std::to_string(SampleAt(view, x, row)) + " at column " + std::to_string(x) +
+                 ", row " + std::to_string(y) + " is above " + std::to_string(maxSample) +
+                 ", the largest sample at a sensor depth of " + std::to_string(sensorBpp) +
+                 " bits: give SensorBpp the depth of the frame's samples");
+}
+
+// The largest sample a single-sample view may hold at the mode's depth.
+std::uint32_t LargestSample(const ImageView& view, const ViewMode& mode) {
+  const std::uint32_t top = (1u << mode.SensorBpp) - 1;
+  return view.Layout == PixelLayout::Bayer8 ? std::min(255u, top) : top;
+}
+
 // Converts rows first .. last - 1 of `view` into 32-bit station pixels;
 // returns the first row holding a sample above `maxSample`, or -1 (also when
 // the call is cancelled on the way).
@@ -140,10 +157,7 @@ RunStatus Convert(const ImageView& view, const ViewMode& mode, ConvertedPixels& 
   memory.resize(count);
   const bool bayer = IsBayerLayout(view.Layout);
   const std::uint32_t shift = bayer ? static_cast<std::uint32_t>(mode.SensorBpp - 8) : 0;
-  const std::uint32_t maxSample =
-      bayer ? (view.Layout == PixelLayout::Bayer8 ? std::min(255u, (1u << mode.SensorBpp) - 1)
-                                                  : (1u << mode.SensorBpp) - 1)
-            : ~0u;
+  const std::uint32_t maxSample = bayer ? LargestSample(view, mode) : ~0u;
   std::uint32_t* out = memory.data();
   const int parts = PartsFor(view.Height, view.Width);
   std::vector<std::int64_t> firstBad(static_cast<std::size_t>(parts), -1);
@@ -153,13 +167,7 @@ RunStatus Convert(const ImageView& view, const ViewMode& mode, ConvertedPixels& 
                     PartStart(0, view.Height, part + 1, parts));
   }));
   for (const std::int64_t y : firstBad) {
-    if (y < 0) continue;
-    std::int32_t x = 0;
-    while (x < view.Width && SampleAt(view, x, static_cast<std::int32_t>(y)) <= maxSample) ++x;
-    return Refused("the sample " + std::to_string(SampleAt(view, x, static_cast<std::int32_t>(y))) +
-                   " at column " + std::to_string(x) + ", row " + std::to_string(y) + " is above " +
-                   std::to_string(maxSample) + ", the largest sample at a sensor depth of " +
-                   std::to_string(mode.SensorBpp) + " bits: give SensorBpp the depth of the frame's samples");
+    if (y >= 0) return SampleRefusal(view, y, maxSample, mode.SensorBpp);
   }
   binding = ImageBinding{};
   binding.Width = view.Width;
@@ -200,11 +208,56 @@ void SetFailure(RunStatus& status, ResultCode code) noexcept {
   }
 }
 
-RunStatus BindView(const ImageView& view, const ViewMode& mode, ConvertedPixels& memory,
-                   ImageBinding& binding) noexcept {
+RunStatus CheckView(const ImageView& view, const ViewMode& mode) {
   std::string problem = ShapeProblem(view);
   if (problem.empty()) problem = ModeProblem(view, mode);
   if (!problem.empty()) return Refused(std::move(problem));
+  return {};
+}
+
+bool HoldsSamples(const ImageView& view) { return IsBayerLayout(view.Layout); }
+
+RunStatus CheckSamples(const ImageView& view, const ViewMode& mode) {
+  const std::uint32_t maxSample = LargestSample(view, mode);
+  const int parts = PartsFor(view.Height, view.Width);
+  std::vector<std::int64_t> firstBad(static_cast<std::size_t>(parts), -1);
+  RethrowFirst(RunParts(parts, [&](int part) {
+    const std::int64_t last = PartStart(0, view.Height, part + 1, parts);
+    for (std::int64_t y = PartStart(0, view.Height, part, parts); y < last && !CallCancelled(); ++y) {
+      const auto* row = static_cast<const std::uint8_t*>(view.Pixels) + y * view.RowStride;
+      std::uint32_t any = 0;
+      if (view.Layout == PixelLayout::Bayer8) {
+        for (std::int32_t x = 0; x < view.Width; ++x) any |= row[x];
+      } else {
+        for (std::int32_t x = 0; x < view.Width; ++x) {
+          std::uint16_t v;
+          std::memcpy(&v, row + 2 * std::int64_t{x}, sizeof v);
+          any |= v;
+        }
+      }
+      if ((any & ~maxSample) != 0) {
+        firstBad[static_cast<std::size_t>(part)] = y;
+        return;
+      }
+    }
+  }));
+  for (const std::int64_t y : firstBad) {
+    if (y >= 0) return SampleRefusal(view, y, maxSample, mode.SensorBpp);
+  }
+  return {};
+}
+
+RunStatus BindView(const ImageView& view, const ViewMode& mode, ConvertedPixels& memory,
+                   ImageBinding& binding) noexcept {
+  RunStatus checked;
+  if (const ResultCode code = Guarded([&] {
+        checked = CheckView(view, mode);
+        return S_OK;
+      });
+      code != S_OK) {
+    return StatusOfCode(code);
+  }
+  if (!checked.Ok()) return checked;
   if (view.Layout == PixelLayout::Bgr24 || view.Layout == PixelLayout::Bgra32) {
     const std::int32_t bytes = sensordefect::BytesPerPixel(view.Layout);
     ImageBinding b;

@@ -33,6 +33,19 @@ using ConvertedPixels = std::vector<std::uint32_t, LargePageAllocator<std::uint3
 sensordefect::RunStatus BindView(const sensordefect::ImageView& view, const ViewMode& mode,
                                  ConvertedPixels& memory, ImageBinding& binding) noexcept;
 
+// The checks BindView makes of a view's shape and of its layout against the
+// mode, for the callers that read a view without binding it. May throw
+// std::bad_alloc (the message).
+sensordefect::RunStatus CheckView(const sensordefect::ImageView& view, const ViewMode& mode);
+
+// True for the single-sample layouts (Bayer8, Bayer16).
+bool HoldsSamples(const sensordefect::ImageView& view);
+
+// The check of a checked single-sample view's samples against the largest the
+// mode's depth allows, with the message BindView gives; in row parts on the
+// call's threads. May throw std::bad_alloc.
+sensordefect::RunStatus CheckSamples(const sensordefect::ImageView& view, const ViewMode& mode);
+
 // A refusal with its message.
 sensordefect::RunStatus Refused(std::string message);
 

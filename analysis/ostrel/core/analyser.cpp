@@ -78,7 +78,19 @@ void OstrelAnalyser::Run(const ImageView& view, const OstrelParams& params, cons
     if (memory_ == nullptr) memory_ = std::make_unique<Memory>();
     sensor::ostrel::WorkingState& state = memory_->State;
     const sensor::CallScope scope({options.Threads, options.Cancel});
-    result.Status = sensor::BindView(view, {params.BayerMode, params.SensorBpp}, memory_->Pixels, state.Binding);
+    const sensor::ViewMode mode{params.BayerMode, params.SensorBpp};
+    state.Samples = nullptr;
+    if (params.BayerMode && sensor::HoldsSamples(view)) {
+      // The levels are read straight from the samples: no conversion.
+      result.Status = sensor::CheckView(view, mode);
+      if (result.Status.Ok()) result.Status = sensor::CheckSamples(view, mode);
+      state.Binding = sensor::ImageBinding{};
+      state.Binding.Width = view.Width;
+      state.Binding.Height = view.Height;
+      state.Samples = &view;
+    } else {
+      result.Status = sensor::BindView(view, mode, memory_->Pixels, state.Binding);
+    }
     if (!result.Status.Ok()) return S_OK;
     if (sensor::CallCancelled()) {
       result.Status = sensor::CancelledStatus();
@@ -88,6 +100,7 @@ void OstrelAnalyser::Run(const ImageView& view, const OstrelParams& params, cons
     result.Height = view.Height;
     state.Levels = {};
     const sensor::ostrel::RunOutcome outcome = sensor::ostrel::Analyse(state, ToStationRecord(params));
+    state.Samples = nullptr;  // the view is the caller's: not kept past the call
     if (sensor::CallCancelled()) {
       result = OstrelResult{};
       result.Status = sensor::CancelledStatus();

@@ -25,7 +25,9 @@ ResultCode Run(WorkingState& state, const _PARAMS_Ostrel& params, RunOutcome& ou
     out.SensorBpp = params.SensorBpp;
     out.TestBpp = params.TestBpp;
     if (!ValidBitDepths(params.SensorBpp, params.TestBpp)) return E_INVALIDARG;
-    state.Levels = BayerLevels(image, window, params.SensorBpp, params.TestBpp);
+    state.Levels = state.Samples != nullptr
+                       ? BayerLevelsOfSamples(*state.Samples, window, params.SensorBpp, params.TestBpp)
+                       : BayerLevels(image, window, params.SensorBpp, params.TestBpp);
   }
   out.Levels = state.Levels;
   out.LevelsTaken = true;

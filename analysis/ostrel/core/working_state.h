@@ -13,6 +13,10 @@ namespace sensor::ostrel {
 struct WorkingState {
   ImageBinding Binding;      // kept until the next successful BindImage
   LevelSet Levels{};         // the statistics of the last successful Execute
+  // In-memory calls on a single-sample view in Bayer mode: the view the
+  // levels are read from without conversion (Binding then holds only its
+  // size). Never set by the station.
+  const sensordefect::ImageView* Samples = nullptr;
 };
 
 }  // namespace sensor::ostrel
