@@ -355,5 +355,23 @@ TEST(ApiEquivalence, StopOnTheCandidateLimitAlike) {
   CompareWaferon(params, picture, result);
 }
 
+// More package candidates than the limit: no blemishes, the count at the
+// limit, the map still whole, alike both ways.
+TEST(ApiEquivalence, TooManyPackageCandidatesAlike) {
+  std::mt19937 random(8);
+  const Case c{false, 8, 8, PixelLayout::Bgr24, true, 300, 230, false};
+  TestPicture picture = Make(c, random);
+  auto params = GlazetParamsFor(c, 0);
+  params.DefectThreshold = -1.0;  // every window lies outside its band
+  params.RoiLeft = params.RoiTop = 0.0;
+  params.RoiRight = params.RoiBottom = 1.0;
+  const auto result = sensordefect::AnalyseGlazet(picture.View(), params, {2, nullptr});
+  EXPECT_TRUE(result.Status.Ok()) << result.Status.Message;
+  EXPECT_TRUE(result.TooMany);
+  EXPECT_EQ(result.BlemishCount, 65535);
+  EXPECT_TRUE(result.Blemishes.empty());
+  CompareGlazet(params, picture, result);
+}
+
 }  // namespace
 }  // namespace sensor::api::test
