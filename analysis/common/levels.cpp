@@ -92,15 +92,11 @@ LevelSet ColourLevels(const ImageBinding& image, const Rect& region) {
   return levels;
 }
 
-LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t sensorBpp,
-                     std::int32_t testBpp) {
+namespace {
+
+// The Bayer levels of the region `r` from the five positions' exact sums.
+LevelSet BayerMeans(const Rect& r, const std::uint64_t (&sums)[5]) {
   LevelSet levels{};
-  const Rect r = Clip(image, region);
-  if (r.Empty()) return levels;
-  std::uint64_t sums[5] = {0, 0, 0, 0, 0};
-  const int shift = SampleRule::For(sensorBpp, testBpp).Shift;
-  SumInParts(r, sums,
-             [&](const Rect& rows, std::uint64_t (&part)[5]) { SumBayerRows(image, rows, r.Top, shift, part); });
   // Sites per position: even/odd columns times even/odd rows of the region.
   const std::int64_t cols = r.Columns(), rows = r.Rows();
   const std::int64_t evenCols = (cols + 1) / 2, oddCols = cols / 2;
@@ -111,6 +107,63 @@ LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t
     if (counts[c] != 0) levels[c] = static_cast<double>(sums[c]) / static_cast<double>(counts[c]);
   }
   return levels;
+}
+
+// One row of a single-sample view: the samples of even and odd columns from
+// `left`, each read as the station reads the pixel the view's sample maps to
+// (ImageView.h): (v & mask) >> shift.
+template <class Sample>
+ColumnParitySums SumSampleRow(const void* row, std::int32_t left, std::int64_t count, std::uint32_t mask,
+                              std::uint32_t shift) {
+  const Sample* at = static_cast<const Sample*>(row) + left;
+  std::uint64_t even = 0, odd = 0;
+  std::int64_t i = 0;
+  for (; i + 1 < count; i += 2) {
+    even += (std::uint32_t{at[i]} & mask) >> shift;
+    odd += (std::uint32_t{at[i + 1]} & mask) >> shift;
+  }
+  if (i < count) even += (std::uint32_t{at[i]} & mask) >> shift;
+  return ColumnParitySums{even, odd};
+}
+
+}  // namespace
+
+LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t sensorBpp,
+                     std::int32_t testBpp) {
+  const Rect r = Clip(image, region);
+  if (r.Empty()) return LevelSet{};
+  std::uint64_t sums[5] = {0, 0, 0, 0, 0};
+  const int shift = SampleRule::For(sensorBpp, testBpp).Shift;
+  SumInParts(r, sums,
+             [&](const Rect& rows, std::uint64_t (&part)[5]) { SumBayerRows(image, rows, r.Top, shift, part); });
+  return BayerMeans(r, sums);
+}
+
+LevelSet BayerLevelsOfSamples(const sensordefect::ImageView& view, const Rect& region, std::int32_t sensorBpp,
+                              std::int32_t testBpp) {
+  const Rect r = Intersect(region, Rect{0, 0, view.Width - 1, view.Height - 1});
+  if (r.Empty()) return LevelSet{};
+  // The view's sample v becomes the pixel of bytes v >> s and v's s low bits
+  // (s = sensorBpp - 8); the sample rule reads that pixel back as v >> s at a
+  // shift of 0, else as v with the bits between its two lowest and bit s
+  // cleared.
+  const std::uint32_t s = static_cast<std::uint32_t>(sensorBpp - 8);
+  const bool whole = SampleRule::For(sensorBpp, testBpp).Shift != 0;
+  const std::uint32_t mask = whole ? ~((1u << s) - 1) | 3u : ~0u;
+  const std::uint32_t shift = whole ? 0 : s;
+  const bool wide = view.Layout == sensordefect::PixelLayout::Bayer16;
+  std::uint64_t sums[5] = {0, 0, 0, 0, 0};
+  SumInParts(r, sums, [&](const Rect& rows, std::uint64_t (&part)[5]) {
+    for (std::int32_t y = rows.Top; y <= rows.Bottom; ++y) {
+      const void* row = static_cast<const std::uint8_t*>(view.Pixels) + y * view.RowStride;
+      const ColumnParitySums sum = wide ? SumSampleRow<std::uint16_t>(row, r.Left, r.Columns(), mask, shift)
+                                        : SumSampleRow<std::uint8_t>(row, r.Left, r.Columns(), mask, shift);
+      const bool oddRow = ((std::int64_t{y} - r.Top) & 1) != 0;
+      (oddRow ? part[2] : part[3]) += sum.Even;
+      (oddRow ? part[4] : part[0]) += sum.Odd;
+    }
+  });
+  return BayerMeans(r, sums);
 }
 
 }  // namespace sensor

@@ -12,6 +12,7 @@
 
 #include "common/image_binding.h"
 #include "common/rect.h"
+#include "sensordefect/ImageView.h"
 
 namespace sensor {
 
@@ -25,6 +26,13 @@ LevelSet ColourLevels(const ImageBinding& image, const Rect& region);
 // rectangle's top-left pixel; G is always 0, and so is a position with no site.
 LevelSet BayerLevels(const ImageBinding& image, const Rect& region, std::int32_t sensorBpp,
                      std::int32_t testBpp);
+
+// The same Bayer levels of a single-sample view (Bayer8 or Bayer16, samples at
+// most 2^sensorBpp - 1, as checked by the caller), read straight from its
+// samples: exactly what BayerLevels gives over the view's samples converted
+// into station pixels, without the conversion.
+LevelSet BayerLevelsOfSamples(const sensordefect::ImageView& view, const Rect& region, std::int32_t sensorBpp,
+                              std::int32_t testBpp);
 
 // Hands the five levels out to a host's outputs in the order R, G, B, G1, G2;
 // an output that is null is left out. The get_Ostrel of every library.
