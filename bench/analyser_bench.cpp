@@ -59,7 +59,7 @@ _PARAMS_Ostrel OstrelRecord() {
 // noise, for a second stream of pictures. Made once, before any thread asks.
 const BenchImage& Picture(int megapixels, int variant = 0) {
   auto make = [](std::int32_t w, std::int32_t h, std::uint32_t seed) {
-    const int singles = w / 1000 * h;  // 4000 in 12 MP, as waferon_bench.cpp plants
+    const int singles = w / 1000 * h / 3;  // 4000 in 12 MP, as waferon_bench.cpp plants
     return WithDefects(MakeBayerImage(w, h, 32, 2000, 40, seed), true, singles, singles / 10);
   };
   static const std::array<BenchImage, 2> twelve = {make(4000, 3000, 1), make(4000, 3000, 2)};
