@@ -9,9 +9,9 @@
 # SensorDefect::Waferon, ::Glazet and ::Ostrel) and a pkg-config file per library.
 #
 # The libraries, their CMake package and pkg-config files are installed in
-# two layouts: components "libraries" and "development" for `cmake --install`,
-# and "package_libraries" and "package_development", left out of a plain
-# install, for the Debian package.
+# two layouts: components "libraries" and "library_development" for
+# `cmake --install`, and "package_libraries" and "package_library_development",
+# left out of a plain install, for the Debian package.
 include(CMakePackageConfigHelpers)
 
 set(SENSOR_INSTALL_BINDIR ${CMAKE_INSTALL_BINDIR})
@@ -31,17 +31,17 @@ function(sensor_install_libraries libdir prefix)
   set(exportSet SensorDefectTargets${prefix})
   install(TARGETS ${sensor_libraries} EXPORT ${exportSet}
     LIBRARY DESTINATION ${libdir} COMPONENT ${prefix}libraries
-      NAMELINK_COMPONENT ${prefix}development ${ARGN})
+      NAMELINK_COMPONENT ${prefix}library_development ${ARGN})
   set(cmakedir ${libdir}/cmake/SensorDefect)
   install(EXPORT ${exportSet} NAMESPACE SensorDefect:: FILE SensorDefectTargets.cmake
-    DESTINATION ${cmakedir} COMPONENT ${prefix}development ${ARGN})
+    DESTINATION ${cmakedir} COMPONENT ${prefix}library_development ${ARGN})
   set(config ${PROJECT_BINARY_DIR}/${prefix}SensorDefectConfig.cmake)
   configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/SensorDefectConfig.cmake.in
     ${config} INSTALL_DESTINATION ${cmakedir})
   install(FILES ${config} RENAME SensorDefectConfig.cmake
-    DESTINATION ${cmakedir} COMPONENT ${prefix}development ${ARGN})
+    DESTINATION ${cmakedir} COMPONENT ${prefix}library_development ${ARGN})
   install(FILES ${PROJECT_BINARY_DIR}/SensorDefectConfigVersion.cmake
-    DESTINATION ${cmakedir} COMPONENT ${prefix}development ${ARGN})
+    DESTINATION ${cmakedir} COMPONENT ${prefix}library_development ${ARGN})
 
   # The pkg-config files find the prefix from their own folder.
   file(RELATIVE_PATH SENSOR_PC_PREFIX /root/${libdir}/pkgconfig /root)
@@ -52,7 +52,7 @@ function(sensor_install_libraries libdir prefix)
     set(pc ${PROJECT_BINARY_DIR}/pkgconfig/${prefix}sensordefect-${SENSOR_PC_NAME}.pc)
     configure_file(${PROJECT_SOURCE_DIR}/cmake/library.pc.in ${pc} @ONLY)
     install(FILES ${pc} RENAME sensordefect-${SENSOR_PC_NAME}.pc
-      DESTINATION ${libdir}/pkgconfig COMPONENT ${prefix}development ${ARGN})
+      DESTINATION ${libdir}/pkgconfig COMPONENT ${prefix}library_development ${ARGN})
   endforeach()
 endfunction()
 
@@ -93,5 +93,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_COMPONENTS_ALL runtime development package_libraries package_development)
+set(CPACK_COMPONENTS_ALL runtime development package_libraries package_library_development)
 include(CPack)

@@ -22,6 +22,8 @@ for f in bin/Waferonrun bin/Glazetrun bin/Ostrelrun bin/sensorbatch \
          "$libdir"/pkgconfig/sensordefect-waferon.pc include/sensordefect/ImageView.h; do
   [ -e "$opt/$f" ] || { echo "missing in the package: $f"; exit 1; }
 done
+others=$(find "$opt/lib" -mindepth 1 -maxdepth 1 ! -name "$(basename "$libdir")")
+[ "$libdir" = lib ] || [ -z "$others" ] || { echo "beside the multiarch folder: $others"; exit 1; }
 set +e
 output=$("$opt/bin/Waferonrun" -slave 2>&1)
 code=$?
