@@ -45,6 +45,7 @@ function(sensor_install_libraries libdir prefix)
 
   # The pkg-config files find the prefix from their own folder.
   file(RELATIVE_PATH SENSOR_PC_PREFIX /root/${libdir}/pkgconfig /root)
+  string(REGEX REPLACE "/$" "" SENSOR_PC_PREFIX "${SENSOR_PC_PREFIX}")
   set(SENSOR_PC_LIBDIR ${libdir})
   foreach(lib ${sensor_libraries})
     string(TOLOWER ${lib} SENSOR_PC_NAME)
