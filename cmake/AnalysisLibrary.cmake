@@ -6,8 +6,10 @@
 #                parameter record;
 #   <name>_core  an object library with all of its code, which the tests and
 #                benchmarks link to reach the internals;
-#   <Name>       the shared library lib<Name>.so that ships. It exports only the
-#                class SensorDefectDetectionClass::<Name> and carries the fixed
+#   <Name>       the shared library that ships: lib<Name>.so.<project version>,
+#                with the run-time name lib<Name>.so.1 (its SONAME) and the
+#                development name lib<Name>.so as links to it. It exports only
+#                the library's public classes and functions and carries the fixed
 #                version record that the test programs print.
 function(sensor_add_analysis_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
@@ -36,5 +38,6 @@ function(sensor_add_analysis_library name)
     $<INSTALL_INTERFACE:include>)
   target_link_options(${name} PRIVATE
     -Wl,--version-script=${exports} -Wl,--no-undefined -Wl,--exclude-libs,ALL)
-  set_target_properties(${name} PROPERTIES LINK_DEPENDS ${exports})
+  set_target_properties(${name} PROPERTIES LINK_DEPENDS ${exports}
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 endfunction()

@@ -9,7 +9,8 @@
 #   <Name>         the program, main.cpp with the driver, built when the
 #                  analysis library <Library> is. It is linked at load time
 #                  against lib<Library>.so and finds it beside itself: its run
-#                  path is $ORIGIN alone, so a copy of both in another folder runs.
+#                  path is $ORIGIN first, so a copy of both in another folder
+#                  runs, then the installed library folders beside bin/.
 function(sensor_add_test_program name)
   cmake_parse_arguments(ARG "" "LIBRARY" "TABLES;DRIVER" ${ARGN})
   string(TOLOWER ${name} lower)
@@ -26,6 +27,6 @@ function(sensor_add_test_program name)
     target_link_options(${name} PRIVATE -Wl,--enable-new-dtags)
     set_target_properties(${name} PROPERTIES
       BUILD_WITH_INSTALL_RPATH ON
-      INSTALL_RPATH "$ORIGIN")
+      INSTALL_RPATH "${SENSOR_PROGRAM_RUNPATH}")
   endif()
 endfunction()

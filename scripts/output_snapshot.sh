@@ -30,7 +30,8 @@ trap 'rm -rf "$work"' EXIT
 
 # One copy of the programs and libraries: the libraries write beside it.
 mkdir -p "$work/bin" "$work/pictures" "$work/run"
-cp "$bin"/Waferonrun "$bin"/Glazetrun "$bin"/Ostrelrun "$bin"/lib*.so "$work/bin/"
+# The libraries with their versioned names and links (lib*.so -> lib*.so.1 -> ...).
+cp -P "$bin"/Waferonrun "$bin"/Glazetrun "$bin"/Ostrelrun "$bin"/lib*.so* "$work/bin/"
 sim=$bin/sensorsim
 pics=$work/pictures
 
@@ -143,7 +144,7 @@ snapshot_run() {  # name program picture settings-name settings-lines limits-fil
     fi
   done
   for f in "$work/bin"/*; do
-    case $(basename "$f") in Waferonrun|Glazetrun|Ostrelrun|lib*.so) continue ;; esac
+    case $(basename "$f") in Waferonrun|Glazetrun|Ostrelrun|lib*.so|lib*.so.*) continue ;; esac
     mv "$f" "$dir/"
   done
 }

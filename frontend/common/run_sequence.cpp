@@ -68,7 +68,7 @@ bool StartUp(const ProgramDescription& program, RunState& state) {
     state.options.LogFile.reset();
   }
 
-  const ResolvedPath library = ResolvePath(program.LibraryFileName);
+  const ResolvedPath library = LibraryFile(program.LibraryFileName);
   if (library) PrintLibraryVersion(*library);
 
   const std::optional<std::string> folder =
@@ -198,7 +198,7 @@ bool WriteRunProducts(const ProgramDescription& program, RunState& state, const 
   if (!paths.Any()) return true;
   RunFindings& run = state.findings;
   run.Program = state.host.Program.BaseName;
-  if (const ResolvedPath library = ResolvePath(program.LibraryFileName)) {
+  if (const ResolvedPath library = LibraryFile(program.LibraryFileName)) {
     run.LibraryFile = *library;
     if (const auto version = ReadProductVersion(*library)) {
       run.LibraryVersion = Format("%u.%u.%u.%u", (*version)[0], (*version)[1], (*version)[2], (*version)[3]);

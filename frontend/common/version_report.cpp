@@ -1,6 +1,7 @@
 #include "frontend/common/version_report.h"
 
 #include <elf.h>
+#include <link.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "common/frontend_interface.h"
+#include "frontend/common/paths.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {
@@ -139,6 +141,35 @@ std::string FormatVersionLine(const std::string& path, const VersionParts& parts
   int shown[4];
   for (int i = 0; i < 4; ++i) shown[i] = wow64 ? (parts[i] & 0xFF) : parts[i];
   return Format("%s: %d.%d.%d.%d\n", path.c_str(), shown[0], shown[1], shown[2], shown[3]);
+}
+
+namespace {
+
+// The first loaded object named `name` or `name.<anything>`, its path made
+// absolute and normalised.
+int FindLoaded(dl_phdr_info* info, std::size_t, void* data) {
+  auto* search = static_cast<std::pair<std::string_view, std::string>*>(data);
+  const std::string_view path = info->dlpi_name != nullptr ? info->dlpi_name : "";
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return 0;
+  const std::string_view file = path.substr(slash + 1);
+  const std::string_view name = search->first;
+  if (file.substr(0, name.size()) != name) return 0;
+  if (file.size() != name.size() && file[name.size()] != '.') return 0;
+  search->second = std::string(path);
+  return 1;
+}
+
+}  // namespace
+
+std::optional<std::string> LibraryFile(const std::string& name) {
+  const ResolvedPath beside = ResolvePath(name);
+  if (!beside || access(beside->c_str(), F_OK) == 0) return beside;
+  std::pair<std::string_view, std::string> search{name, {}};
+  dl_iterate_phdr(FindLoaded, &search);
+  if (search.second.empty()) return beside;
+  const ResolvedPath loaded = ResolvePathFrom(search.second, std::string(), WorkingDirectory());
+  return loaded ? loaded : beside;
 }
 
 void PrintLibraryVersion(const std::string& path) {

@@ -24,6 +24,13 @@ bool IsWow64();
 // "<path>: a.b.c.d\n"; under 32-bit emulation each part keeps its low 8 bits.
 std::string FormatVersionLine(const std::string& path, const VersionParts& parts, bool wow64);
 
+// The library file whose version a program reports: the file of this name beside
+// the program (a station's copy, the build tree), or else the file of this name
+// or a versioned name of it (name.1) that the process has loaded, such as an
+// installed library found through the run path. Nothing when the name is
+// refused as a path (paths.h); the path beside the program when neither exists.
+std::optional<std::string> LibraryFile(const std::string& name);
+
 // Prints the version line of the file, or nothing when it has no version record.
 void PrintLibraryVersion(const std::string& path);
 

@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 install=$work/install
 mkdir -p "$install"
-cp "$bin"/{Waferonrun,Glazetrun,Ostrelrun,libWaferon.so,libGlazet.so,libOstrel.so} "$install/"
+cp -P "$bin"/{Waferonrun,Glazetrun,Ostrelrun} "$bin"/lib{Waferon,Glazet,Ostrel}.so* "$install/"
 pictures=(clean_bayer defective_bayer dim_bayer)
 
 # Odd runs name their folder in the settings file (CR LF), even ones on the
@@ -45,7 +45,7 @@ for f in Waferonrun/1/files/of/run/DefectsDump.csv Waferonrun/7/files/of/run/Wor
          Glazetrun/2/files/of/run/Glazetrun.csv Ostrelrun/6/files/of/run/Ostrelrun.csv; do
   [ -e "$work/together/$f" ] || { echo "missing: $f"; exit 1; }
 done
-leftovers=$(find "$install" -type f ! -name '*run' ! -name '*.so')
+leftovers=$(find "$install" -type f ! -name '*run' ! -name '*.so' ! -name '*.so.*')
 [ -z "$leftovers" ] || { echo "written beside the programs: $leftovers"; exit 1; }
 
 touch "$work/a-file"

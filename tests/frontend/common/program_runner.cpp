@@ -115,7 +115,17 @@ ProgramCopy::ProgramCopy(const std::string& program, const std::string& library)
     : program_(program) {
   const std::string builtPrograms = SENSOR_BIN_DIR;
   CopyFile(builtPrograms + "/" + program, folder_.File(program));
-  CopyFile(builtPrograms + "/" + library, folder_.File(library));
+  // The library under every name it has: the development link a station copies,
+  // the run-time name the program loads and the versioned file.
+  for (const fs::directory_entry& entry : fs::directory_iterator(builtPrograms)) {
+    const std::string name = entry.path().filename().string();
+    if (name != library && name.rfind(library + ".", 0) != 0) continue;
+    if (entry.is_symlink()) {
+      fs::copy_symlink(entry.path(), folder_.File(name));
+    } else {
+      CopyFile(entry.path().string(), folder_.File(name));
+    }
+  }
   dir_ = fs::canonical(folder_.Path()).string() + "/";
 }
 

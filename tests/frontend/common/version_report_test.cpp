@@ -2,9 +2,11 @@
 
 #include <elf.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 
+#include "frontend/common/paths.h"
 #include "program_runner.h"
 
 namespace sensor::frontend {
@@ -83,6 +85,37 @@ TEST(VersionReport, RefusesTruncatedAndCraftedFilesWithoutReadingOutsideThem) {
   changed.e_shstrndx = static_cast<Elf64_Half>(header.e_shnum + 5);
   std::memcpy(badNames.data(), &changed, sizeof changed);
   EXPECT_FALSE(ReadProductVersion(Patched(folder, badNames)));
+}
+
+}  // namespace
+}  // namespace sensor::frontend
+
+namespace sensor::frontend {
+namespace {
+
+// A library not beside the program is the copy the process loaded, under its
+// versioned name; a name that is only the start of a loaded file's name, or of
+// nothing loaded, stays the path beside the program.
+TEST(VersionReport, FindsTheLoadedLibraryWhenNoneIsBesideTheProgram) {
+  const std::string beside = RefreshModulePaths().Directory;
+  ASSERT_FALSE(beside.empty());
+  struct Case {
+    const char* name;
+    const char* expectedFile;  // the file part of the answer
+    bool loaded;               // found among the loaded objects, not beside
+  };
+  for (const Case& c : {Case{"libc.so", "libc.so.6", true}, Case{"libc.so.6", "libc.so.6", true},
+                        Case{"libc.s", "libc.s", false},
+                        Case{"libNotLoadedAnywhere.so", "libNotLoadedAnywhere.so", false}}) {
+    const std::optional<std::string> file = LibraryFile(c.name);
+    ASSERT_TRUE(file) << c.name;
+    const std::size_t slash = file->rfind('/');
+    ASSERT_NE(slash, std::string::npos) << *file;
+    EXPECT_EQ(file->substr(slash + 1), c.expectedFile) << c.name;
+    EXPECT_EQ(file->substr(0, slash + 1) == beside, !c.loaded) << *file;
+    EXPECT_EQ(access(file->c_str(), F_OK) == 0, c.loaded) << *file;
+  }
+  EXPECT_FALSE(LibraryFile("no-extension"));
 }
 
 }  // namespace
