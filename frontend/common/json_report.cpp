@@ -165,6 +165,10 @@ std::string FormatJsonReport(const RunFindings& run) {
   return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
+std::string FormatJsonFindings(const RunFindings& run) {
+  return Findings(run).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 RunProduct JsonReportProduct() {
   return RunProduct{"Report", &ProductPaths::Report, {".json"},
                     [](const RunFindings& run, const std::string&, std::string&) -> std::optional<std::string> {
