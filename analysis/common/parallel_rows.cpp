@@ -43,9 +43,19 @@ int DefaultThreads() {
 std::atomic<int> setThreads{0};
 std::atomic<bool> splitSmall{false};
 
+thread_local CallSettings currentCall;
+
 }  // namespace
 
+CallScope::CallScope(const CallSettings& settings) noexcept : saved_(currentCall) { currentCall = settings; }
+
+CallScope::~CallScope() { currentCall = saved_; }
+
+const CallSettings& CurrentCall() noexcept { return currentCall; }
+
 int AnalysisThreads() {
+  const int own = currentCall.Threads;
+  if (own > 0) return std::min(own, kMostThreads);
   const int set = setThreads.load(std::memory_order_relaxed);
   return std::clamp(set > 0 ? set : DefaultThreads(), 1, kMostThreads);
 }
@@ -68,8 +78,11 @@ namespace detail {
 
 void RunPartsOnThreads(int parts, void (*call)(const void* body, int part), const void* body,
                        std::exception_ptr* failures) noexcept {
+  // The caller's settings go with every part, whichever thread runs it.
+  const CallSettings settings = currentCall;
   auto run = [&](int i) {
     try {
+      const CallScope scope(settings);
       call(body, i);
     } catch (...) {
       failures[i] = std::current_exception();

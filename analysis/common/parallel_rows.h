@@ -13,6 +13,7 @@
 // thread (a part gets at least kMinimumPartWork pixels).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -22,8 +23,39 @@ namespace sensor {
 // Pixels below which another part does not pay for its thread.
 inline constexpr std::int64_t kMinimumPartWork = std::int64_t{1} << 17;
 
-// The threads the analyses use, at least 1.
+// The threads the analyses use, at least 1: the current call's own count
+// (CallScope) when it set one, else the process's.
 int AnalysisThreads();
+
+// What one call of the in-memory analyses asks of the loops it runs: its own
+// thread count (0: the process's) and a flag that stops it. Set on the
+// calling thread for the duration of the call by a CallScope, and handed by
+// RunParts to the threads it starts, so that nested parts see it too. No
+// state is shared between calls on different threads.
+struct CallSettings {
+  int Threads = 0;
+  const std::atomic<bool>* Cancel = nullptr;
+};
+
+class CallScope {
+ public:
+  explicit CallScope(const CallSettings& settings) noexcept;
+  ~CallScope();
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+
+ private:
+  CallSettings saved_;
+};
+
+// The settings in force on this thread (all 0 outside a CallScope).
+const CallSettings& CurrentCall() noexcept;
+
+// True once the current call's cancel flag is set; false outside a call.
+inline bool CallCancelled() noexcept {
+  const std::atomic<bool>* cancel = CurrentCall().Cancel;
+  return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
 
 // Makes the analyses use `threads` threads for the whole process; 0 returns
 // to the environment's choice. With `splitSmallWork`, work of any size is

@@ -5,6 +5,7 @@
 #include "glazet/colour_search.h"
 #include "common/console.h"
 #include "common/guarded.h"
+#include "common/parallel_rows.h"
 #include "common/sample_rule.h"
 #include "glazet/geometry.h"
 
@@ -95,6 +96,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   out.Ticks = TickCount() - start;
   out.Map = state.Map.Data();
   out.Searched = true;
+  if (CallCancelled()) return E_ABORT;  // an in-memory call stopped by its caller: nothing is counted
 
   out.TooMany = out.Candidates > state.CandidateLimit;
   out.Step = params.BayerMode ? 2 : 1;

@@ -154,6 +154,7 @@ std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t
 
   std::int64_t candidates = 0;
   for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
+    if (CallCancelled()) break;  // the caller's result is "cancelled": what is marked no longer counts
     const Span r = place.Rows(y, half);
     sums.Cover(r.First, r.Last, rows);
     const std::int64_t rowCount = r.Count(q);
@@ -223,6 +224,7 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
 
   std::int64_t candidates = 0;
   for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
+    if (CallCancelled()) break;  // the caller's result is "cancelled": what is marked no longer counts
     const Span largeRows = place.Rows(y, largeHalf);
     const Span rowsInside = innerSpan(place.Rows(y, smallHalf), largeRows);
     const std::int64_t outerRowCount = largeRows.Count(q), innerRowCount = rowsInside.Count(q);

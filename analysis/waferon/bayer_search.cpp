@@ -77,10 +77,12 @@ SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t 
     kernels.MarkBayerOutside(row, marks, n, kBpp, kShift, ParityRanges{{even.Lo, even.Hi}, {odd.Lo, odd.Hi}});
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const int parity = static_cast<int>(k & 1);
-      const double s = (*score[parity])[SampleAt<kBpp, kShift>(row, k)];
+      const std::uint32_t sample = SampleAt<kBpp, kShift>(row, k);
+      const double s = (*score[parity])[sample];
       if (!(s > sites.Gate[parity])) continue;
+      const double reference = setup.Levels[static_cast<std::size_t>(sites.Colour[parity])];
       if (!sink.Take(static_cast<std::int32_t>(r.Left + k), y, s, sites.Colour[parity],
-                     s > sites.Candidate[parity])) {
+                     s > sites.Candidate[parity], static_cast<double>(sample) > reference)) {
         return SearchOutcome::Stopped;
       }
       sites.Regate(sink.TableFloor());
@@ -166,7 +168,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
       const double s = PercentScore(mean, own, kPercent);
       if (!(s > sites.Gate[k])) return true;
       if (!sink.Take(static_cast<std::int32_t>(r.Left + i), y, s, sites.Colour[k],
-                     s > sites.Candidate[k])) {
+                     s > sites.Candidate[k], static_cast<double>(own) > mean)) {
         return false;
       }
       sites.Regate(sink.TableFloor());

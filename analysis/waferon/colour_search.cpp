@@ -38,11 +38,13 @@ struct ChannelFloors {
 };
 
 // Scores one pixel from its three channel scores; false when the search stops.
+// above(k) tells whether channel k lay above its reference.
+template <class Above>
 inline bool Judge(ScanSink& sink, ChannelFloors& floors, std::int32_t x, std::int32_t y,
-                  const double (&score)[3]) {
+                  const double (&score)[3], const Above& above) {
   if (!(score[0] > floors.Gate || score[1] > floors.Gate || score[2] > floors.Gate)) return true;
   const ChannelPick pick = PickChannel(score[0], score[1], score[2]);
-  if (!sink.Take(x, y, pick.Score, pick.Colour, floors.IsCandidate(score))) return false;
+  if (!sink.Take(x, y, pick.Score, pick.Colour, floors.IsCandidate(score), above(pick.Colour))) return false;
   floors.Regate(sink.TableFloor());
   return true;
 }
@@ -76,7 +78,10 @@ SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t 
     for (std::int64_t k = NextMarked(marks, 0, n); k < n; k = NextMarked(marks, k + 1, n)) {
       const std::uint8_t* p = row + k * kBpp;
       const double score[3] = {scores[0][p[2]], scores[1][p[1]], scores[2][p[0]]};
-      if (!Judge(sink, floors, static_cast<std::int32_t>(r.Left + k), y, score)) {
+      const auto above = [&](std::int32_t c) {
+        return static_cast<double>(p[kChannelByte[c]]) > setup.Levels[static_cast<std::size_t>(c)];
+      };
+      if (!Judge(sink, floors, static_cast<std::int32_t>(r.Left + k), y, score, above)) {
         return SearchOutcome::Stopped;
       }
     }
@@ -139,6 +144,7 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
         if (!passes) return true;
       }
       double score[3];
+      bool above[3];
       for (int k = 0; k < 3; ++k) {
         const std::uint32_t own = p[kChannelByte[k]];
         double mean = 0.0;
@@ -146,8 +152,10 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
           mean = static_cast<double>(sums[static_cast<std::size_t>(k)] - own) / static_cast<double>(others);
         }
         score[k] = PercentScore(mean, own, kPercent);
+        above[k] = static_cast<double>(own) > mean;
       }
-      return Judge(sink, floors, static_cast<std::int32_t>(r.Left + i), y, score);
+      return Judge(sink, floors, static_cast<std::int32_t>(r.Left + i), y, score,
+                   [&](std::int32_t c) { return above[c]; });
     };
 
     std::int64_t i = 0;

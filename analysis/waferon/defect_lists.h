@@ -20,21 +20,27 @@ using SensorDefectDetectionClass::DefectRecord;
 
 class CandidateList {
  public:
-  // Appends a copy at the tail. May throw std::bad_alloc; the list is then
+  // Appends a copy at the tail, with whether the pixel lay above its
+  // reference (hot) or not (dark). May throw std::bad_alloc; the list is then
   // unchanged.
-  void Append(const DefectRecord& record);
+  void Append(const DefectRecord& record, bool hot = false);
 
   // The first candidate at (x, y), or nullptr.
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const;
   bool Contains(std::int32_t x, std::int32_t y) const { return firstAt_.Contains(x, y); }
 
   const std::vector<DefectRecord>& Records() const { return records_; }
+  // One entry per record: 1 when the pixel lay above its reference, else 0.
+  const std::vector<std::int8_t>& Sides() const { return hot_; }
   std::size_t Size() const { return records_.size(); }
 
+  // Forgets every record; Clear keeps the memory, Release returns it.
+  void Clear();
   void Release();
 
  private:
   std::vector<DefectRecord> records_;
+  std::vector<std::int8_t> hot_;
   PositionIndex firstAt_;  // position -> index of its first record
 };
 
@@ -47,6 +53,7 @@ class VisitedList {
   // Makes room for `positions` in all. May throw std::bad_alloc; the list is
   // then unchanged.
   void Reserve(std::size_t positions) { seen_.Reserve(positions); }
+  void Clear() { seen_.Clear(); }
   void Release() { seen_.Release(); }
 
  private:

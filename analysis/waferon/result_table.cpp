@@ -79,6 +79,15 @@ void ResultTable::Offer(const DefectRecord& record) {
   floor_ = entries_[static_cast<std::size_t>(heap_[0])].Score;
 }
 
+void ResultTable::Reset() {
+  std::fill(entries_.begin(), entries_.end(), DefectRecord{-1, -1, 0.0, 0, 0});
+  filled_ = 0;
+  positions_.Clear();
+  heap_.clear();
+  heapSlot_.clear();
+  floor_ = -std::numeric_limits<double>::infinity();
+}
+
 void ResultTable::Sort() {
   std::vector<std::int32_t> reserved(entries_.size());
   for (std::size_t i = 0; i < entries_.size(); ++i) reserved[i] = entries_[i].Reserved;

@@ -46,6 +46,9 @@ class ResultTable {
 
   static bool IsEmpty(const DefectRecord& e) { return e.X < 0 || e.Y < 0; }
 
+  // Empties every entry, as a new table of the same size, keeping the memory.
+  void Reset();
+
  private:
   // The heap orders the filled entries of a full table by (Score, index), so
   // its root is the entry the rule replaces.

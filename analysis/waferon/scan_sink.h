@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/parallel_rows.h"
 #include "waferon/search.h"
 
 namespace sensor::waferon {
@@ -27,6 +28,7 @@ struct ScanEvent {
   double Score;
   std::int32_t Colour;
   bool Candidate;
+  bool Hot;  // the pixel lay above its reference
 };
 
 class ScanSink {
@@ -60,24 +62,27 @@ class ScanSink {
   double TableFloor() const { return floor_; }
 
   // Asked at the start of every row: the search stops when true (a recording
-  // part that is no longer needed).
-  bool Cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
+  // part that is no longer needed, or a call whose caller cancelled it).
+  bool Cancelled() const {
+    return (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) || CallCancelled();
+  }
 
-  // Offers the pixel to the table, then appends it when it is a candidate.
-  // Returns false when the search stops: the list is already past the limit
-  // (for a recording sink: certainly past it at this offer's turn), or the
-  // recording is cancelled or full.
-  bool Take(std::int32_t x, std::int32_t y, double score, std::int32_t colour, bool candidate) {
+  // Offers the pixel to the table, then appends it when it is a candidate,
+  // with whether it lay above its reference (`hot`). Returns false when the
+  // search stops: the list is already past the limit (for a recording sink:
+  // certainly past it at this offer's turn), or the recording is cancelled or
+  // full.
+  bool Take(std::int32_t x, std::int32_t y, double score, std::int32_t colour, bool candidate, bool hot) {
     const DefectRecord record{x, y, score, colour, 0};
     const bool offered = score > floor_;
     if (offered) {
       table_->Offer(record);
       floor_ = table_->Floor();
     }
-    if (events_ != nullptr) return Record(x, y, score, colour, candidate, offered);
+    if (events_ != nullptr) return Record(x, y, score, colour, candidate, offered, hot);
     if (candidate) {
       if (list_->Size() > limit_) return false;
-      list_->Append(record);
+      list_->Append(record, hot);
     }
     return true;
   }
@@ -90,13 +95,14 @@ class ScanSink {
  private:
   static constexpr double kNever = std::numeric_limits<double>::infinity();
 
-  bool Record(std::int32_t x, std::int32_t y, double score, std::int32_t colour, bool candidate, bool offered) {
+  bool Record(std::int32_t x, std::int32_t y, double score, std::int32_t colour, bool candidate, bool offered,
+              bool hot) {
     if (!offered && !candidate) return true;
     if (events_->size() >= kMostEvents) {
       full_ = true;
       return false;
     }
-    events_->push_back(ScanEvent{x, y, score, colour, candidate});
+    events_->push_back(ScanEvent{x, y, score, colour, candidate, hot});
     if (candidate) {
       // Every earlier candidate of this part is in the list by this one's
       // turn: past the limit already, the search certainly stops here or

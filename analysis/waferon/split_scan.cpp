@@ -41,7 +41,7 @@ bool PrepareRecordings(const SearchTargets& targets, int count, std::vector<Reco
 SearchOutcome Replay(const std::vector<ScanEvent>& events, const SearchTargets& targets) {
   ScanSink sink(targets);
   for (const ScanEvent& e : events) {
-    if (!sink.Take(e.X, e.Y, e.Score, e.Colour, e.Candidate)) return SearchOutcome::Stopped;
+    if (!sink.Take(e.X, e.Y, e.Score, e.Colour, e.Candidate, e.Hot)) return SearchOutcome::Stopped;
   }
   return SearchOutcome::Completed;
 }

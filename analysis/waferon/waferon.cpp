@@ -263,4 +263,14 @@ std::int32_t Waferon::get_Findings(WaferonFindings& findings) {
   return S_OK;
 }
 
+std::int32_t Waferon::get_CandidateSides(const std::int8_t** hot, std::int32_t* count) {
+  const ModuleState& state = State();
+  if (!state.Open) return E_ABORT;
+  const bool listed = state.Findings.Ran && state.Findings.Finished;
+  const auto& sides = state.Candidates.Sides();
+  if (hot != nullptr) *hot = listed && !sides.empty() ? sides.data() : nullptr;
+  if (count != nullptr) *count = listed ? static_cast<std::int32_t>(sides.size()) : 0;
+  return S_OK;
+}
+
 }  // namespace SensorDefectDetectionClass

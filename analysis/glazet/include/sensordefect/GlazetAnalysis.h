@@ -70,9 +70,9 @@ struct GlazetResult {
   bool Counted = false;
   std::int32_t BlemishCount = 0;    // the station's numpackagefects
   std::vector<GlazetBlemish> Blemishes;  // in the order found (top row first)
-  // Width x Height bytes, row 0 the top row: 255 where the station paints the
-  // picture white (a candidate), 0 where it paints it black. Empty when the
-  // search did not run.
+  // Width x Height bytes, row 0 the top row: 255 for a candidate (where the
+  // station paints the picture black), 0 elsewhere (painted white). Empty when
+  // the search did not run.
   std::vector<std::uint8_t> DefectMap;
 };
 

@@ -125,6 +125,13 @@ class SENSORDEFECT_API Waferon {
   // empty before one). S_OK, or E_ABORT while closed. Added after the first
   // release like set_OutputFolder: a member function only.
   std::int32_t get_Findings(WaferonFindings& findings);
+  // Hands out whether each candidate of get_Findings lay above its reference
+  // (1, a hot pixel) or not (0, a dark one): `*hot` points at `*count` bytes in
+  // the order of WaferonFindings::Candidates, valid as long as that list.
+  // Null and 0 before a run since Open came to its end. S_OK, or E_ABORT while
+  // closed; a null output is left out. Added after the first release like
+  // set_OutputFolder: a member function only.
+  std::int32_t get_CandidateSides(const std::int8_t** hot, std::int32_t* count);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;
