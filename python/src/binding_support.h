@@ -51,9 +51,8 @@ void FiveField(py::class_<P>& cls, const char* name, T (P::*member)[5], const ch
   cls.def_property(
       name,
       [member](const P& p) {
-        std::array<T, 5> values;
-        for (std::size_t i = 0; i < 5; ++i) values[i] = (p.*member)[i];
-        return values;
+        const T(&v)[5] = p.*member;
+        return py::make_tuple(v[0], v[1], v[2], v[3], v[4]);
       },
       [member](P& p, const std::array<T, 5>& values) {
         for (std::size_t i = 0; i < 5; ++i) (p.*member)[i] = values[i];

@@ -44,15 +44,15 @@ void FillVerdicts(const Result& r, frontend::VerdictTable& values) {
 
 const py::dtype& BlemishDtype() {
   constexpr std::size_t bounds = offsetof(GlazetBlemish, Bounds);
-  static const py::dtype dtype = RecordDtype({{"left", "i4", bounds + offsetof(Area, Left)},
+  static const py::dtype* dtype = new py::dtype(RecordDtype({{"left", "i4", bounds + offsetof(Area, Left)},
                                               {"top", "i4", bounds + offsetof(Area, Top)},
                                               {"right", "i4", bounds + offsetof(Area, Right)},
                                               {"bottom", "i4", bounds + offsetof(Area, Bottom)},
                                               {"pixels", "i8", offsetof(GlazetBlemish, Pixels)},
                                               {"centroid_x", "f8", offsetof(GlazetBlemish, CentroidX)},
                                               {"centroid_y", "f8", offsetof(GlazetBlemish, CentroidY)}},
-                                             sizeof(GlazetBlemish));
-  return dtype;
+                                             sizeof(GlazetBlemish)));
+  return *dtype;  // kept past the interpreter's end
 }
 
 void BindParams(py::module_& m) {

@@ -55,23 +55,23 @@ void FillVerdicts(const Result& r, frontend::VerdictTable& values) {
 }
 
 const py::dtype& CandidateDtype() {
-  static const py::dtype dtype = RecordDtype({{"x", "i4", offsetof(WaferonCandidate, X)},
+  static const py::dtype* dtype = new py::dtype(RecordDtype({{"x", "i4", offsetof(WaferonCandidate, X)},
                                               {"y", "i4", offsetof(WaferonCandidate, Y)},
                                               {"score", "f8", offsetof(WaferonCandidate, Score)},
                                               {"colour", "i4", offsetof(WaferonCandidate, Colour)},
                                               {"hot", "?", offsetof(WaferonCandidate, Hot)}},
-                                             sizeof(WaferonCandidate));
-  return dtype;
+                                             sizeof(WaferonCandidate)));
+  return *dtype;  // kept past the interpreter's end
 }
 
 const py::dtype& ClusterDtype() {
-  static const py::dtype dtype = RecordDtype({{"x", "i4", offsetof(WaferonCluster, X)},
+  static const py::dtype* dtype = new py::dtype(RecordDtype({{"x", "i4", offsetof(WaferonCluster, X)},
                                               {"y", "i4", offsetof(WaferonCluster, Y)},
                                               {"score", "f8", offsetof(WaferonCluster, Score)},
                                               {"colour", "i4", offsetof(WaferonCluster, Colour)},
                                               {"members", "i4", offsetof(WaferonCluster, Members)}},
-                                             sizeof(WaferonCluster));
-  return dtype;
+                                             sizeof(WaferonCluster)));
+  return *dtype;
 }
 
 void BindParams(py::module_& m) {
