@@ -130,6 +130,7 @@ the findings section of Glazetrun's JSON report (-Report) for the same run.)");
         return OwnedArray(py::dtype::of<std::uint8_t>(), {x->Height, x->Width}, x->DefectMap.data(), x);
       },
       "(height, width) uint8, 255 at candidates; None when the search did not run.");
+  BlemishDtype();  // made now, not in a first call racing another thread's
   r.def("to_dict", [](const Result& x) { return FindingsDict(FindingsOf(x)); },
         "The findings section of Glazetrun's JSON report for the same run.");
   r.def("__repr__", [](const Result& x) {

@@ -72,6 +72,11 @@ PYBIND11_MODULE(_sensordefect, m) {
   using namespace sensor::python;
   using namespace sensordefect;
   m.doc() = "Camera sensor tests on frames held in memory (see the package sensordefect).";
+  // numpy's C interface is looked up on first use inside a function-local
+  // static, whose import can let another thread in: two threads reaching it at
+  // once would each wait for the other (one for the static, one for the
+  // interpreter lock). Look it up now, while the import holds the lock.
+  pybind11::detail::npy_api::get();
   BindVerdictTypes(m);
   BindWaferon(m);
   BindGlazet(m);

@@ -158,6 +158,8 @@ Waferonrun's JSON report (-Report) for the same run.)");
                           "The sorted cluster table.");
   r.def_property_readonly("clusters", [](const ResultPtr& x) { return TableArray(ClusterDtype(), x->Clusters, x); },
                           "Every counted cluster: its peak x, y, score, colour and its members.");
+  CandidateDtype();  // made now, not in a first call racing another thread's
+  ClusterDtype();
   r.def("to_dict", [](const Result& x) { return FindingsDict(FindingsOf(x)); },
         "The findings section of Waferonrun's JSON report for the same run.");
   r.def("__repr__", [](const Result& x) {
