@@ -68,9 +68,16 @@ set(CPACK_PACKAGE_CONTACT "Sensor test developers <dev@sensortest.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "Camera sensor tests from one still image: chip defects, package defects, levels")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
-set(CPACK_PACKAGING_INSTALL_PREFIX /opt/sensordefect)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${SENSOR_PACKAGE_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.31), libstdc++6 (>= 12), libtiff6 (>= 4.5), libpng16-16 (>= 1.6)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_GENERATOR DEB)
+# With the Python package, also its path file outside the prefix (python/CMakeLists.txt).
+if(SENSOR_PYTHON_PACKAGE)
+  set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/;${PROJECT_BINARY_DIR};${PROJECT_NAME};python_path;/")
+  set(CPACK_SET_DESTDIR ON)
+  set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
+endif()
 include(CPack)

@@ -29,6 +29,13 @@ command -v munged >/dev/null 2>&1 || need+=(munge)
 command -v dpkg-deb >/dev/null 2>&1 || need+=(dpkg)
 # The batch page's test loads it in headless Chromium.
 command -v chromium >/dev/null 2>&1 || need+=(chromium)
+# The Python package (pybind11 bindings for Debian's python3), its tests and examples.
+[ -f /usr/include/pybind11/pybind11.h ] || need+=(pybind11-dev)
+compgen -G '/usr/include/python3*/Python.h' >/dev/null || need+=(python3-dev)
+for module in numpy:python3-numpy pytest:python3-pytest hypothesis:python3-hypothesis dask:python3-dask \
+              distributed:python3-distributed matplotlib:python3-matplotlib; do
+  /usr/bin/python3 -c "import ${module%%:*}" >/dev/null 2>&1 || need+=("${module#*:}")
+done
 for extra in "$@"; do need+=("$extra"); done
 
 if [ ${#need[@]} -gt 0 ]; then
