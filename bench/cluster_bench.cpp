@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "bench_images.h"
-#include "glazet/clusters.h"
+#include "glazet/core/clusters.h"
 #include "page_faults.h"
-#include "waferon/clusters.h"
+#include "waferon/core/clusters.h"
 
 namespace sensor::bench {
 namespace {

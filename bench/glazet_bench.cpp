@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "glazet/bayer_search.h"
+#include "glazet/core/bayer_search.h"
 #include "bench_images.h"
-#include "glazet/colour_search.h"
+#include "glazet/core/colour_search.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "page_faults.h"

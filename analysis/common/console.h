@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "common/tick_count.h"
+
 namespace sensor {
 
 // Waits for one key press; standard output is flushed first. On a terminal
@@ -13,9 +15,5 @@ namespace sensor {
 // Otherwise one byte is read, and end of input returns at once, so pipes and
 // CI never hang.
 void WaitForKey();
-
-// Milliseconds of a monotonic clock, wrapped to 32 bits unsigned; differences
-// taken in unsigned 32-bit arithmetic stay right across a wrap.
-std::uint32_t TickCount();
 
 }  // namespace sensor

@@ -156,8 +156,8 @@ RunStatus Convert(const ImageView& view, const ViewMode& mode, ConvertedPixels& 
     while (x < view.Width && SampleAt(view, x, static_cast<std::int32_t>(y)) <= maxSample) ++x;
     return Refused("the sample " + std::to_string(SampleAt(view, x, static_cast<std::int32_t>(y))) +
                    " at column " + std::to_string(x) + ", row " + std::to_string(y) + " is above " +
-                   std::to_string(maxSample) + ", the largest of a " + std::to_string(mode.SensorBpp) +
-                   "-bit sensor: give SensorBpp the depth of the frame's samples");
+                   std::to_string(maxSample) + ", the largest sample at a sensor depth of " +
+                   std::to_string(mode.SensorBpp) + " bits: give SensorBpp the depth of the frame's samples");
   }
   binding = ImageBinding{};
   binding.Width = view.Width;

@@ -2,7 +2,8 @@
 # The include rules of the source tree (README, "Layout"), checked on the
 # sources: the front end and the tools reach the analysis code only through
 # common/frontend_interface.h; no library includes another library's internals;
-# every analysis header is spelled by its path from analysis/.
+# no library's core/ includes its station/ layer; every analysis header is
+# spelled by its path from analysis/.
 # Usage: include_rules_test.sh <source-dir>
 set -uo pipefail
 cd "$1" || exit 2
@@ -24,6 +25,12 @@ for library in waferon glazet ostrel; do
 done
 found=$(grep -rnE '#include "(waferon|glazet|ostrel)/' analysis/common)
 [ -z "$found" ] || report "analysis/common includes a library's internals:" "$found"
+
+# The pure analysis stays apart from the station layer: no core file reaches
+# a station file, the console or the output folder.
+found=$(grep -rnE '#include "((waferon|glazet|ostrel)/station/|common/(console|output_folder)\.h)' \
+          analysis/waferon/core analysis/glazet/core analysis/ostrel/core)
+[ -z "$found" ] || report "a library's core/ includes its station layer or the console:" "$found"
 
 found=$(grep -rnE '#include "' analysis --include='*.h' --include='*.cpp' |
         grep -vE '#include "(common|waferon|glazet|ostrel|sensordefect)/')

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "common/kernels/common_kernels.h"
-#include "glazet/band_screens.h"
+#include "glazet/core/band_screens.h"
 
 namespace sensor::glazet {
 

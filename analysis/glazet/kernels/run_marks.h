@@ -10,7 +10,7 @@
 #include <type_traits>
 
 #include "common/kernels/kernel_set.h"
-#include "glazet/band_screens.h"
+#include "glazet/core/band_screens.h"
 #include "glazet/kernels/glazet_kernels.h"
 
 namespace sensor::glazet::kernels::SENSOR_KERNEL_SET {

@@ -8,7 +8,7 @@
 
 #include "common/kernels/kernel_set.h"
 #include "common/sample_rule.h"
-#include "waferon/approximate_gate.h"
+#include "waferon/core/approximate_gate.h"
 #include "waferon/kernels/waferon_kernels.h"
 
 namespace sensor::waferon::kernels::SENSOR_KERNEL_SET {

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "waferon/approximate_gate.h"
+#include "waferon/core/approximate_gate.h"
 
 namespace sensor::waferon {
 

@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 #include "common/parallel_rows.h"
 
@@ -65,6 +66,34 @@ TEST(AnalysisThreads, EveryPartRunsAndKeepsWhatItThrows) {
   ASSERT_EQ(failures.size(), 6u);
   for (int part = 0; part < 6; ++part) EXPECT_EQ(failures[static_cast<std::size_t>(part)] != nullptr, part == 0 || part == 4);
   EXPECT_THROW(RethrowFirst(failures), std::bad_alloc);
+}
+
+// A call's own settings hold on its thread and on every part it starts,
+// nested scopes restore what was before, and other threads never see them.
+TEST(AnalysisThreads, ACallsSettingsReachItsPartsAndNoOtherThread) {
+  const int processDefault = AnalysisThreads();
+  const std::atomic<bool> cancel{true};
+  int seenElsewhere = -1;
+  {
+    const CallScope outer({5, nullptr});
+    EXPECT_EQ(AnalysisThreads(), 5);
+    EXPECT_FALSE(CallCancelled());
+    {
+      const CallScope inner({2, &cancel});
+      EXPECT_EQ(AnalysisThreads(), 2);
+      std::atomic<int> partsSeeing{0};
+      RethrowFirst(RunParts(3, [&](int) {
+        if (AnalysisThreads() == 2 && CallCancelled()) ++partsSeeing;
+      }));
+      EXPECT_EQ(partsSeeing.load(), 3);
+      std::thread other([&] { seenElsewhere = AnalysisThreads() * (CallCancelled() ? -1 : 1); });
+      other.join();
+    }
+    EXPECT_EQ(AnalysisThreads(), 5);
+    EXPECT_FALSE(CallCancelled());
+  }
+  EXPECT_EQ(seenElsewhere, processDefault);
+  EXPECT_EQ(AnalysisThreads(), processDefault);
 }
 
 }  // namespace

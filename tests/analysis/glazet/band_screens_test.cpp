@@ -1,6 +1,6 @@
 // The division-free tests must agree with the plain mean tests on every input
 // where they claim certainty.
-#include "glazet/band_screens.h"
+#include "glazet/core/band_screens.h"
 
 #include <gtest/gtest.h>
 

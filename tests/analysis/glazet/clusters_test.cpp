@@ -1,4 +1,4 @@
-#include "glazet/clusters.h"
+#include "glazet/core/clusters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "glazet/defect_map_bitmap.h"
+#include "glazet/station/defect_map_bitmap.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "glazet/module_state.h"
+#include "glazet/core/working_state.h"
 #include "search_fixture.h"
 #include "vector_sets.h"
 

@@ -1,4 +1,4 @@
-#include "glazet/geometry.h"
+#include "glazet/core/geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "common/sample_rule.h"
 #include "common/window_placement.h"
-#include "glazet/mean_band.h"
+#include "glazet/core/mean_band.h"
 
 namespace sensor::glazet::reference {
 namespace {

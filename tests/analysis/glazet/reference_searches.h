@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "glazet/window_search_setup.h"
+#include "glazet/core/window_search_setup.h"
 
 namespace sensor::glazet::reference {
 

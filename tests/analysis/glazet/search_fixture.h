@@ -6,7 +6,7 @@
 
 #include "common/image_binding.h"
 #include "common/levels.h"
-#include "glazet/window_search_setup.h"
+#include "glazet/core/window_search_setup.h"
 #include "test_image.h"
 
 namespace sensor::glazet::test {

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "glazet/bayer_search.h"
-#include "glazet/colour_search.h"
+#include "glazet/core/bayer_search.h"
+#include "glazet/core/colour_search.h"
 #include "search_fixture.h"
 
 namespace sensor::glazet::test {

@@ -6,9 +6,9 @@
 #include <random>
 
 #include "common/rect.h"
-#include "glazet/bayer_search.h"
-#include "glazet/colour_search.h"
-#include "glazet/window_search.h"
+#include "glazet/core/bayer_search.h"
+#include "glazet/core/colour_search.h"
+#include "glazet/core/window_search.h"
 #include "reference_searches.h"
 #include "search_fixture.h"
 #include "vector_sets.h"

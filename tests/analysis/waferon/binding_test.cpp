@@ -2,7 +2,7 @@
 // refusals and Close, and both row orders addressed alike.
 #include <gtest/gtest.h>
 
-#include "waferon/module_state.h"
+#include "waferon/station/module_state.h"
 #include "waferon_session.h"
 
 namespace sensor::waferon::test {

@@ -2,7 +2,7 @@
 // it; the limit counts every candidate since Clean.
 #include <gtest/gtest.h>
 
-#include "waferon/module_state.h"
+#include "waferon/station/module_state.h"
 #include "waferon_session.h"
 
 namespace sensor::waferon::test {

@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "waferon/clusters.h"
-#include "waferon/module_state.h"
+#include "waferon/core/clusters.h"
+#include "waferon/station/module_state.h"
 #include "reference_rules.h"
 #include "vector_sets.h"
 #include "waferon_session.h"

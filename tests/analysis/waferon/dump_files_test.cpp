@@ -7,7 +7,7 @@
 
 #include "common/output_folder.h"
 #include "common/parallel_rows.h"
-#include "waferon/dump_files.h"
+#include "waferon/station/dump_files.h"
 #include "waferon_session.h"
 
 namespace sensor::waferon::test {

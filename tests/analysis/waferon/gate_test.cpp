@@ -5,9 +5,9 @@
 #include <cmath>
 #include <random>
 
-#include "waferon/approximate_gate.h"
-#include "waferon/scoring.h"
-#include "waferon/value_scores.h"
+#include "waferon/core/approximate_gate.h"
+#include "waferon/core/scoring.h"
+#include "waferon/core/value_scores.h"
 
 namespace sensor::waferon {
 namespace {

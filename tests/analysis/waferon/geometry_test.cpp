@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "waferon/geometry.h"
-#include "waferon/module_state.h"
+#include "waferon/core/geometry.h"
+#include "waferon/station/module_state.h"
 #include "waferon_session.h"
 
 namespace sensor::waferon::test {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "waferon/module_state.h"
+#include "waferon/station/module_state.h"
 #include "waferon_session.h"
 
 namespace sensor::waferon::test {

@@ -11,8 +11,8 @@
 #include "common/levels.h"
 #include "reference_rules.h"
 #include "common/parallel_rows.h"
-#include "waferon/scan_sink.h"
-#include "waferon/search.h"
+#include "waferon/core/scan_sink.h"
+#include "waferon/core/search.h"
 #include "test_image.h"
 #include "vector_sets.h"
 

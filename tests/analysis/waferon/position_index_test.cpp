@@ -4,7 +4,7 @@
 #include <map>
 #include <random>
 
-#include "waferon/position_index.h"
+#include "waferon/core/position_index.h"
 
 namespace sensor::waferon {
 namespace {

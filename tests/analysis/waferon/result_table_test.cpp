@@ -5,7 +5,7 @@
 #include <random>
 
 #include "reference_rules.h"
-#include "waferon/result_table.h"
+#include "waferon/core/result_table.h"
 
 namespace sensor::waferon {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/sample_rule.h"
-#include "waferon/search.h"
+#include "waferon/core/search.h"
 #include "test_image.h"
 
 namespace sensor::waferon {
