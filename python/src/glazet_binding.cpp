@@ -147,7 +147,7 @@ void BindGlazet(py::module_& parent) {
   BindParams(m);
   BindResult(m);
   BindAnalyser<Handle, GlazetParams>(m, "Glazet");
-  m.def("analyse", &AnalyseOnce<GlazetAnalyser, GlazetParams, Result>, "frame"_a, "params"_a = GlazetParams{},
+  m.def("analyse", &AnalyseOnce<GlazetAnalyser, GlazetParams, Result>, "frame"_a, py::arg_v("params", GlazetParams{}, "Params()"),
         "threads"_a = py::none(), "channel_order"_a = "rgb", kAnalyseDoc);
   m.def(
       "judge",

@@ -48,7 +48,7 @@ void BindAnalyser(py::module_& m, const char* library) {
   using namespace pybind11::literals;
   py::class_<Handle>(m, "Analyser", kAnalyserDoc)
       .def(py::init<>())
-      .def("analyse", &Handle::Analyse, "frame"_a, "params"_a = Params{}, "threads"_a = py::none(),
+      .def("analyse", &Handle::Analyse, "frame"_a, py::arg_v("params", Params{}, "Params()"), "threads"_a = py::none(),
            "channel_order"_a = "rgb", kAnalyseDoc)
       .def("__repr__", [library](const Handle&) { return std::string(library) + " analyser"; });
 }

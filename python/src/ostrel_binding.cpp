@@ -100,7 +100,7 @@ void BindOstrel(py::module_& parent) {
   BindParams(m);
   BindResult(m);
   BindAnalyser<Handle, OstrelParams>(m, "Ostrel");
-  m.def("analyse", &AnalyseOnce<OstrelAnalyser, OstrelParams, Result>, "frame"_a, "params"_a = OstrelParams{},
+  m.def("analyse", &AnalyseOnce<OstrelAnalyser, OstrelParams, Result>, "frame"_a, py::arg_v("params", OstrelParams{}, "Params()"),
         "threads"_a = py::none(), "channel_order"_a = "rgb", kAnalyseDoc);
   m.def(
       "judge",

@@ -49,6 +49,10 @@ Picture ReadPictureFile(const py::object& pathObject, const py::object& rawLayou
   frontend::PictureRequest request;
   request.Mode = frontend::PictureMode{true, 10};
   if (!params.is_none()) {
+    if (!py::hasattr(params, "bayer_mode") || !py::hasattr(params, "sensor_bpp")) {
+      throw py::type_error("params is the Params of waferon, glazet or ostrel (its bayer_mode and sensor_bpp say how "
+                           "raw samples are read), or None for Bayer samples of 10 bits");
+    }
     request.Mode.BayerMode = params.attr("bayer_mode").cast<bool>();
     request.Mode.SensorBpp = params.attr("sensor_bpp").cast<std::int32_t>();
   }

@@ -178,7 +178,7 @@ void BindWaferon(py::module_& parent) {
   BindParams(m);
   BindResult(m);
   BindAnalyser<Handle, WaferonParams>(m, "Waferon");
-  m.def("analyse", &AnalyseOnce<WaferonAnalyser, WaferonParams, Result>, "frame"_a, "params"_a = WaferonParams{},
+  m.def("analyse", &AnalyseOnce<WaferonAnalyser, WaferonParams, Result>, "frame"_a, py::arg_v("params", WaferonParams{}, "Params()"),
         "threads"_a = py::none(), "channel_order"_a = "rgb", kAnalyseDoc);
   m.def(
       "judge",
