@@ -42,7 +42,8 @@ def python_seconds(analyser, frame, params, repeats):
 
 
 def call_costs(libraries, rounds, repeats):
-    print(f"{'library':8} {'size':5} {'python ms':>10} {'C++ ms':>10} {'ratio':>7}")
+    print("medians, then minimums (the least disturbed call on a shared machine)")
+    print(f"{'library':8} {'size':5} {'python ms':>10} {'C++ ms':>10} {'ratio':>7} {'min py':>8} {'min C++':>8} {'ratio':>7}")
     for size, shape in SIZES.items():
         frame = bayer_frame(shape, 1)
         for library in libraries:
@@ -54,7 +55,23 @@ def call_costs(libraries, rounds, repeats):
                 py += python_seconds(analyser, frame, params, repeats)
                 cc += native._time_native_runs(frame, params, repeats, threads=1)
             p, c = statistics.median(py), statistics.median(cc)
-            print(f"{library:8} {size:5} {p * 1e3:10.1f} {c * 1e3:10.1f} {p / c:7.3f}", flush=True)
+            lp, lc = min(py), min(cc)
+            print(f"{library:8} {size:5} {p * 1e3:10.1f} {c * 1e3:10.1f} {p / c:7.3f} "
+                  f"{lp * 1e3:8.1f} {lc * 1e3:8.1f} {lp / lc:7.3f}", flush=True)
+
+
+def fixed_overhead(libraries, repeats=2000):
+    """What a call from Python adds to the C++ call, in microseconds: the
+    difference of the medians on a 64 x 64 frame, where the analysis is short."""
+    frame = bayer_frame((64, 64), 2)
+    for library in libraries:
+        module = getattr(sensordefect, library)
+        params, analyser = module.Params(), module.Analyser()
+        analyser.analyse(frame, params, threads=1)
+        p = statistics.median(python_seconds(analyser, frame, params, repeats))
+        c = statistics.median(native._time_native_runs(frame, params, repeats, threads=1))
+        print(f"{library:8} 64x64 python {p * 1e6:8.1f} us  C++ {c * 1e6:8.1f} us  added {(p - c) * 1e6:6.1f} us",
+              flush=True)
 
 
 def pictures_per_second(library, frames, workers):
@@ -97,6 +114,7 @@ def main():
     parser.add_argument("--libraries", default="waferon,glazet,ostrel")
     args = parser.parse_args()
     libraries = args.libraries.split(",")
+    fixed_overhead(libraries)
     call_costs(libraries, args.rounds, args.repeats)
     thread_scaling(libraries, args.rounds)
 
