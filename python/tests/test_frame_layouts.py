@@ -155,3 +155,17 @@ def test_random_arrays_never_crash(frame, library, bayer, bpp, order):
         assert str(refused)
     else:
         assert (result.width, result.height) == (frame.shape[1], frame.shape[0])
+
+
+@pytest.mark.parametrize("layout,copied", [("contiguous", False), ("padded rows", False), ("bottom up", False),
+                                           ("column major", True), ("big endian", True)])
+def test_only_frames_that_need_it_are_copied(layout, copied):
+    import tracemalloc
+    frame = SAMPLE_LAYOUTS[layout](np.full((1000, 1000), 600, np.uint16))
+    tracemalloc.start()
+    try:
+        sd.ostrel.analyse(frame)
+        peak = tracemalloc.get_traced_memory()[1]
+    finally:
+        tracemalloc.stop()
+    assert (peak >= frame.nbytes) == copied, peak
