@@ -79,5 +79,8 @@ if(SENSOR_PYTHON_PACKAGE)
     "${PROJECT_BINARY_DIR};${PROJECT_NAME};ALL;/;${PROJECT_BINARY_DIR};${PROJECT_NAME};python_path;/")
   set(CPACK_SET_DESTDIR ON)
   set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
+  # The module is built for this interpreter's version and imports numpy.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${SENSOR_PYTHON_NEXT_MINOR}), python3-numpy")
 endif()
 include(CPack)
