@@ -143,7 +143,7 @@ def hostile_arrays(draw):
     return base
 
 
-@settings(max_examples=300, deadline=None, suppress_health_check=list(HealthCheck))
+@settings(max_examples=300, deadline=None, database=None, suppress_health_check=list(HealthCheck))
 @given(frame=hostile_arrays(), library=st.sampled_from(["waferon", "glazet", "ostrel"]),
        bayer=st.booleans(), bpp=st.sampled_from([8, 10, 12, 16]), order=st.sampled_from(["rgb", "bgr"]))
 def test_random_arrays_never_crash(frame, library, bayer, bpp, order):
