@@ -87,7 +87,7 @@ set(CPACK_PACKAGE_CONTACT "Sensor test developers <dev@sensortest.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "Camera sensor tests from one still image: chip defects, package defects, levels")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
-set(CPACK_PACKAGING_INSTALL_PREFIX /opt/sensordefect)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${SENSOR_PACKAGE_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.31), libstdc++6 (>= 12), libtiff6 (>= 4.5), libpng16-16 (>= 1.6), zlib1g (>= 1:1.2)")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -95,4 +95,14 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_COMPONENTS_ALL runtime development package_libraries package_library_development)
+# With the Python package, also its path file outside the prefix
+# (python/CMakeLists.txt), which needs the package staged with DESTDIR.
+if(SENSOR_PYTHON_PACKAGE)
+  list(APPEND CPACK_COMPONENTS_ALL python_path)
+  set(CPACK_SET_DESTDIR ON)
+  set(CPACK_INSTALL_PREFIX ${CPACK_PACKAGING_INSTALL_PREFIX})
+  # The module is built for this interpreter's version and imports numpy.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${SENSOR_PYTHON_NEXT_MINOR}), python3-numpy")
+endif()
 include(CPack)

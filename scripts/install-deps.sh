@@ -34,6 +34,13 @@ command -v chromium >/dev/null 2>&1 || need+=(chromium)
 # The DNG test decodes sensorsim's DNG with the raw decoders when they are present.
 command -v dcraw >/dev/null 2>&1 || need+=(dcraw)
 command -v unprocessed_raw >/dev/null 2>&1 || need+=(libraw-bin)
+# The Python package (pybind11 bindings for Debian's python3), its tests and examples.
+[ -f /usr/include/pybind11/pybind11.h ] || need+=(pybind11-dev)
+compgen -G '/usr/include/python3*/Python.h' >/dev/null || need+=(python3-dev)
+for module in numpy:python3-numpy pytest:python3-pytest hypothesis:python3-hypothesis dask:python3-dask \
+              distributed:python3-distributed matplotlib:python3-matplotlib; do
+  /usr/bin/python3 -c "import ${module%%:*}" >/dev/null 2>&1 || need+=("${module#*:}")
+done
 for extra in "$@"; do need+=("$extra"); done
 
 if [ ${#need[@]} -gt 0 ]; then

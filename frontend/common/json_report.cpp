@@ -180,6 +180,10 @@ std::string FormatJsonReport(const RunFindings& run) {
   return ShortestJson(document, 2) + "\n";
 }
 
+std::string FormatJsonFindings(const RunFindings& run) {
+  return Findings(run).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 RunProduct JsonReportProduct() {
   return RunProduct{"Report", &ProductPaths::Report, {".json"},
                     [](const RunFindings& run, const std::string&, std::string&) -> std::optional<std::string> {

@@ -14,6 +14,10 @@ namespace sensor::frontend {
 // The document's text, ending in a newline.
 std::string FormatJsonReport(const RunFindings& run);
 
+// The document's "findings" object alone, on one line, for hosts that give
+// the same findings without a run of the program.
+std::string FormatJsonFindings(const RunFindings& run);
+
 // The -Report product (".json").
 RunProduct JsonReportProduct();
 

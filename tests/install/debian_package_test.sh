@@ -34,4 +34,14 @@ grep -qF "$opt/$libdir/libWaferon.so.1: 1.0.0.0" <<<"$output" || { echo "no vers
 cmake -S "$source/examples/host" -B "$work/host" -G Ninja -DCMAKE_PREFIX_PATH="$opt" >/dev/null
 cmake --build "$work/host" --target sensor_frame_host >/dev/null
 "$work/host/sensor_frame_host" >/dev/null
+# With the Python package: its path file names the package's folder, from
+# which Debian's python3 imports it.
+pth=$work/root/usr/lib/python3/dist-packages/sensordefect.pth
+if [ -e "$build/python/sensordefect.pth" ]; then
+  [ -f "$pth" ] || { echo "missing in the package: /usr/lib/python3/dist-packages/sensordefect.pth"; exit 1; }
+  folder=$(head -1 "$pth")
+  [ -f "$work/root$folder/sensordefect/__init__.py" ] || { echo "the path file names $folder, not the package"; exit 1; }
+  (cd / && PYTHONPATH=$work/root$folder /usr/bin/python3 -c 'import sensordefect.waferon') ||
+    { echo "the packaged Python package does not import"; exit 1; }
+fi
 echo "package installs and runs"

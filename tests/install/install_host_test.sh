@@ -68,4 +68,12 @@ set -e
 [ "$code" -eq 1 ] || { echo "Ostrelrun without a bitmap exited $code, not 1"; exit 1; }
 grep -qF "$prefix/$libdir/libOstrel.so.1: 1.0.0.0" <<<"$output" || { echo "no version line: $output"; exit 1; }
 [ -f "$prefix/bin/Ostrelrun.csv" ] || { echo "no default data log beside the installed program"; exit 1; }
+# The Python package, when it was built: importable from the installed tree
+# alone (the libraries found through its run path).
+module=$(cd "$prefix" && find . -path '*/sensordefect/_sensordefect*.so' | head -1)
+if [ -n "$module" ]; then
+  (cd / && PYTHONPATH=$prefix/$(dirname "$(dirname "$module")") /usr/bin/python3 -c \
+    'import numpy, sensordefect; assert sensordefect.ostrel.analyse(numpy.full((8, 8), 500, numpy.uint16)).ok') ||
+    { echo "the installed Python package does not import and run"; exit 1; }
+fi
 echo "installed tree works"
