@@ -20,7 +20,7 @@ have_fuzzer_runtime() {
 if have_fuzzer_runtime; then scripts/install-deps.sh; else scripts/install-deps.sh clang libclang-rt-14-dev; fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DSENSOR_BUILD_FUZZERS=ON -DSENSOR_BUILD_TESTS=OFF -DSENSOR_BUILD_BENCHMARKS=OFF >/dev/null
+  -DSENSOR_BUILD_FUZZERS=ON -DSENSOR_BUILD_TESTS=OFF -DSENSOR_BUILD_BENCHMARKS=OFF -DSENSOR_BUILD_PYTHON=OFF >/dev/null
 cmake --build "$build" --target sensor_fuzzers -j2
 
 # One line per target, as fuzz/CMakeLists.txt registered it: target, corpus

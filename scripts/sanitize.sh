@@ -24,6 +24,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DSENSOR_BUILD_BENCHMARKS=OFF \
+  -DSENSOR_BUILD_PYTHON=OFF \
   -DSENSOR_PRECONDITIONS=ON \
   -DSENSOR_WARNINGS_AS_ERRORS=OFF
 cmake --build "$build" -j2

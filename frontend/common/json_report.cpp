@@ -33,7 +33,9 @@ Json Box(const FindingBox& box) {
 }
 
 Json Pixel(const PixelFinding& p) {
-  return Json{{"x", p.X}, {"y", p.Y}, {"colour", p.Colour}, {"score", Number(p.Score)}};
+  Json pixel{{"x", p.X}, {"y", p.Y}, {"colour", p.Colour}, {"score", Number(p.Score)}};
+  if (p.Hot) pixel["kind"] = *p.Hot ? "hot" : "dark";
+  return pixel;
 }
 
 Json Pixels(const std::vector<PixelFinding>& pixels) {

@@ -54,6 +54,9 @@ struct PixelFinding {
   std::int32_t Y = 0;
   double Score = 0.0;
   std::int32_t Colour = 0;
+  // Candidates: whether the pixel lies above its reference (hot) or below it
+  // (dark); unknown for table entries and cluster peaks.
+  std::optional<bool> Hot;
 };
 
 // A counted Waferon cluster: its peak and the number of its members.

@@ -45,7 +45,7 @@ std::string FormatDefectCsv(const frontend::PixelDefectFindings& defects, bool b
     if (p.Colour >= 0 && p.Colour < 5) positions[p.Colour].insert(Key(p.X, p.Y));
   }
   const std::int64_t step = bayer ? 2 : 1;
-  std::string text = "x,y,colour,score,class\n";
+  std::string text = "x,y,colour,score,class,kind\n";
   for (const PixelFinding& p : defects.Candidates) {
     bool neighbour = false;
     for (std::int64_t dy = -step; dy <= step && !neighbour && p.Colour >= 0 && p.Colour < 5; dy += step) {
@@ -53,9 +53,10 @@ std::string FormatDefectCsv(const frontend::PixelDefectFindings& defects, bool b
         neighbour = (dx != 0 || dy != 0) && positions[p.Colour].count(Key(p.X + dx, p.Y + dy)) != 0;
       }
     }
-    text += frontend::Format("%ld,%ld,%s,%s,%s\n", static_cast<long>(p.X), static_cast<long>(p.Y),
+    const char* kind = !p.Hot ? "" : *p.Hot ? "hot" : "dark";
+    text += frontend::Format("%ld,%ld,%s,%s,%s,%s\n", static_cast<long>(p.X), static_cast<long>(p.Y),
                              ColourName(p.Colour), frontend::ShortestDecimal(p.Score).c_str(),
-                             neighbour ? "cluster" : "single");
+                             neighbour ? "cluster" : "single", kind);
   }
   return text;
 }

@@ -9,7 +9,7 @@
 //  - ".txt": one line "column row 0" per position (the bad-pixel list of
 //    dcraw-style converters; the 0 is the "always bad" time), each position
 //    once, in the candidate list's order;
-//  - ".csv": the header "x,y,colour,score,class", then one row per candidate
+//  - ".csv": the header "x,y,colour,score,class,kind", then one row per candidate
 //    of the list, in its order (in colour mode a pixel may be a candidate in
 //    more than one colour). colour is R, G, B, G1 or G2; class is "cluster"
 //    when another candidate of the same colour lies next to it (one step

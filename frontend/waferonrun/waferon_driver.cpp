@@ -23,7 +23,7 @@ void ReadResults(Waferon& library, const _RESULT_Waferon& result, frontend::RunC
 }
 
 frontend::PixelFinding PixelOf(const DefectRecord& record) {
-  return frontend::PixelFinding{record.X, record.Y, record.Score, record.Colour};
+  return frontend::PixelFinding{record.X, record.Y, record.Score, record.Colour, {}};
 }
 
 void ReadFindings(Waferon& library, frontend::RunFindings& run) {
@@ -34,11 +34,17 @@ void ReadFindings(Waferon& library, frontend::RunFindings& run) {
   if (found.Finished == 0) return;
   frontend::PixelDefectFindings& pixels = run.PixelDefects.emplace();
   pixels.Stopped = found.Stopped != 0;
-  for (std::int32_t i = 0; i < found.CandidateCount; ++i) pixels.Candidates.push_back(PixelOf(found.Candidates[i]));
+  const std::int8_t* hot = nullptr;
+  std::int32_t sides = 0;
+  if (library.get_CandidateSides(&hot, &sides) != S_OK || sides != found.CandidateCount) hot = nullptr;
+  for (std::int32_t i = 0; i < found.CandidateCount; ++i) {
+    pixels.Candidates.push_back(PixelOf(found.Candidates[i]));
+    if (hot != nullptr) pixels.Candidates.back().Hot = hot[i] != 0;
+  }
   for (std::int32_t i = 0; i < found.WorstPixelCount; ++i) pixels.WorstPixels.push_back(PixelOf(found.WorstPixels[i]));
   for (std::int32_t i = 0; i < found.ClusterCount; ++i) {
     const ClusterFinding& c = found.Clusters[i];
-    pixels.Clusters.push_back({frontend::PixelFinding{c.X, c.Y, c.Score, c.Colour}, c.Members});
+    pixels.Clusters.push_back({frontend::PixelFinding{c.X, c.Y, c.Score, c.Colour, {}}, c.Members});
   }
   pixels.CenterClusters = found.Counts.CenterClusters;
   pixels.SideClusters = found.Counts.SideClusters;

@@ -21,7 +21,7 @@ bool ResultsRead(const Result& r) {
   return r.Status.Code == SensorDefectDetectionClass::S_OK || r.Status.Code == SensorDefectDetectionClass::E_ABORT;
 }
 
-frontend::PixelFinding PixelOf(const WaferonCandidate& c) { return {c.X, c.Y, c.Score, c.Colour}; }
+frontend::PixelFinding PixelOf(const WaferonCandidate& c) { return {c.X, c.Y, c.Score, c.Colour, {}}; }
 
 frontend::RunFindings FindingsOf(const Result& r) {
   frontend::RunFindings run;
@@ -30,9 +30,12 @@ frontend::RunFindings FindingsOf(const Result& r) {
   if (!r.Finished) return run;
   frontend::PixelDefectFindings& pixels = run.PixelDefects.emplace();
   pixels.Stopped = r.Stopped;
-  for (const WaferonCandidate& c : r.Candidates) pixels.Candidates.push_back(PixelOf(c));
+  for (const WaferonCandidate& c : r.Candidates) {
+    pixels.Candidates.push_back(PixelOf(c));
+    pixels.Candidates.back().Hot = c.Hot;
+  }
   for (const WaferonCandidate& c : r.WorstPixels) pixels.WorstPixels.push_back(PixelOf(c));
-  for (const WaferonCluster& c : r.Clusters) pixels.Clusters.push_back({{c.X, c.Y, c.Score, c.Colour}, c.Members});
+  for (const WaferonCluster& c : r.Clusters) pixels.Clusters.push_back({{c.X, c.Y, c.Score, c.Colour, {}}, c.Members});
   pixels.CenterClusters = r.Counts.CenterClusters;
   pixels.SideClusters = r.Counts.SideClusters;
   pixels.CenterPixels = r.Counts.CenterPixels;

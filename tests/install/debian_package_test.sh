@@ -22,7 +22,8 @@ for f in bin/Waferonrun bin/Glazetrun bin/Ostrelrun bin/sensorbatch \
          "$libdir"/pkgconfig/sensordefect-waferon.pc include/sensordefect/ImageView.h; do
   [ -e "$opt/$f" ] || { echo "missing in the package: $f"; exit 1; }
 done
-others=$(find "$opt/lib" -mindepth 1 -maxdepth 1 ! -name "$(basename "$libdir")")
+# (the Python package, when built, has its own folder there: python3.X)
+others=$(find "$opt/lib" -mindepth 1 -maxdepth 1 ! -name "$(basename "$libdir")" ! -name "python3*")
 [ "$libdir" = lib ] || [ -z "$others" ] || { echo "beside the multiarch folder: $others"; exit 1; }
 set +e
 output=$("$opt/bin/Waferonrun" -slave 2>&1)

@@ -157,9 +157,15 @@ TEST_F(WaferonProducts, ReportAndDefectListsAgreeWithTheStationFilesAndThePlante
     candidates.insert(std::to_string(p["x"].get<int>()) + " " + std::to_string(p["y"].get<int>()) + " 0");
   }
   EXPECT_EQ(listed, candidates);
+  // Every planted single pixel inside the search region is listed, and its
+  // candidate says whether it was planted hot or dark.
+  std::map<std::pair<int, int>, std::string> kinds;
+  for (const Json& p : defects["candidates"]) kinds[{p["x"].get<int>(), p["y"].get<int>()}] = p["kind"].get<std::string>();
   for (const sim::PlantedDefect& d : image.Truth) {
-    if (d.Kind != sim::DefectKind::HotPixel || d.X < 2 || d.Y < 2 || d.X >= 198 || d.Y >= 148) continue;
+    const bool single = d.Kind == sim::DefectKind::HotPixel || d.Kind == sim::DefectKind::DarkPixel;
+    if (!single || d.X < 2 || d.Y < 2 || d.X >= 198 || d.Y >= 148) continue;
     EXPECT_EQ(listed.count(std::to_string(d.X) + " " + std::to_string(d.Y) + " 0"), 1u) << d.X << "," << d.Y;
+    EXPECT_EQ(kinds[std::make_pair(d.X, d.Y)], d.Kind == sim::DefectKind::HotPixel ? "hot" : "dark") << d.X << "," << d.Y;
   }
 
   // The CSV list: one row per candidate; the peak of a counted cluster has
@@ -168,10 +174,11 @@ TEST_F(WaferonProducts, ReportAndDefectListsAgreeWithTheStationFilesAndThePlante
   ASSERT_EQ(Run(args).ExitCode, 1);
   const std::vector<std::string> csv = Split(Read("bad.csv"), '\n');
   ASSERT_EQ(csv.size(), defects["candidates"].size() + 1);
-  EXPECT_EQ(csv[0], "x,y,colour,score,class");
+  EXPECT_EQ(csv[0], "x,y,colour,score,class,kind");
   for (std::size_t i = 1; i < csv.size(); ++i) {
     const std::vector<std::string> f = Split(csv[i], ',');
-    ASSERT_EQ(f.size(), 5u) << csv[i];
+    ASSERT_EQ(f.size(), 6u) << csv[i];
+    EXPECT_EQ(f[5], defects["candidates"][i - 1]["kind"]) << csv[i];
     if (peaks.count({std::stoi(f[0]), std::stoi(f[1])}) != 0) {
       EXPECT_EQ(f[4], "cluster") << csv[i];
     }

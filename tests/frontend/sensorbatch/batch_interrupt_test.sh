@@ -20,7 +20,7 @@ fail() { echo "$*"; exit 1; }
 setup() {
   rm -rf "$side"
   mkdir -p "$side/install" "$side/station/out"
-  cp "$bin"/{Waferonrun,Glazetrun,Ostrelrun,sensorbatch,libWaferon.so,libGlazet.so,libOstrel.so} \
+  cp -P "$bin"/{Waferonrun,Glazetrun,Ostrelrun,sensorbatch} "$bin"/lib{Waferon,Glazet,Ostrel}.so* \
     "$side/install/"
   cp -r "$examples"/{images,waferonrun,glazetrun} "$side/station/"
   cat >"$side/station/jobs.txt"
