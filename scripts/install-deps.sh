@@ -21,7 +21,7 @@ command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 # libpng writes the programs' PNG files (-DefectMapPNG, -ReviewImage); the tests check every
 # JSON report (-Report) against doc/report.schema.json with python3-jsonschema.
 [ -f /usr/include/png.h ] || need+=(libpng-dev)
-# zlib checksums the review picture's PNG, whose image data the programs deflate themselves.
+# zlib deflates the review picture's PNG (in pieces, on the analysis threads) and checksums it.
 [ -f /usr/include/zlib.h ] || need+=(zlib1g-dev)
 python3 -c 'import jsonschema' >/dev/null 2>&1 || need+=(python3-jsonschema)
 command -v parallel >/dev/null 2>&1 || need+=(parallel)

@@ -3,13 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "analysis/common/parallel_rows.h"
-#include "frontend/common/run_deflate.h"
 
 namespace sensor::frontend {
 namespace {
@@ -72,13 +72,64 @@ struct Piece {
   std::string Chunks;
   uLong Adler = 1;
   z_off_t Length = 0;  // filtered bytes
+  bool Failed = false;  // zlib's deflate refused
+};
+
+// zlib's raw deflate (no header or checksum) at its run-length strategy: runs
+// of a byte at distance 1, every other byte a literal.
+class RunLengthDeflate {
+ public:
+  RunLengthDeflate() {
+    const int status = deflateInit2(&stream_, 1, Z_DEFLATED, -15, 8, Z_RLE);
+    if (status == Z_MEM_ERROR) throw std::bad_alloc();
+    ready_ = status == Z_OK;
+  }
+  ~RunLengthDeflate() {
+    if (ready_) deflateEnd(&stream_);
+  }
+  RunLengthDeflate(const RunLengthDeflate&) = delete;
+  RunLengthDeflate& operator=(const RunLengthDeflate&) = delete;
+
+  // Codes `size` bytes and then flushes as `flush` says (Z_NO_FLUSH,
+  // Z_SYNC_FLUSH: up to a whole byte, Z_FINISH: the stream's last block),
+  // appending to `out`; false when zlib refuses.
+  bool Code(const unsigned char* data, std::size_t size, int flush, std::string& out) {
+    if (!ready_) return false;
+    for (;;) {
+      const std::size_t input = std::min<std::size_t>(size, UINT_MAX);
+      const int step = input < size ? Z_NO_FLUSH : flush;
+      stream_.next_in = const_cast<Bytef*>(data);
+      stream_.avail_in = static_cast<uInt>(input);
+      for (;;) {
+        const std::size_t used = out.size();
+        out.resize(used + std::max<std::size_t>(input / 4, std::size_t{1} << 16));
+        stream_.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+        stream_.avail_out = static_cast<uInt>(out.size() - used);
+        const int status = deflate(&stream_, step);
+        out.resize(out.size() - stream_.avail_out);
+        if (status == Z_STREAM_ERROR) return false;
+        // Output room left: all input taken and the flush done.
+        if (stream_.avail_out > 0) {
+          if (step == Z_FINISH && status != Z_STREAM_END) return false;
+          break;
+        }
+      }
+      data += input;
+      size -= input;
+      if (size == 0) return true;
+    }
+  }
+
+ private:
+  z_stream stream_{};
+  bool ready_ = false;
 };
 
 void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t end, bool last, Piece& piece) {
   const std::size_t rowBytes = picture.RowBytes();
-  RunDeflater deflater;
-  static constexpr unsigned char kZlibHeader[2] = {0x78, 0x01};  // deflate, 32 KiB window, fastest
-  if (first == 0) deflater.Append(kZlibHeader, 2);
+  RunLengthDeflate deflater;
+  std::string coded;
+  if (first == 0) coded.assign("\x78\x01", 2);  // zlib header: deflate, 32 KiB window, fastest
   const std::int64_t blockRows =
       std::max<std::int64_t>(1, std::min<std::int64_t>(kRowsPerBlock, static_cast<std::int64_t>(kBlockBytes / (rowBytes + 1))));
   std::vector<unsigned char> filtered(static_cast<std::size_t>(blockRows) * (rowBytes + 1));
@@ -92,15 +143,16 @@ void DeflatePiece(const PngPicture& picture, std::int64_t first, std::int64_t en
     const std::size_t size = static_cast<std::size_t>(rows) * (rowBytes + 1);
     piece.Adler = adler32_z(piece.Adler, filtered.data(), size);
     piece.Length += static_cast<z_off_t>(size);
-    deflater.Block(filtered.data(), size, last && y + rows >= end);
+    // The piece ends on a whole byte and refers to nothing before it (a
+    // stream of its own), so the next piece's blocks may follow it.
+    const int flush = y + rows < end ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
+    if (!deflater.Code(filtered.data(), size, flush, coded)) {
+      piece.Failed = true;
+      return;
+    }
   }
-  if (last) {
-    deflater.Finish();
-  } else {
-    deflater.Align();
-  }
-  const unsigned char* bytes = deflater.Data();
-  const std::size_t size = deflater.Size();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(coded.data());
+  const std::size_t size = coded.size();
   piece.Chunks.reserve(size + (size / kChunkData + 1) * 12);
   for (std::size_t at = 0; at < size; at += kChunkData) {
     AppendChunk(piece.Chunks, "IDAT", bytes + at, std::min(kChunkData, size - at));
@@ -120,6 +172,12 @@ std::optional<std::string> EncodePngInPieces(const PngPicture& picture, std::str
     });
     for (const std::exception_ptr& failure : failures) {
       if (failure) std::rethrow_exception(failure);
+    }
+    for (const Piece& piece : pieces) {
+      if (piece.Failed) {
+        problem = "zlib's deflate failed";
+        return std::nullopt;
+      }
     }
     std::string out("\x89PNG\r\n\x1a\n", 8);
     unsigned char header[13] = {};
