@@ -1,5 +1,5 @@
 // sensorbatch: runs many test program runs, listed in a job file, in worker
-// processes (README, doc/man/sensorbatch.1).
+// processes (doc/batch.md, doc/man/sensorbatch.1).
 #include <unistd.h>
 
 #include <cstdio>

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The include rules of the source tree (README, "Layout"), checked on the
+# The include rules of the source tree (doc/layout.md), checked on the
 # sources: the front end and the tools reach the analysis code only through
 # common/frontend_interface.h; no library includes another library's internals;
 # no library's core/ includes its station/ layer; every analysis header is
