@@ -32,9 +32,9 @@ TestImage BlobPicture(std::int32_t w, std::int32_t h, std::initializer_list<int>
 // Every field of a parameter record, for a comparison that the padding
 // between them cannot sway.
 auto Fields(const _PARAMS_Glazet& p) {
-  return std::tie(p.BayerMode, p.SensorBpp, p.TestBpp, p.ColorPlane, p.OutlierLeft, p.OutlierTop, p.OutlierRight,
-                  p.OutlierBottom, p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom, p.LocalSearch, p.HammerSmall,
-                  p.HammerLarge, p.DefectThreshold, p.ClusterSize);
+  return std::make_tuple(p.BayerMode, p.SensorBpp, p.TestBpp, p.ColorPlane, p.OutlierLeft, p.OutlierTop, p.OutlierRight,
+                         p.OutlierBottom, p.RoiLeft, p.RoiTop, p.RoiRight, p.RoiBottom, p.LocalSearch, p.HammerSmall,
+                         p.HammerLarge, p.DefectThreshold, p.ClusterSize);
 }
 
 // Restores the pixels of a bound picture in place (a run paints them over; a
