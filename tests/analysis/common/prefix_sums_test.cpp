@@ -56,18 +56,23 @@ TEST(PrefixSums, EveryVectorSetMatchesThePlainRunningSum) {
 
 // Also registered with SENSOR_VECTORS=baseline in the environment
 // (tests/analysis/common/CMakeLists.txt).
-TEST(VectorSet, FollowsTheProcessorUnlessTheEnvironmentAsksForTheBaseline) {
-  __builtin_cpu_init();
-  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-  EXPECT_EQ(VectorSetAvailable(VectorSet::Avx2), avx2);
+TEST(VectorSet, StartsOnTheWidestAvailableSetUnlessTheEnvironmentAsksForTheBaseline) {
+  const std::vector<VectorSet> sets = AvailableVectorSets();
+  ASSERT_EQ(sets.front(), VectorSet::Baseline);
+  EXPECT_EQ(sets.size(), VectorSetAvailable(VectorSet::Avx2) ? 2u : 1u);
   const char* choice = std::getenv("SENSOR_VECTORS");
   const bool baseline = choice != nullptr && std::strcmp(choice, "baseline") == 0;
-  EXPECT_EQ(ActiveVectorSet(), avx2 && !baseline ? VectorSet::Avx2 : VectorSet::Baseline);
-  // Switching reaches every table and refuses what the processor lacks.
-  EXPECT_TRUE(SetVectorSet(VectorSet::Baseline));
-  EXPECT_EQ(&ActiveCommonKernels(), &kernels::baseline::kCommonKernels);
-  EXPECT_EQ(SetVectorSet(VectorSet::Avx2), avx2);
-  EXPECT_EQ(&ActiveCommonKernels(), avx2 ? &kernels::avx2::kCommonKernels : &kernels::baseline::kCommonKernels);
+  EXPECT_EQ(ActiveVectorSet(), baseline ? VectorSet::Baseline : sets.back());
+  // Switching reaches every table; a set the processor lacks is refused and
+  // the one in force stays.
+  const CommonKernels* tables[] = {&kernels::baseline::kCommonKernels, &kernels::avx2::kCommonKernels};
+  for (VectorSet set : {VectorSet::Avx2, VectorSet::Baseline, VectorSet::Avx2}) {
+    const VectorSet before = ActiveVectorSet();
+    EXPECT_EQ(SetVectorSet(set), VectorSetAvailable(set));
+    const VectorSet now = VectorSetAvailable(set) ? set : before;
+    EXPECT_EQ(ActiveVectorSet(), now);
+    EXPECT_EQ(&ActiveCommonKernels(), tables[static_cast<int>(now)]) << VectorSetName(set);
+  }
 }
 
 }  // namespace

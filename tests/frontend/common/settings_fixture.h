@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,26 @@
 #include "frontend/common/text_lines.h"
 
 namespace sensor::test {
+
+// The options a usage text names ("\t-Name ..." or "\t-<Name|Name> ...")
+// that the option table does not match, in the order named.
+inline std::vector<std::string> UsageNamesNoOption(const std::vector<std::string>& usage,
+                                                   const frontend::OptionTable& table) {
+  std::vector<std::string> unknown;
+  for (const std::string& line : usage) {
+    if (!line.starts_with("\t-")) continue;
+    const std::string names = line.substr(2, line.find_first_of(" \n", 2) - 2);
+    std::vector<std::string> split{names};
+    if (names.starts_with('<') && names.ends_with('>')) {  // alternatives
+      std::istringstream alternatives(names.substr(1, names.size() - 2));
+      split.clear();
+      for (std::string name; std::getline(alternatives, name, '|');) split.push_back(name);
+    }
+    for (const std::string& name : split)
+      if (frontend::MatchOption(("-" + name).c_str(), table) < 0) unknown.push_back("-" + name);
+  }
+  return unknown;
+}
 
 template <class Settings, frontend::OptionTable (*Options)(Settings&),
           frontend::SettingsKeyTable (*Keys)(Settings&)>
