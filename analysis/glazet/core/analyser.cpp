@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "common/analyser_call.h"
 #include "common/guarded.h"
 #include "common/param_checks.h"
 #include "common/parallel_rows.h"
@@ -158,39 +159,21 @@ GlazetResult GlazetAnalyser::Run(const ImageView& view, const GlazetParams& para
 
 void GlazetAnalyser::Run(const ImageView& view, const GlazetParams& params, const RunOptions& options,
                          GlazetResult& result) noexcept {
-  const ResultCode code = sensor::Guarded([&]() -> ResultCode {
-    Clear(result);
-    if (std::string problem = ParamsProblem(params, options); !problem.empty()) {
-      result.Status = sensor::Refused(std::move(problem));
-      return S_OK;
-    }
-    if (memory_ == nullptr) memory_ = std::make_unique<Memory>();
-    sensor::glazet::WorkingState& state = memory_->State;
-    const sensor::CallScope scope({options.Threads, options.Cancel});
-    result.Status = sensor::BindView(view, {params.BayerMode, params.SensorBpp}, memory_->Pixels, state.Binding);
-    if (!result.Status.Ok()) return S_OK;
-    if (sensor::CallCancelled()) {
-      result.Status = sensor::CancelledStatus();
-      return S_OK;
-    }
-    result.Width = view.Width;
-    result.Height = view.Height;
-    state.CandidateLimit = 65535;
-    state.Levels = {};
-    const sensor::glazet::RunOutcome outcome = sensor::glazet::Analyse(state, ToStationRecord(params));
-    if (sensor::CallCancelled()) {
-      Clear(result);
-      result.Status = sensor::CancelledStatus();
-      return S_OK;
-    }
-    Fill(outcome, state, memory_->Blemishes, result);
-    result.Status = sensor::StatusOfCode(outcome.Code);
-    return S_OK;
-  });
-  if (code != S_OK) {
-    Clear(result);
-    sensor::SetFailure(result.Status, code);
-  }
+  sensor::RunAnalyserCall(
+      memory_, result, ParamsProblem(params, options), options, Clear,
+      [&](Memory& memory) {
+        return sensor::BindView(view, {params.BayerMode, params.SensorBpp}, memory.Pixels, memory.State.Binding);
+      },
+      [&](Memory& memory) {
+        sensor::glazet::WorkingState& state = memory.State;
+        result.Width = view.Width;
+        result.Height = view.Height;
+        state.CandidateLimit = 65535;
+        state.Levels = {};
+        const sensor::glazet::RunOutcome outcome = sensor::glazet::Analyse(state, ToStationRecord(params));
+        Fill(outcome, state, memory.Blemishes, result);
+        result.Status = sensor::StatusOfCode(outcome.Code);
+      });
 }
 
 GlazetResult AnalyseGlazet(const ImageView& view, const GlazetParams& params, const RunOptions& options) noexcept {

@@ -2,7 +2,9 @@
 // its result as a value.
 #include <new>
 #include <string>
+#include <utility>
 
+#include "common/analyser_call.h"
 #include "common/guarded.h"
 #include "common/param_checks.h"
 #include "common/parallel_rows.h"
@@ -65,60 +67,42 @@ OstrelResult OstrelAnalyser::Run(const ImageView& view, const OstrelParams& para
 
 void OstrelAnalyser::Run(const ImageView& view, const OstrelParams& params, const RunOptions& options,
                          OstrelResult& result) noexcept {
-  const ResultCode code = sensor::Guarded([&]() -> ResultCode {
-    result = OstrelResult{};
-    std::string problem = sensor::MarginProblem(params.OutlierLeft, params.OutlierTop, params.OutlierRight,
-                                                params.OutlierBottom);
-    if (problem.empty()) problem = sensor::DepthProblem(params.BayerMode, params.SensorBpp, params.TestBpp);
-    if (problem.empty()) problem = sensor::ThreadsProblem(options.Threads);
-    if (!problem.empty()) {
-      result.Status = sensor::Refused(std::move(problem));
-      return S_OK;
-    }
-    if (memory_ == nullptr) memory_ = std::make_unique<Memory>();
-    sensor::ostrel::WorkingState& state = memory_->State;
-    const sensor::CallScope scope({options.Threads, options.Cancel});
-    const sensor::ViewMode mode{params.BayerMode, params.SensorBpp};
-    state.Samples = nullptr;
-    if (params.BayerMode && sensor::HoldsSamples(view)) {
-      // The levels are read straight from the samples: no conversion.
-      result.Status = sensor::CheckView(view, mode);
-      if (result.Status.Ok()) result.Status = sensor::CheckSamples(view, mode);
-      state.Binding = sensor::ImageBinding{};
-      state.Binding.Width = view.Width;
-      state.Binding.Height = view.Height;
-      state.Samples = &view;
-    } else {
-      result.Status = sensor::BindView(view, mode, memory_->Pixels, state.Binding);
-    }
-    if (!result.Status.Ok()) return S_OK;
-    if (sensor::CallCancelled()) {
-      result.Status = sensor::CancelledStatus();
-      return S_OK;
-    }
-    result.Width = view.Width;
-    result.Height = view.Height;
-    state.Levels = {};
-    const sensor::ostrel::RunOutcome outcome = sensor::ostrel::Analyse(state, ToStationRecord(params));
-    state.Samples = nullptr;  // the view is the caller's: not kept past the call
-    if (sensor::CallCancelled()) {
-      result = OstrelResult{};
-      result.Status = sensor::CancelledStatus();
-      return S_OK;
-    }
-    const sensor::Rect& w = outcome.MeasurementWindow;
-    result.Window = Area{w.Left, w.Top, w.Right, w.Bottom};
-    result.Measured = outcome.LevelsTaken;
-    if (outcome.LevelsTaken) result.Levels = outcome.Levels;
-    result.Status = sensor::StatusOfCode(outcome.Code);
-    return S_OK;
-  });
-  if (code != S_OK) {
-    result.Width = result.Height = 0;
-    result.Measured = false;
-    result.Levels = {};
-    sensor::SetFailure(result.Status, code);
-  }
+  std::string problem =
+      sensor::MarginProblem(params.OutlierLeft, params.OutlierTop, params.OutlierRight, params.OutlierBottom);
+  if (problem.empty()) problem = sensor::DepthProblem(params.BayerMode, params.SensorBpp, params.TestBpp);
+  if (problem.empty()) problem = sensor::ThreadsProblem(options.Threads);
+  const sensor::ViewMode mode{params.BayerMode, params.SensorBpp};
+  sensor::RunAnalyserCall(
+      memory_, result, std::move(problem), options, [](OstrelResult& r) { r = OstrelResult{}; },
+      [&](Memory& memory) {
+        sensor::ostrel::WorkingState& state = memory.State;
+        state.Samples = nullptr;
+        if (!params.BayerMode || !sensor::HoldsSamples(view)) {
+          return sensor::BindView(view, mode, memory.Pixels, state.Binding);
+        }
+        // The levels are read straight from the samples: no conversion.
+        RunStatus status = sensor::CheckView(view, mode);
+        if (status.Ok()) status = sensor::CheckSamples(view, mode);
+        state.Binding = sensor::ImageBinding{};
+        state.Binding.Width = view.Width;
+        state.Binding.Height = view.Height;
+        state.Samples = &view;
+        return status;
+      },
+      [&](Memory& memory) {
+        sensor::ostrel::WorkingState& state = memory.State;
+        result.Width = view.Width;
+        result.Height = view.Height;
+        state.Levels = {};
+        const sensor::ostrel::RunOutcome outcome = sensor::ostrel::Analyse(state, ToStationRecord(params));
+        state.Samples = nullptr;  // the view is the caller's: not kept past the call
+        const sensor::Rect& w = outcome.MeasurementWindow;
+        result.Window = Area{w.Left, w.Top, w.Right, w.Bottom};
+        result.Measured = outcome.LevelsTaken;
+        if (outcome.LevelsTaken) result.Levels = outcome.Levels;
+        result.Status = sensor::StatusOfCode(outcome.Code);
+      });
+  if (memory_ != nullptr) memory_->State.Samples = nullptr;  // also after a failure on the way
 }
 
 OstrelResult AnalyseOstrel(const ImageView& view, const OstrelParams& params, const RunOptions& options) noexcept {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "common/analyser_call.h"
 #include "common/guarded.h"
 #include "common/param_checks.h"
 #include "common/parallel_rows.h"
@@ -180,46 +181,29 @@ WaferonResult WaferonAnalyser::Run(const ImageView& view, const WaferonParams& p
 
 void WaferonAnalyser::Run(const ImageView& view, const WaferonParams& params, const RunOptions& options,
                           WaferonResult& result) noexcept {
-  const ResultCode code = sensor::Guarded([&]() -> ResultCode {
-    Clear(result);
-    if (std::string problem = ParamsProblem(params, options); !problem.empty()) {
-      result.Status = sensor::Refused(std::move(problem));
-      return S_OK;
-    }
-    if (memory_ == nullptr) memory_ = std::make_unique<Memory>();
-    sensor::waferon::WorkingState& state = memory_->State;
-    const sensor::CallScope scope({options.Threads, options.Cancel});
-    result.Status = sensor::BindView(view, {params.BayerMode, params.SensorBpp}, memory_->Pixels, state.Binding);
-    if (!result.Status.Ok()) return S_OK;
-    if (sensor::CallCancelled()) {
-      result.Status = sensor::CancelledStatus();
-      return S_OK;
-    }
-    result.Width = view.Width;
-    result.Height = view.Height;
-    Prepare(state, params.TableSize);
-    const std::array<bool, 5> enabled{params.Enabled[0], params.Enabled[1], params.Enabled[2], params.Enabled[3],
-                                      params.Enabled[4]};
-    const sensor::waferon::RunOutcome outcome = sensor::waferon::Analyse(state, ToStationRecord(params), enabled);
-    if (sensor::CallCancelled()) {
-      Clear(result);
-      result.Status = sensor::CancelledStatus();
-      return S_OK;
-    }
-    Fill(outcome, state, result);
-    if (outcome.Code == E_ABORT && outcome.Stopped) {
-      result.Status = RunStatus{E_ABORT, "stopped: more than " +
-                                             std::to_string(sensor::waferon::kDefaultCandidateLimit) +
-                                             " candidates; raise the thresholds or check the picture"};
-    } else {
-      result.Status = sensor::StatusOfCode(outcome.Code);
-    }
-    return S_OK;
-  });
-  if (code != S_OK) {
-    Clear(result);
-    sensor::SetFailure(result.Status, code);
-  }
+  sensor::RunAnalyserCall(
+      memory_, result, ParamsProblem(params, options), options, Clear,
+      [&](Memory& memory) {
+        return sensor::BindView(view, {params.BayerMode, params.SensorBpp}, memory.Pixels, memory.State.Binding);
+      },
+      [&](Memory& memory) {
+        sensor::waferon::WorkingState& state = memory.State;
+        result.Width = view.Width;
+        result.Height = view.Height;
+        Prepare(state, params.TableSize);
+        const std::array<bool, 5> enabled{params.Enabled[0], params.Enabled[1], params.Enabled[2],
+                                          params.Enabled[3], params.Enabled[4]};
+        const sensor::waferon::RunOutcome outcome =
+            sensor::waferon::Analyse(state, ToStationRecord(params), enabled);
+        Fill(outcome, state, result);
+        if (outcome.Code == E_ABORT && outcome.Stopped) {
+          result.Status = RunStatus{E_ABORT, "stopped: more than " +
+                                                 std::to_string(sensor::waferon::kDefaultCandidateLimit) +
+                                                 " candidates; raise the thresholds or check the picture"};
+        } else {
+          result.Status = sensor::StatusOfCode(outcome.Code);
+        }
+      });
 }
 
 WaferonResult AnalyseWaferon(const ImageView& view, const WaferonParams& params, const RunOptions& options) noexcept {
