@@ -12,6 +12,7 @@
 #include "waferon/core/local_windows.h"
 #include "waferon/core/scan_sink.h"
 #include "waferon/core/search.h"
+#include "waferon/core/search_scratch.h"
 #include "waferon/core/split_scan.h"
 #include "waferon/core/value_scores.h"
 #include "common/window_band.h"
@@ -51,15 +52,16 @@ struct RowSites {
 };
 
 template <int kBpp, int kShift>
-SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
+SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch, std::int32_t first,
+                         std::int32_t last) {
   const Rect& r = setup.Region;
   const std::int64_t n = r.Columns();
   // The score of every possible sample of every colour, by the percent rule
   // exactly as it would be taken per pixel.
-  std::vector<ValueScores> scores;
-  scores.reserve(5);
-  for (std::size_t c = 0; c < 5; ++c) scores.emplace_back(setup.Levels[c], setup.Percent, kSampleValues);
-  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+  ValueScores* scores = scratch.Scores;
+  for (std::size_t c = 0; c < 5; ++c) scores[c].Set(setup.Levels[c], setup.Percent, kSampleValues);
+  std::vector<std::uint8_t>& mayPass = scratch.MayPass;
+  mayPass.resize(static_cast<std::size_t>(n));
   const WaferonKernels& kernels = ActiveWaferonKernels();
 
   for (std::int32_t y = first; y <= last; ++y) {
@@ -92,11 +94,13 @@ SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t 
 }
 
 template <int kBpp, int kShift, bool kPercent, class Lane>
-SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
+SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch, std::int32_t first,
+                        std::int32_t last) {
   const Rect& r = setup.Region;
   const std::int64_t h = setup.WindowSize & ~std::int32_t{1};
   const std::int64_t n = r.Columns();
-  const AxisWindows columns = SiteWindowsOf(r.Left, r.Right, h);
+  AxisWindows& columns = scratch.Columns;
+  PlaceSiteWindows(r.Left, r.Right, h, columns);
   // Columns whose window is neither moved nor cut: i - h .. i + h.
   const std::int64_t innerBegin = std::min(h, n), innerEnd = std::max(innerBegin, n - h);
 
@@ -105,9 +109,10 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
   const RowSource source{origin, rowStep, n};
   const auto markInner = ActiveWaferonKernels().BayerInner<Lane, kPercent>();
-  WindowBand<Lane> bands[2];
-  for (auto& band : bands) band.Reset(static_cast<std::size_t>(n), 2, 2);
-  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+  WindowBand<Lane>* bands = scratch.Bands<Lane>();
+  for (int b = 0; b < 2; ++b) bands[b].Reset(static_cast<std::size_t>(n), 2, 2);
+  std::vector<std::uint8_t>& mayPass = scratch.MayPass;
+  mayPass.resize(static_cast<std::size_t>(n));
 
   // Each band keeps the samples of the rows it covers, row y in slot
   // (y / 2) % slots: a band covers at most h + 1 rows, and no more than the
@@ -117,10 +122,10 @@ SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t f
   // samples from the pixels at every move instead.
   const std::int64_t slots = std::min<std::int64_t>(h + 2, (std::int64_t{r.Rows()} + 1) / 2 + 1);
   const bool ringed = slots <= kMostRingSlots;
-  std::vector<std::uint16_t> rings[2];
-  std::vector<std::uint16_t> ownSamples;  // without rings: the samples of the row searched
+  std::vector<std::uint16_t>* rings = scratch.Rings;
+  std::vector<std::uint16_t>& ownSamples = scratch.OwnSamples;  // without rings: the samples of the row searched
   if (ringed) {
-    for (auto& ring : rings) ring.resize(static_cast<std::size_t>(slots * n));
+    for (int k = 0; k < 2; ++k) rings[k].resize(static_cast<std::size_t>(slots * n));
   } else {
     ownSamples.resize(static_cast<std::size_t>(n));
   }

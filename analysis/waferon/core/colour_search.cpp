@@ -13,6 +13,7 @@
 #include "waferon/core/local_windows.h"
 #include "waferon/core/scan_sink.h"
 #include "waferon/core/search.h"
+#include "waferon/core/search_scratch.h"
 #include "waferon/core/split_scan.h"
 #include "waferon/core/value_scores.h"
 
@@ -50,16 +51,17 @@ inline bool Judge(ScanSink& sink, ChannelFloors& floors, std::int32_t x, std::in
 }
 
 template <int kBpp>
-SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
+SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch, std::int32_t first,
+                         std::int32_t last) {
   const Rect& r = setup.Region;
   const std::int64_t n = r.Columns();
   ChannelFloors floors(setup.Thresholds);
   floors.Regate(sink.TableFloor());
   // The score of every byte value of every channel, by the percent rule.
-  const ValueScores scores[3] = {ValueScores(setup.Levels[0], setup.Percent, 256),
-                                 ValueScores(setup.Levels[1], setup.Percent, 256),
-                                 ValueScores(setup.Levels[2], setup.Percent, 256)};
-  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+  const ValueScores* scores = scratch.Scores;
+  for (std::size_t c = 0; c < 3; ++c) scratch.Scores[c].Set(setup.Levels[c], setup.Percent, 256);
+  std::vector<std::uint8_t>& mayPass = scratch.MayPass;
+  mayPass.resize(static_cast<std::size_t>(n));
   const WaferonKernels& kernels = ActiveWaferonKernels();
 
   for (std::int32_t y = first; y <= last; ++y) {
@@ -90,22 +92,25 @@ SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t 
 }
 
 template <int kBpp, bool kPercent, class Channels>
-SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, std::int32_t first, std::int32_t last) {
+SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch, std::int32_t first,
+                        std::int32_t last) {
   const Rect& r = setup.Region;
   ChannelFloors floors(setup.Thresholds);
   floors.Regate(sink.TableFloor());
 
   const std::int64_t e = setup.WindowSize / 2;
   const std::int64_t n = r.Columns();
-  const AxisWindows columns = BoxWindowsOf(r.Left, r.Right, e);
+  AxisWindows& columns = scratch.Columns;
+  PlaceBoxWindows(r.Left, r.Right, e, columns);
   // Columns whose box is neither moved nor cut: i - e .. i + e.
   const std::int64_t innerBegin = std::min(e, n), innerEnd = std::max(innerBegin, n - e);
 
   const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
   const std::ptrdiff_t rowStep = setup.Image.RowStep;
-  Channels channels;
+  Channels& channels = std::get<Channels>(scratch.Channels);
   channels.Reset(RowSource{origin, rowStep, n});
-  std::vector<std::uint8_t> mayPass(static_cast<std::size_t>(n));
+  std::vector<std::uint8_t>& mayPass = scratch.MayPass;
+  mayPass.resize(static_cast<std::size_t>(n));
 
   for (std::int32_t y = first; y <= last; ++y) {
     if (sink.Cancelled()) return SearchOutcome::Stopped;

@@ -17,9 +17,11 @@ struct AxisWindows {
 
 namespace detail {
 template <class Place>
-AxisWindows PlaceAll(std::int64_t lo, std::int64_t hi, std::int64_t step, const Place& place) {
-  AxisWindows w;
+void PlaceAll(std::int64_t lo, std::int64_t hi, std::int64_t step, const Place& place, AxisWindows& w) {
   const std::size_t n = hi >= lo ? static_cast<std::size_t>(hi - lo + 1) : 0;
+  w.First.clear();
+  w.Last.clear();
+  w.Count.clear();
   w.First.reserve(n);
   w.Last.reserve(n);
   w.Count.reserve(n);
@@ -29,19 +31,18 @@ AxisWindows PlaceAll(std::int64_t lo, std::int64_t hi, std::int64_t step, const 
     w.Last.push_back(static_cast<std::int32_t>(s.Last - lo));
     w.Count.push_back(static_cast<std::int32_t>(s.Count(step)));
   }
-  return w;
 }
 }  // namespace detail
 
 // Same-colour Bayer windows of half-width h (even) for every position of
-// [lo, hi]; Count is the number of sites in each.
-inline AxisWindows SiteWindowsOf(std::int64_t lo, std::int64_t hi, std::int64_t h) {
-  return detail::PlaceAll(lo, hi, 2, [&](std::int64_t c) { return PlaceSiteWindow(c, h, lo, hi); });
+// [lo, hi] into `w`, in the memory it holds; Count is the number of sites in each.
+inline void PlaceSiteWindows(std::int64_t lo, std::int64_t hi, std::int64_t h, AxisWindows& w) {
+  detail::PlaceAll(lo, hi, 2, [&](std::int64_t c) { return PlaceSiteWindow(c, h, lo, hi); }, w);
 }
 
-// Pixel boxes of half-width e for every position of [lo, hi].
-inline AxisWindows BoxWindowsOf(std::int64_t lo, std::int64_t hi, std::int64_t e) {
-  return detail::PlaceAll(lo, hi, 1, [&](std::int64_t c) { return PlaceBox(c, e, lo, hi); });
+// Pixel boxes of half-width e for every position of [lo, hi] into `w`.
+inline void PlaceBoxWindows(std::int64_t lo, std::int64_t hi, std::int64_t e, AxisWindows& w) {
+  detail::PlaceAll(lo, hi, 1, [&](std::int64_t c) { return PlaceBox(c, e, lo, hi); }, w);
 }
 
 // The first marked position of [i, end), or end; skips unmarked stretches

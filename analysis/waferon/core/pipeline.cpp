@@ -67,6 +67,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
   }
 
   SearchSetup setup;
+  setup.Scratch = &state.Scratch;
   SearchOutcome searched;
   std::int32_t step;
   if (!out.BayerMode) {

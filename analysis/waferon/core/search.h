@@ -20,6 +20,8 @@
 
 namespace sensor::waferon {
 
+class SearchScratch;
+
 // What a search reads.
 struct SearchSetup {
   ImageBinding Image;
@@ -30,6 +32,9 @@ struct SearchSetup {
   LevelSet Levels{};            // references of the global searches
   SampleRule Rule;              // Bayer samples
   std::array<bool, 5> Enabled{true, true, true, true, true};  // Bayer local only
+  // The memory the search works in (search_scratch.h), kept for the next
+  // search; none: the search makes its own and frees it at its end.
+  SearchScratch* Scratch = nullptr;
 };
 
 // What a search writes.

@@ -12,24 +12,27 @@
 namespace sensor::waferon {
 namespace {
 
-// A later part: its recording and how its search ended.
+// A later part: its recording (in the part's scratch) and how its search ended.
 struct RecordedPart {
-  std::vector<ScanEvent> Events;
+  std::vector<ScanEvent>* Events = nullptr;
   std::unique_ptr<ScanSink> Sink;
   SearchOutcome Outcome = SearchOutcome::Completed;
 };
 
 // Recording sinks for every part after the first, each with its own copy of the
 // table; false when their memory cannot be had.
-bool PrepareRecordings(const SearchTargets& targets, int count, std::vector<RecordedPart>& parts,
-                       const std::atomic<bool>& cancel) {
+bool PrepareRecordings(const SearchTargets& targets, int count, SearchScratch& scratch,
+                       std::vector<RecordedPart>& parts, const std::atomic<bool>& cancel) {
   try {
+    scratch.Reserve(count);
     parts.resize(static_cast<std::size_t>(count));
     for (std::size_t i = 1; i < parts.size(); ++i) {
+      parts[i].Events = &scratch.Part(static_cast<int>(i)).Events;
+      parts[i].Events->clear();
       std::unique_ptr<ResultTable> copy;
       if (targets.WorstPixels != nullptr) copy = std::make_unique<ResultTable>(*targets.WorstPixels);
       parts[i].Sink = std::make_unique<ScanSink>(std::move(copy), targets.Candidates->Size(),
-                                                 targets.CandidateLimit, parts[i].Events, cancel);
+                                                 targets.CandidateLimit, *parts[i].Events, cancel);
     }
   } catch (const std::bad_alloc&) {
     return false;
@@ -52,9 +55,13 @@ SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTarge
   const Rect& r = setup.Region;
   if (r.Empty()) return SearchOutcome::Completed;
   const int parts = PartsFor(r.Rows(), r.Columns());
+  SearchScratch own;  // without the setup's: this search's only
+  SearchScratch& scratch = setup.Scratch != nullptr ? *setup.Scratch : own;
+  scratch.Reserve(1);
+  // On the calling thread, once no other part runs: in part 0's scratch.
   auto straight = [&](std::int64_t first, std::int64_t last) {
     ScanSink sink(targets);
-    return scan(setup, sink, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last));
+    return scan(setup, sink, scratch.Part(0), static_cast<std::int32_t>(first), static_cast<std::int32_t>(last));
   };
   if (parts == 1) return straight(r.Top, r.Bottom);
 
@@ -63,7 +70,7 @@ SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTarge
   };
   std::atomic<bool> cancel{false};
   std::vector<RecordedPart> recorded;
-  if (!PrepareRecordings(targets, parts, recorded, cancel)) return straight(r.Top, r.Bottom);
+  if (!PrepareRecordings(targets, parts, scratch, recorded, cancel)) return straight(r.Top, r.Bottom);
 
   SearchOutcome first = SearchOutcome::Completed;
   const auto searchPart = [&](int part) {
@@ -80,7 +87,7 @@ SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTarge
     }
     RecordedPart& mine = recorded[static_cast<std::size_t>(part)];
     mine.Outcome = rowsOf(part, [&](std::int64_t a, std::int64_t b) {
-      return scan(setup, *mine.Sink, static_cast<std::int32_t>(a), static_cast<std::int32_t>(b));
+      return scan(setup, *mine.Sink, scratch.Part(part), static_cast<std::int32_t>(a), static_cast<std::int32_t>(b));
     });
   };
   std::vector<std::exception_ptr> failures;
@@ -99,7 +106,7 @@ SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTarge
       if (rowsOf(part, straight) == SearchOutcome::Stopped) return SearchOutcome::Stopped;
       continue;
     }
-    if (Replay(mine.Events, targets) == SearchOutcome::Stopped) return SearchOutcome::Stopped;
+    if (Replay(*mine.Events, targets) == SearchOutcome::Stopped) return SearchOutcome::Stopped;
     // A recording that stopped on the limit stops its replay.
     SENSOR_PRECONDITION(mine.Outcome == SearchOutcome::Completed);
     mine = RecordedPart{};

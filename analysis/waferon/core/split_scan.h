@@ -15,13 +15,15 @@
 
 #include "waferon/core/scan_sink.h"
 #include "waferon/core/search.h"
+#include "waferon/core/search_scratch.h"
 
 namespace sensor::waferon {
 
-// A search over the region's rows first .. last, into `sink`. The rows of one
-// call are searched in order; the sink is asked Cancelled() at each row.
-using RowScan = SearchOutcome (*)(const SearchSetup& setup, ScanSink& sink, std::int32_t first,
-                                  std::int32_t last);
+// A search over the region's rows first .. last, into `sink`, working in
+// `scratch` (its part's own). The rows of one call are searched in order; the
+// sink is asked Cancelled() at each row.
+using RowScan = SearchOutcome (*)(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch,
+                                  std::int32_t first, std::int32_t last);
 
 // Runs `scan` over every row of the region (none when it is empty).
 SearchOutcome ScanRows(RowScan scan, const SearchSetup& setup, const SearchTargets& targets);

@@ -17,8 +17,15 @@ namespace sensor::waferon {
 
 class ValueScores {
  public:
+  ValueScores() = default;
   // Values 0 .. count - 1.
-  ValueScores(double reference, bool percent, int count) : scores_(static_cast<std::size_t>(count)) {
+  ValueScores(double reference, bool percent, int count) { Set(reference, percent, count); }
+
+  // The scores against `reference`, in the memory held already when it is large enough.
+  void Set(double reference, bool percent, int count) {
+    scores_.resize(static_cast<std::size_t>(count));
+    lowest_ = 0;
+    valley_ = true;
     for (int v = 0; v < count; ++v) scores_[static_cast<std::size_t>(v)] = PercentScore(reference, v, percent);
     for (int v = 1; v < count; ++v) {
       if (scores_[static_cast<std::size_t>(v)] < scores_[static_cast<std::size_t>(lowest_)]) lowest_ = v;

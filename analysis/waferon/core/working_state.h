@@ -13,6 +13,7 @@
 #include "waferon/core/clusters.h"
 #include "waferon/core/defect_lists.h"
 #include "waferon/core/result_table.h"
+#include "waferon/core/search_scratch.h"
 
 namespace sensor::waferon {
 
@@ -36,6 +37,7 @@ struct WorkingState {
   LevelSet Levels{};  // set by each run that reaches them; never cleared
 
   ClusterGrid Grid;  // the cluster count's memory, kept for the next run until Clean
+  SearchScratch Scratch;  // the searches' memory, likewise
 
   void ReleaseTables() {
     WorstPixels.reset();

@@ -155,6 +155,7 @@ std::int32_t Waferon::Clean() {
   state.Candidates.Release();
   state.Visited.Release();
   state.Grid = {};
+  state.Scratch = {};
   state.Open = false;
   return S_OK;
 }
