@@ -13,6 +13,7 @@
 #include "common/parallel_rows.h"
 #include "waferon/core/scan_sink.h"
 #include "waferon/core/search.h"
+#include "waferon/core/search_scratch.h"
 #include "test_image.h"
 #include "vector_sets.h"
 
@@ -98,6 +99,7 @@ double ExactScore(const ImageBinding& image, const reference::SearchCase& c, std
 
 void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
   std::mt19937 random(seed);
+  SearchScratch kept;  // every trial's search works in what the earlier ones left
   for (int trial = 0; trial < 150; ++trial) {
     const auto width = static_cast<std::int32_t>(1 + random() % 40);
     const auto height = static_cast<std::int32_t>(1 + random() % 30);
@@ -125,7 +127,8 @@ void CompareOnRandomImages(bool bayer, bool local, std::uint32_t seed) {
     }
     if (random() % 5 == 0) c.CandidateLimit = random() % 20;
 
-    const SearchSetup setup = SetupOf(image, c);
+    SearchSetup setup = SetupOf(image, c);
+    setup.Scratch = &kept;
     ResultTable table(static_cast<std::int32_t>(t.TableSize));
     // Some searches continue a list earlier runs began: the limit counts those
     // candidates too, in every part of a split search.
@@ -336,10 +339,12 @@ TEST(WaferonSearches, APartWithTooManyOffersToRecordIsSearchedAgainInItsTurn) {
   picture.Randomise(random, 90, 110);
   ImageBinding image;
   ASSERT_EQ(BindBitmap(picture.Header(), picture.Pixels(), image), 0);
+  SearchScratch kept;
   SearchSetup setup;
   setup.Image = image;
   setup.Region = image.Bounds();
   setup.Levels = ColourLevels(image, setup.Region);
+  setup.Scratch = &kept;
   for (auto* t : {&setup.Thresholds.CenterCluster, &setup.Thresholds.CenterPixel, &setup.Thresholds.SideCluster,
                   &setup.Thresholds.SidePixel}) {
     t->fill(-1.0);
