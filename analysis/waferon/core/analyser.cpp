@@ -191,6 +191,7 @@ void WaferonAnalyser::Run(const ImageView& view, const WaferonParams& params, co
         result.Width = view.Width;
         result.Height = view.Height;
         Prepare(state, params.TableSize);
+        state.KeepScratch = true;  // the searches' memory serves the next call
         const std::array<bool, 5> enabled{params.Enabled[0], params.Enabled[1], params.Enabled[2],
                                           params.Enabled[3], params.Enabled[4]};
         const sensor::waferon::RunOutcome outcome =

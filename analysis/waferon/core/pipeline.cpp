@@ -67,7 +67,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Waferon& params,
   }
 
   SearchSetup setup;
-  setup.Scratch = &state.Scratch;
+  if (state.KeepScratch) setup.Scratch = &state.Scratch;
   SearchOutcome searched;
   std::int32_t step;
   if (!out.BayerMode) {

@@ -37,7 +37,10 @@ struct WorkingState {
   LevelSet Levels{};  // set by each run that reaches them; never cleared
 
   ClusterGrid Grid;  // the cluster count's memory, kept for the next run until Clean
-  SearchScratch Scratch;  // the searches' memory, likewise
+  // The searches' memory, kept for the next run when KeepScratch is set (the
+  // in-memory analysers); otherwise each search makes its own.
+  bool KeepScratch = false;
+  SearchScratch Scratch;
 
   void ReleaseTables() {
     WorstPixels.reset();
