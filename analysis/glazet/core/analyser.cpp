@@ -170,6 +170,7 @@ void GlazetAnalyser::Run(const ImageView& view, const GlazetParams& params, cons
         result.Height = view.Height;
         state.CandidateLimit = 65535;
         state.Levels = {};
+        state.KeepScratch = true;  // the searches' memory serves the next call
         const sensor::glazet::RunOutcome outcome = sensor::glazet::Analyse(state, ToStationRecord(params));
         Fill(outcome, state, memory.Blemishes, result);
         result.Status = sensor::StatusOfCode(outcome.Code);

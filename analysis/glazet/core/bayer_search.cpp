@@ -68,14 +68,14 @@ std::int64_t Search(const WindowSearchSetup& setup, bool local) {
   const std::int64_t widest = SiteWindows::Half(local ? std::max(setup.SmallSize, setup.LargeSize)
                                                       : setup.SmallSize);
   if (SumsFit32(setup.ScanArea, widest, kMaxSample)) {
-    return ScanInRowParts(t, [&](const TestLattice& part) {
-      return local ? LocalBandScan<SiteWindows, std::uint32_t>(setup, part, makeRows, kMaxSample)
-                   : GlobalBandScan<SiteWindows, std::uint32_t>(setup, part, makeRows, kMaxSample);
+    return ScanInRowParts(setup, t, [&](const TestLattice& part, PartBands& bands) {
+      return local ? LocalBandScan<SiteWindows, std::uint32_t>(setup, part, bands, makeRows, kMaxSample)
+                   : GlobalBandScan<SiteWindows, std::uint32_t>(setup, part, bands, makeRows, kMaxSample);
     });
   }
-  return ScanInRowParts(t, [&](const TestLattice& part) {
-    return local ? LocalBandScan<SiteWindows, std::uint64_t>(setup, part, makeRows, kMaxSample)
-                 : GlobalBandScan<SiteWindows, std::uint64_t>(setup, part, makeRows, kMaxSample);
+  return ScanInRowParts(setup, t, [&](const TestLattice& part, PartBands& bands) {
+    return local ? LocalBandScan<SiteWindows, std::uint64_t>(setup, part, bands, makeRows, kMaxSample)
+                 : GlobalBandScan<SiteWindows, std::uint64_t>(setup, part, bands, makeRows, kMaxSample);
   });
 }
 

@@ -40,14 +40,14 @@ std::int64_t Search(const WindowSearchSetup& setup, bool local) {
   const std::int64_t widest =
       BoxWindows::Half(local ? std::max(setup.SmallSize, setup.LargeSize) : setup.SmallSize);
   if (SumsFit32(setup.ScanArea, widest, kMaxByte)) {
-    return ScanInRowParts(t, [&](const TestLattice& part) {
-      return local ? LocalBandScan<BoxWindows, std::uint32_t>(setup, part, makeRows, kMaxByte)
-                   : GlobalBandScan<BoxWindows, std::uint32_t>(setup, part, makeRows, kMaxByte);
+    return ScanInRowParts(setup, t, [&](const TestLattice& part, PartBands& bands) {
+      return local ? LocalBandScan<BoxWindows, std::uint32_t>(setup, part, bands, makeRows, kMaxByte)
+                   : GlobalBandScan<BoxWindows, std::uint32_t>(setup, part, bands, makeRows, kMaxByte);
     });
   }
-  return ScanInRowParts(t, [&](const TestLattice& part) {
-    return local ? LocalBandScan<BoxWindows, std::uint64_t>(setup, part, makeRows, kMaxByte)
-                 : GlobalBandScan<BoxWindows, std::uint64_t>(setup, part, makeRows, kMaxByte);
+  return ScanInRowParts(setup, t, [&](const TestLattice& part, PartBands& bands) {
+    return local ? LocalBandScan<BoxWindows, std::uint64_t>(setup, part, bands, makeRows, kMaxByte)
+                 : GlobalBandScan<BoxWindows, std::uint64_t>(setup, part, bands, makeRows, kMaxByte);
   });
 }
 

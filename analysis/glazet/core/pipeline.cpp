@@ -91,6 +91,7 @@ ResultCode Run(WorkingState& state, const _PARAMS_Glazet& params, RunOutcome& ou
   setup.LargeSize = params.HammerLarge;
   setup.Threshold = params.DefectThreshold;
   setup.Map = state.Map.Data();
+  if (state.KeepScratch) setup.Scratch = &state.Scratch;
   const std::uint32_t start = TickCount();
   out.Candidates = search(setup);
   out.Ticks = TickCount() - start;

@@ -18,6 +18,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "glazet/core/band_scratch.h"
 #include "glazet/core/band_screens.h"
 #include "common/parallel_rows.h"
 #include "common/rect.h"
@@ -105,25 +106,30 @@ inline SignedSum<Sum> CentredSum(const Sum* prefix, std::int64_t i, std::int64_t
 
 }  // namespace detail
 
-// Runs scan(part) on parts of the lattice's rows on the analysis threads and
-// adds up the candidates they find. Each part marks only the map rows of its
+// Runs scan(part, bands) on parts of the lattice's rows on the analysis threads,
+// each part in its own bands of the setup's scratch, and adds up the
+// candidates they find. Each part marks only the map rows of its
 // own tested rows and keeps its own bands, so the map and the count are those
 // of one scan over every row. When a part fails (its memory cannot be had),
 // one scan over every row marks the same pixels again and counts them all,
 // or fails as it always would.
 template <class Scan>
-std::int64_t ScanInRowParts(const TestLattice& t, const Scan& scan) {
+std::int64_t ScanInRowParts(const WindowSearchSetup& setup, const TestLattice& t, const Scan& scan) {
   if (t.Empty()) return 0;
+  BandScratch own;  // without the setup's: this search's only
+  BandScratch& scratch = setup.Scratch != nullptr ? *setup.Scratch : own;
+  scratch.Reserve(1);
   const std::int64_t rows = (t.LastRow - t.FirstRow) / t.Step + 1;
   const int parts = PartsFor(rows, t.Step * (t.LastColumn - t.FirstColumn + 1));
   if (parts > 1) {
     try {
+      scratch.Reserve(parts);
       std::vector<std::int64_t> found(static_cast<std::size_t>(parts), 0);
       RethrowFirst(RunParts(parts, [&](int part) {
         TestLattice mine = t;
         mine.FirstRow = t.FirstRow + t.Step * PartStart(0, rows, part, parts);
         mine.LastRow = t.FirstRow + t.Step * (PartStart(0, rows, part + 1, parts) - 1);
-        found[static_cast<std::size_t>(part)] = scan(mine);
+        found[static_cast<std::size_t>(part)] = scan(mine, scratch.Part(part));
       }));
       std::int64_t candidates = 0;
       for (const std::int64_t n : found) candidates += n;
@@ -131,19 +137,19 @@ std::int64_t ScanInRowParts(const TestLattice& t, const Scan& scan) {
     } catch (const std::bad_alloc&) {
     }
   }
-  return scan(t);
+  return scan(t, scratch.Part(0));
 }
 
 // Global band scan: small windows against the fixed band around the reference.
 template <class Windows, class Sum, class MakeRows>
-std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
+std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t, PartBands& bands,
                             const MakeRows& makeRows, std::int64_t maxValue) {
   constexpr std::int64_t q = Windows::kStep;
   const detail::AreaPlacer<Windows> place{setup.ScanArea};
   const FixedBand band = FixedBand::Around(setup.Reference, setup.Threshold);
   const std::int64_t half = Windows::Half(setup.SmallSize);
 
-  LatticeBand<Sum> sums;
+  LatticeBand<Sum>& sums = bands.template Of<Sum>()[0];
   sums.Reset(place.Columns(t.FirstColumn, half).First, place.Columns(t.LastColumn, half).Last, q);
   const auto rows = makeRows(sums.FirstColumn());
   const Span centred = detail::CentredColumns(t, setup.ScanArea, half);
@@ -191,7 +197,7 @@ std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t
 // one kernel call (MarkLocalRow32) that moves the bands, rebuilds their prefix
 // sums and marks the run.
 template <class Windows, class Sum, class MakeRows>
-std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
+std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t, PartBands& bands,
                            const MakeRows& makeRows, std::int64_t maxValue) {
   constexpr std::int64_t q = Windows::kStep;
   const detail::AreaPlacer<Windows> place{setup.ScanArea};
@@ -202,7 +208,8 @@ std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t,
     return Windows::kInnerIsOverlap ? Overlap(small, large) : small;
   };
 
-  LatticeBand<Sum> outerSums, innerSums;
+  LatticeBand<Sum>& outerSums = bands.template Of<Sum>()[0];
+  LatticeBand<Sum>& innerSums = bands.template Of<Sum>()[1];
   std::int64_t firstColumn = place.Columns(t.FirstColumn, largeHalf).First;
   std::int64_t lastColumn = place.Columns(t.LastColumn, largeHalf).Last;
   if (!Windows::kInnerIsOverlap) {

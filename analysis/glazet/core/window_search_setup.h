@@ -13,6 +13,8 @@
 
 namespace sensor::glazet {
 
+class BandScratch;
+
 struct WindowSearchSetup {
   ImageBinding Image;
   Rect ScanArea;           // every window stays inside it
@@ -26,6 +28,9 @@ struct WindowSearchSetup {
   SampleRule Sample;       // Bayer searches: how a sample is read
   double Reference = 0.0;  // global searches: the level statistic of the plane
   std::uint8_t* Map = nullptr;  // Image.Width x Image.Height bytes, all 0 on entry
+  // The scans' column sums (band_scratch.h), kept for the next search; none:
+  // the search makes its own and frees them at its end.
+  BandScratch* Scratch = nullptr;
 
   // The pixels that are tested (before the Bayer position is applied).
   Rect TestedArea() const { return Intersect(ScanArea, RegionOfInterest); }

@@ -11,6 +11,7 @@
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "common/rect.h"
+#include "glazet/core/band_scratch.h"
 
 namespace sensor::glazet {
 
@@ -46,6 +47,10 @@ struct WorkingState {
   std::int32_t CandidateLimit = 0;  // 65535 from Open on
   DefectMap Map;
   LevelSet Levels{};           // statistics of the last run that computed them
+  // The searches' column sums, kept for the next run when KeepScratch is set
+  // (the in-memory analysers); otherwise each search makes its own.
+  bool KeepScratch = false;
+  BandScratch Scratch;
 };
 
 }  // namespace sensor::glazet
