@@ -7,7 +7,8 @@
 // build. A failed check names the condition and its place on standard error
 // and aborts: it marks a fault in this code, never a hostile input, which the
 // libraries refuse with result codes. In Release builds the condition is not
-// evaluated at all.
+// evaluated at all. It needs nothing but the C library, so the front end's
+// picture readers use it too.
 #pragma once
 
 #if !defined(NDEBUG) || defined(SENSOR_CHECK_PRECONDITIONS)

@@ -30,6 +30,16 @@ struct WindowSearchSetup {
   // The pixels that are tested (before the Bayer position is applied).
   Rect TestedArea() const { return Intersect(ScanArea, RegionOfInterest); }
 
+  // The searches' precondition: a bound picture of 3- or 4-byte pixels with
+  // its map, window sizes of 0 or more, and a scan area (when it holds a pixel) inside
+  // the picture.
+  bool Ready() const {
+    const bool insidePicture = ScanArea.Empty() || (ScanArea.Left >= 0 && ScanArea.Top >= 0 &&
+                                                    ScanArea.Right < Image.Width && ScanArea.Bottom < Image.Height);
+    return Image.Origin != nullptr && (Image.BytesPerPixel == 3 || Image.BytesPerPixel == 4) && Map != nullptr &&
+           SmallSize >= 0 && LargeSize >= 0 && insidePicture;
+  }
+
   void Mark(std::int64_t x, std::int64_t y) const {
     Map[static_cast<std::size_t>(y) * static_cast<std::size_t>(Image.Width) +
         static_cast<std::size_t>(x)] = 1;
