@@ -24,6 +24,10 @@ namespace sensor::detail {
 
 #define SENSOR_PRECONDITION(condition) \
   ((condition) ? static_cast<void>(0) : ::sensor::detail::PreconditionFailed(#condition, __FILE__, __LINE__))
+// In a kernel (common/kernels/kernel_set.h), which refers to no symbol, not
+// even the C library's: a failed check stops at once, without a message.
+#define SENSOR_KERNEL_PRECONDITION(condition) ((condition) ? static_cast<void>(0) : __builtin_trap())
 #else
 #define SENSOR_PRECONDITION(condition) static_cast<void>(0)
+#define SENSOR_KERNEL_PRECONDITION(condition) static_cast<void>(0)
 #endif

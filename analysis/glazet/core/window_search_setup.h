@@ -30,12 +30,13 @@ struct WindowSearchSetup {
   // The pixels that are tested (before the Bayer position is applied).
   Rect TestedArea() const { return Intersect(ScanArea, RegionOfInterest); }
 
-  // The searches' precondition: a bound picture of 3- or 4-byte pixels with
-  // its map, window sizes of 0 or more, and a scan area (when it holds a pixel) inside
-  // the picture.
+  // The searches' precondition: nothing to test, or a bound picture of 3- or
+  // 4-byte pixels with its map, window sizes of 0 or more, and a scan area
+  // inside the picture.
   bool Ready() const {
-    const bool insidePicture = ScanArea.Empty() || (ScanArea.Left >= 0 && ScanArea.Top >= 0 &&
-                                                    ScanArea.Right < Image.Width && ScanArea.Bottom < Image.Height);
+    if (TestedArea().Empty()) return true;
+    const bool insidePicture = ScanArea.Left >= 0 && ScanArea.Top >= 0 && ScanArea.Right < Image.Width &&
+                               ScanArea.Bottom < Image.Height;
     return Image.Origin != nullptr && (Image.BytesPerPixel == 3 || Image.BytesPerPixel == 4) && Map != nullptr &&
            SmallSize >= 0 && LargeSize >= 0 && insidePicture;
   }

@@ -33,8 +33,8 @@ inline void PaintPixels(std::uint8_t* __restrict pixel, const std::uint8_t* __re
 
 SENSOR_KERNEL void PaintRow(std::uint8_t* __restrict pixels, const std::uint8_t* __restrict marks, std::size_t width,
                             int bytesPerPixel) {
-  SENSOR_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
-  SENSOR_PRECONDITION(width == 0 || (pixels != nullptr && marks != nullptr));
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(width == 0 || (pixels != nullptr && marks != nullptr));
   if (bytesPerPixel == 4) {
     PaintPixels<4>(pixels, marks, width);
   } else {

@@ -42,8 +42,8 @@ inline std::int64_t MarkGlobal(const Sum* __restrict hi, const Sum* __restrict l
 template <class Sum>
 SENSOR_KERNEL std::int64_t MarkGlobalRun(const CentredRun<Sum>& run, std::int64_t n, SumThresholds limits,
                                          std::uint8_t* __restrict map, std::int64_t step) {
-  SENSOR_PRECONDITION(step == 1 || step == 2);
-  SENSOR_PRECONDITION(n >= 0 && (n == 0 || (ValidRun(run) && map != nullptr)));
+  SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (ValidRun(run) && map != nullptr)));
   using S = SignedSum<Sum>;
   const S below = static_cast<S>(limits.Below), above = static_cast<S>(limits.Above);
   const Sum* hi = run.Prefix + run.Index + run.Half + 1;
@@ -123,8 +123,8 @@ template <class Sum>
 SENSOR_KERNEL std::int64_t MarkLocalRun(const CentredRun<Sum>& inner, const CentredRun<Sum>& outer, std::int64_t n,
                                         RelativeScreen<ScreenReal<Sum>> screen, std::uint8_t* __restrict map,
                                         std::int64_t step, bool& unsure) {
-  SENSOR_PRECONDITION(step == 1 || step == 2);
-  SENSOR_PRECONDITION(n >= 0 && (n == 0 || (ValidRun(inner) && ValidRun(outer) && map != nullptr)));
+  SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (ValidRun(inner) && ValidRun(outer) && map != nullptr)));
   const Sum* innerHi = inner.Prefix + inner.Index + inner.Half + 1;
   const Sum* innerLo = inner.Prefix + inner.Index - inner.Half;
   const Sum* outerHi = outer.Prefix + outer.Index + outer.Half + 1;
