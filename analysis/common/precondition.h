@@ -7,7 +7,8 @@
 // build. A failed check names the condition and its place on standard error
 // and aborts: it marks a fault in this code, never a hostile input, which the
 // libraries refuse with result codes. In Release builds the condition is not
-// evaluated at all.
+// evaluated at all. It needs nothing but the C library, so the front end's
+// picture readers use it too.
 #pragma once
 
 #if !defined(NDEBUG) || defined(SENSOR_CHECK_PRECONDITIONS)
@@ -23,6 +24,10 @@ namespace sensor::detail {
 
 #define SENSOR_PRECONDITION(condition) \
   ((condition) ? static_cast<void>(0) : ::sensor::detail::PreconditionFailed(#condition, __FILE__, __LINE__))
+// In a kernel (common/kernels/kernel_set.h), which refers to no symbol, not
+// even the C library's: a failed check stops at once, without a message.
+#define SENSOR_KERNEL_PRECONDITION(condition) ((condition) ? static_cast<void>(0) : __builtin_trap())
 #else
 #define SENSOR_PRECONDITION(condition) static_cast<void>(0)
+#define SENSOR_KERNEL_PRECONDITION(condition) static_cast<void>(0)
 #endif

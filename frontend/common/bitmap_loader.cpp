@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "common/frontend_interface.h"
+#include "common/precondition.h"
 #include "frontend/common/regular_file.h"
 
 namespace sensor::frontend {
@@ -72,12 +73,14 @@ bool TakePixels(std::FILE* file, std::uint64_t offset, std::uint64_t size, std::
     return false;
   }
   if (!read) return false;
+  SENSOR_PRECONDITION(read->size() == size);
   out = std::move(*read);
   return true;
 }
 
 // Whether the library's binding of this bitmap stays inside the pixel buffer.
 bool BindingFitsBuffer(LoadedBitmap& bitmap) {
+  SENSOR_PRECONDITION(bitmap.Header.size() >= kInfoHeaderSize);
   unsigned char anyPixel = 0;
   unsigned char* pixels = bitmap.Pixels.empty() ? &anyPixel : bitmap.Pixels.data();
   ImageBinding scratch;
@@ -121,6 +124,8 @@ std::optional<LoadedBitmap> LoadBitmapFile(const std::optional<std::string>& pat
   if (!ReadPiece(file.get(), headerSize, fileSize - kFileHeaderSize, bitmap.Header)) {
     return std::nullopt;
   }
+  // The header read ends where the pixel data begins.
+  SENSOR_PRECONDITION(bitmap.Header.size() == headerSize && kFileHeaderSize + headerSize == pixelOffset);
   const std::optional<std::uint64_t> pixelSize = PixelDataSize(bitmap.Header);
   if (!pixelSize || !TakePixels(file.get(), pixelOffset, *pixelSize, fileSize - pixelOffset, memory, bitmap.Pixels)) {
     return std::nullopt;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/precondition.h"
 #include "frontend/common/text_format.h"
 #include "frontend/common/value_scan.h"
 
@@ -71,6 +72,7 @@ void UnpackGroups(const unsigned char* __restrict row, std::int32_t n, std::uint
 }  // namespace
 
 void UnpackRow(RawFormat format, const unsigned char* row, std::int32_t width, std::uint16_t* samples) {
+  SENSOR_PRECONDITION(width >= 0 && (width == 0 || (row != nullptr && samples != nullptr)));
   switch (format) {
     case RawFormat::Raw10:
       UnpackGroups<4, 2>(row, width, samples);
@@ -88,6 +90,9 @@ void UnpackRow(RawFormat format, const unsigned char* row, std::int32_t width, s
 
 std::optional<LoadedBitmap> ReadPackedRaw(std::FILE* file, std::uint64_t fileSize, const RawLayout& layout,
                                           const PictureMode& mode, LoadProblem& problem) {
+  // A layout as ParseRawLayout gives it: positive sizes, whole packed rows.
+  SENSOR_PRECONDITION(layout.Width > 0 && layout.Height > 0);
+  SENSOR_PRECONDITION(layout.Stride >= PackedRowBytes(layout.Format, layout.Width));
   const std::uint64_t expected = layout.Stride * static_cast<std::uint64_t>(layout.Height);
   if (fileSize != expected) {
     problem = Format("the file holds %llu bytes, the layout %s,%d,%d with a stride of %llu needs %llu",
@@ -116,6 +121,7 @@ std::optional<LoadedBitmap> ReadPackedRaw(std::FILE* file, std::uint64_t fileSiz
     problem = "no memory for reading the frame";
     return std::nullopt;
   }
+  SENSOR_PRECONDITION(block.size() == rowsPerBlock * layout.Stride && samples.size() == std::size_t(layout.Width));
   for (std::int32_t y = 0; y < layout.Height;) {
     const auto rows = static_cast<std::int32_t>(
         std::min<std::uint64_t>(rowsPerBlock, static_cast<std::uint64_t>(layout.Height - y)));

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "common/precondition.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {
@@ -106,6 +107,11 @@ std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, con
     problem = "no memory for reading the greymap";
     return std::nullopt;
   }
+  // Each block holds whole rows, each row Width() samples.
+  SENSOR_PRECONDITION(rowsPerBlock >= 1 && block.size() == rowsPerBlock * rowBytes);
+  SENSOR_PRECONDITION(samples.size() * bytesPerSample == rowBytes);
+  SENSOR_PRECONDITION(static_cast<std::uint64_t>(frame->Width()) == *width &&
+                      static_cast<std::uint64_t>(frame->Height()) == *height);
   for (std::int32_t y = 0; y < frame->Height(); ++y) {
     const auto inBlock = static_cast<std::uint64_t>(y) % rowsPerBlock;
     if (inBlock == 0) {

@@ -5,12 +5,14 @@
 #include <stdexcept>
 
 #include "common/frontend_interface.h"
+#include "common/precondition.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {
 
 bool AllocateBottomUpBitmap(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
                             LoadedBitmap& picture) {
+  SENSOR_PRECONDITION(width > 0 && height > 0);
   bitmap::InfoFields fields;
   fields.Width = width;
   fields.Height = height;
@@ -30,6 +32,8 @@ bool AllocateBottomUpBitmap(std::int32_t width, std::int32_t height, std::uint16
 }
 
 unsigned char* BottomUpRow(LoadedBitmap& picture, std::int32_t height, std::int32_t y) {
+  SENSOR_PRECONDITION(height > 0 && y >= 0 && y < height);
+  SENSOR_PRECONDITION(picture.Pixels.size() % static_cast<std::size_t>(height) == 0);
   const std::size_t stride = picture.Pixels.size() / static_cast<std::size_t>(height);
   return picture.Pixels.data() + static_cast<std::size_t>(height - 1 - y) * stride;
 }
@@ -72,6 +76,10 @@ std::optional<RawFrame> RawFrame::Make(std::int64_t width, std::int64_t height, 
 }
 
 bool RawFrame::StoreRow(std::int32_t y, const std::uint16_t* samples, LoadProblem& problem) {
+  SENSOR_PRECONDITION(y >= 0 && y < height_ && samples != nullptr);
+  // Each row holds Width() 32-bit pixels.
+  SENSOR_PRECONDITION(picture_.Pixels.size() / static_cast<std::size_t>(height_) >=
+                      4 * static_cast<std::size_t>(width_));
   unsigned char* row = BottomUpRow(picture_, height_, y);
   const int drop = drop_;
   const int shift = shift_;

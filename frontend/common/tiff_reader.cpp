@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/precondition.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::frontend {
@@ -157,6 +158,10 @@ class RowReader {
 
   // Picture row y, rows asked in rising order; null when it cannot be read.
   const unsigned char* Row(std::uint32_t y) {
+    // Prepare() succeeded: a strip row, or a band of whole tiles, holds the row's pixels.
+    SENSOR_PRECONDITION(tileLength_ == 0 ? row_.size() >= std::uint64_t{width_} * pixelBytes_
+                                         : band_.size() / tileLength_ >= std::uint64_t{width_} * pixelBytes_ &&
+                                               tile_.size() >= std::uint64_t{tileWidth_} * pixelBytes_ * tileLength_);
     if (tileLength_ == 0) {
       return TIFFReadScanline(tiff_, row_.data(), y, 0) == 1 ? row_.data() : nullptr;
     }
@@ -230,6 +235,8 @@ SampleWords WordsOf(TIFF* tiff, bool dng, std::uint16_t bits, const PictureMode&
 std::optional<LoadedBitmap> ReadRaw(TIFF* tiff, const Region& region, std::uint16_t bits, const PictureMode& mode,
                                     const SampleWords& words, LoadProblem& problem, const std::string& libraryMessage,
                                     bool& outOfRange) {
+  SENSOR_PRECONDITION(bits == 8 || bits == 16);
+  SENSOR_PRECONDITION(region.Width > 0 && region.Height > 0);
   outOfRange = false;
   std::optional<RawFrame> frame = RawFrame::Make(region.Width, region.Height, mode, words, problem);
   if (!frame) return std::nullopt;
@@ -277,6 +284,9 @@ std::optional<LoadedBitmap> ReadColour(TIFF* tiff, const Region& region, LoadPro
     problem = "no memory for the picture";
     return std::nullopt;
   }
+  // Each bottom-up row holds the region's 3-byte pixels.
+  SENSOR_PRECONDITION(region.Width > 0 && region.Height > 0 &&
+                      picture.Pixels.size() / region.Height >= 3 * std::uint64_t{region.Width});
   RowReader rows(tiff, region.Width, 3);
   if (!rows.Prepare()) {
     problem = "the picture's strips or tiles are laid out inconsistently";
@@ -365,6 +375,8 @@ std::optional<LoadedBitmap> ReadTiff(std::FILE* file, std::uint64_t fileSize, co
       region = Region{area[1], area[0], area[3] - area[1], area[2] - area[0]};
     }
   }
+  SENSOR_PRECONDITION(region.Width > 0 && region.Height > 0 && std::uint64_t{region.Left} + region.Width <= width &&
+                      std::uint64_t{region.Top} + region.Height <= height);
   if (raw && photometric == kPhotometricCfa && !CheckCfaPhase(tiff.get(), region, problem)) return std::nullopt;
   if (region.Width > INT32_MAX / 4 || region.Height > INT32_MAX) {
     problem = Format("a picture of %ux%u cannot be analysed", region.Width, region.Height);

@@ -19,6 +19,13 @@ struct ColumnValues {
   int PixelPitch = 1;     // 1 or 2
 };
 
+// Whether `v` is one of the layouts above (the kernels' precondition).
+constexpr bool ValidColumnValues(const ColumnValues& v) {
+  return (v.BytesPerPixel == 3 || v.BytesPerPixel == 4) && (v.PixelPitch == 1 || v.PixelPitch == 2) &&
+         (v.What == ColumnValues::kSample ? v.Shift == 0 || v.Shift == 2 || v.Shift == 4
+                                          : v.What == ColumnValues::kByte && v.ByteOffset >= 0 && v.ByteOffset <= 2);
+}
+
 // Even- and odd-column sums of one row.
 struct ColumnParitySums {
   std::uint64_t Even = 0;

@@ -11,6 +11,7 @@
 
 #include "common/kernels/common_kernels.h"
 #include "common/kernels/kernel_set.h"
+#include "common/precondition.h"
 #include "common/prefetch.h"
 
 namespace sensor::kernels::SENSOR_KERNEL_SET {
@@ -369,6 +370,8 @@ inline ColumnParitySums SumBayerPixels(const std::uint8_t* __restrict p, std::in
 
 SENSOR_KERNEL void SumColourRow(const std::uint8_t* __restrict row, std::int64_t count, int bytesPerPixel,
                                 std::uint64_t* __restrict sums) {
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(count >= 0 && sums != nullptr && (count == 0 || row != nullptr));
 #if defined(__AVX2__)
   if (bytesPerPixel == 4) {
     SumColour32Avx2(row, count, sums);
@@ -386,6 +389,9 @@ SENSOR_KERNEL void SumColourRow(const std::uint8_t* __restrict row, std::int64_t
 
 SENSOR_KERNEL ColumnParitySums SumBayerRow(const std::uint8_t* __restrict row, std::int64_t columns,
                                            int bytesPerPixel, int shift) {
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(shift == 0 || shift == 2 || shift == 4);
+  SENSOR_KERNEL_PRECONDITION(columns >= 0 && (columns == 0 || row != nullptr));
   return bytesPerPixel == 4 ? SumBayerPixels<4>(row, columns, shift) : SumBayerPixels<3>(row, columns, shift);
 }
 

@@ -1,6 +1,7 @@
 #include "glazet/core/bayer_search.h"
 
 
+#include "common/precondition.h"
 #include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "glazet/core/mean_band.h"
@@ -81,6 +82,9 @@ std::int64_t Search(const WindowSearchSetup& setup, bool local) {
 
 // Picks the instance for the pixel size and the sample rule.
 std::int64_t Dispatch(const WindowSearchSetup& setup, bool local) {
+  SENSOR_PRECONDITION(setup.Ready());
+  SENSOR_PRECONDITION(setup.Sample.Shift == 0 || setup.Sample.Shift == 2 || setup.Sample.Shift == 4);
+  SENSOR_PRECONDITION(setup.Plane >= 0 && setup.Plane <= 4);
   const bool wide = setup.Image.BytesPerPixel == 4;
   switch (setup.Sample.Shift) {
     case 2: return wide ? Search<4, 2>(setup, local) : Search<3, 2>(setup, local);

@@ -8,6 +8,8 @@
 #include <emmintrin.h>
 #include <xmmintrin.h>
 
+#include "common/precondition.h"
+
 namespace sensor::glazet {
 namespace {
 
@@ -48,6 +50,7 @@ std::size_t NextMarked(const std::uint8_t* map, std::size_t index, std::size_t s
 template <bool kDescribe>
 std::int32_t GrowRegions(std::uint8_t* map, std::int32_t width, std::int32_t height, std::int32_t step,
                          std::int32_t sizeLimit, std::uint8_t mark, std::vector<BlemishFinding>* counted) {
+  SENSOR_PRECONDITION(step == 1 || step == 2);
   if (map == nullptr || width <= 0 || height <= 0) return 0;
   const std::uint8_t taken = static_cast<std::uint8_t>(mark + 1);
   const std::int64_t q = step;

@@ -1,5 +1,6 @@
 #include "glazet/core/colour_search.h"
 
+#include "common/precondition.h"
 #include "common/prefetch.h"
 #include "common/window_placement.h"
 #include "glazet/core/mean_band.h"
@@ -29,6 +30,8 @@ struct ByteRows {
 
 template <int kBytesPerPixel>
 std::int64_t Search(const WindowSearchSetup& setup, bool local) {
+  SENSOR_PRECONDITION(setup.Ready());
+  SENSOR_PRECONDITION(setup.Plane >= 0 && setup.Plane <= 2);
   const Rect tested = setup.TestedArea();
   if (tested.Empty()) return 0;
 

@@ -35,6 +35,17 @@ struct WindowSearchSetup {
   // The pixels that are tested (before the Bayer position is applied).
   Rect TestedArea() const { return Intersect(ScanArea, RegionOfInterest); }
 
+  // The searches' precondition: nothing to test, or a bound picture of 3- or
+  // 4-byte pixels with its map, window sizes of 0 or more, and a scan area
+  // inside the picture.
+  bool Ready() const {
+    if (TestedArea().Empty()) return true;
+    const bool insidePicture = ScanArea.Left >= 0 && ScanArea.Top >= 0 && ScanArea.Right < Image.Width &&
+                               ScanArea.Bottom < Image.Height;
+    return Image.Origin != nullptr && (Image.BytesPerPixel == 3 || Image.BytesPerPixel == 4) && Map != nullptr &&
+           SmallSize >= 0 && LargeSize >= 0 && insidePicture;
+  }
+
   void Mark(std::int64_t x, std::int64_t y) const {
     Map[static_cast<std::size_t>(y) * static_cast<std::size_t>(Image.Width) +
         static_cast<std::size_t>(x)] = 1;

@@ -13,6 +13,7 @@
 #include "common/kernels/band_row_updates.h"
 #include "common/kernels/kernel_set.h"
 #include "common/kernels/prefix_sum_rows.h"
+#include "common/precondition.h"
 #include "glazet/kernels/glazet_kernels.h"
 #include "glazet/kernels/run_marks.h"
 
@@ -123,6 +124,14 @@ SENSOR_KERNEL std::int64_t MarkLocalRow32(const ColumnValues& values, std::int64
                                           const BandRowMove& outer, std::int64_t index, std::int64_t n,
                                           RelativeScreen<float> screen, std::uint8_t* __restrict map,
                                           std::int64_t step, bool& unsure) {
+  SENSOR_KERNEL_PRECONDITION(ValidColumnValues(values));
+  SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
+  SENSOR_KERNEL_PRECONDITION(columns >= 0 && n >= 0 && inner.Half >= 0 && outer.Half >= 0);
+  SENSOR_KERNEL_PRECONDITION(inner.Columns != nullptr && inner.Prefix != nullptr && outer.Columns != nullptr &&
+                      outer.Prefix != nullptr);
+  // The run's windows lie within the lattice columns.
+  SENSOR_KERNEL_PRECONDITION(n == 0 || (index - std::max(inner.Half, outer.Half) >= 0 &&
+                                 index + n + std::max(inner.Half, outer.Half) <= columns && map != nullptr));
   // Run pixel k is judged once both prefix sums reach index + k + reach.
   const std::int64_t reach = std::max(inner.Half, outer.Half) + 1;
   const std::int64_t pixelBytes = values.BytesPerPixel * values.PixelPitch;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/kernels/kernel_set.h"
+#include "common/precondition.h"
 
 namespace sensor::glazet::kernels::SENSOR_KERNEL_SET {
 
@@ -32,6 +33,8 @@ inline void PaintPixels(std::uint8_t* __restrict pixel, const std::uint8_t* __re
 
 SENSOR_KERNEL void PaintRow(std::uint8_t* __restrict pixels, const std::uint8_t* __restrict marks, std::size_t width,
                             int bytesPerPixel) {
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(width == 0 || (pixels != nullptr && marks != nullptr));
   if (bytesPerPixel == 4) {
     PaintPixels<4>(pixels, marks, width);
   } else {

@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "common/kernels/kernel_set.h"
+#include "common/precondition.h"
 #include "glazet/core/band_screens.h"
 #include "glazet/kernels/glazet_kernels.h"
 
@@ -17,6 +18,12 @@ namespace sensor::glazet::kernels::SENSOR_KERNEL_SET {
 
 template <class Sum>
 using SignedSum = std::make_signed_t<Sum>;
+
+// A run's windows read prefix sums from its first window's low end on.
+template <class Sum>
+constexpr bool ValidRun(const CentredRun<Sum>& run) {
+  return run.Prefix != nullptr && run.Half >= 0 && run.Index - run.Half >= 0;
+}
 
 template <std::int64_t kStep, class Sum>
 inline std::int64_t MarkGlobal(const Sum* __restrict hi, const Sum* __restrict lo, std::int64_t n,
@@ -35,6 +42,8 @@ inline std::int64_t MarkGlobal(const Sum* __restrict hi, const Sum* __restrict l
 template <class Sum>
 SENSOR_KERNEL std::int64_t MarkGlobalRun(const CentredRun<Sum>& run, std::int64_t n, SumThresholds limits,
                                          std::uint8_t* __restrict map, std::int64_t step) {
+  SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (ValidRun(run) && map != nullptr)));
   using S = SignedSum<Sum>;
   const S below = static_cast<S>(limits.Below), above = static_cast<S>(limits.Above);
   const Sum* hi = run.Prefix + run.Index + run.Half + 1;
@@ -114,6 +123,8 @@ template <class Sum>
 SENSOR_KERNEL std::int64_t MarkLocalRun(const CentredRun<Sum>& inner, const CentredRun<Sum>& outer, std::int64_t n,
                                         RelativeScreen<ScreenReal<Sum>> screen, std::uint8_t* __restrict map,
                                         std::int64_t step, bool& unsure) {
+  SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (ValidRun(inner) && ValidRun(outer) && map != nullptr)));
   const Sum* innerHi = inner.Prefix + inner.Index + inner.Half + 1;
   const Sum* innerLo = inner.Prefix + inner.Index - inner.Half;
   const Sum* outerHi = outer.Prefix + outer.Index + outer.Half + 1;

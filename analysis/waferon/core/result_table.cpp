@@ -5,7 +5,9 @@
 namespace sensor::waferon {
 
 ResultTable::ResultTable(std::int32_t size)
-    : entries_(static_cast<std::size_t>(size), DefectRecord{-1, -1, 0.0, 0, 0}) {}
+    : entries_(static_cast<std::size_t>(size), DefectRecord{-1, -1, 0.0, 0, 0}) {
+  SENSOR_PRECONDITION(size > 0);
+}
 
 void ResultTable::SiftDown(std::size_t at) {
   const std::size_t n = heap_.size();
@@ -45,6 +47,8 @@ void ResultTable::Overwrite(std::size_t entry, const DefectRecord& record) {
 }
 
 void ResultTable::Offer(const DefectRecord& record) {
+  SENSOR_PRECONDITION(record.X >= 0 && record.Y >= 0);
+  SENSOR_PRECONDITION(filled_ <= entries_.size() && (filled_ < entries_.size() || heap_.size() == entries_.size()));
   if (!(record.Score > floor_)) return;
   const bool full = filled_ == entries_.size();
   if (const std::uint32_t* at = positions_.Find(record.X, record.Y)) {

@@ -17,6 +17,7 @@
 #include <limits>
 #include <vector>
 
+#include "common/precondition.h"
 #include "waferon/core/position_index.h"
 #include "sensordefect/Waferon.h"
 
@@ -30,7 +31,10 @@ class ResultTable {
   explicit ResultTable(std::int32_t size);
 
   std::int32_t Size() const { return static_cast<std::int32_t>(entries_.size()); }
-  const DefectRecord& operator[](std::size_t i) const { return entries_[i]; }
+  const DefectRecord& operator[](std::size_t i) const {
+    SENSOR_PRECONDITION(i < entries_.size());
+    return entries_[i];
+  }
   const std::vector<DefectRecord>& Entries() const { return entries_; }
 
   // An offer whose score is not strictly above this changes nothing.

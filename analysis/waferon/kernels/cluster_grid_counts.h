@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/kernels/kernel_set.h"
+#include "common/precondition.h"
 
 namespace sensor::waferon::kernels::SENSOR_KERNEL_SET {
 
@@ -24,6 +25,7 @@ inline int CountBits(std::uint64_t x) {
 
 SENSOR_KERNEL void CountMarkedPairs(const std::uint64_t* __restrict words, std::uint32_t* __restrict before,
                                     std::size_t n) {
+  SENSOR_KERNEL_PRECONDITION(n == 0 || (words != nullptr && before != nullptr));
   constexpr std::uint64_t kLowBits = 0x5555555555555555ull;
   std::uint32_t count = 0;
   for (std::size_t w = 0; w < n; ++w) {

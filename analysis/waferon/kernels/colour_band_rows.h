@@ -14,6 +14,7 @@
 
 #include "common/kernels/kernel_set.h"
 #include "common/kernels/prefix_sum_rows.h"
+#include "common/precondition.h"
 #include "waferon/kernels/channel_plane_updates.h"
 #include "waferon/kernels/search_mark_rows.h"
 #include "waferon/kernels/waferon_kernels.h"
@@ -243,6 +244,11 @@ inline void MoveBand(const ColourBandMove<Lane>& move, const ColourInnerRequest<
 
 template <class Lane, bool kPercent>
 SENSOR_KERNEL void MoveColourBand(const ColourBandMove<Lane>& move, const ColourInnerRequest<kPercent>& mark) {
+  SENSOR_KERNEL_PRECONDITION(move.BytesPerPixel == 3 || move.BytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(move.Columns >= 0 && (move.Columns == 0 || move.Planes != nullptr));
+  // Marks, made where the prefix sums are, need a row of pixels.
+  SENSOR_KERNEL_PRECONDITION(mark.Marks == nullptr || move.Prefix == nullptr ||
+                             (mark.Row != nullptr && mark.Half >= 0));
   if (move.BytesPerPixel == 4) {
     MoveBand<4>(move, mark);
   } else {

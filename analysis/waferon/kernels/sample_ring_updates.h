@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "common/kernels/kernel_set.h"
+#include "common/precondition.h"
 #include "common/sample_rule.h"
 #include "waferon/kernels/search_mark_rows.h"
 
@@ -39,6 +40,11 @@ template <class Lane>
 SENSOR_KERNEL void MoveSampleRing(const std::uint8_t* __restrict enter, std::uint16_t* __restrict kept,
                                   const std::uint16_t* __restrict leaving, Lane* __restrict columns,
                                   std::int64_t n, int bytesPerPixel, int shift) {
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(shift == 0 || shift == 2 || shift == 4);
+  // An entering row keeps its samples; something enters or leaves.
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (columns != nullptr && (enter != nullptr || leaving != nullptr) &&
+                                             (enter == nullptr || kept != nullptr))));
   ForLayout(bytesPerPixel, shift,
             [&]<int kBpp, int kShift>() { MoveRing<Lane, kBpp, kShift>(enter, kept, leaving, columns, n); });
 }

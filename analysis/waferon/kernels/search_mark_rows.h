@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/kernels/kernel_set.h"
+#include "common/precondition.h"
 #include "common/sample_rule.h"
 #include "waferon/core/approximate_gate.h"
 #include "waferon/kernels/waferon_kernels.h"
@@ -43,6 +44,9 @@ inline void ForLayout(int bytesPerPixel, int shift, const Body& body) {
 
 SENSOR_KERNEL void MarkBayerOutside(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
                                     std::int64_t n, int bytesPerPixel, int shift, ParityRanges ranges) {
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(shift == 0 || shift == 2 || shift == 4);
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (row != nullptr && marks != nullptr)));
   // Plain locals, not structured bindings: the lambda below captures them, which
   // older clang releases refuse for bindings.
   const std::int32_t evenLo = ranges.Even.Lo, evenHi = ranges.Even.Hi;
@@ -79,6 +83,8 @@ inline void MarkColourPixels(const std::uint8_t* __restrict row, std::uint8_t* _
 
 SENSOR_KERNEL void MarkColourOutside(const std::uint8_t* __restrict row, std::uint8_t* __restrict marks,
                                      std::int64_t n, int bytesPerPixel, ChannelRanges ranges) {
+  SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
+  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (row != nullptr && marks != nullptr)));
   if (bytesPerPixel == 4) {
     MarkColourPixels<4>(row, marks, n, ranges);
   } else {
@@ -90,6 +96,8 @@ template <class Lane, bool kPercent>
 SENSOR_KERNEL void MarkBayerInner(const Lane* __restrict prefix, const std::uint16_t* __restrict samples,
                                   std::uint8_t* __restrict marks, std::int64_t first, std::int64_t last,
                                   std::int64_t half, NarrowGate<kPercent> gate) {
+  SENSOR_KERNEL_PRECONDITION(half >= 0);
+  SENSOR_KERNEL_PRECONDITION(first >= last || (prefix != nullptr && samples != nullptr && marks != nullptr));
   for (std::int64_t k = first; k < last; ++k) {
     const auto own = static_cast<std::int32_t>(samples[k]);
     const auto sum = static_cast<std::int32_t>(static_cast<std::uint32_t>(prefix[k + half + 2] - prefix[k - half]));

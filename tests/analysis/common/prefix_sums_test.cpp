@@ -75,5 +75,16 @@ TEST(VectorSet, StartsOnTheWidestAvailableSetUnlessTheEnvironmentAsksForTheBasel
   }
 }
 
+// A checked build stops at the kernel's entry on a step it has no loop for.
+TEST(PrefixSums, AStepOtherThanOneOrTwoStopsACheckedBuild) {
+#if defined(NDEBUG) && !defined(SENSOR_CHECK_PRECONDITIONS)
+  GTEST_SKIP() << "preconditions are compiled out of this build";
+#else
+  std::uint32_t values[4] = {1, 2, 3, 4}, prefix[8] = {};
+  // A kernel stops without a message (kernel objects refer to no symbol).
+  EXPECT_DEATH(kernels::baseline::kCommonKernels.PrefixSums32(values, prefix, 4, 3), "");
+#endif
+}
+
 }  // namespace
 }  // namespace sensor

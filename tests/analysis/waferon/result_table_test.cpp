@@ -119,5 +119,15 @@ TEST(WaferonTable, AnOfferAtOrBelowTheFloorChangesNothing) {
   }
 }
 
+// A checked build stops on an offer at no pixel's position.
+TEST(WaferonTable, AnOfferAtANegativePositionStopsACheckedBuild) {
+#if defined(NDEBUG) && !defined(SENSOR_CHECK_PRECONDITIONS)
+  GTEST_SKIP() << "preconditions are compiled out of this build";
+#else
+  ResultTable table(2);
+  EXPECT_DEATH(table.Offer(At(-1, 3, 5.0)), "precondition failed: record.X >= 0");
+#endif
+}
+
 }  // namespace
 }  // namespace sensor::waferon
