@@ -113,11 +113,12 @@ setup <<'JOBS'
 Ostrelrun -BMPFileIn images/clean_bayer.bmp -OutputFile out/1.txt
 Ostrelrun -BMPFileIn images/dim_bayer.bmp -BayerOutliers 902,0,0,0 -OutputFile out/2.txt
 JOBS
-(cd "$side/station" && LD_PRELOAD=$faults exec ../install/sensorbatch -Jobs jobs.txt -Workers 1 \
-  -Summary ../s.jsonl 2>/dev/null) &
+(cd "$side/station" && SENSOR_TEST_HANG_MARKER=$side/hanging LD_PRELOAD=$faults \
+  exec ../install/sensorbatch -Jobs jobs.txt -Workers 1 -Summary ../s.jsonl 2>/dev/null) &
 pid=$!
-for _ in $(seq 200); do
-  [ -s "$side/s.jsonl.partial" ] && break
+# The second job has started (and hangs) when its marker is there.
+for _ in $(seq 600); do
+  [ -e "$side/hanging" ] && break
   sleep 0.1
 done
 kill -TERM "$pid"

@@ -4,10 +4,13 @@
 // margin is 901 and never returns when it is 902; a margin from 903 to 999 is a
 // slow job: (margin - 900) tenths of a second pass, signals or not, and the
 // library runs with a margin of 0. Every other call goes on to the library.
+// A hanging job first makes the file SENSOR_TEST_HANG_MARKER names, when set,
+// so that a test knows the job is running.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -18,6 +21,9 @@ namespace SensorDefectDetectionClass {
 std::int32_t Ostrel::Execute(_RESULT_Ostrel& result, _PARAMS_Ostrel params) {
   if (params.OutlierLeft == 901) std::abort();
   if (params.OutlierLeft == 902) {
+    if (const char* marker = std::getenv("SENSOR_TEST_HANG_MARKER")) {
+      if (std::FILE* file = std::fopen(marker, "w")) std::fclose(file);
+    }
     for (;;) pause();
   }
   if (params.OutlierLeft >= 903 && params.OutlierLeft <= 999) {
