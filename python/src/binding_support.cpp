@@ -14,12 +14,12 @@ py::dtype RecordDtype(const std::vector<RecordField>& fields, std::size_t itemSi
     formats.append(f.Format);
     offsets.append(f.Offset);
   }
-  py::dict spec;
-  spec["names"] = names;
-  spec["formats"] = formats;
-  spec["offsets"] = offsets;
-  spec["itemsize"] = itemSize;
-  return py::dtype::from_args(spec);
+  py::dict layout;
+  layout["names"] = names;
+  layout["formats"] = formats;
+  layout["offsets"] = offsets;
+  layout["itemsize"] = itemSize;
+  return py::dtype::from_args(layout);
 }
 
 py::tuple AreaTuple(const sensordefect::Area& area) {

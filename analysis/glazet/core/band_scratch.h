@@ -29,7 +29,7 @@ struct PartBands {
 // The parts' sets; may throw std::bad_alloc when a set is first made.
 class BandScratch {
  public:
-  // Makes sure parts 0 .. count - 1 have a set (before any part runs).
+  // Makes sure the first `count` parts have a set (before any part runs).
   void Reserve(int count) {
     if (parts_.size() < static_cast<std::size_t>(count)) parts_.resize(static_cast<std::size_t>(count));
   }

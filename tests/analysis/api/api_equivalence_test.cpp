@@ -69,14 +69,14 @@ std::string Describe(const Case& c, int threads) {
 }
 
 TestPicture Make(const Case& c, std::mt19937& random) {
-  PictureSpec spec;
-  spec.Width = c.Width;
-  spec.Height = c.Height;
-  spec.Bayer = c.Bayer;
-  spec.SensorBpp = c.SensorBpp;
-  spec.Layout = c.Layout;
-  spec.BottomUp = c.BottomUp;
-  return TestPicture(spec, random);
+  PictureRecipe recipe;
+  recipe.Width = c.Width;
+  recipe.Height = c.Height;
+  recipe.Bayer = c.Bayer;
+  recipe.SensorBpp = c.SensorBpp;
+  recipe.Layout = c.Layout;
+  recipe.BottomUp = c.BottomUp;
+  return TestPicture(recipe, random);
 }
 
 void ExpectArea(const FindingArea& s, const sensordefect::Area& a) {

@@ -13,7 +13,7 @@
 
 namespace sensor::api::test {
 
-struct PictureSpec {
+struct PictureRecipe {
   std::int32_t Width = 0;
   std::int32_t Height = 0;
   bool Bayer = false;
@@ -34,12 +34,12 @@ struct Outlier {
 
 class TestPicture {
  public:
-  TestPicture(const PictureSpec& spec, std::mt19937& random);
+  TestPicture(const PictureRecipe& recipe, std::mt19937& random);
 
   // The station's bitmap (24 or 32 bits as the view's layout, 32 bits for the
   // other layouts); Glazet paints it.
   sensor::test::TestImage& Bitmap() { return bitmap_; }
-  // The view of the same picture in the spec's layout, on memory of its own
+  // The view of the same picture in the recipe's layout, on memory of its own
   // for the layouts the station does not bind.
   sensordefect::ImageView View();
   const std::vector<Outlier>& Outliers() const { return outliers_; }
@@ -48,7 +48,7 @@ class TestPicture {
   std::uint32_t ValueAt(std::int32_t x, std::int32_t y, std::int32_t colour, std::int32_t testBpp) const;
 
  private:
-  PictureSpec spec_;
+  PictureRecipe recipe_;
   sensor::test::TestImage bitmap_;
   std::vector<std::uint8_t> own_;  // the view's bytes when it is not the bitmap
   std::int64_t ownStride_ = 0;

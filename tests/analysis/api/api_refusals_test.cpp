@@ -124,13 +124,13 @@ TEST(ApiRefusals, BadViewsAndParametersGetAMessageNeverACrash) {
 
 TEST(ApiCancel, ACancelledCallSaysSoAndFindsNothing) {
   std::mt19937 random(3);
-  PictureSpec spec;
-  spec.Width = 200;
-  spec.Height = 150;
-  spec.Bayer = true;
-  spec.SensorBpp = 10;
-  spec.Layout = PixelLayout::Bayer16;
-  TestPicture picture(spec, random);
+  PictureRecipe recipe;
+  recipe.Width = 200;
+  recipe.Height = 150;
+  recipe.Bayer = true;
+  recipe.SensorBpp = 10;
+  recipe.Layout = PixelLayout::Bayer16;
+  TestPicture picture(recipe, random);
   const std::atomic<bool> cancel{true};
   for (int threads : {1, 2}) {
     const sensordefect::RunOptions options{threads, &cancel};
@@ -151,13 +151,13 @@ TEST(ApiThreads, AnalysersOnTwoThreadsGiveWhatOneGives) {
   std::mt19937 random(11);
   std::vector<TestPicture> pictures;
   for (int i = 0; i < 4; ++i) {
-    PictureSpec spec;
-    spec.Width = 120 + i;
-    spec.Height = 90;
-    spec.Bayer = true;
-    spec.SensorBpp = 12;
-    spec.Layout = PixelLayout::Bayer16;
-    pictures.emplace_back(spec, random);
+    PictureRecipe recipe;
+    recipe.Width = 120 + i;
+    recipe.Height = 90;
+    recipe.Bayer = true;
+    recipe.SensorBpp = 12;
+    recipe.Layout = PixelLayout::Bayer16;
+    pictures.emplace_back(recipe, random);
   }
   sensordefect::WaferonParams wp;
   wp.SensorBpp = wp.TestBpp = 12;
