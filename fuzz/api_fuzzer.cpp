@@ -122,6 +122,19 @@ void CheckGlazet(const FuzzView& v, const sensordefect::GlazetResult& r) {
   }
 }
 
+// The mode, depths and margins the three parameter records share.
+template <class Params>
+void SetModeAndMargins(Params& p, bool bayer, std::int32_t sensorBpp, std::int32_t testBpp,
+                       const std::int32_t (&margins)[4]) {
+  p.BayerMode = bayer;
+  p.SensorBpp = sensorBpp;
+  p.TestBpp = testBpp;
+  p.OutlierLeft = margins[0];
+  p.OutlierTop = margins[1];
+  p.OutlierRight = margins[2];
+  p.OutlierBottom = margins[3];
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -141,13 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (setup[0] % 3) {
     case 0: {
       sensordefect::WaferonParams p;
-      p.BayerMode = bayer;
-      p.SensorBpp = sensorBpp;
-      p.TestBpp = testBpp;
-      p.OutlierLeft = margins[0];
-      p.OutlierTop = margins[1];
-      p.OutlierRight = margins[2];
-      p.OutlierBottom = margins[3];
+      SetModeAndMargins(p, bayer, sensorBpp, testBpp, margins);
       p.CenterLeft = in.Fraction();
       p.CenterTop = in.Fraction();
       p.CenterRight = in.Fraction();
@@ -179,14 +186,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 1: {
       sensordefect::GlazetParams p;
-      p.BayerMode = bayer;
-      p.SensorBpp = sensorBpp;
-      p.TestBpp = testBpp;
+      SetModeAndMargins(p, bayer, sensorBpp, testBpp, margins);
       p.ColorPlane = in.Byte() % 7 - 1;
-      p.OutlierLeft = margins[0];
-      p.OutlierTop = margins[1];
-      p.OutlierRight = margins[2];
-      p.OutlierBottom = margins[3];
       p.RoiLeft = in.Fraction();
       p.RoiTop = in.Fraction();
       p.RoiRight = in.Fraction();
@@ -207,13 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     default: {
       sensordefect::OstrelParams p;
-      p.BayerMode = bayer;
-      p.SensorBpp = sensorBpp;
-      p.TestBpp = testBpp;
-      p.OutlierLeft = margins[0];
-      p.OutlierTop = margins[1];
-      p.OutlierRight = margins[2];
-      p.OutlierBottom = margins[3];
+      SetModeAndMargins(p, bayer, sensorBpp, testBpp, margins);
       const sensordefect::OstrelResult r = sensordefect::AnalyseOstrel(v.View, p, options);
       RequireStatus(r.Status, v.Sound);
       if (r.Status.Ok()) {
