@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "frontend/common/bitmap_loader.h"
+#include "frontend/pictures/bitmap_loader.h"
 #include "frontend/glazetrun/glazet_settings.h"
 #include "frontend/ostrelrun/ostrel_settings.h"
 #include "frontend/waferonrun/waferon_settings.h"

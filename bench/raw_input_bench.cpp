@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/bitmap_format.h"
-#include "frontend/common/picture_loader.h"
+#include "frontend/pictures/picture_loader.h"
 
 namespace sensor::bench {
 namespace {

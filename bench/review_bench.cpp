@@ -8,8 +8,8 @@
 
 #include "bench_images.h"
 #include "common/frontend_interface.h"
-#include "frontend/common/png_file.h"
-#include "frontend/review/review_image.h"
+#include "frontend/products/png_file.h"
+#include "frontend/products/review/review_image.h"
 
 namespace sensor::bench {
 namespace {

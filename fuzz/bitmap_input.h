@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "frontend/common/bitmap_loader.h"
+#include "frontend/pictures/bitmap_loader.h"
 #include "fuzz_input.h"
 
 namespace sensor::fuzz {

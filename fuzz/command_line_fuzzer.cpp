@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/input_check.h"
-#include "frontend/common/program_information.h"
+#include "frontend/station/input_check.h"
+#include "frontend/station/program_information.h"
 #include "program_tables.h"
-#include "frontend/common/command_line.h"
+#include "frontend/station/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace sensor;

@@ -13,7 +13,7 @@
 #include <limits>
 #include <string>
 
-#include "frontend/common/status_file.h"
+#include "frontend/station/status_file.h"
 
 namespace sensor::fuzz {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "frontend/common/status_file.h"
+#include "frontend/station/status_file.h"
 #include "program_tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "common/image_binding.h"
-#include "frontend/common/picture_diagnosis.h"
-#include "frontend/common/picture_loader.h"
+#include "frontend/station/picture_diagnosis.h"
+#include "frontend/pictures/picture_loader.h"
 #include "fuzz_input.h"
 
 namespace sensor::fuzz {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "frontend/common/input_check.h"
+#include "frontend/station/input_check.h"
 #include "program_tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

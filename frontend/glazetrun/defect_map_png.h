@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "frontend/common/png_file.h"
-#include "frontend/common/run_findings.h"
-#include "frontend/common/run_products.h"
+#include "frontend/products/png_file.h"
+#include "frontend/products/run_findings.h"
+#include "frontend/products/run_products.h"
 
 namespace sensor::glazetrun {
 

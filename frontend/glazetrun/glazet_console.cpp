@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "frontend/common/settings_echo.h"
+#include "frontend/station/settings_echo.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::glazetrun {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/program.h"
+#include "frontend/station/program.h"
 #include "frontend/glazetrun/glazet_settings.h"
 
 namespace sensor::glazetrun {

@@ -1,6 +1,6 @@
 #include "frontend/glazetrun/glazet_driver.h"
 
-#include "frontend/common/library_run.h"
+#include "frontend/station/library_run.h"
 #include "frontend/glazetrun/glazet_verdicts.h"
 
 namespace sensor::glazetrun {

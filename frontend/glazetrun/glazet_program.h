@@ -1,7 +1,7 @@
 // Glazetrun described for the shared run sequence.
 #pragma once
 
-#include "frontend/common/program.h"
+#include "frontend/station/program.h"
 #include "frontend/glazetrun/glazet_settings.h"
 
 namespace sensor::glazetrun {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "frontend/common/run_findings.h"
-#include "frontend/common/setting_table.h"
+#include "frontend/products/run_findings.h"
+#include "frontend/station/setting_table.h"
 #include "sensordefect/Glazet.h"
 
 namespace sensor::glazetrun {

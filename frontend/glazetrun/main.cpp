@@ -1,6 +1,6 @@
 // Glazetrun: tests the package of a camera sensor from one bitmap with the
 // package defect library.
-#include "frontend/common/run_sequence.h"
+#include "frontend/station/run_sequence.h"
 #include "frontend/glazetrun/glazet_driver.h"
 #include "frontend/glazetrun/glazet_program.h"
 

@@ -1,6 +1,6 @@
 // Ostrelrun: measures the levels and the dimensions of a camera sensor's image
 // from one bitmap with the level library.
-#include "frontend/common/run_sequence.h"
+#include "frontend/station/run_sequence.h"
 #include "frontend/ostrelrun/ostrel_driver.h"
 #include "frontend/ostrelrun/ostrel_program.h"
 

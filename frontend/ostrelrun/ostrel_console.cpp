@@ -1,6 +1,6 @@
 #include "frontend/ostrelrun/ostrel_console.h"
 
-#include "frontend/common/settings_echo.h"
+#include "frontend/station/settings_echo.h"
 
 namespace sensor::ostrelrun {
 

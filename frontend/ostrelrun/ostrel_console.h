@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/program.h"
+#include "frontend/station/program.h"
 #include "frontend/ostrelrun/ostrel_settings.h"
 
 namespace sensor::ostrelrun {

@@ -1,6 +1,6 @@
 #include "frontend/ostrelrun/ostrel_driver.h"
 
-#include "frontend/common/library_run.h"
+#include "frontend/station/library_run.h"
 #include "frontend/ostrelrun/ostrel_verdicts.h"
 
 namespace sensor::ostrelrun {

@@ -1,7 +1,7 @@
 // Ostrelrun described for the shared run sequence.
 #pragma once
 
-#include "frontend/common/program.h"
+#include "frontend/station/program.h"
 #include "frontend/ostrelrun/ostrel_settings.h"
 
 namespace sensor::ostrelrun {

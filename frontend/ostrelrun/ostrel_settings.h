@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "frontend/common/run_findings.h"
-#include "frontend/common/setting_table.h"
+#include "frontend/products/run_findings.h"
+#include "frontend/station/setting_table.h"
 #include "sensordefect/Ostrel.h"
 
 namespace sensor::ostrelrun {

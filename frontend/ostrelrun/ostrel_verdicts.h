@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
-#include "frontend/common/limits_file.h"
-#include "frontend/common/status_file.h"
-#include "frontend/common/verdict_table.h"
+#include "frontend/station/limits_file.h"
+#include "frontend/station/status_file.h"
+#include "frontend/station/verdict_table.h"
 
 namespace sensor::ostrelrun {
 

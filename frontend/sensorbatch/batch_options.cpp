@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "frontend/common/command_line.h"
+#include "frontend/station/command_line.h"
 
 namespace sensor::batch {
 namespace {

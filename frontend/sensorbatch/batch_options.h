@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/program_information.h"
+#include "frontend/station/program_information.h"
 
 namespace sensor::batch {
 

@@ -12,9 +12,9 @@
 
 #include "frontend/common/diagnostics.h"
 #include "frontend/common/file_replace.h"
-#include "frontend/common/paths.h"
-#include "frontend/common/shortest_json.h"
-#include "frontend/common/version_report.h"
+#include "frontend/station/paths.h"
+#include "frontend/products/shortest_json.h"
+#include "frontend/station/version_report.h"
 #include "frontend/sensorbatch/batch_options.h"
 #include "frontend/sensorbatch/batch_run.h"
 #include "frontend/sensorbatch/earlier_summary.h"

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "frontend/common/bitmap_loader.h"
-#include "frontend/common/picture_loader.h"
-#include "frontend/common/paths.h"
+#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture_loader.h"
+#include "frontend/station/paths.h"
 
 namespace sensor::batch {
 

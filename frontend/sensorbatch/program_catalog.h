@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/program_entry.h"
+#include "frontend/station/program_entry.h"
 
 namespace sensor::batch {
 

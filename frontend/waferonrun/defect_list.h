@@ -22,8 +22,8 @@
 #include <optional>
 #include <string>
 
-#include "frontend/common/run_findings.h"
-#include "frontend/common/run_products.h"
+#include "frontend/products/run_findings.h"
+#include "frontend/products/run_products.h"
 
 namespace sensor::waferonrun {
 

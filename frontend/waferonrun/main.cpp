@@ -1,6 +1,6 @@
 // Waferonrun: tests the silicon of a camera sensor from one bitmap with the
 // chip defect library.
-#include "frontend/common/run_sequence.h"
+#include "frontend/station/run_sequence.h"
 #include "frontend/waferonrun/waferon_driver.h"
 #include "frontend/waferonrun/waferon_program.h"
 

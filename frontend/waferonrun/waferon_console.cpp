@@ -1,6 +1,6 @@
 #include "frontend/waferonrun/waferon_console.h"
 
-#include "frontend/common/settings_echo.h"
+#include "frontend/station/settings_echo.h"
 #include "frontend/common/text_format.h"
 
 namespace sensor::waferonrun {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/program.h"
+#include "frontend/station/program.h"
 #include "frontend/waferonrun/waferon_settings.h"
 
 namespace sensor::waferonrun {

@@ -1,6 +1,6 @@
 #include "frontend/waferonrun/waferon_driver.h"
 
-#include "frontend/common/library_run.h"
+#include "frontend/station/library_run.h"
 #include "frontend/waferonrun/waferon_verdicts.h"
 
 namespace sensor::waferonrun {

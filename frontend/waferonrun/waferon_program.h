@@ -1,7 +1,7 @@
 // Waferonrun described for the shared run sequence.
 #pragma once
 
-#include "frontend/common/program.h"
+#include "frontend/station/program.h"
 #include "frontend/waferonrun/waferon_settings.h"
 
 namespace sensor::waferonrun {

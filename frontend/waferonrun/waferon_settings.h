@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "frontend/common/run_findings.h"
-#include "frontend/common/setting_table.h"
+#include "frontend/products/run_findings.h"
+#include "frontend/station/setting_table.h"
 #include "sensordefect/Waferon.h"
 
 namespace sensor::waferonrun {

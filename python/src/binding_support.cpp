@@ -1,7 +1,7 @@
 #include "python/src/binding_support.h"
 
-#include "frontend/common/json_report.h"
-#include "frontend/common/status_file.h"
+#include "frontend/products/json_report.h"
+#include "frontend/station/status_file.h"
 
 namespace sensor::python {
 

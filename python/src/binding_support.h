@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/command_line.h"
-#include "frontend/common/limits_file.h"
-#include "frontend/common/run_findings.h"
-#include "frontend/common/verdict_table.h"
+#include "frontend/station/command_line.h"
+#include "frontend/station/limits_file.h"
+#include "frontend/products/run_findings.h"
+#include "frontend/station/verdict_table.h"
 #include "python/src/frame_intake.h"
 #include "sensordefect/ImageView.h"
 

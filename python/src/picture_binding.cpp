@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "frontend/common/picture_loader.h"
+#include "frontend/pictures/picture_loader.h"
 #include "python/src/binding_support.h"
 #include "python/src/library_bindings.h"
 

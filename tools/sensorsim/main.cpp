@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "frontend/common/command_line.h"
-#include "frontend/common/status_file.h"
+#include "frontend/station/command_line.h"
+#include "frontend/station/status_file.h"
 #include "frontend/common/value_scan.h"
 #include "picture_formats.h"
 #include "sensor_image.h"

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "dng_file.h"
-#include "frontend/common/status_file.h"
+#include "frontend/station/status_file.h"
 
 namespace sensor::sim {
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "frontend/common/shortest_decimal.h"
-#include "frontend/common/shortest_json.h"
+#include "frontend/products/shortest_json.h"
 
 namespace {
 
