@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "common/bitmap_format.h"
@@ -28,6 +29,19 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
   return true;
 }
 
+// Writes all bytes at `offset`, resuming after partial writes and interruptions.
+bool WriteAllAt(int fd, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) {
+  while (size > 0) {
+    const ssize_t n = pwrite(fd, bytes, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 std::uint64_t PixelDataSize(const ImageBinding& image) {
   return std::uint64_t{image.Stride} * static_cast<std::uint64_t>(image.Height);
 }
@@ -40,6 +54,22 @@ void PaintBufferRows(const ImageBinding& image, const std::uint8_t* map, std::in
   for (std::int32_t r = first; r < last; ++r) {
     const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
     paint(image.RowAt(y), map + static_cast<std::size_t>(y) * width, width, image.BytesPerPixel);
+  }
+}
+
+// Copies the buffer rows first .. last - 1 into `block` and paints them there
+// as PaintBufferRows paints them in place.
+void PaintBufferRowsInto(const ImageBinding& image, const std::uint8_t* map, std::int32_t first, std::int32_t last,
+                         std::uint8_t* block) {
+  const auto width = static_cast<std::size_t>(image.Width);
+  const auto stride = static_cast<std::size_t>(image.Stride);
+  const auto paint = ActiveGlazetKernels().PaintRow;
+  std::memcpy(block, image.Pixels + static_cast<std::size_t>(first) * stride,
+              static_cast<std::size_t>(last - first) * stride);
+  for (std::int32_t r = first; r < last; ++r) {
+    const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
+    paint(block + static_cast<std::size_t>(r - first) * stride, map + static_cast<std::size_t>(y) * width, width,
+          image.BytesPerPixel);
   }
 }
 
@@ -144,6 +174,43 @@ bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, 
   }
   if (fd < 0) return false;
   return FinishFile(fd, image) && written;
+}
+
+bool WriteDefectMapKeepingPicture(const ImageBinding& image, const std::uint8_t* map, const std::string& path) {
+  if (image.Origin == nullptr || map == nullptr) return false;
+  const int fd = BeginFile(image, path);
+  if (fd < 0) return false;
+  const std::int32_t block = RowsPerBlock(image);
+  const auto stride = static_cast<std::size_t>(image.Stride);
+  const int parts = PartsFor(image.Height, image.Width);
+  std::atomic<bool> written{true};
+  // Part p takes blocks p, p + parts, ...: the blocks are as long as
+  // WriteBlocks's, and each lands where the sequential writing puts it.
+  const auto part = [&](int p) {
+    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(block) * stride]);
+    if (!bytes) {
+      written.store(false, std::memory_order_relaxed);
+      return;
+    }
+    for (std::int64_t r = std::int64_t{block} * p; r < image.Height && written.load(std::memory_order_relaxed);
+         r += std::int64_t{block} * parts) {
+      const auto first = static_cast<std::int32_t>(r);
+      const std::int32_t last = std::min(image.Height, first + block);
+      PaintBufferRowsInto(image, map, first, last, bytes.get());
+      if (!WriteAllAt(fd, bytes.get(), static_cast<std::size_t>(last - first) * stride,
+                      54 + static_cast<std::uint64_t>(first) * stride)) {
+        written.store(false, std::memory_order_relaxed);
+      }
+    }
+  };
+  bool started = true;
+  try {
+    RunParts(parts, part);  // neither part throws
+  } catch (const std::bad_alloc&) {
+    started = false;
+  }
+  for (int p = 0; !started && p < parts; ++p) part(p);
+  return FinishFile(fd, image) && written.load();
 }
 
 std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image) {
