@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "common/bitmap_format.h"
@@ -64,12 +65,12 @@ void PaintBufferRowsInto(const ImageBinding& image, const std::uint8_t* map, std
   const auto width = static_cast<std::size_t>(image.Width);
   const auto stride = static_cast<std::size_t>(image.Stride);
   const auto paint = ActiveGlazetKernels().PaintRow;
-  std::memcpy(block, image.Pixels + static_cast<std::size_t>(first) * stride,
-              static_cast<std::size_t>(last - first) * stride);
+  // Row by row, so that each row is painted while its copy is in the first-level cache.
   for (std::int32_t r = first; r < last; ++r) {
     const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
-    paint(block + static_cast<std::size_t>(r - first) * stride, map + static_cast<std::size_t>(y) * width, width,
-          image.BytesPerPixel);
+    std::uint8_t* row = block + static_cast<std::size_t>(r - first) * stride;
+    std::memcpy(row, image.Pixels + static_cast<std::size_t>(r) * stride, stride);
+    paint(row, map + static_cast<std::size_t>(y) * width, width, image.BytesPerPixel);
   }
 }
 
@@ -184,6 +185,9 @@ bool WriteDefectMapKeepingPicture(const ImageBinding& image, const std::uint8_t*
   const auto stride = static_cast<std::size_t>(image.Stride);
   const int parts = PartsFor(image.Height, image.Width);
   std::atomic<bool> written{true};
+  // One write at a time: the other part paints its next block meanwhile or
+  // sleeps, where two writers would spin on the file's lock in the kernel.
+  std::mutex writing;
   // Part p takes blocks p, p + parts, ...: the blocks are as long as
   // WriteBlocks's, and each lands where the sequential writing puts it.
   const auto part = [&](int p) {
@@ -197,6 +201,7 @@ bool WriteDefectMapKeepingPicture(const ImageBinding& image, const std::uint8_t*
       const auto first = static_cast<std::int32_t>(r);
       const std::int32_t last = std::min(image.Height, first + block);
       PaintBufferRowsInto(image, map, first, last, bytes.get());
+      const std::lock_guard<std::mutex> one(writing);
       if (!WriteAllAt(fd, bytes.get(), static_cast<std::size_t>(last - first) * stride,
                       54 + static_cast<std::uint64_t>(first) * stride)) {
         written.store(false, std::memory_order_relaxed);
