@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -210,7 +211,9 @@ bool WriteDefectMapKeepingPicture(const ImageBinding& image, const std::uint8_t*
   };
   bool started = true;
   try {
-    RunParts(parts, part);  // neither part throws
+    for (const std::exception_ptr& failure : RunParts(parts, part)) {
+      if (failure != nullptr) written.store(false);  // a lock that could not be taken
+    }
   } catch (const std::bad_alloc&) {
     started = false;
   }
