@@ -7,7 +7,8 @@
 # The machine may be busy: every round runs the read and each program once,
 # one after another, and a program's ratio to the read is taken within its
 # round; the table gives the medians over the rounds (wall time, ratio,
-# processor time and peak resident memory of the process, from wait4). With a second build's bin
+# processor time and peak resident memory of the process, from wait4) and the
+# slowest round's ratio ("max"). With a second build's bin
 # folder (BEFORE_BIN) its programs run in the same rounds, for a before/after
 # table.
 # With REVIEW=1 each program also runs with -ReviewImage (rows "+review",
@@ -138,16 +139,17 @@ analysis = {r["name"][len("BM_ProgramAnalysis"):]: r["real_time"] / 1e3 for r in
 size = os.path.getsize(picture)
 median = statistics.median
 print(f"{rounds} rounds; medians; the read is cat FILE > /dev/null in the same round")
-print(f"{'program':11} {'build':6} {'wall s':>8} {'/read':>7} {'cpu s':>7} {'peak RSS MB':>12} {'RSS/file':>9} "
-      f"{'analysis s':>11}")
-print(f"{'cat file':11} {'':6} {median(r[0] for r in reads):8.3f} {1:7.2f} {median(r[1] for r in reads):7.3f} "
-      f"{size / 1e6:12.1f} {'-':>9} {'-':>11}")
+print(f"{'program':11} {'build':6} {'wall s':>8} {'/read':>7} {'max':>6} {'cpu s':>7} {'peak RSS MB':>12} "
+      f"{'RSS/file':>9} {'analysis s':>11}")
+print(f"{'cat file':11} {'':6} {median(r[0] for r in reads):8.3f} {1:7.2f} {'-':>6} "
+      f"{median(r[1] for r in reads):7.3f} {size / 1e6:12.1f} {'-':>9} {'-':>11}")
 for program in programs:
     for name, _ in builds:
         s = samples[(name, program)]
         wall, ratio, cpu, rss = (median(x[i] for x in s) for i in range(4))
-        print(f"{program:11} {name:6} {wall:8.3f} {ratio:7.2f} {cpu:7.3f} {rss / 1e6:12.1f} {rss / size:9.2f} "
-              f"{analysis.get(program, float('nan')):11.3f}")
+        print(f"{program:11} {name:6} {wall:8.3f} {ratio:7.2f} {max(x[1] for x in s):6.2f} {cpu:7.3f} "
+              f"{rss / 1e6:12.1f} {rss / size:9.2f} {analysis.get(program, float('nan')):11.3f}")
 print(f"picture: {picture} ({size} bytes); Glazetrun also holds its 1-byte-per-pixel defect map;"
-      " analysis s: the library's Execute alone (this build)")
+      " max: the slowest round's ratio; analysis s: the library's Execute alone (this build);"
+      f" load {os.getloadavg()[0]:.1f} at the end")
 PYTHON

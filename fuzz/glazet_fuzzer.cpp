@@ -1,11 +1,14 @@
 // The package library on any bitmap file and any parameters: the file is loaded
 // as the test programs load it, then bound and analysed with a parameter record
 // taken from the input's first bytes, and the clusters are read back. The
-// library paints its defect map into the pixel buffer and writes
-// "pkgdfects.bmp" beside the fuzzer; the levels, the count and the painted map
-// are checked (postconditions.h).
+// library paints its defect map into the pixel buffer, or leaves the buffer as
+// it was when a flag asks it to keep the picture, and writes "pkgdfects.bmp"
+// beside the fuzzer; the levels, the count and the painted map or the kept
+// pixels are checked (postconditions.h).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "bitmap_input.h"
 #include "postconditions.h"
@@ -25,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   _PARAMS_Glazet p{};
   p.BayerMode = in.Flag(flags, 0);
   p.LocalSearch = in.Flag(flags, 1);
+  const bool keepPicture = in.Flag(flags, 2);
   p.SensorBpp = in.BitDepth();
   p.TestBpp = in.BitDepth();
   // Mostly one of the five planes, sometimes any number.
@@ -49,7 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Glazet library;
   // Not in debug mode: there a run with too many candidates waits for a key.
   if (library.Open(0) == S_OK &&
-      library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK) {
+      library.BindImage(bitmap->Header.data(), bitmap->Pixels.data()) == S_OK &&
+      (!keepPicture || library.set_KeepPicture(1) == S_OK)) {
+    const std::vector<unsigned char> before =
+        keepPicture ? std::vector<unsigned char>(bitmap->Pixels.begin(), bitmap->Pixels.end())
+                    : std::vector<unsigned char>();
     _RESULT_Glazet result{};
     if (library.Execute(result, p) == S_OK) {
       using namespace sensor::fuzz;
@@ -57,7 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       RequireNotNegative(result.numpackagefects);
       sensor::ImageBinding picture;
       sensor::BindBitmap(bitmap->Header.data(), bitmap->Pixels.data(), picture);
-      RequireBlackOrWhite(picture);
+      if (keepPicture) {
+        Require(std::equal(before.begin(), before.end(), bitmap->Pixels.begin(), bitmap->Pixels.end()),
+                "a kept picture is left as it was");
+      } else {
+        RequireBlackOrWhite(picture);
+      }
       // The blemishes described from the counted map: as many as counted,
       // each inside the picture with its centroid inside its bounds.
       GlazetFindings found{};

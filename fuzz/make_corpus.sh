@@ -78,6 +78,8 @@ wafer_bayer_local() { bytes 15 27 1 1 10 10 10 10 60 60 180 180 11 19; for _ in 
 wafer_percent_debug() { bytes 60 31 2 0 8 8 8 8 20 20 200 200 9 11; for _ in $(seq 20); do bytes 20; done; bytes 12 8 9; bytes 0 0 0; }
 glazet_colour_global() { bytes 0 0 0 0 8 8 8 8 20 20 220 220 11 17 20 9 8 40 0 0 0 0 0 0; }
 glazet_bayer_local() { bytes 3 1 1 3 10 10 10 10 20 20 220 220 13 39 12 12 8 40 0 0 0 0 0 0; }
+# The same with the picture kept (flag 4): the map file painted aside.
+glazet_bayer_local_kept() { bytes 7 1 1 3 10 10 10 10 20 20 220 220 13 39 12 12 8 40 0 0 0 0 0 0; }
 ostrel_colour() { bytes 0 0 0 8 8 8 8 20 20 220 220 0; }
 ostrel_bayer() { bytes 1 1 1 10 10 10 10 20 20 220 220 0; }
 
@@ -110,6 +112,9 @@ for f in "$scratch"/*.bmp; do
   { ostrel_bayer; cat "$f"; } >"corpus/ostrel/${name}_bayer"
 done
 { wafer_percent_debug; cat "$scratch/colour24.bmp"; } >corpus/waferon/colour24_percent_debug
+for name in colour32_topdown sized_24; do
+  { glazet_bayer_local_kept; cat "$scratch/$name.bmp"; } >"corpus/glazet/${name}_bayer_local_kept"
+done
 
 for program in waferonrun glazetrun ostrelrun; do
   cp "$root/examples/$program/settings.ini" "corpus/settings/$program.ini"

@@ -31,7 +31,13 @@ frontend::ResultCode RunLibrary(frontend::RunContext& run, const GlazetSettings&
                                 _RESULT_Glazet& result) {
   return frontend::RunAnalysisLibrary<Glazet>(
       run, frontend::ResultsAfter::Success,
-      [&](Glazet& library) { return library.Execute(result, settings.Params); },
+      [&](Glazet& library) {
+        if (!run.PaintsPicture()) {
+          const frontend::ResultCode code = library.set_KeepPicture(1);
+          if (code != S_OK) return code;
+        }
+        return library.Execute(result, settings.Params);
+      },
       [&](Glazet& library) {
         run.Verdicts()[kClustersTotal].SetCount(result.numpackagefects);
         frontend::ReadLevels(library, run, kLevelR);

@@ -4,9 +4,22 @@
 #include "frontend/glazetrun/glazet_console.h"
 #include "frontend/glazetrun/glazet_verdicts.h"
 
+#include <sys/stat.h>
+
 #include <utility>
 
 namespace sensor::glazetrun {
+
+namespace {
+
+// Whether both paths name one file (the same device and inode).
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
 
 frontend::ProgramDescription DescribeGlazetrun(
     GlazetSettings& settings, std::function<frontend::ResultCode(frontend::RunContext&)> driver) {
@@ -25,6 +38,14 @@ frontend::ProgramDescription DescribeGlazetrun(
   program.Verdicts = GlazetVerdicts();
   program.Layout = GlazetLayout();
   program.PaintsPicture = true;
+  // The painted picture is wanted after the run only for -DefectMapPNG; else
+  // the library writes its map file from memory of its own and the picture
+  // may stay a mapping of its file. Unless the picture is the map file itself,
+  // which the run rewrites.
+  program.PaintsPictureFor = [](const frontend::CommonOptions& options, const std::string& folder) {
+    return options.Products.DefectMapPng.has_value() || !options.BMPFileIn ||
+           SameFile(*options.BMPFileIn, folder + "pkgdfects.bmp");
+  };
   program.Picture = [&settings] {
     return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };

@@ -118,6 +118,9 @@ class RunContext {
     }
     return loaded_;
   }
+  // Whether the library is to paint the loaded picture, which is then memory
+  // of the run's own; else the picture may be a mapped file the library only reads.
+  bool PaintsPicture() const { return paints_; }
   // The picture LoadBitmap gave; null before it or when it could not be loaded.
   const LoadedBitmap* Loaded() const { return loaded_; }
   // The request of LoadBitmap's reading; nothing before it.
@@ -150,6 +153,9 @@ struct ProgramDescription {
   OutputLayout Layout;
   // Whether the library paints the bound picture (Glazet's defect map).
   bool PaintsPicture = false;
+  // With PaintsPicture: whether a run with these options and this folder has
+  // the picture painted (the driver asks RunContext::PaintsPicture); null: every run.
+  std::function<bool(const CommonOptions&, const std::string& folder)> PaintsPictureFor;
   // The analysis mode and sensor depth that a raw picture is read for.
   std::function<PictureMode()> Picture;
   // Runs the library on the bitmap and gives the run's result code.

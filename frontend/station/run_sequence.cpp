@@ -311,7 +311,10 @@ int RunTestProgram(const ProgramDescription& program, int argc, char** argv,
   }
 
   RunContext context(state.options, state.verdicts, state.findings, state.bitmap, state.folder,
-                     host.Pictures, program.PaintsPicture, program.Picture);
+                     host.Pictures,
+                     program.PaintsPicture &&
+                         (!program.PaintsPictureFor || program.PaintsPictureFor(state.options, state.folder)),
+                     program.Picture);
   if (program.Layout.ReportsElapsedTime) state.startTick = TickCount();
   const std::time_t libraryStart = std::time(nullptr);
   state.result = program.RunLibrary(context);

@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <new>
 
 #include "common/bitmap_format.h"
@@ -28,6 +31,19 @@ bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t size) {
   return true;
 }
 
+// Writes all bytes at `offset`, resuming after partial writes and interruptions.
+bool WriteAllAt(int fd, const std::uint8_t* bytes, std::size_t size, std::uint64_t offset) {
+  while (size > 0) {
+    const ssize_t n = pwrite(fd, bytes, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<std::size_t>(n);
+    offset += static_cast<std::uint64_t>(n);
+  }
+  return true;
+}
+
 std::uint64_t PixelDataSize(const ImageBinding& image) {
   return std::uint64_t{image.Stride} * static_cast<std::uint64_t>(image.Height);
 }
@@ -40,6 +56,22 @@ void PaintBufferRows(const ImageBinding& image, const std::uint8_t* map, std::in
   for (std::int32_t r = first; r < last; ++r) {
     const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
     paint(image.RowAt(y), map + static_cast<std::size_t>(y) * width, width, image.BytesPerPixel);
+  }
+}
+
+// Copies the buffer rows first .. last - 1 into `block` and paints them there
+// as PaintBufferRows paints them in place.
+void PaintBufferRowsInto(const ImageBinding& image, const std::uint8_t* map, std::int32_t first, std::int32_t last,
+                         std::uint8_t* block) {
+  const auto width = static_cast<std::size_t>(image.Width);
+  const auto stride = static_cast<std::size_t>(image.Stride);
+  const auto paint = ActiveGlazetKernels().PaintRow;
+  // Row by row, so that each row is painted while its copy is in the first-level cache.
+  for (std::int32_t r = first; r < last; ++r) {
+    const std::int32_t y = image.TopRowFirst() ? r : image.Height - 1 - r;
+    std::uint8_t* row = block + static_cast<std::size_t>(r - first) * stride;
+    std::memcpy(row, image.Pixels + static_cast<std::size_t>(r) * stride, stride);
+    paint(row, map + static_cast<std::size_t>(y) * width, width, image.BytesPerPixel);
   }
 }
 
@@ -144,6 +176,49 @@ bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, 
   }
   if (fd < 0) return false;
   return FinishFile(fd, image) && written;
+}
+
+bool WriteDefectMapKeepingPicture(const ImageBinding& image, const std::uint8_t* map, const std::string& path) {
+  if (image.Origin == nullptr || map == nullptr) return false;
+  const int fd = BeginFile(image, path);
+  if (fd < 0) return false;
+  const std::int32_t block = RowsPerBlock(image);
+  const auto stride = static_cast<std::size_t>(image.Stride);
+  const int parts = PartsFor(image.Height, image.Width);
+  std::atomic<bool> written{true};
+  // One write at a time: the other part paints its next block meanwhile or
+  // sleeps, where two writers would spin on the file's lock in the kernel.
+  std::mutex writing;
+  // Part p takes blocks p, p + parts, ...: the blocks are as long as
+  // WriteBlocks's, and each lands where the sequential writing puts it.
+  const auto part = [&](int p) {
+    std::unique_ptr<std::uint8_t[]> bytes(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(block) * stride]);
+    if (!bytes) {
+      written.store(false, std::memory_order_relaxed);
+      return;
+    }
+    for (std::int64_t r = std::int64_t{block} * p; r < image.Height && written.load(std::memory_order_relaxed);
+         r += std::int64_t{block} * parts) {
+      const auto first = static_cast<std::int32_t>(r);
+      const std::int32_t last = std::min(image.Height, first + block);
+      PaintBufferRowsInto(image, map, first, last, bytes.get());
+      const std::lock_guard<std::mutex> one(writing);
+      if (!WriteAllAt(fd, bytes.get(), static_cast<std::size_t>(last - first) * stride,
+                      54 + static_cast<std::uint64_t>(first) * stride)) {
+        written.store(false, std::memory_order_relaxed);
+      }
+    }
+  };
+  bool started = true;
+  try {
+    for (const std::exception_ptr& failure : RunParts(parts, part)) {
+      if (failure != nullptr) written.store(false);  // a lock that could not be taken
+    }
+  } catch (const std::bad_alloc&) {
+    started = false;
+  }
+  for (int p = 0; !started && p < parts; ++p) part(p);
+  return FinishFile(fd, image) && written.load();
 }
 
 std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image) {

@@ -30,4 +30,13 @@ std::array<std::uint8_t, 54> DefectMapFileHeaders(const ImageBinding& image);
 // reports neither. Does nothing (false) for a binding without pixels.
 bool PaintAndWriteDefectMap(const ImageBinding& image, const std::uint8_t* map, const std::string& path);
 
+// Writes the same file as PaintAndWriteDefectMap and leaves the bound pixels
+// as they are: each block of rows is copied into memory of its own, painted
+// there and written from there, so that the bound buffer is only read (a
+// mapped picture file is never copied page by page). With a second analysis
+// thread the two threads take every other block, each writing its blocks at
+// their places in the file. False when the file cannot be opened or written or
+// a block's memory cannot be had, and for a binding without pixels.
+bool WriteDefectMapKeepingPicture(const ImageBinding& image, const std::uint8_t* map, const std::string& path);
+
 }  // namespace sensor::glazet

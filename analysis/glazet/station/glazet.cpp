@@ -7,6 +7,7 @@
 #include "sensordefect/Glazet.h"
 
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "common/console.h"
@@ -63,8 +64,12 @@ void TakeOutcome(const RunOutcome& outcome, const ModuleState& state, Glazet& ob
   std::printf("\nSensor Package defects : %ld", static_cast<long>(outcome.Candidates));
   std::printf("\n%s...%ld ticks", SearchName(outcome), static_cast<long>(outcome.Ticks));
   // The picture of the candidates is left for every search, also after a stop.
-  sensor::glazet::PaintAndWriteDefectMap(state.Binding, outcome.Map,
-                                         sensor::InOutputFolder(sensor::glazet::kDefectMapFileName));
+  const std::string mapFile = sensor::InOutputFolder(sensor::glazet::kDefectMapFileName);
+  if (state.KeepPicture) {
+    sensor::glazet::WriteDefectMapKeepingPicture(state.Binding, outcome.Map, mapFile);
+  } else {
+    sensor::glazet::PaintAndWriteDefectMap(state.Binding, outcome.Map, mapFile);
+  }
   if (!outcome.Counted) return;
   if (outcome.TooMany) ShowTooManyNotice(state.Debug);
   object.m_result.numpackagefects = outcome.Clusters;
@@ -102,6 +107,7 @@ std::int32_t Glazet::Open(int debug) {
   m_params = _PARAMS_Glazet{};
   m_result = _RESULT_Glazet{};
   state.Debug = debug != 0;
+  state.KeepPicture = false;
   state.CandidateLimit = kCandidateLimit;
   state.Findings = {};
   state.Open = true;
@@ -158,6 +164,13 @@ std::int32_t Glazet::get_Ostrel(double* r, double* g, double* b, double* g1, dou
 
 std::int32_t Glazet::set_OutputFolder(const char* folder) {
   return sensor::SetOutputFolder(folder);
+}
+
+std::int32_t Glazet::set_KeepPicture(int keep) {
+  auto& state = State();
+  if (!state.Open) return E_ABORT;
+  state.KeepPicture = keep != 0;
+  return S_OK;
 }
 
 std::int32_t Glazet::get_Findings(GlazetFindings& findings) {

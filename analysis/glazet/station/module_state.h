@@ -36,6 +36,8 @@ struct ModuleState : WorkingState {
   bool Open = false;
   RunFindings Findings;
   bool Debug = false;  // the abort notice waits for a key when set
+  // set_KeepPicture: Execute leaves the bound pixels unchanged (until Open).
+  bool KeepPicture = false;
 };
 
 ModuleState& State();

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "common/parallel_rows.h"
 #include "glazet/core/working_state.h"
 #include "search_fixture.h"
 #include "vector_sets.h"
@@ -163,6 +164,41 @@ SENSOR_VECTOR_SET_TEST(DefectMapBitmap, AFileThatCannotBeWrittenStillLeavesTheWh
     EXPECT_FALSE(PaintAndWriteDefectMap(pair.Blocks.Setup.Image, pair.Blocks.Map.data(), path)) << path;
     EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer()) << path;
   }
+}
+
+// The file written while keeping the picture is the painted one's, byte for
+// byte, on one thread and on two, and the bound pixels stay as they were; a
+// file that cannot be written is reported.
+SENSOR_VECTOR_SET_TEST(DefectMapBitmap, KeepingThePictureWritesThePaintedFileAndLeavesThePixels) {
+  for (int threads : {1, 2}) {
+    SetAnalysisThreads(threads, true);
+    for (const auto& [bits, topDown] : {std::pair<std::uint16_t, bool>{24, false}, {24, true}, {32, false}, {32, true}}) {
+      for (auto size : {std::pair{330, 300}, std::pair{1000, 1}, std::pair{7, 5}}) {
+        PaintedPair pair(size.first, size.second, bits, topDown);
+        const std::vector<unsigned char> before = pair.Blocks.Image.PixelBuffer();
+        const std::string painted = TempPath("painted");
+        const std::string kept = TempPath("kept");
+        {
+          std::ofstream old(kept, std::ios::binary);  // an earlier, longer file
+          old << std::string(before.size() + 999, 'x');
+        }
+        ASSERT_TRUE(PaintAndWriteDefectMap(pair.Whole.Setup.Image, pair.Whole.Map.data(), painted));
+        ASSERT_TRUE(WriteDefectMapKeepingPicture(pair.Blocks.Setup.Image, pair.Blocks.Map.data(), kept));
+        const auto where = testing::Message() << threads << " threads, " << bits << "-bit, top down " << topDown
+                                              << ", " << size.first << " x " << size.second;
+        EXPECT_EQ(ReadFile(kept), ReadFile(painted)) << where;
+        EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), before) << where;
+        std::remove(painted.c_str());
+        std::remove(kept.c_str());
+      }
+    }
+    PaintedPair pair(330, 300, 32, false);
+    for (const char* path : {"/nonexistent-directory/pkgdfects.bmp", "/dev/full"}) {
+      EXPECT_FALSE(WriteDefectMapKeepingPicture(pair.Blocks.Setup.Image, pair.Blocks.Map.data(), path)) << path;
+    }
+    EXPECT_EQ(pair.Blocks.Image.PixelBuffer(), pair.Whole.Image.PixelBuffer());
+  }
+  SetAnalysisThreads(0);
 }
 
 TEST(DefectMapBitmap, ALongerFileFromAnEarlierRunIsCutToTheNewPicture) {

@@ -95,5 +95,37 @@ TEST_F(GlazetHost, EveryRunLeavesItsDefectMapAsABitmapBesideTheProgram) {
   EXPECT_TRUE(std::equal(third.PixelBuffer().begin(), third.PixelBuffer().end(), file.begin() + 54));
 }
 
+// set_KeepPicture: the same file, the bound pixels untouched, until the next Open.
+TEST_F(GlazetHost, AKeptPictureGivesTheSameFileAndStaysAsItWas) {
+  const auto picture = [] {
+    TestImage image(64, 48, 32);
+    for (int y = 0; y < 48; ++y)
+      for (int x = 0; x < 64; ++x) {
+        image.SetSample(x, y, (x * 7 + y * 3) % 11 == 0 ? 3000 : 400, 12);
+        image.At(x, y)[3] = static_cast<unsigned char>(x + y);
+      }
+    return image;
+  };
+  TestImage painted = picture();
+  ASSERT_EQ(Bind(painted), S_OK);
+  ASSERT_EQ(Run(BayerParams()), S_OK);
+  const std::vector<unsigned char> paintedFile = ReadDefectMapFile();
+  ASSERT_NE(painted.PixelBuffer(), picture().PixelBuffer()) << "the default run paints";
+
+  EXPECT_EQ(glazet.set_KeepPicture(1), S_OK);
+  TestImage kept = picture();
+  ASSERT_EQ(Bind(kept), S_OK);
+  ASSERT_EQ(Run(BayerParams()), S_OK);
+  EXPECT_EQ(ReadDefectMapFile(), paintedFile);
+  EXPECT_EQ(kept.PixelBuffer(), picture().PixelBuffer());
+
+  // Open paints again.
+  ASSERT_EQ(glazet.Close(), S_OK);
+  EXPECT_EQ(glazet.set_KeepPicture(1), E_ABORT) << "closed";
+  ASSERT_EQ(glazet.Open(0), S_OK);
+  ASSERT_EQ(Run(BayerParams()), S_OK);
+  EXPECT_EQ(kept.PixelBuffer(), painted.PixelBuffer());
+}
+
 }  // namespace
 }  // namespace sensor::glazet::test

@@ -288,6 +288,19 @@ TEST_P(GlazetrunDefectMap, IsWrittenBesideTheProgramBlackExactlyOnTheCandidates)
 INSTANTIATE_TEST_SUITE_P(BothDepthsAndRowOrders, GlazetrunDefectMap,
                          ::testing::Values(MapCase{24, false}, MapCase{32, true}));
 
+// The map of one run analysed by the next, which rewrites that same file: the
+// run reads the picture as it was, and leaves the map of its candidates.
+TEST_F(GlazetrunRun, ThePreviousDefectMapAsThePictureIsRewrittenWithItsOwnMap) {
+  BlobPicture(32, true).WriteFile(Beside("img.bmp"));
+  ASSERT_EQ(Run(BlobSearch()).ExitCode, 0);
+  const std::string first = Read("pkgdfects.bmp");
+  std::vector<std::string> again = BlobSearch();
+  again[1] = "pkgdfects.bmp";
+  const ProgramOutput out = Run(again);
+  EXPECT_EQ(out.ExitCode, 0) << out.Console;
+  EXPECT_EQ(Read("pkgdfects.bmp"), first) << "the blob, black on every channel, is the one candidate region";
+}
+
 TEST_F(GlazetrunRun, ASettingsFileWrittenWithCrLfRunsABayerSearch) {
   // G1 sites 200 with one dark site, R 100, B 50, G2 150 (8-bit samples).
   TestImage image(20, 16);

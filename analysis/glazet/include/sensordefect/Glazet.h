@@ -2,9 +2,9 @@
 //
 // Calling order of a host: Open, BindImage, Execute, get_Ostrel, Close, Clean.
 // Execute overwrites the bound pixel buffer with the black-and-white defect map
-// and writes it as "pkgdfects.bmp" beside the running program, or in the folder
-// chosen with set_OutputFolder. The working state is per process: one object at
-// a time may be open.
+// (unless set_KeepPicture asked it not to) and writes it as "pkgdfects.bmp"
+// beside the running program, or in the folder chosen with set_OutputFolder.
+// The working state is per process: one object at a time may be open.
 #pragma once
 
 #include <cstdint>
@@ -111,6 +111,13 @@ class SENSORDEFECT_API Glazet {
   // cannot get its memory (the findings then stay empty). Added after the
   // first release like set_OutputFolder: a member function only.
   std::int32_t get_Findings(GlazetFindings& findings);
+  // A non-zero `keep` makes the following Executes leave the bound pixels as
+  // they are: "pkgdfects.bmp" is written with the same bytes, painted in
+  // memory of the library's own, so that a host may bind a buffer it reads
+  // again afterwards or one it cannot afford to have written (a mapped file).
+  // 0, and every Open, restore the painting. S_OK; E_ABORT while closed.
+  // Added after the first release like set_OutputFolder: a member function only.
+  std::int32_t set_KeepPicture(int keep);
 
   std::int32_t ActiveSensorBpp;
   std::int32_t ActiveTestBpp;
