@@ -71,10 +71,8 @@ class DefectMapDrop {
   bool existed_;
 };
 
-}  // namespace
-
-void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
-               const std::vector<std::size_t>& order, int resultFd, const WorkerSetup& setup) {
+void RunJobs(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, const std::vector<std::size_t>& order,
+             int resultFd, const WorkerSetup& setup) {
   QuietStandardStreams();
   HandOnAnalysisThreads(setup.AnalysisThreads);
   PictureCache pictures;
@@ -119,6 +117,20 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
     // Texts that are not UTF-8 go as U+FFFD, as the summary writes them.
     WriteAll(resultFd, RecordToJson(record).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
                            "\n");
+  }
+}
+
+}  // namespace
+
+void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
+               const std::vector<std::size_t>& order, int resultFd, const WorkerSetup& setup) {
+  // Nothing a job throws may unwind into the batch's own code in this copy of
+  // it (it would end as the batch ends and remove the summary and page being
+  // written): the job is reported as ended without a result.
+  try {
+    RunJobs(jobs, plans, order, resultFd, setup);
+  } catch (...) {
+    _exit(3);
   }
   _exit(0);
 }
