@@ -49,6 +49,17 @@ PageJob EarlierPageRow(const Job& job, const JobPlan& plan, const std::string& l
   return PageRow(job, plan, record, ClassifyJob(record));
 }
 
+// Opens the summary or the page, named `name`, as a replacement that takes the
+// name when complete; false, with the diagnostic written, when it cannot be.
+bool OpenOutput(const std::string& name, frontend::FileReplacement& out, std::string& path) {
+  std::error_code error;
+  path = fs::absolute(name, error).string();
+  std::string problem;
+  if (out.Open(path, problem)) return true;
+  RefuseBatch(name + ": cannot be written (" + problem + ")");
+  return false;
+}
+
 }  // namespace
 
 int RefuseBatch(const std::string& problem) {
@@ -71,24 +82,11 @@ int RunBatchProgram(const BatchOptions& options) {
   // an earlier summary stays as it was (-Resume reads it).
   frontend::FileReplacement summary;
   std::string summaryPath;
-  if (options.Summary) {
-    std::error_code error;
-    summaryPath = fs::absolute(*options.Summary, error).string();
-    if (!summary.Open(summaryPath, problem)) {
-      return RefuseBatch(*options.Summary + ": cannot be written (" + problem + ")");
-    }
-  }
+  if (options.Summary && !OpenOutput(*options.Summary, summary, summaryPath)) return kRefused;
   frontend::FileReplacement page;
   std::string pagePath;
-  std::string pageFolder;
-  if (options.ReportPage) {
-    std::error_code error;
-    pagePath = fs::absolute(*options.ReportPage, error).string();
-    if (!page.Open(pagePath, problem)) {
-      return RefuseBatch(*options.ReportPage + ": cannot be written (" + problem + ")");
-    }
-    pageFolder = fs::path(pagePath).parent_path().string();
-  }
+  if (options.ReportPage && !OpenOutput(*options.ReportPage, page, pagePath)) return kRefused;
+  const std::string pageFolder = options.ReportPage ? fs::path(pagePath).parent_path().string() : std::string();
 
   // Every job's paths are resolved as its program would resolve them when
   // started in the job file's folder (jobs from standard input: the working
