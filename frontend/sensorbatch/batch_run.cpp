@@ -57,7 +57,7 @@ std::string WorkerEndReason(int status, bool timedOut, double limit) {
 class Scheduler {
  public:
   Scheduler(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, const BatchSetup& setup,
-            const std::function<void(std::size_t, JobResult)>& finished)
+            const std::function<void(std::size_t, JobRecord)>& finished)
       : jobs_(jobs), plans_(plans), setup_(setup), finished_(finished), ended_(jobs.size()) {
     for (const JobGroup& group : GroupJobs(plans)) waiting_.push_back(group);
   }
@@ -116,23 +116,16 @@ class Scheduler {
     running_.push_back(std::move(worker));
   }
 
-  void Finish(std::size_t job, nlohmann::ordered_json report, Clock::time_point start,
-              std::string failure) {
-    JobResult result;
-    result.Report = std::move(report);
-    if (!result.Report.contains("wall")) result.Report["wall"] = SecondsSince(start);
-    const auto exit = result.Report.find("exit");
-    result.Passed = exit != result.Report.end() && *exit == 0;
-    if (!result.Passed) {
+  void Finish(std::size_t job, JobRecord record, Clock::time_point start, std::string failure) {
+    if (!record.Wall) record.Wall = SecondsSince(start);
+    if (!record.Passed()) {
       if (failure.empty()) {
-        const auto message = result.Report.find("Message");
-        failure = message != result.Report.end() ? message->get<std::string>()
-                                                 : "the run gave exit code 1 before start-up";
+        failure = record.Status ? record.Status->Message : "the run gave exit code 1 before start-up";
       }
-      result.Report["failure"] = failure;
+      record.Failure = std::move(failure);
     }
     ended_[job] = true;
-    finished_(job, std::move(result));
+    finished_(job, std::move(record));
   }
 
   // Takes the whole lines a worker wrote: one finished job each.
@@ -141,10 +134,9 @@ class Scheduler {
     while ((newline = worker.Pending.find('\n')) != std::string::npos) {
       const std::string line = worker.Pending.substr(0, newline);
       worker.Pending.erase(0, newline + 1);
-      nlohmann::ordered_json report = nlohmann::ordered_json::parse(line, nullptr, false);
-      if (report.is_discarded()) report = nlohmann::ordered_json::object();
       if (worker.Next >= worker.Jobs.size()) continue;  // no such job: a stray line
-      Finish(worker.Jobs[worker.Next], std::move(report), worker.JobStart, std::string());
+      Finish(worker.Jobs[worker.Next], RecordFromJson(line).value_or(JobRecord()), worker.JobStart,
+             std::string());
       ++worker.Next;
       worker.JobStart = Clock::now();
     }
@@ -161,9 +153,7 @@ class Scheduler {
     while (waitpid(worker.Pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (worker.Next >= worker.Jobs.size() || stopping_) return;
-    nlohmann::ordered_json report;
-    report["exit"] = nullptr;
-    Finish(worker.Jobs[worker.Next], std::move(report), worker.JobStart,
+    Finish(worker.Jobs[worker.Next], JobRecord(), worker.JobStart,
            WorkerEndReason(status, worker.TimedOut, setup_.JobTimeoutSeconds));
     if (worker.Next + 1 < worker.Jobs.size()) {
       JobGroup rest;
@@ -238,7 +228,7 @@ class Scheduler {
   std::vector<Job>& jobs_;
   const std::vector<JobPlan>& plans_;
   const BatchSetup& setup_;
-  const std::function<void(std::size_t, JobResult)>& finished_;
+  const std::function<void(std::size_t, JobRecord)>& finished_;
   std::vector<char> ended_;
   std::deque<JobGroup> waiting_;
   std::vector<RunningWorker> running_;
@@ -248,7 +238,7 @@ class Scheduler {
 }  // namespace
 
 void RunBatch(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, const BatchSetup& setup,
-              const std::function<void(std::size_t, JobResult)>& finished) {
+              const std::function<void(std::size_t, JobRecord)>& finished) {
   Scheduler(jobs, plans, setup, finished).Run();
 }
 

@@ -7,9 +7,9 @@
 
 #include <cstddef>
 #include <functional>
-#include <nlohmann/json.hpp>
 #include <vector>
 
+#include "frontend/sensorbatch/job_record.h"
 #include "frontend/sensorbatch/worker.h"
 
 namespace sensor::batch {
@@ -20,17 +20,11 @@ struct BatchSetup {
   WorkerSetup Worker;
 };
 
-struct JobResult {
-  // The worker's report, with "failure" added for a failed job; for a job
-  // that did not end by itself "exit" is null and "wall" the time until its
-  // worker ended.
-  nlohmann::ordered_json Report;
-  bool Passed = false;  // exit code 0
-};
-
-// Runs every job; `finished(index, result)` is called as each one ends, in the
-// order they end.
+// Runs every job; `finished(index, record)` is called as each one ends, in the
+// order they end, with the worker's record of it and the failure of a job that
+// did not exit 0; for a job that did not end by itself the exit is none and
+// the wall time the time until its worker ended.
 void RunBatch(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, const BatchSetup& setup,
-              const std::function<void(std::size_t, JobResult)>& finished);
+              const std::function<void(std::size_t, JobRecord)>& finished);
 
 }  // namespace sensor::batch

@@ -2,14 +2,15 @@
 
 namespace sensor::batch {
 
-JobClass ClassifyJob(const nlohmann::ordered_json& report) {
-  const std::string runClass = report.value("class", std::string());
-  const auto reason = report.find("reason");
-  const std::string runReason = reason != report.end() && reason->is_string() ? reason->get<std::string>() : "";
-  if (runClass == "PASS") return {PageVerdict::Pass, ""};
-  if (runClass == "FAIL") return {PageVerdict::Fail, runReason};
-  if (runClass == "ERROR") return {PageVerdict::Error, runReason};
-  return {PageVerdict::Error, report.value("failure", std::string("the run gave no result"))};
+JobClass ClassifyJob(const JobRecord& record) {
+  if (!record.Status) return {PageVerdict::Error, record.Failure.value_or("the run gave no result")};
+  const std::string reason = record.Status->Reason.value_or(std::string());
+  switch (record.Status->Class) {
+    case frontend::RunClass::Pass: return {PageVerdict::Pass, ""};
+    case frontend::RunClass::Fail: return {PageVerdict::Fail, reason};
+    case frontend::RunClass::Error: break;
+  }
+  return {PageVerdict::Error, reason};
 }
 
 }  // namespace sensor::batch

@@ -4,9 +4,9 @@
 // out of time, a run that ended before its start-up).
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <string>
 
+#include "frontend/sensorbatch/job_record.h"
 #include "frontend/sensorbatch/report_page.h"
 
 namespace sensor::batch {
@@ -16,7 +16,7 @@ struct JobClass {
   std::string Reason;  // empty for PASS
 };
 
-// From a job's result report ("class" and "reason" of its run, else "failure").
-JobClass ClassifyJob(const nlohmann::ordered_json& report);
+// From a job's record: its run's class and reason, else its failure.
+JobClass ClassifyJob(const JobRecord& record);
 
 }  // namespace sensor::batch

@@ -17,4 +17,8 @@ const frontend::ProgramEntry* FindProgram(const std::string& name);
 
 std::vector<std::string> ProgramNames();
 
+// For --version: a line per program's library beside the batch program, with
+// its version or saying that none can be read.
+std::string FormatLibraryVersions();
+
 }  // namespace sensor::batch

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "frontend/sensorbatch/job_record.h"
 #include "frontend/sensorbatch/picture_cache.h"
 #include "frontend/sensorbatch/processor_share.h"
 #include "frontend/sensorbatch/program_catalog.h"
@@ -70,37 +71,8 @@ class DefectMapDrop {
   bool existed_;
 };
 
-nlohmann::ordered_json Report(int exitCode, const frontend::RunOutcome& outcome, bool filled) {
-  nlohmann::ordered_json line;
-  line["exit"] = exitCode;
-  if (!filled) return line;
-  line["ReturnCode"] = outcome.Code;
-  line["Status"] = outcome.Status;
-  line["Message"] = outcome.Message;
-  nlohmann::ordered_json labels = nlohmann::ordered_json::array();
-  nlohmann::ordered_json values = nlohmann::ordered_json::array();
-  for (const frontend::VerdictEntry& entry : outcome.Verdicts) {
-    labels.push_back(entry.Label);
-    // The value as the status file writes it.
-    const std::string text = entry.FormatValue();
-    if (entry.Kind == frontend::ValueKind::Count) {
-      values.push_back(entry.Count());
-    } else {
-      values.push_back(std::strtod(text.c_str(), nullptr));
-    }
-  }
-  line["labels"] = std::move(labels);
-  line["values"] = std::move(values);
-  line["class"] = frontend::RunClassName(outcome.Class);
-  line["reason"] = outcome.Class == frontend::RunClass::Pass ? nlohmann::ordered_json(nullptr)
-                                                             : nlohmann::ordered_json(outcome.Reason);
-  return line;
-}
-
-}  // namespace
-
-void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
-               const std::vector<std::size_t>& order, int resultFd, const WorkerSetup& setup) {
+void RunJobs(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, const std::vector<std::size_t>& order,
+             int resultFd, const WorkerSetup& setup) {
   QuietStandardStreams();
   HandOnAnalysisThreads(setup.AnalysisThreads);
   PictureCache pictures;
@@ -131,19 +103,34 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
       const DefectMapDrop drop(job, plans[i]);
       exitCode = program->Run(static_cast<int>(argv.size()) - 1, argv.data(), host);
     }
-    nlohmann::ordered_json report = Report(exitCode, outcome, outcome.Status >= 0);
-    report["wall"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    JobRecord record = RecordRun(exitCode, outcome, outcome.Status >= 0);
+    record.Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (setup.PageDetails) {
-      report["failing"] = outcome.FailingValues;
       std::string review;
       if (outcome.Written.ReviewImage) {
         std::error_code error;
         const std::filesystem::path absolute = std::filesystem::absolute(*outcome.Written.ReviewImage, error);
         review = error ? *outcome.Written.ReviewImage : absolute.lexically_normal().string();
       }
-      report["reviewImage"] = review;
+      record.ReviewImage = review;
     }
-    WriteAll(resultFd, report.dump() + "\n");
+    // Texts that are not UTF-8 go as U+FFFD, as the summary writes them.
+    WriteAll(resultFd, RecordToJson(record).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) +
+                           "\n");
+  }
+}
+
+}  // namespace
+
+void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
+               const std::vector<std::size_t>& order, int resultFd, const WorkerSetup& setup) {
+  // Nothing a job throws may unwind into the batch's own code in this copy of
+  // it (it would end as the batch ends and remove the summary and page being
+  // written): the job is reported as ended without a result.
+  try {
+    RunJobs(jobs, plans, order, resultFd, setup);
+  } catch (...) {
+    _exit(3);
   }
   _exit(0);
 }

@@ -1,7 +1,7 @@
 // A worker process of the batch: runs a group's jobs one after another through
 // their programs' own run sequence, with the key wait never done, console
 // output dropped, and the group's picture read once (picture_cache.h), and
-// reports each finished job as one JSON line on a pipe.
+// reports each finished job's record (job_record.h) as one JSON line on a pipe.
 #pragma once
 
 #include <cstddef>
@@ -16,15 +16,13 @@ namespace sensor::batch {
 struct WorkerSetup {
   std::string ProgramDirectory;  // the directory the runs count as their program's
   int AnalysisThreads = 1;
-  // Each job's line adds "failing" (the values outside their limits) and
-  // "reviewImage" (the review image it wrote) for the batch's page.
+  // Each job's record names the review image it wrote, for the batch's page.
   bool PageDetails = false;
 };
 
-// Runs the jobs `order` names, in that order, and writes, per job, a line with its exit code and
-// what its status file reports ("exit", "ReturnCode", "Status", "Message",
-// "labels", "values", "wall" in seconds) to `resultFd`; then ends
-// the process.
+// Runs the jobs `order` names, in that order, and writes each one's record (its
+// exit code, what its status file reports, its wall time) to `resultFd`; then
+// ends the process.
 [[noreturn]] void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
                             const std::vector<std::size_t>& order, int resultFd,
                             const WorkerSetup& setup);

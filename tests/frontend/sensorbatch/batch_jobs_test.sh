@@ -3,7 +3,7 @@
 # files (calc time aside) and exit codes as the programs run one by one from
 # the job file's folder (the files asked for with -Report, -DefectList and
 # -DefectMapPNG too, and the reports pass the schema); a crashing and a hanging job are reported as failed
-# while every other job keeps its files; malformed job files are refused with
+# while every other job keeps its files; texts that are not UTF-8 reach the summary; malformed job files are refused with
 # file, line and reason, and no job runs.
 set -euo pipefail
 bin=$1
@@ -107,6 +107,16 @@ for n in 1 3 5; do
   grep -qx 'ReturnCode=0' "$side/station/f/$n.txt" || fail "job $n left no status file"
 done
 [ -e "$side/station/f/3/pkgdfects.bmp" ] || fail "the job after the crash left no defect map"
+
+# A job whose reason names a path that is not UTF-8 is reported as the others,
+# and the summary and page are written.
+setup < <(printf 'Ostrelrun -BMPFileIn images/caf\xe9.bmp -OutputFile o.txt\nOstrelrun -OutputFile p.txt\n')
+(cd "$side/station" && ../install/sensorbatch -Jobs jobs.txt -Summary ../latin.jsonl -ReportPage ../latin.html \
+  2>../latin.err) && code=0 || code=$?
+[ "$code" -eq 1 ] || fail "a batch with a path that is not UTF-8 exited $code: $(cat "$side/latin.err")"
+[ "$(grep -c '"class":"ERROR","reason":"picture: ' "$side/latin.jsonl")" -eq 2 ] && [ -s "$side/latin.html" ] ||
+  fail "summary or page missing: $(cat "$side/latin.err")"
+grep -q "jobs.txt:1: Ostrelrun: picture: .*caf" "$side/latin.err" || fail "no message: $(cat "$side/latin.err")"
 
 # Malformed job files: file, line and reason; exit 2; no job runs.
 refused() {  # expected-message
