@@ -11,7 +11,7 @@
 #include <string.h>
 
 #include "frontend/common/diagnostics.h"
-#include "frontend/common/file_replace.h"
+#include "frontend/common/file_writer.h"
 #include "frontend/station/paths.h"
 #include "frontend/products/shortest_json.h"
 #include "frontend/station/version_report.h"

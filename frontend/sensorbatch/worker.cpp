@@ -70,7 +70,7 @@ class DefectMapDrop {
   bool existed_;
 };
 
-nlohmann::ordered_json Report(int exitCode, const frontend::RunOutcome& outcome, bool filled) {
+nlohmann::ordered_json Report(int exitCode, const frontend::StationOutcome& outcome, bool filled) {
   nlohmann::ordered_json line;
   line["exit"] = exitCode;
   if (!filled) return line;
@@ -116,7 +116,7 @@ void RunWorker(std::vector<Job>& jobs, const std::vector<JobPlan>& plans,
 
     Job& job = jobs[i];
     const frontend::ProgramEntry* program = FindProgram(job.Program);
-    frontend::RunOutcome outcome;
+    frontend::StationOutcome outcome;
     outcome.Status = -1;
     frontend::RunHost host;
     host.Program = frontend::ModulePaths{setup.ProgramDirectory, job.Program};
