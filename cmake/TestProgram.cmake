@@ -1,6 +1,6 @@
 # sensor_add_test_program(<Name> LIBRARY <Library> TABLES <files...> DRIVER <files...>)
 #
-# One test program on the shared front end (frontend/common), in three parts:
+# One test program on the shared front end (frontend/station), in three parts:
 #   <name>_tables  a static library of the program's tables (options, settings
 #                  keys, texts, judged values), which the tests reach without
 #                  the analysis library;

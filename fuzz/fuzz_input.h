@@ -13,7 +13,7 @@
 #include <limits>
 #include <string>
 
-#include "frontend/station/status_file.h"
+#include "frontend/common/file_writer.h"
 
 namespace sensor::fuzz {
 
@@ -98,7 +98,7 @@ inline const std::string& ScratchPath(const char* extension) {
 }
 
 inline bool WriteScratch(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  return frontend::WriteTextFile(path, std::string(reinterpret_cast<const char*>(data), size));
+  return frontend::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
 }  // namespace sensor::fuzz

@@ -5,7 +5,7 @@
 
 namespace sensor::glazetrun {
 
-std::optional<frontend::PngPicture> DefectMapPicture(const frontend::RunFindings& run, std::string& problem) {
+std::optional<frontend::PngPicture> DefectMapPicture(const frontend::StationFindings& run, std::string& problem) {
   const frontend::LoadedBitmap* picture = run.Picture;
   if (picture == nullptr || !run.Blemishes || run.Width <= 0 || run.Height <= 0 ||
       (run.BitCount != 24 && run.BitCount != 32) || picture->Header.size() < 40) {
@@ -42,7 +42,7 @@ std::optional<frontend::PngPicture> DefectMapPicture(const frontend::RunFindings
 frontend::RunProduct DefectMapPngProduct() {
   return frontend::RunProduct{
       "DefectMapPNG", &frontend::ProductPaths::DefectMapPng, {".png"},
-      [](const frontend::RunFindings& run, const std::string&, std::string& problem) -> std::optional<std::string> {
+      [](const frontend::StationFindings& run, const std::string&, std::string& problem) -> std::optional<std::string> {
         const std::optional<frontend::PngPicture> map = DefectMapPicture(run, problem);
         if (!map) return std::nullopt;
         return frontend::EncodePng(*map, problem);

@@ -15,7 +15,7 @@ namespace sensor::glazetrun {
 // The map of the painted picture (a pixel whose first byte is 0 is a
 // candidate, as in the bitmap); nothing, with `problem` set, when the run
 // painted no map (no picture, or the search did not run).
-std::optional<frontend::PngPicture> DefectMapPicture(const frontend::RunFindings& run, std::string& problem);
+std::optional<frontend::PngPicture> DefectMapPicture(const frontend::StationFindings& run, std::string& problem);
 
 // The -DefectMapPNG product (".png").
 frontend::RunProduct DefectMapPngProduct();

@@ -9,7 +9,7 @@ using namespace SensorDefectDetectionClass;
 
 namespace {
 
-void ReadFindings(Glazet& library, frontend::RunFindings& run) {
+void ReadFindings(Glazet& library, frontend::StationFindings& run) {
   GlazetFindings found{};
   if (library.get_Findings(found) != S_OK || found.Ran == 0) return;
   run.Areas = {{frontend::kScanArea, frontend::BoxOf(found.ScanArea)},

@@ -1,7 +1,7 @@
 // Glazetrun's library driver: the only place where the package library is called.
 #pragma once
 
-#include "frontend/station/program.h"
+#include "frontend/station/run_context.h"
 #include "frontend/glazetrun/glazet_settings.h"
 
 namespace sensor::glazetrun {

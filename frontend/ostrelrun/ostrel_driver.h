@@ -1,7 +1,7 @@
 // Ostrelrun's library driver: the only place where the level library is called.
 #pragma once
 
-#include "frontend/station/program.h"
+#include "frontend/station/run_context.h"
 #include "frontend/ostrelrun/ostrel_settings.h"
 
 namespace sensor::ostrelrun {

@@ -44,14 +44,14 @@ Json Pixels(const std::vector<PixelFinding>& pixels) {
   return list;
 }
 
-Json Paths(const RunFindings& run) {
-  const CommonOptions& o = run.Options;
-  return Json{{"statusFile", Path(o.OutputFile)},       {"settingsFile", Path(o.TestSettings)},
-              {"limitsFile", Path(o.TestLimits)},       {"logFile", Path(o.LogFile)},
-              {"picture", Path(o.BMPFileIn)},           {"outputFolder", Path(o.OutputFolder)},
-              {"runFolder", run.OutputFolder},          {"rawLayout", Path(o.RawLayout)},
-              {"report", Path(o.Products.Report)},      {"reviewImage", Path(o.Products.ReviewImage)},
-              {"defectMapPNG", Path(o.Products.DefectMapPng)}, {"defectList", Path(o.Products.DefectList)}};
+Json Paths(const StationFindings& run) {
+  const RunPaths& p = run.Paths;
+  return Json{{"statusFile", Path(p.StatusFile)},       {"settingsFile", Path(p.SettingsFile)},
+              {"limitsFile", Path(p.LimitsFile)},       {"logFile", Path(p.LogFile)},
+              {"picture", Path(p.Picture)},             {"outputFolder", Path(p.OutputFolder)},
+              {"runFolder", run.OutputFolder},          {"rawLayout", Path(p.RawLayout)},
+              {"report", Path(p.Products.Report)},      {"reviewImage", Path(p.Products.ReviewImage)},
+              {"defectMapPNG", Path(p.Products.DefectMapPng)}, {"defectList", Path(p.Products.DefectList)}};
 }
 
 Json Settings(const std::vector<SettingFact>& settings) {
@@ -70,22 +70,21 @@ Json Settings(const std::vector<SettingFact>& settings) {
   return object;
 }
 
-Json Verdicts(const RunFindings& run) {
-  const bool judged = run.Options.TestLimits.has_value();
+Json Verdicts(const StationFindings& run) {
+  const bool judged = run.Judged;
   Json list = Json::array();
-  for (const VerdictEntry& v : run.Verdicts) {
-    const bool count = v.Kind == ValueKind::Count;
+  for (const JudgedValue& v : run.Values) {
     list.push_back(Json{{"label", v.Label},
                         {"unit", v.Unit},
                         {"low", judged ? Json(v.Low) : Json(nullptr)},
                         {"high", judged ? Json(v.High) : Json(nullptr)},
-                        {"value", count ? Json(v.Count()) : Number(v.Value)},
-                        {"pass", judged ? Json(!v.Fails()) : Json(nullptr)}});
+                        {"value", v.Count ? Json(static_cast<std::int32_t>(v.Value)) : Number(v.Value)},
+                        {"pass", judged ? Json(!v.Fails) : Json(nullptr)}});
   }
   return list;
 }
 
-Json Findings(const RunFindings& run) {
+Json Findings(const StationFindings& run) {
   Json findings = Json::object();
   Json areas = Json::array();
   for (const NamedArea& area : run.Areas) {
@@ -105,7 +104,7 @@ Json Findings(const RunFindings& run) {
   if (run.PixelDefects) {
     const PixelDefectFindings& p = *run.PixelDefects;
     Json clusters = Json::array();
-    for (const ClusterFinding& c : p.Clusters) {
+    for (const CountedCluster& c : p.Clusters) {
       Json entry = Pixel(c.Peak);
       entry["members"] = c.Members;
       clusters.push_back(std::move(entry));
@@ -126,7 +125,7 @@ Json Findings(const RunFindings& run) {
   if (run.Blemishes) {
     const BlemishFindings& b = *run.Blemishes;
     Json blemishes = Json::array();
-    for (const BlemishFinding& f : b.Blemishes) {
+    for (const CountedBlemish& f : b.Blemishes) {
       blemishes.push_back(Json{{"bounds", Box(f.Bounds)},
                                {"pixels", f.Pixels},
                                {"centroidX", Number(f.CentroidX)},
@@ -149,7 +148,7 @@ Json Numbers(const std::vector<double>& values) {
 
 }  // namespace
 
-std::string FormatJsonReport(const RunFindings& run) {
+std::string FormatJsonReport(const StationFindings& run) {
   Json picture =
       run.Picture == nullptr
           ? Json(nullptr)
@@ -182,13 +181,13 @@ std::string FormatJsonReport(const RunFindings& run) {
   return ShortestJson(document, 2) + "\n";
 }
 
-std::string FormatJsonFindings(const RunFindings& run) {
+std::string FormatJsonFindings(const StationFindings& run) {
   return Findings(run).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 RunProduct JsonReportProduct() {
   return RunProduct{"Report", &ProductPaths::Report, {".json"},
-                    [](const RunFindings& run, const std::string&, std::string&) -> std::optional<std::string> {
+                    [](const StationFindings& run, const std::string&, std::string&) -> std::optional<std::string> {
                       return FormatJsonReport(run);
                     }};
 }

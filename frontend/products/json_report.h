@@ -12,11 +12,11 @@
 namespace sensor::frontend {
 
 // The document's text, ending in a newline.
-std::string FormatJsonReport(const RunFindings& run);
+std::string FormatJsonReport(const StationFindings& run);
 
 // The document's "findings" object alone, on one line, for hosts that give
 // the same findings without a run of the program.
-std::string FormatJsonFindings(const RunFindings& run);
+std::string FormatJsonFindings(const StationFindings& run);
 
 // The -Report product (".json").
 RunProduct JsonReportProduct();

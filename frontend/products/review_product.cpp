@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "common/frontend_interface.h"
-#include "frontend/station/paths.h"
 #include "frontend/products/png_file.h"
 #include "frontend/products/review/review_image.h"
 #include "sensordefect/ResultCodes.h"
@@ -18,21 +17,23 @@ Rect RectOf(const FindingBox& box) { return Rect{box.Left, box.Top, box.Right, b
 
 Rect PixelAt(std::int32_t x, std::int32_t y) { return Rect{x, y, x, y}; }
 
-std::optional<Rect> Zone(const RunFindings& run, const char* name) {
+std::optional<Rect> Zone(const StationFindings& run, const char* name) {
   const NamedArea* area = FindArea(run, name);
   if (area == nullptr || area->Box.Empty()) return std::nullopt;
   return RectOf(area->Box);
 }
 
-review::ReviewInput ReviewInputOf(const RunFindings& run) {
+review::ReviewInput ReviewInputOf(const StationFindings& run) {
   review::ReviewInput input;
   input.Program = run.Program;
-  if (run.Options.BMPFileIn) {
-    const PathParts parts = SplitPath(*run.Options.BMPFileIn);
-    input.Picture = std::string(parts.Name) + std::string(parts.Extension);
+  if (run.Paths.Picture) {
+    const std::string& path = *run.Paths.Picture;
+    input.Picture = path.substr(path.rfind('/') + 1);  // the whole path when it has no folder
   }
-  std::string failing;
-  const bool valuesFailed = run.Options.TestLimits && JudgeResults(run.Verdicts, failing);
+  bool valuesFailed = false;
+  if (run.Judged) {
+    for (const JudgedValue& v : run.Values) valuesFailed = valuesFailed || v.Fails;
+  }
   if (run.Code == S_OK) {
     input.Verdict = review::ReviewVerdict::Pass;
     input.VerdictText = "PASS";
@@ -53,12 +54,12 @@ review::ReviewInput ReviewInputOf(const RunFindings& run) {
     for (const PixelFinding& p : run.PixelDefects->Candidates) {
       input.Marks.push_back({FindingClass::Pixel, PixelAt(p.X, p.Y)});
     }
-    for (const ClusterFinding& c : run.PixelDefects->Clusters) {
+    for (const CountedCluster& c : run.PixelDefects->Clusters) {
       input.Marks.push_back({FindingClass::Cluster, PixelAt(c.Peak.X, c.Peak.Y)});
     }
   }
   if (run.Blemishes) {
-    for (const BlemishFinding& b : run.Blemishes->Blemishes) {
+    for (const CountedBlemish& b : run.Blemishes->Blemishes) {
       input.Marks.push_back({FindingClass::Blemish, RectOf(b.Bounds)});
     }
   }
@@ -82,7 +83,7 @@ RunProduct ReviewImageProduct() {
   product.Option = "ReviewImage";
   product.Path = &ProductPaths::ReviewImage;
   product.Extensions = {".png"};
-  product.Make = [](const RunFindings& run, const std::string&, std::string& problem) -> std::optional<std::string> {
+  product.Make = [](const StationFindings& run, const std::string&, std::string& problem) -> std::optional<std::string> {
     if (!run.ReviewBackdrop) {
       problem = "no picture to show was loaded";
       return std::nullopt;

@@ -14,11 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/pictures/bitmap_loader.h"
 #include "frontend/common/diagnostics.h"
+#include "frontend/pictures/bitmap_loader.h"
 #include "frontend/pictures/raw_frame.h"
-#include "frontend/station/run_options.h"
-#include "frontend/station/verdict_table.h"
+#include "frontend/products/product_paths.h"
 
 namespace sensor::review {
 struct ReviewBackdrop;
@@ -60,7 +59,7 @@ struct PixelFinding {
 };
 
 // A counted Waferon cluster: its peak and the number of its members.
-struct ClusterFinding {
+struct CountedCluster {
   PixelFinding Peak;
   std::int32_t Members = 0;
 };
@@ -71,7 +70,7 @@ struct PixelDefectFindings {
   bool Stopped = false;
   std::vector<PixelFinding> Candidates;   // every candidate, in list order
   std::vector<PixelFinding> WorstPixels;  // the worst-pixel table in its order
-  std::vector<ClusterFinding> Clusters;   // every counted cluster, in the order counted
+  std::vector<CountedCluster> Clusters;   // every counted cluster, in the order counted
   std::int32_t CenterClusters = 0;
   std::int32_t SideClusters = 0;
   std::int32_t CenterPixels = 0;
@@ -79,7 +78,7 @@ struct PixelDefectFindings {
 };
 
 // A counted Glazet blemish: a region of the defect map.
-struct BlemishFinding {
+struct CountedBlemish {
   FindingBox Bounds;
   std::int64_t Pixels = 0;
   double CentroidX = 0.0;
@@ -93,7 +92,7 @@ struct BlemishFindings {
   // count). TooMany: more candidates than the limit, none counted.
   bool Counted = false;
   bool TooMany = false;
-  std::vector<BlemishFinding> Blemishes;
+  std::vector<CountedBlemish> Blemishes;
 };
 
 // The five level statistics R, G, B, G1, G2 of the scan area.
@@ -135,12 +134,37 @@ std::vector<SettingFact> ParameterFacts(const Params& p, std::vector<SettingFact
   return facts;
 }
 
-struct RunFindings {
+// The paths of the run as given (nothing: not given or refused).
+struct RunPaths {
+  std::optional<std::string> StatusFile;
+  std::optional<std::string> SettingsFile;
+  std::optional<std::string> LimitsFile;
+  std::optional<std::string> LogFile;
+  std::optional<std::string> Picture;
+  std::optional<std::string> OutputFolder;  // -OutputFolder as given
+  std::optional<std::string> RawLayout;
+  ProductPaths Products;
+};
+
+// A judged value of the run, in judging order: its label and unit from the
+// limits file, its limits, the measured value and whether it lies outside them.
+struct JudgedValue {
+  std::string Label;
+  std::string Unit;
+  std::int32_t Low = 0;
+  std::int32_t High = 0;
+  bool Count = false;  // a count (held exactly in Value) rather than a level
+  double Value = 0.0;
+  bool Fails = false;
+};
+
+// What one station run reports: the run's facts and what its library found.
+struct StationFindings {
   // The run's facts, filled by the run sequence.
   std::string Program;          // the program's base name, e.g. "Waferonrun"
   std::string LibraryFile;      // the library's path beside the program
   std::string LibraryVersion;   // "a.b.c.d"; empty when the file has no version record
-  CommonOptions Options;        // the paths and options as given
+  RunPaths Paths;               // the paths as given
   std::string OutputFolder;     // the run's folder, ending in '/'; empty: the working directory
   std::vector<SettingFact> Settings;
   PictureMode Mode;             // what the picture was analysed as
@@ -162,7 +186,9 @@ struct RunFindings {
   std::string CodeText;         // its text as the status file shows it
   int Status = 0;               // the status file's status: 0 passed, 1 failed
   std::string Message;          // the status message without " ERROR"
-  VerdictTable Verdicts;        // judged in table order
+  // Whether a limits file judged the values; without one nothing is judged.
+  bool Judged = false;
+  std::vector<JudgedValue> Values;  // in judging order
   RunClass Class = RunClass::Error;  // PASS, FAIL or ERROR (diagnostics.h)
   std::string Reason;           // an ERROR's diagnostic, a FAIL's failing values
 
@@ -176,7 +202,7 @@ struct RunFindings {
 };
 
 // The area of the given name, or null.
-inline const NamedArea* FindArea(const RunFindings& findings, const std::string& name) {
+inline const NamedArea* FindArea(const StationFindings& findings, const std::string& name) {
   for (const NamedArea& area : findings.Areas) {
     if (area.Name == name) return &area;
   }

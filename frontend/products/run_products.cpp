@@ -9,9 +9,8 @@
 #include <exception>
 #include <sys/stat.h>
 
-#include "frontend/common/file_replace.h"
+#include "frontend/common/file_writer.h"
 #include "frontend/products/json_report.h"
-#include "frontend/station/paths.h"
 #include "frontend/products/review_product.h"
 #include "frontend/common/text_format.h"
 
@@ -48,17 +47,6 @@ ProductTable StandardProducts(ProductTable own) {
   return table;
 }
 
-SettingTable WithProductSettings(SettingTable rows, const ProductTable& products) {
-  for (const RunProduct& product : products) {
-    rows.push_back(OptionOnly(OptionSpec{product.Option, true,
-                                         [path = product.Path](CommonOptions& o, const char* value) {
-                                           o.Products.*path = value != nullptr ? value : "";
-                                         },
-                                         true}));
-  }
-  return rows;
-}
-
 std::optional<std::string> ProductPathProblem(const RunProduct& product, const std::string& path) {
   if (path.empty()) return "no file named";
   bool known = false;
@@ -93,7 +81,7 @@ bool CheckProducts(const ProductTable& products, const ProductPaths& paths, RunD
   return all;
 }
 
-bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run,
+bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const StationFindings& run,
                    ProductPaths* written, RunDiagnostics* diagnostics) {
   bool all = true;
   for (const RunProduct& product : products) {
@@ -106,7 +94,7 @@ bool WriteProducts(const ProductTable& products, const ProductPaths& paths, cons
     } catch (const std::exception& e) {
       problem = e.what();
     }
-    if (!bytes || !WriteThroughTemporary(*path, *bytes, problem)) {
+    if (!bytes || !WriteWholeFile(*path, *bytes, FileWrite::ThroughTemporary, problem)) {
       std::printf("\n%s file \"%s\" was not written: %s.\n", product.Option.c_str(), path->c_str(),
                   problem.c_str());
       all = false;

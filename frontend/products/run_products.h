@@ -18,11 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/station/command_line.h"
 #include "frontend/common/diagnostics.h"
+#include "frontend/products/product_paths.h"
 #include "frontend/products/run_findings.h"
-#include "frontend/station/run_options.h"
-#include "frontend/station/setting_table.h"
 
 namespace sensor::frontend {
 
@@ -32,7 +30,7 @@ struct RunProduct {
   std::vector<std::string> Extensions;  // accepted file endings, lower case, e.g. ".json"
   // The file's bytes for the run; nothing, with `problem` set, when they
   // cannot be made.
-  std::function<std::optional<std::string>(const RunFindings& run, const std::string& path,
+  std::function<std::optional<std::string>(const StationFindings& run, const std::string& path,
                                            std::string& problem)>
       Make;
 };
@@ -42,11 +40,6 @@ using ProductTable = std::vector<RunProduct>;
 // The products every program has (-Report, -ReviewImage) followed by the
 // program's own.
 ProductTable StandardProducts(ProductTable own);
-
-// The program's settings table with one command-line option per product
-// appended, in product order, after every existing row (no settings key). An
-// option given without a value records an empty path, which start-up refuses.
-SettingTable WithProductSettings(SettingTable rows, const ProductTable& products);
 
 // Why the path cannot take the product's file; nothing when it can.
 std::optional<std::string> ProductPathProblem(const RunProduct& product, const std::string& path);
@@ -61,7 +54,7 @@ bool CheckProducts(const ProductTable& products, const ProductPaths& paths,
 // beside it that is renamed into place; prints one line for each that could
 // not be written. True when all were written; `written`, when given, gets the
 // path of each product written.
-bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const RunFindings& run,
+bool WriteProducts(const ProductTable& products, const ProductPaths& paths, const StationFindings& run,
                    ProductPaths* written = nullptr, RunDiagnostics* diagnostics = nullptr);
 
 }  // namespace sensor::frontend

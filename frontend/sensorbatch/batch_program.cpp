@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "frontend/common/diagnostics.h"
-#include "frontend/common/file_replace.h"
+#include "frontend/common/file_writer.h"
 #include "frontend/sensorbatch/batch_run.h"
 #include "frontend/sensorbatch/job_class.h"
 #include "frontend/sensorbatch/job_file.h"

@@ -87,7 +87,7 @@ std::optional<StatusReport> ReadStatus(const Json& object) {
 
 }  // namespace
 
-JobRecord RecordRun(int exitCode, const frontend::RunOutcome& outcome, bool filled) {
+JobRecord RecordRun(int exitCode, const frontend::StationOutcome& outcome, bool filled) {
   JobRecord record;
   record.Exit = exitCode;
   if (!filled) return record;

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "frontend/common/diagnostics.h"
-#include "frontend/station/program.h"
+#include "frontend/station/run_host.h"
 
 namespace sensor::batch {
 
@@ -49,7 +49,7 @@ struct JobRecord {
 
 // The record of a run that ended with `exitCode`; `outcome` counts when the
 // run got as far as its status (`filled`).
-JobRecord RecordRun(int exitCode, const frontend::RunOutcome& outcome, bool filled);
+JobRecord RecordRun(int exitCode, const frontend::StationOutcome& outcome, bool filled);
 
 // The record in JSON: "exit", then the status's "ReturnCode", "Status",
 // "Message", "labels", "values", "class", "reason", then "wall", "failure",

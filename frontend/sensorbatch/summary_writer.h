@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/common/file_replace.h"
+#include "frontend/common/file_writer.h"
 #include "frontend/sensorbatch/job_class.h"
 #include "frontend/sensorbatch/job_file.h"
 #include "frontend/sensorbatch/job_record.h"

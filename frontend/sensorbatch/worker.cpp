@@ -88,7 +88,7 @@ void RunJobs(std::vector<Job>& jobs, const std::vector<JobPlan>& plans, const st
 
     Job& job = jobs[i];
     const frontend::ProgramEntry* program = FindProgram(job.Program);
-    frontend::RunOutcome outcome;
+    frontend::StationOutcome outcome;
     outcome.Status = -1;
     frontend::RunHost host;
     host.Program = frontend::ModulePaths{setup.ProgramDirectory, job.Program};

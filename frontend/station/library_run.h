@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "frontend/station/program.h"
+#include "frontend/station/run_context.h"
 #include "sensordefect/Findings.h"
 
 namespace sensor::frontend {

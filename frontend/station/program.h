@@ -1,20 +1,19 @@
 // The description of one test program: everything in which the three programs
-// differ. The run sequence (run_sequence.h) does the rest the same way for all.
+// differ, made by the program's own files from its tables and its library
+// driver (run_context.h, library_run.h). The run sequence (run_sequence.h)
+// does the rest the same way for all.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "frontend/pictures/bitmap_loader.h"
-#include "frontend/common/diagnostics.h"
-#include "frontend/pictures/picture_loader.h"
-#include "frontend/station/limits_file.h"
+#include "frontend/pictures/raw_frame.h"
 #include "frontend/products/run_findings.h"
+#include "frontend/products/run_products.h"
+#include "frontend/station/limits_file.h"
 #include "frontend/station/run_options.h"
 #include "frontend/station/setting_table.h"
-#include "frontend/products/run_products.h"
-#include "frontend/products/review_product.h"
 #include "frontend/station/status_file.h"
 #include "frontend/station/verdict_table.h"
 
@@ -29,115 +28,7 @@ struct SettingsEcho {
   std::string Problem;
 };
 
-// Where a run's pictures come from when its host keeps them: the picture for a
-// path, read as the request says (picture_loader.h; null when it cannot be
-// loaded), valid until the end of the run; a run that paints the picture gets
-// one that no later run sees.
-using PictureSource =
-    std::function<LoadedBitmap*(const ResolvedPath& path, const PictureRequest& request, bool paints)>;
-
-// What a run's status file reports, for its host.
-struct RunOutcome {
-  ResultCode Code = 0;
-  int Status = 0;
-  std::string Message;  // the status message without " ERROR"
-  VerdictTable Verdicts;
-  std::string FailingValues;  // the values outside their limits; empty: none
-  ProductPaths Written;       // the products the run wrote, as given
-  // PASS, FAIL or ERROR, and for an ERROR its diagnostic (diagnostics.h);
-  // for a FAIL the values outside their limits.
-  RunClass Class = RunClass::Error;
-  std::string Reason;
-};
-
-// Who runs the program: the program itself (StandAloneHost) or a host that runs
-// many runs in one process (the batch program).
-struct RunHost {
-  // The directory and name the run counts as the program's own: the default
-  // folder of its files and the name of its default data log.
-  ModulePaths Program;
-  // Never waits for a key at the end, whatever "slave" says.
-  bool NeverWaitForKey = false;
-  // Null: each run reads its picture file itself.
-  PictureSource Pictures;
-  // Filled at the end of the run when not null.
-  RunOutcome* Outcome = nullptr;
-  // The program run by a user: it answers --help and --version, and writes
-  // its diagnostics on standard error (a host gets them in the outcome).
-  bool StandAlone = false;
-};
-
-// The program run on its own: its directory and name from its own file.
-RunHost StandAloneHost();
-
-// What the library driver may use of the run: the options, the verdict table
-// it fills with the measured values, the findings it reads from the library
-// (run_findings.h), the bitmap, the folder of the library's files, and the
-// named data log, which it drops on a failure so that the default log is
-// written instead.
-class RunContext {
- public:
-  RunContext(CommonOptions& options, VerdictTable& verdicts, RunFindings& findings,
-             std::optional<LoadedBitmap>& bitmap, const std::string& folder,
-             const PictureSource& pictures, bool paints, std::function<PictureMode()> mode = {})
-      : options_(options),
-        verdicts_(verdicts),
-        findings_(findings),
-        bitmap_(bitmap),
-        folder_(folder),
-        pictures_(pictures),
-        paints_(paints),
-        mode_(std::move(mode)) {}
-
-  const CommonOptions& Options() const { return options_; }
-  VerdictTable& Verdicts() { return verdicts_; }
-  RunFindings& Findings() { return findings_; }
-  void DropLogFile() { options_.LogFile.reset(); }
-  // The run's folder (run_folder.h), ending in '/' (empty: the working directory).
-  const std::string& OutputFolder() const { return folder_; }
-
-  // Loads the picture named by BMPFileIn (picture_loader.h); null when it
-  // cannot be loaded. The buffers stay valid until the end of the run, past
-  // the library's Close.
-  LoadedBitmap* LoadBitmap() {
-    PictureRequest request;
-    if (mode_) request.Mode = mode_();
-    request.Mode.TopBits = options_.TopBits;
-    request.RawLayout = options_.RawLayout;
-    request.Memory = paints_ ? PixelMemory::Own : PixelMemory::MappedFile;
-    findings_.Mode = request.Mode;
-    request_ = request;
-    if (pictures_) {
-      loaded_ = pictures_(options_.BMPFileIn, request, paints_);
-    } else {
-      bitmap_ = LoadPicture(options_.BMPFileIn, request);
-      loaded_ = bitmap_ ? &*bitmap_ : nullptr;
-    }
-    if (loaded_ != nullptr && options_.Products.ReviewImage) {
-      findings_.ReviewBackdrop = ReviewBackdropOf(*loaded_, request.Mode);
-    }
-    return loaded_;
-  }
-  // Whether the library is to paint the loaded picture, which is then memory
-  // of the run's own; else the picture may be a mapped file the library only reads.
-  bool PaintsPicture() const { return paints_; }
-  // The picture LoadBitmap gave; null before it or when it could not be loaded.
-  const LoadedBitmap* Loaded() const { return loaded_; }
-  // The request of LoadBitmap's reading; nothing before it.
-  const std::optional<PictureRequest>& Request() const { return request_; }
-
- private:
-  CommonOptions& options_;
-  VerdictTable& verdicts_;
-  RunFindings& findings_;
-  std::optional<LoadedBitmap>& bitmap_;
-  LoadedBitmap* loaded_ = nullptr;
-  std::optional<PictureRequest> request_;
-  const std::string& folder_;
-  const PictureSource& pictures_;
-  bool paints_;
-  std::function<PictureMode()> mode_;
-};
+class RunContext;  // run_context.h
 
 struct ProgramDescription {
   // File name of the analysis library beside the program, for the version line.

@@ -13,6 +13,7 @@
 #include "frontend/station/picture_diagnosis.h"
 #include "frontend/station/program_information.h"
 #include "frontend/station/run_folder.h"
+#include "frontend/common/file_writer.h"
 #include "frontend/common/text_format.h"
 #include "frontend/station/version_report.h"
 
@@ -37,7 +38,7 @@ struct RunState {
   CommonOptions options;
   std::string folder;  // decided at start-up
   VerdictTable verdicts;
-  RunFindings findings;
+  StationFindings findings;
   std::optional<LoadedBitmap> bitmap;
   std::string failureMessage;
   ResultCode result = S_OK;
@@ -110,7 +111,7 @@ void LoseOutput(RunState& state, const std::string& path, const char* what, int 
 
 void WriteStatusFile(const ProgramDescription& program, RunState& state,
                      std::optional<std::string> message, int status) {
-  if (RunOutcome* outcome = state.host.Outcome) {
+  if (StationOutcome* outcome = state.host.Outcome) {
     outcome->Code = state.result;
     outcome->Status = status;
     outcome->Message = message ? *message : ResultText(state.result);
@@ -128,7 +129,7 @@ void WriteStatusFile(const ProgramDescription& program, RunState& state,
   const StatusPaths paths{state.options.TestLimits, state.options.TestSettings,
                           state.options.LogFile, state.options.BMPFileIn};
   errno = 0;
-  if (!WriteTextFile(*state.options.OutputFile, FormatStatusFile(report, paths, state.verdicts, program.Layout))) {
+  if (!WriteWholeFile(*state.options.OutputFile, FormatStatusFile(report, paths, state.verdicts, program.Layout))) {
     LoseOutput(state, *state.options.OutputFile, "the status file", errno);
   }
 }
@@ -136,13 +137,13 @@ void WriteStatusFile(const ProgramDescription& program, RunState& state,
 void WriteDataLog(const ProgramDescription& program, RunState& state) {
   errno = 0;
   if (state.options.LogFile) {
-    if (!WriteTextFile(*state.options.LogFile, FormatNamedLog(state.verdicts, program.Layout))) {
+    if (!WriteWholeFile(*state.options.LogFile, FormatNamedLog(state.verdicts, program.Layout))) {
       LoseOutput(state, *state.options.LogFile, "the data log", errno);
     }
     return;
   }
   const std::string path = Format("%s%s.csv", state.folder.c_str(), state.host.Program.BaseName.c_str());
-  if (!WriteTextFile(path, FormatDefaultLog(state.verdicts, program.Layout))) {
+  if (!WriteWholeFile(path, FormatDefaultLog(state.verdicts, program.Layout))) {
     LoseOutput(state, path, "the default data log", errno);
   }
 }
@@ -196,7 +197,7 @@ void ClassifyRun(RunState& state, const RunContext& context, ResultCode libraryC
 bool WriteRunProducts(const ProgramDescription& program, RunState& state, const LoadedBitmap* picture,
                       const std::string& message, int status, const ProductPaths& paths) {
   if (!paths.Any()) return true;
-  RunFindings& run = state.findings;
+  StationFindings& run = state.findings;
   run.Program = state.host.Program.BaseName;
   if (const ResolvedPath library = LibraryFile(program.LibraryFileName)) {
     run.LibraryFile = *library;
@@ -204,7 +205,9 @@ bool WriteRunProducts(const ProgramDescription& program, RunState& state, const 
       run.LibraryVersion = Format("%u.%u.%u.%u", (*version)[0], (*version)[1], (*version)[2], (*version)[3]);
     }
   }
-  run.Options = state.options;
+  const CommonOptions& o = state.options;
+  run.Paths = RunPaths{o.OutputFile, o.TestSettings, o.TestLimits, o.LogFile, o.BMPFileIn, o.OutputFolder,
+                       o.RawLayout, o.Products};
   run.OutputFolder = state.folder;
   if (program.SettingFacts) run.Settings = program.SettingFacts();
   run.Picture = picture;
@@ -222,7 +225,11 @@ bool WriteRunProducts(const ProgramDescription& program, RunState& state, const 
   run.CodeText = ResultText(state.result);
   run.Status = status;
   run.Message = message;
-  run.Verdicts = state.verdicts;
+  run.Judged = o.TestLimits.has_value();
+  run.Values.clear();
+  for (const VerdictEntry& v : state.verdicts) {
+    run.Values.push_back({v.Label, v.Unit, v.Low, v.High, v.Kind == ValueKind::Count, v.Value, v.Fails()});
+  }
   run.Class = state.runClass;
   run.Reason = state.reason;
   return WriteProducts(program.Products, paths, run,

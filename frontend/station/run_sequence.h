@@ -6,6 +6,8 @@
 #include <functional>
 
 #include "frontend/station/program.h"
+#include "frontend/station/run_context.h"
+#include "frontend/station/run_host.h"
 
 namespace sensor::frontend {
 

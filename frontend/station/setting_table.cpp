@@ -74,6 +74,17 @@ SettingTable StandardSettings(SettingTable own) {
   return table;
 }
 
+SettingTable WithProductSettings(SettingTable rows, const ProductTable& products) {
+  for (const RunProduct& product : products) {
+    rows.push_back(OptionOnly(OptionSpec{product.Option, true,
+                                         [path = product.Path](CommonOptions& o, const char* value) {
+                                           o.Products.*path = value != nullptr ? value : "";
+                                         },
+                                         true}));
+  }
+  return rows;
+}
+
 SettingTable WithLaterSettings(SettingTable rows) {
   rows.push_back(SettingRow{"TopBits", SettingRow::Option::Switch, &SetTopBitsOption, &SetTopBitsKey});
   return rows;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/products/run_products.h"
 #include "frontend/station/command_line.h"
 #include "frontend/station/run_options.h"
 
@@ -53,6 +54,11 @@ SettingRow OptionOnly(OptionSpec option);
 // TestSettings, TestLimits, LogFile, BMPFileIn), the program's own rows,
 // "slave" and "debug", then OutputFolder and RawLayout (option and key each).
 SettingTable StandardSettings(SettingTable own);
+
+// The program's settings table with one command-line option per product
+// appended, in product order, after every existing row (no settings key). An
+// option given without a value records an empty path, which start-up refuses.
+SettingTable WithProductSettings(SettingTable rows, const ProductTable& products);
 
 // `rows` (a whole table with its products' rows) and then the rows every
 // program gained after those: TopBits (option and key).

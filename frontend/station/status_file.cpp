@@ -101,11 +101,4 @@ std::string FormatDefaultLog(const VerdictTable& table, const OutputLayout& layo
          Joined(table, columns, [](const VerdictEntry& e) { return e.FormatValue(); }) + "\n";
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "w"), &std::fclose);
-  if (!file) return false;
-  const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-  return std::fclose(file.release()) == 0 && written;
-}
-
 }  // namespace sensor::frontend

@@ -56,8 +56,4 @@ std::string FormatNamedLog(const VerdictTable& table, const OutputLayout& layout
 // The default data log: a line of labels and a line of values.
 std::string FormatDefaultLog(const VerdictTable& table, const OutputLayout& layout);
 
-// Writes a file afresh, any bytes (text and binary files are alike here); false
-// when it cannot be opened or written.
-bool WriteTextFile(const std::string& path, const std::string& text);
-
 }  // namespace sensor::frontend

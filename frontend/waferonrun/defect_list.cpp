@@ -64,7 +64,7 @@ std::string FormatDefectCsv(const frontend::PixelDefectFindings& defects, bool b
 frontend::RunProduct DefectListProduct() {
   return frontend::RunProduct{
       "DefectList", &frontend::ProductPaths::DefectList, {".txt", ".csv"},
-      [](const frontend::RunFindings& run, const std::string& path,
+      [](const frontend::StationFindings& run, const std::string& path,
          std::string& problem) -> std::optional<std::string> {
         if (!run.PixelDefects) {
           problem = "the search did not come to its end";

@@ -26,7 +26,7 @@ frontend::PixelFinding PixelOf(const DefectRecord& record) {
   return frontend::PixelFinding{record.X, record.Y, record.Score, record.Colour, {}};
 }
 
-void ReadFindings(Waferon& library, frontend::RunFindings& run) {
+void ReadFindings(Waferon& library, frontend::StationFindings& run) {
   WaferonFindings found{};
   if (library.get_Findings(found) != S_OK || found.Ran == 0) return;
   run.Areas = {{frontend::kScanArea, frontend::BoxOf(found.SearchRegion)},

@@ -1,7 +1,7 @@
 // Waferonrun's library driver: the only place where the chip library is called.
 #pragma once
 
-#include "frontend/station/program.h"
+#include "frontend/station/run_context.h"
 #include "frontend/waferonrun/waferon_settings.h"
 
 namespace sensor::waferonrun {

@@ -34,7 +34,7 @@ frontend::FindingBox BoxOf(const sensordefect::Area& area) {
   return frontend::FindingBox{area.Left, area.Top, area.Right, area.Bottom};
 }
 
-py::object FindingsDict(const frontend::RunFindings& findings) {
+py::object FindingsDict(const frontend::StationFindings& findings) {
   return py::module_::import("json").attr("loads")(frontend::FormatJsonFindings(findings));
 }
 

@@ -142,7 +142,7 @@ py::tuple LevelTuple(const sensordefect::LevelValues& levels);
 frontend::FindingBox BoxOf(const sensordefect::Area& area);
 
 // The findings section of the programs' JSON report as a Python dict.
-py::object FindingsDict(const frontend::RunFindings& findings);
+py::object FindingsDict(const frontend::StationFindings& findings);
 
 // ---- Calls --------------------------------------------------------------------
 

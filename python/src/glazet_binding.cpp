@@ -18,8 +18,8 @@ using Handle = AnalyserHandle<GlazetAnalyser, GlazetParams, Result>;
 
 bool ResultsRead(const Result& r) { return r.Status.Code == SensorDefectDetectionClass::S_OK; }
 
-frontend::RunFindings FindingsOf(const Result& r) {
-  frontend::RunFindings run;
+frontend::StationFindings FindingsOf(const Result& r) {
+  frontend::StationFindings run;
   run.Areas = {{frontend::kScanArea, BoxOf(r.ScanArea)}, {frontend::kRegionOfInterest, BoxOf(r.RegionOfInterest)}};
   if (ResultsRead(r) && r.LevelsMeasured) run.Levels = r.Levels;
   if (!r.Searched) return run;

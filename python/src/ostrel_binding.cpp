@@ -20,8 +20,8 @@ bool ResultsRead(const Result& r) {
   return r.Status.Code == SensorDefectDetectionClass::S_OK || r.Status.Code == SensorDefectDetectionClass::E_ABORT;
 }
 
-frontend::RunFindings FindingsOf(const Result& r) {
-  frontend::RunFindings run;
+frontend::StationFindings FindingsOf(const Result& r) {
+  frontend::StationFindings run;
   run.Areas = {{frontend::kScanArea, BoxOf(r.Window)}};
   if (ResultsRead(r)) {
     if (r.Measured) run.Levels = r.Levels;

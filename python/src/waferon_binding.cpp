@@ -23,8 +23,8 @@ bool ResultsRead(const Result& r) {
 
 frontend::PixelFinding PixelOf(const WaferonCandidate& c) { return {c.X, c.Y, c.Score, c.Colour, {}}; }
 
-frontend::RunFindings FindingsOf(const Result& r) {
-  frontend::RunFindings run;
+frontend::StationFindings FindingsOf(const Result& r) {
+  frontend::StationFindings run;
   run.Areas = {{frontend::kScanArea, BoxOf(r.SearchRegion)}, {frontend::kCentreZone, BoxOf(r.CenterZone)}};
   if (ResultsRead(r) && r.LevelsMeasured) run.Levels = r.Levels;
   if (!r.Finished) return run;

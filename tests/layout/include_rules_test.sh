@@ -4,7 +4,10 @@
 # common/frontend_interface.h (and the dependency-free check macro of
 # common/precondition.h); no library includes another library's internals;
 # no library's core/ includes its station/ layer; every analysis header is
-# spelled by its path from analysis/.
+# spelled by its path from analysis/; the front end's rooms depend one way:
+# common on nothing of the others, the readers on common alone, the products
+# on common and the readers, the station framework on those three, and none
+# of them on a program.
 # Usage: include_rules_test.sh <source-dir>
 set -uo pipefail
 cd "$1" || exit 2
@@ -36,6 +39,17 @@ found=$(grep -rnE '#include "((waferon|glazet|ostrel)/station/|common/(console|o
 found=$(grep -rnE '#include "' analysis --include='*.h' --include='*.cpp' |
         grep -vE '#include "(common|waferon|glazet|ostrel|sensordefect)/')
 [ -z "$found" ] || report "analysis headers spelled otherwise than by their path from analysis/:" "$found"
+
+# The front end's rooms, each with the rooms it may reach (its own included).
+room_rule() {
+  local room=$1 allowed=$2
+  found=$(grep -rnE '#include "frontend/' "frontend/$room" | grep -vE "#include \"frontend/($allowed)/")
+  [ -z "$found" ] || report "frontend/$room includes a room beyond ${allowed//|/, }:" "$found"
+}
+room_rule common 'common'
+room_rule pictures 'common|pictures'
+room_rule products 'common|pictures|products'
+room_rule station 'common|pictures|products|station'
 
 [ "$broken" -eq 0 ] && echo "include rules hold"
 exit "$broken"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "frontend/station/command_line.h"
-#include "frontend/station/status_file.h"
+#include "frontend/common/file_writer.h"
 #include "frontend/common/value_scan.h"
 #include "picture_formats.h"
 #include "sensor_image.h"
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     return Fail("cannot write " + request.Out);
   }
   if (!request.Truth.empty() &&
-      !sensor::frontend::WriteTextFile(request.Truth, sensor::sim::TruthCsv(image))) {
+      !sensor::frontend::WriteWholeFile(request.Truth, sensor::sim::TruthCsv(image))) {
     return Fail("cannot write " + request.Truth);
   }
   std::printf("%s: %dx%d, %d bits, %s, %zu defects planted\n", request.Out.c_str(), s.Width,

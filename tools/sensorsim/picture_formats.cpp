@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "dng_file.h"
-#include "frontend/station/status_file.h"
+#include "frontend/common/file_writer.h"
 
 namespace sensor::sim {
 namespace {
@@ -112,7 +112,7 @@ bool WriteTiffFile(const std::string& path, const SimulatedImage& image, const S
 
 // Every format but TIFF is written whole, through the front end's file writer.
 bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-  return frontend::WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
+  return frontend::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace

@@ -113,6 +113,17 @@ TEST_F(WaferonProducts, ReportAndDefectListsAgreeWithTheStationFilesAndThePlante
   ASSERT_EQ(Run(args).ExitCode, 1);  // the planted defects fail the limits
   const Json report = ReadReport("run.json");
   ExpectReportAgreesWithStatus(report, Read("status.txt"));
+  // The values the report fails are those the status message names, in order.
+  std::string failing;
+  for (const Json& v : report["verdicts"]) {
+    if (v["pass"] != false) continue;
+    if (!failing.empty()) failing += ',';
+    failing += v["label"].get<std::string>();
+    failing += '=';
+    failing += std::to_string(v["value"].get<long>());
+  }
+  EXPECT_FALSE(failing.empty());
+  EXPECT_EQ(frontend::Format("\"%s ERROR\"", failing.c_str()), StatusLine(Read("status.txt"), "Message"));
   EXPECT_EQ(report["picture"]["width"], 200);
   EXPECT_EQ(report["picture"]["mode"], "bayer");
   EXPECT_EQ(report["settings"]["HammerSize"], 11);

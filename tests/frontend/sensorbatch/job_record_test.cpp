@@ -15,7 +15,7 @@ namespace {
 std::string Written(const JobRecord& record) { return RecordToJson(record).dump(); }
 
 JobRecord FailedRun() {
-  frontend::RunOutcome outcome;
+  frontend::StationOutcome outcome;
   outcome.Code = 3;
   outcome.Status = 1;
   outcome.Message = "FAIL";

@@ -133,14 +133,5 @@ TEST(DataLog, TheDefaultLogCanHoldASubsetOfColumns) {
   EXPECT_EQ(FormatDefaultLog(table, layout), "Cluster(total),,\n1,123.46,0.00\n");
 }
 
-TEST(DataLog, FilesAreWrittenAfresh) {
-  sensor::test::TempFolder folder;
-  const std::string path = folder.File("log.csv");
-  ASSERT_TRUE(WriteTextFile(path, "first run, a longer line"));
-  ASSERT_TRUE(WriteTextFile(path, "second"));
-  EXPECT_EQ(sensor::test::ReadFile(path), "second");
-  EXPECT_FALSE(WriteTextFile(folder.File("missing/log.csv"), "x"));
-}
-
 }  // namespace
 }  // namespace sensor::frontend

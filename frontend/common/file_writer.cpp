@@ -1,9 +1,10 @@
-#include "frontend/common/file_replace.h"
+#include "frontend/common/file_writer.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 namespace sensor::frontend {
 
@@ -60,11 +61,37 @@ bool FileReplacement::Commit(std::string& problem) {
   return true;
 }
 
-bool WriteThroughTemporary(const std::string& path, const std::string& bytes, std::string& problem) {
+namespace {
+
+bool WriteInPlace(const std::string& path, std::string_view bytes, std::string& problem) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "w"), &std::fclose);
+  if (!file) {
+    problem = std::strerror(errno);
+    return false;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  const int writeError = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!written || !closed) {
+    problem = std::strerror(!written ? writeError : errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes, FileWrite how, std::string& problem) {
+  if (how == FileWrite::InPlace) return WriteInPlace(path, bytes, problem);
   FileReplacement file;
   if (!file.Open(path, problem)) return false;
   file.Write(bytes);
   return file.Commit(problem);
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+  std::string problem;
+  return WriteInPlace(path, bytes, problem);
 }
 
 }  // namespace sensor::frontend
