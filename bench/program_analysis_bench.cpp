@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture_loader.h"
 #include "frontend/glazetrun/glazet_settings.h"
 #include "frontend/ostrelrun/ostrel_settings.h"
 #include "frontend/waferonrun/waferon_settings.h"
@@ -25,7 +25,7 @@ namespace {
 using namespace SensorDefectDetectionClass;
 
 struct ProgramInputs {
-  frontend::LoadedBitmap Bitmap;
+  frontend::Picture Bitmap;
   std::string Settings;  // the example settings file of the program
 };
 
@@ -39,7 +39,10 @@ std::optional<ProgramInputs> InputsFor(benchmark::State& state, const char* prog
     state.SkipWithError("SENSOR_PROGRAM_PICTURE and SENSOR_EXAMPLES are not set (bench/bench_programs.sh sets them)");
     return std::nullopt;
   }
-  std::optional<frontend::LoadedBitmap> bitmap = frontend::LoadBitmapFile(std::string(picture), memory);
+  frontend::PictureRequest request;
+  request.Memory = memory;
+  frontend::LoadProblem problem;
+  std::optional<frontend::Picture> bitmap = frontend::ReadPicture(std::string(picture), request, problem);
   if (!bitmap) {
     state.SkipWithError("the picture cannot be loaded");
     return std::nullopt;

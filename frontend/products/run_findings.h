@@ -14,9 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/common/diagnostics.h"
-#include "frontend/pictures/raw_frame.h"
 #include "frontend/station/run_options.h"
 #include "frontend/station/verdict_table.h"
 
@@ -143,10 +142,10 @@ struct RunFindings {
   CommonOptions Options;        // the paths and options as given
   std::string OutputFolder;     // the run's folder, ending in '/'; empty: the working directory
   std::vector<SettingFact> Settings;
-  PictureMode Mode;             // what the picture was analysed as
+  PictureRequest Mode;          // what the picture was analysed as
   // The loaded picture; null when it was not loaded. Valid while the run's
   // outputs are written. Glazet paints it: its pixels are then the defect map.
-  const LoadedBitmap* Picture = nullptr;
+  const frontend::Picture* Picture = nullptr;
   // The picture placed and shrunk for the review image when it was loaded,
   // before any painting; only with -ReviewImage (review_product.h).
   std::shared_ptr<const review::ReviewBackdrop> ReviewBackdrop;

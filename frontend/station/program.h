@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/common/diagnostics.h"
 #include "frontend/pictures/picture_loader.h"
 #include "frontend/station/limits_file.h"
@@ -34,7 +34,7 @@ struct SettingsEcho {
 // loaded), valid until the end of the run; a run that paints the picture gets
 // one that no later run sees.
 using PictureSource =
-    std::function<LoadedBitmap*(const ResolvedPath& path, const PictureRequest& request, bool paints)>;
+    std::function<Picture*(const ResolvedPath& path, const PictureRequest& request, bool paints)>;
 
 // What a run's status file reports, for its host.
 struct RunOutcome {
@@ -78,8 +78,8 @@ RunHost StandAloneHost();
 class RunContext {
  public:
   RunContext(CommonOptions& options, VerdictTable& verdicts, RunFindings& findings,
-             std::optional<LoadedBitmap>& bitmap, const std::string& folder,
-             const PictureSource& pictures, bool paints, std::function<PictureMode()> mode = {})
+             std::optional<Picture>& bitmap, const std::string& folder,
+             const PictureSource& pictures, bool paints, std::function<PictureRequest()> mode = {})
       : options_(options),
         verdicts_(verdicts),
         findings_(findings),
@@ -99,13 +99,13 @@ class RunContext {
   // Loads the picture named by BMPFileIn (picture_loader.h); null when it
   // cannot be loaded. The buffers stay valid until the end of the run, past
   // the library's Close.
-  LoadedBitmap* LoadBitmap() {
+  Picture* LoadBitmap() {
     PictureRequest request;
-    if (mode_) request.Mode = mode_();
-    request.Mode.TopBits = options_.TopBits;
+    if (mode_) request = mode_();
+    request.TopBits = options_.TopBits;
     request.RawLayout = options_.RawLayout;
     request.Memory = paints_ ? PixelMemory::Own : PixelMemory::MappedFile;
-    findings_.Mode = request.Mode;
+    findings_.Mode = request;
     request_ = request;
     if (pictures_) {
       loaded_ = pictures_(options_.BMPFileIn, request, paints_);
@@ -114,12 +114,12 @@ class RunContext {
       loaded_ = bitmap_ ? &*bitmap_ : nullptr;
     }
     if (loaded_ != nullptr && options_.Products.ReviewImage) {
-      findings_.ReviewBackdrop = ReviewBackdropOf(*loaded_, request.Mode);
+      findings_.ReviewBackdrop = ReviewBackdropOf(*loaded_, request);
     }
     return loaded_;
   }
   // The picture LoadBitmap gave; null before it or when it could not be loaded.
-  const LoadedBitmap* Loaded() const { return loaded_; }
+  const Picture* Loaded() const { return loaded_; }
   // The request of LoadBitmap's reading; nothing before it.
   const std::optional<PictureRequest>& Request() const { return request_; }
 
@@ -127,13 +127,13 @@ class RunContext {
   CommonOptions& options_;
   VerdictTable& verdicts_;
   RunFindings& findings_;
-  std::optional<LoadedBitmap>& bitmap_;
-  LoadedBitmap* loaded_ = nullptr;
+  std::optional<Picture>& bitmap_;
+  Picture* loaded_ = nullptr;
   std::optional<PictureRequest> request_;
   const std::string& folder_;
   const PictureSource& pictures_;
   bool paints_;
-  std::function<PictureMode()> mode_;
+  std::function<PictureRequest()> mode_;
 };
 
 struct ProgramDescription {
@@ -151,7 +151,7 @@ struct ProgramDescription {
   // Whether the library paints the bound picture (Glazet's defect map).
   bool PaintsPicture = false;
   // The analysis mode and sensor depth that a raw picture is read for.
-  std::function<PictureMode()> Picture;
+  std::function<PictureRequest()> Picture;
   // Runs the library on the bitmap and gives the run's result code.
   std::function<ResultCode(RunContext&)> RunLibrary;
   // The files the run writes from its findings on request (run_products.h);

@@ -4,7 +4,8 @@
 # common/frontend_interface.h (and the dependency-free check macro of
 # common/precondition.h); no library includes another library's internals;
 # no library's core/ includes its station/ layer; every analysis header is
-# spelled by its path from analysis/.
+# spelled by its path from analysis/; the picture readers include nothing of
+# the program framework or the products.
 # Usage: include_rules_test.sh <source-dir>
 set -uo pipefail
 cd "$1" || exit 2
@@ -18,6 +19,11 @@ report() {
 found=$(grep -rnE '#include "(common|waferon|glazet|ostrel)/' frontend tools |
         grep -vE '#include "common/(frontend_interface|precondition)\.h"')
 [ -z "$found" ] || report "the front end includes analysis internals (add what it needs to analysis/common/frontend_interface.h):" "$found"
+
+# The picture readers serve any host: they reach neither the program
+# framework nor the products of a run.
+found=$(grep -rnE '#include "frontend/(station|products)/' frontend/pictures)
+[ -z "$found" ] || report "frontend/pictures includes the program framework or the products:" "$found"
 
 for library in waferon glazet ostrel; do
   others=$(printf '%s\n' waferon glazet ostrel | grep -vx "$library" | paste -sd'|')
