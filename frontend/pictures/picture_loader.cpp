@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "common/frontend_interface.h"
 #include "frontend/common/regular_file.h"
@@ -75,10 +76,10 @@ std::int64_t ReadAt(int fd, unsigned char* to, std::size_t count, std::uint64_t 
   return static_cast<std::int64_t>(done);
 }
 
-// The whole file, `size` bytes, in memory of its own, read in parts on the
+// The file's first `size` bytes in memory of their own, read in parts on the
 // analysis threads (PixelBuffer::Filled) with byte `alignedAt` starting a
 // large page; nothing when the file ends early or the memory cannot be had.
-std::optional<PixelBuffer> ReadWholeFile(int fd, std::uint64_t size, std::uint64_t alignedAt) {
+std::optional<PixelBuffer> ReadFileStart(int fd, std::uint64_t size, std::uint64_t alignedAt) {
   try {
     return PixelBuffer::Filled(
         size,
@@ -89,6 +90,20 @@ std::optional<PixelBuffer> ReadWholeFile(int fd, std::uint64_t size, std::uint64
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+}
+
+// How many of a bitmap file's first bytes its reader needs: its headers and
+// its pixel data as the headers give their size, or the whole file where they
+// do not (the reader then refuses it).
+std::uint64_t BitmapExtent(int fd, std::uint64_t fileSize, const unsigned char* fileHeader) {
+  const std::uint64_t pixelOffset = bitmap::ReadU32(fileHeader + 10);
+  if (pixelOffset < bitmap::kFileHeaderSize + bitmap::kInfoHeaderSize || pixelOffset > fileSize) return fileSize;
+  unsigned char info[bitmap::kInfoHeaderSize];
+  if (ReadAt(fd, info, sizeof info, bitmap::kFileHeaderSize) != static_cast<std::int64_t>(sizeof info)) {
+    return fileSize;
+  }
+  const std::optional<std::uint64_t> pixels = PixelDataSize(std::vector<unsigned char>(info, info + sizeof info));
+  return pixels && *pixels <= fileSize - pixelOffset ? pixelOffset + *pixels : fileSize;
 }
 
 }  // namespace
@@ -122,15 +137,18 @@ std::optional<Picture> ReadPicture(const std::optional<std::string>& path, const
   if (got < 0) return std::nullopt;
   const Kind kind = layout ? Kind::RawFrame : KindOf(FileBytes(first, static_cast<std::size_t>(got)));
 
+  const bool bitmapFile = got == static_cast<std::int64_t>(sizeof first) && first[0] == 'B' && first[1] == 'M';
+  if (kind == Kind::Bitmap && !bitmapFile) return std::nullopt;
+
   // The file's bytes: mapped unless a bitmap's pixels are to be memory of
-  // their own, else read.
+  // their own, else read (a bitmap's headers and pixel data only).
   std::optional<PixelBuffer> bytes;
   if (kind != Kind::Bitmap || request.Memory == PixelMemory::MappedFile) {
     bytes = PixelBuffer::MapFile(fd, 0, fileSize, false);
   }
   if (!bytes) {
-    const bool headers = kind == Kind::Bitmap && got == static_cast<std::int64_t>(sizeof first);
-    bytes = ReadWholeFile(fd, fileSize, headers ? bitmap::ReadU32(first + 10) : 0);
+    bytes = kind == Kind::Bitmap ? ReadFileStart(fd, BitmapExtent(fd, fileSize, first), bitmap::ReadU32(first + 10))
+                                 : ReadFileStart(fd, fileSize, 0);
   }
   if (kind == Kind::Bitmap) return bytes ? ReadBitmapInPlace(std::move(*bytes)) : std::nullopt;
   if (!bytes || !bytes->EnterPages(0, bytes->size())) {
