@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture_loader.h"
 #include "frontend/glazetrun/glazet_settings.h"
 #include "frontend/ostrelrun/ostrel_settings.h"
 #include "frontend/waferonrun/waferon_settings.h"
@@ -24,7 +24,7 @@ namespace {
 using namespace SensorDefectDetectionClass;
 
 struct ProgramInputs {
-  frontend::LoadedBitmap Bitmap;
+  frontend::Picture Bitmap;
   std::string Settings;  // the example settings file of the program
 };
 
@@ -36,7 +36,10 @@ std::optional<ProgramInputs> InputsFor(benchmark::State& state, const char* prog
     state.SkipWithError("SENSOR_PROGRAM_PICTURE and SENSOR_EXAMPLES are not set (bench/bench_programs.sh sets them)");
     return std::nullopt;
   }
-  std::optional<frontend::LoadedBitmap> bitmap = frontend::LoadBitmapFile(std::string(picture));
+  frontend::PictureRequest request;
+  request.Memory = frontend::PixelMemory::MappedFile;
+  frontend::LoadProblem problem;
+  std::optional<frontend::Picture> bitmap = frontend::ReadPicture(std::string(picture), request, problem);
   if (!bitmap) {
     state.SkipWithError("the picture cannot be loaded");
     return std::nullopt;

@@ -94,11 +94,10 @@ const Files& BenchFiles() {
 // that every reader here fills a buffer (a mapped bitmap costs its reader
 // nothing until the analysis touches the pages).
 void Load(benchmark::State& state, const std::string& path, std::optional<std::string> layout) {
-  const frontend::PictureRequest request{frontend::PictureMode{true, 10}, std::move(layout),
-                                         frontend::PixelMemory::Own};
+  const frontend::PictureRequest request{true, 10, false, std::move(layout), frontend::PixelMemory::Own};
   for (auto _ : state) {
     frontend::LoadProblem problem;
-    std::optional<frontend::LoadedBitmap> picture = frontend::ReadPicture(path, request, problem);
+    std::optional<frontend::Picture> picture = frontend::ReadPicture(path, request, problem);
     if (!picture) {
       state.SkipWithError(("not loaded: " + problem).c_str());
       return;

@@ -7,19 +7,17 @@
 #include <cstdint>
 #include <optional>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/bitmap_reader.h"
 #include "fuzz_input.h"
 
 namespace sensor::fuzz {
 
-// The bytes after the first `skip` of an input, written to the scratch file
-// and loaded by the programs' own loader; nothing when they do not load.
-inline std::optional<frontend::LoadedBitmap> LoadBitmapAfter(const std::uint8_t* data, std::size_t size,
-                                                             std::size_t skip) {
+// The bytes after the first `skip` of an input read by the programs' own
+// bitmap reader; nothing when they do not load.
+inline std::optional<frontend::Picture> LoadBitmapAfter(const std::uint8_t* data, std::size_t size,
+                                                        std::size_t skip) {
   if (size < skip) return std::nullopt;
-  const std::string& path = ScratchPath(".bmp");
-  if (!WriteScratch(path, data + skip, size - skip)) return std::nullopt;
-  return frontend::LoadBitmapFile(path);
+  return frontend::ReadBitmap(frontend::FileBytes(data + skip, size - skip));
 }
 
 // The four outlier margins of any of the libraries' parameter records.

@@ -85,7 +85,7 @@ ostrel_bayer() { bytes 1 1 1 10 10 10 10 20 20 220 220 0; }
 
 rm -rf corpus
 mkdir -p corpus/waferon corpus/glazet corpus/ostrel corpus/settings corpus/limits corpus/command_line \
-  corpus/pgm corpus/tiff corpus/packed_raw
+  corpus/pgm corpus/tiff corpus/packed_raw corpus/bitmap
 # Raw readers: a mode byte (1: Bayer, 4: samples in the top bits of their
 # words) and a depth byte (0: 8, 1: 10, 2: 12) first;
 # the frames then a format byte and width, height and stride (each 8 more).
@@ -110,6 +110,7 @@ for f in "$scratch"/*.bmp; do
   { glazet_bayer_local; cat "$f"; } >"corpus/glazet/${name}_bayer_local"
   { ostrel_colour; cat "$f"; } >"corpus/ostrel/${name}_colour"
   { ostrel_bayer; cat "$f"; } >"corpus/ostrel/${name}_bayer"
+  cp "$f" "corpus/bitmap/$name"
 done
 { wafer_percent_debug; cat "$scratch/colour24.bmp"; } >corpus/waferon/colour24_percent_debug
 for name in colour32_topdown sized_24; do

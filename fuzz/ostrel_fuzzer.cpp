@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.RoiRight = in.Fraction();
   p.RoiBottom = in.Fraction();
 
-  std::optional<sensor::frontend::LoadedBitmap> bitmap =
+  std::optional<sensor::frontend::Picture> bitmap =
       sensor::fuzz::LoadBitmapAfter(data, size, kParameterBytes);
   if (!bitmap) return 0;
 

@@ -1,4 +1,4 @@
-// What the raw picture fuzz targets share: the run's mode taken from the
+// What the picture fuzz targets share: the run's mode taken from the
 // input's first byte, and the checks every loaded picture must pass: the
 // libraries bind it, their binding stays inside the pixel buffer, and every
 // raw pixel holds a sample of the sensor depth exactly as a station's 32-bit
@@ -20,9 +20,9 @@ namespace sensor::fuzz {
 
 // Bayer mode with three of four first bytes, samples in the top bits of their
 // words with one of two, and a depth that is mostly valid.
-inline frontend::PictureMode ModeFrom(ParameterBytes& in) {
+inline frontend::PictureRequest ModeFrom(ParameterBytes& in) {
   const std::uint8_t flags = in.Byte();
-  return frontend::PictureMode{(flags & 3) != 0, in.BitDepth(), (flags & 4) != 0};
+  return frontend::PictureRequest{(flags & 3) != 0, in.BitDepth(), (flags & 4) != 0};
 }
 
 inline void Require(bool holds) {
@@ -34,7 +34,7 @@ inline void Require(bool holds) {
 // always binds, is stored bottom row first and holds samples of the sensor depth.
 // Any other input may still load as a station bitmap, whose header the
 // libraries may refuse and whose pixels may hold anything.
-inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::PictureMode& mode, bool raw) {
+inline void CheckPicture(frontend::Picture& picture, const frontend::PictureRequest& mode, bool raw) {
   ImageBinding binding;
   const bool bound = BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) ==
                      SensorDefectDetectionClass::S_OK;
@@ -54,25 +54,23 @@ inline void CheckPicture(frontend::LoadedBitmap& picture, const frontend::Pictur
   }
 }
 
-// Writes the file part of the input (after `parameterBytes`) to the scratch
-// file, reads it as the run would, and checks a loaded picture. `recognised`:
-// the target's reader takes the file (its first bytes, or a raw layout); then
-// the picture must be a raw one and a file that does not load must say why.
+// Reads the file part of the input (after `parameterBytes`) as the run would,
+// straight from the input's bytes, and checks a loaded picture.
+// `recognised`: the target's reader takes the file (its first bytes, or a raw
+// layout); then the picture must be a raw one and a file that does not load
+// must say why.
 inline void ReadAndCheck(const std::uint8_t* data, std::size_t size, std::size_t parameterBytes,
-                         const frontend::PictureMode& mode, const char* extension,
-                         const std::optional<std::string>& layout, bool recognised) {
-  const std::string& path = ScratchPath(extension);
-  if (!WriteScratch(path, data + parameterBytes, size - parameterBytes)) return;
+                         frontend::PictureRequest request, const std::optional<std::string>& layout,
+                         bool recognised) {
+  request.RawLayout = layout;
   frontend::LoadProblem problem;
-  std::optional<frontend::LoadedBitmap> picture = frontend::ReadPicture(path, {mode, layout}, problem);
+  std::optional<frontend::Picture> picture =
+      frontend::ReadPictureBytes(frontend::FileBytes(data + parameterBytes, size - parameterBytes), request, problem);
   if (picture) {
-    CheckPicture(*picture, mode, recognised);
-    frontend::DiagnoseRefusedBitmap(path, *picture);
+    CheckPicture(*picture, request, recognised);
+    frontend::DiagnoseRefusedBitmap("fuzz input", *picture);
   } else {
     Require(!recognised || !problem.empty());
-    // A picture that does not load always gets a reason for the user.
-    const frontend::Diagnostic why = frontend::DiagnosePicture(path, {mode, layout});
-    Require(!why.Problem.empty());
   }
 }
 

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const short firstIndex = static_cast<short>(in.Integer());
   const short lastIndex = static_cast<short>(in.Integer());
 
-  std::optional<sensor::frontend::LoadedBitmap> bitmap =
+  std::optional<sensor::frontend::Picture> bitmap =
       sensor::fuzz::LoadBitmapAfter(data, size, kParameterBytes);
   if (!bitmap) return 0;
 

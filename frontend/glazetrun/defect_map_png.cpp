@@ -6,7 +6,7 @@
 namespace sensor::glazetrun {
 
 std::optional<frontend::PngPicture> DefectMapPicture(const frontend::StationFindings& run, std::string& problem) {
-  const frontend::LoadedBitmap* picture = run.Picture;
+  const frontend::Picture* picture = run.Picture;
   if (picture == nullptr || !run.Blemishes || run.Width <= 0 || run.Height <= 0 ||
       (run.BitCount != 24 && run.BitCount != 32) || picture->Header.size() < 40) {
     problem = "the run painted no defect map";

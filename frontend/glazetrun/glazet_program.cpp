@@ -47,7 +47,7 @@ frontend::ProgramDescription DescribeGlazetrun(
            SameFile(*options.BMPFileIn, folder + "pkgdfects.bmp");
   };
   program.Picture = [&settings] {
-    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+    return frontend::PictureRequest{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
   program.SettingFacts = [&settings] { return GlazetSettingFacts(settings); };
   // The defect map is left after every analysis that ended with 0.

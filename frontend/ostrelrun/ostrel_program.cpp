@@ -20,7 +20,7 @@ frontend::ProgramDescription DescribeOstrelrun(
   program.Verdicts = OstrelVerdicts();
   program.Layout = OstrelLayout();
   program.Picture = [&settings] {
-    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+    return frontend::PictureRequest{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
   program.SettingFacts = [&settings] { return OstrelSettingFacts(settings); };
   program.RunLibrary = std::move(driver);

@@ -2,7 +2,6 @@
 
 #include <strings.h>
 
-#include <algorithm>
 #include <new>
 #include <string>
 #include <vector>
@@ -88,12 +87,13 @@ void UnpackRow(RawFormat format, const unsigned char* row, std::int32_t width, s
   }
 }
 
-std::optional<LoadedBitmap> ReadPackedRaw(std::FILE* file, std::uint64_t fileSize, const RawLayout& layout,
-                                          const PictureMode& mode, LoadProblem& problem) {
+std::optional<Picture> ReadPackedRaw(FileBytes file, const RawLayout& layout, const PictureRequest& mode,
+                                     LoadProblem& problem) {
   // A layout as ParseRawLayout gives it: positive sizes, whole packed rows.
   SENSOR_PRECONDITION(layout.Width > 0 && layout.Height > 0);
   SENSOR_PRECONDITION(layout.Stride >= PackedRowBytes(layout.Format, layout.Width));
   const std::uint64_t expected = layout.Stride * static_cast<std::uint64_t>(layout.Height);
+  const std::uint64_t fileSize = file.size();
   if (fileSize != expected) {
     problem = Format("the file holds %llu bytes, the layout %s,%d,%d with a stride of %llu needs %llu",
                      static_cast<unsigned long long>(fileSize),
@@ -109,32 +109,18 @@ std::optional<LoadedBitmap> ReadPackedRaw(std::FILE* file, std::uint64_t fileSiz
   std::optional<RawFrame> frame = RawFrame::Make(layout.Width, layout.Height, mode, words, problem);
   if (!frame) return std::nullopt;
 
-  // A block of rows at a time, about 1 MiB.
-  const std::uint64_t rowsPerBlock =
-      std::clamp<std::uint64_t>((std::uint64_t{1} << 20) / layout.Stride, 1, static_cast<std::uint64_t>(layout.Height));
-  std::vector<unsigned char> block;
   std::vector<std::uint16_t> samples;
   try {
-    block.resize(static_cast<std::size_t>(rowsPerBlock * layout.Stride));
     samples.resize(static_cast<std::size_t>(layout.Width));
   } catch (const std::bad_alloc&) {
     problem = "no memory for reading the frame";
     return std::nullopt;
   }
-  SENSOR_PRECONDITION(block.size() == rowsPerBlock * layout.Stride && samples.size() == std::size_t(layout.Width));
-  for (std::int32_t y = 0; y < layout.Height;) {
-    const auto rows = static_cast<std::int32_t>(
-        std::min<std::uint64_t>(rowsPerBlock, static_cast<std::uint64_t>(layout.Height - y)));
-    const std::size_t bytes = static_cast<std::size_t>(rows * layout.Stride);
-    if (std::fread(block.data(), 1, bytes, file) != bytes) {
-      problem = Format("the file could not be read past row %d", y);
-      return std::nullopt;
-    }
-    for (std::int32_t r = 0; r < rows; ++r, ++y) {
-      UnpackRow(layout.Format, block.data() + static_cast<std::size_t>(r) * layout.Stride, layout.Width,
-                samples.data());
-      if (!frame->StoreRow(y, samples.data(), problem)) return std::nullopt;
-    }
+  // The file holds Height rows of Stride bytes, each row Width samples.
+  SENSOR_PRECONDITION(file.size() == expected && samples.size() == std::size_t(layout.Width));
+  for (std::int32_t y = 0; y < layout.Height; ++y) {
+    UnpackRow(layout.Format, file.data() + static_cast<std::size_t>(y) * layout.Stride, layout.Width, samples.data());
+    if (!frame->StoreRow(y, samples.data(), problem)) return std::nullopt;
   }
   return std::move(*frame).Finish();
 }

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 
 #include "frontend/pictures/raw_frame.h"
@@ -37,9 +36,9 @@ std::uint64_t PackedRowBytes(RawFormat format, std::int32_t width);
 // Unpacks one stored row into `width` samples.
 void UnpackRow(RawFormat format, const unsigned char* row, std::int32_t width, std::uint16_t* samples);
 
-// Reads a whole frame from `file` (at its start, `fileSize` bytes long); the
-// size must be exactly Stride x Height.
-std::optional<LoadedBitmap> ReadPackedRaw(std::FILE* file, std::uint64_t fileSize, const RawLayout& layout,
-                                          const PictureMode& mode, LoadProblem& problem);
+// The frame in `file`, whose size must be exactly Stride x Height, its
+// samples read as `request` says.
+std::optional<Picture> ReadPackedRaw(FileBytes file, const RawLayout& layout, const PictureRequest& request,
+                                     LoadProblem& problem);
 
 }  // namespace sensor::frontend

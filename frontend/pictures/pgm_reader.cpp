@@ -17,7 +17,8 @@ bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || 
 
 class HeaderScanner {
  public:
-  explicit HeaderScanner(std::FILE* file) : file_(file) {}
+  // Scans the file's bytes from `start`.
+  HeaderScanner(FileBytes file, std::size_t start) : file_(file), at_(start) {}
 
   // Skips white space and comments, then reads a decimal number of at most
   // 10 digits; nothing when there is none or it does not end in white space.
@@ -25,7 +26,7 @@ class HeaderScanner {
     int c = Next();
     while (IsSpace(c) || c == '#') {
       if (c == '#') {
-        while (c != '\n' && c != '\r' && c != EOF) c = Next();
+        while (c != '\n' && c != '\r' && c != kEnd) c = Next();
       }
       c = Next();
     }
@@ -43,25 +44,24 @@ class HeaderScanner {
 
  private:
   int Next() {
-    if (consumed_ >= kHeaderLimit) return EOF;
-    const int c = std::fgetc(file_);
-    if (c != EOF) ++consumed_;
-    return c;
+    if (consumed_ >= kHeaderLimit || at_ >= file_.size()) return kEnd;
+    ++consumed_;
+    return file_[at_++];
   }
-  std::FILE* file_;
+  static constexpr int kEnd = -1;
+  FileBytes file_;
+  std::size_t at_;
   std::uint64_t consumed_ = 0;
 };
 
 }  // namespace
 
-std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, const PictureMode& mode,
-                                    LoadProblem& problem) {
-  char magic[2] = {};
-  if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P' || magic[1] != '5') {
+std::optional<Picture> ReadPgm(FileBytes file, const PictureRequest& mode, LoadProblem& problem) {
+  if (file.size() < 2 || file[0] != 'P' || file[1] != '5') {
     problem = "not a binary greymap (P5)";
     return std::nullopt;
   }
-  HeaderScanner header(file);
+  HeaderScanner header(file, 2);
   const std::optional<std::uint64_t> width = header.Number();
   const std::optional<std::uint64_t> height = width ? header.Number() : std::nullopt;
   const std::optional<std::uint64_t> maxval = height ? header.Number() : std::nullopt;
@@ -83,6 +83,7 @@ std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, con
   const std::uint64_t rowBytes = *width * bytesPerSample;
   const std::uint64_t dataStart = 2 + header.Consumed();
   const std::uint64_t expected = dataStart + rowBytes * *height;  // below 2^64: both factors below 2^32
+  const std::uint64_t fileSize = file.size();
   if (fileSize != expected) {
     problem = Format("the file holds %llu bytes, its greymap header (%llux%llu, largest value %llu) needs %llu",
                      static_cast<unsigned long long>(fileSize), static_cast<unsigned long long>(*width),
@@ -95,34 +96,19 @@ std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, con
                      SampleWords{BitLength(*maxval), true, mode.TopBits}, problem);
   if (!frame) return std::nullopt;
 
-  // A block of rows at a time, about 1 MiB.
-  const std::uint64_t rowsPerBlock =
-      std::clamp<std::uint64_t>((std::uint64_t{1} << 20) / rowBytes, 1, *height);
-  std::vector<unsigned char> block;
   std::vector<std::uint16_t> samples;
   try {
-    block.resize(static_cast<std::size_t>(rowsPerBlock * rowBytes));
     samples.resize(static_cast<std::size_t>(*width));
   } catch (const std::bad_alloc&) {
     problem = "no memory for reading the greymap";
     return std::nullopt;
   }
-  // Each block holds whole rows, each row Width() samples.
-  SENSOR_PRECONDITION(rowsPerBlock >= 1 && block.size() == rowsPerBlock * rowBytes);
-  SENSOR_PRECONDITION(samples.size() * bytesPerSample == rowBytes);
+  // Each row holds Width() samples; the file holds every row.
+  SENSOR_PRECONDITION(samples.size() * bytesPerSample == rowBytes && dataStart + rowBytes * *height == file.size());
   SENSOR_PRECONDITION(static_cast<std::uint64_t>(frame->Width()) == *width &&
                       static_cast<std::uint64_t>(frame->Height()) == *height);
   for (std::int32_t y = 0; y < frame->Height(); ++y) {
-    const auto inBlock = static_cast<std::uint64_t>(y) % rowsPerBlock;
-    if (inBlock == 0) {
-      const std::size_t bytes = static_cast<std::size_t>(
-          std::min<std::uint64_t>(rowsPerBlock, static_cast<std::uint64_t>(frame->Height() - y)) * rowBytes);
-      if (std::fread(block.data(), 1, bytes, file) != bytes) {
-        problem = Format("the greymap could not be read past row %d", y);
-        return std::nullopt;
-      }
-    }
-    const unsigned char* row = block.data() + inBlock * rowBytes;
+    const unsigned char* row = file.data() + dataStart + static_cast<std::uint64_t>(y) * rowBytes;
     std::uint32_t highest = 0;
     if (bytesPerSample == 1) {
       for (std::size_t x = 0; x < samples.size(); ++x) {

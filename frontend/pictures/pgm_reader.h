@@ -7,15 +7,13 @@
 // bits of a word of the largest value's bit length (16 for 65535).
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
 #include <optional>
 
 #include "frontend/pictures/raw_frame.h"
 
 namespace sensor::frontend {
 
-std::optional<LoadedBitmap> ReadPgm(std::FILE* file, std::uint64_t fileSize, const PictureMode& mode,
-                                    LoadProblem& problem);
+// The greymap in `file`, its samples read as `request` says.
+std::optional<Picture> ReadPgm(FileBytes file, const PictureRequest& request, LoadProblem& problem);
 
 }  // namespace sensor::frontend

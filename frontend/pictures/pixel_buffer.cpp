@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/frontend_interface.h"
+#include "common/precondition.h"
 #include "frontend/pictures/bus_error_guard.h"
 
 #if __has_include(<sanitizer/asan_interface.h>)
@@ -37,6 +38,14 @@ std::size_t PageSize() {
     return page > 0 ? static_cast<std::size_t>(page) : std::size_t{4096};
   }();
   return size;
+}
+
+// Advice for the pages that hold bytes begin .. begin + size - 1 (the
+// kernel takes page-aligned ranges only).
+int Advise(unsigned char* begin, std::size_t size, int advice) {
+  const auto address = reinterpret_cast<std::uintptr_t>(begin);
+  const std::uintptr_t start = address & ~(std::uintptr_t{PageSize()} - 1);
+  return madvise(reinterpret_cast<void*>(start), size + (address - start), advice);
 }
 
 bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
@@ -110,19 +119,20 @@ PixelBuffer PixelBuffer::Zeroed(std::uint64_t size) {
   PixelBuffer buffer = Reserved(size);
   // Advice only, like the large pages: entering the pages in one call here
   // costs a few hundred faults instead of one per small page on first write.
-  if (buffer.size_ >= kLargeBuffer) madvise(buffer.data_, buffer.size_, MADV_POPULATE_WRITE);
+  if (buffer.size_ >= kLargeBuffer) Advise(buffer.data_, buffer.size_, MADV_POPULATE_WRITE);
   return buffer;
 }
 
-std::optional<PixelBuffer> PixelBuffer::FilledWith(std::uint64_t size, FillCall call, const void* fill) {
-  PixelBuffer buffer = Reserved(size);
+std::optional<PixelBuffer> PixelBuffer::FilledWith(std::uint64_t size, std::uint64_t alignedAt, FillCall call,
+                                                   const void* fill) {
+  PixelBuffer buffer = Reserved(size, alignedAt);
   unsigned char* data = buffer.data_;
   const std::size_t bytes = buffer.size_;
   const int parts = LargePageParts(bytes);
   std::vector<char> filled(static_cast<std::size_t>(parts), 0);
   const std::vector<std::exception_ptr> failures = RunParts(parts, [&](int part) {
     const auto [begin, end] = LargePagePart(bytes, part, parts);
-    if (end > begin && bytes >= kLargeBuffer) madvise(data + begin, end - begin, MADV_POPULATE_WRITE);
+    if (end > begin && bytes >= kLargeBuffer) Advise(data + begin, end - begin, MADV_POPULATE_WRITE);
     filled[static_cast<std::size_t>(part)] = end == begin || call(fill, data + begin, begin, end - begin);
   });
   for (std::size_t i = 0; i < filled.size(); ++i) {
@@ -131,7 +141,7 @@ std::optional<PixelBuffer> PixelBuffer::FilledWith(std::uint64_t size, FillCall 
   return buffer;
 }
 
-PixelBuffer PixelBuffer::Reserved(std::uint64_t size) {
+PixelBuffer PixelBuffer::Reserved(std::uint64_t size, std::uint64_t alignedAt) {
   PixelBuffer buffer;
   if (size == 0) return buffer;
   // Large pages need 2 MiB alignment: a large buffer takes a spare large
@@ -146,10 +156,12 @@ PixelBuffer PixelBuffer::Reserved(std::uint64_t size) {
   buffer.regionSize_ = static_cast<std::size_t>(reserve);
   auto* start = static_cast<unsigned char*>(region);
   if (large) {
-    const auto address = reinterpret_cast<std::uintptr_t>(start);
+    // Byte alignedAt on the first large-page boundary at or after it.
+    const std::uintptr_t lead = static_cast<std::uintptr_t>(alignedAt % kLargePage);
+    const auto address = reinterpret_cast<std::uintptr_t>(start) + lead;
     start += ((address + kLargePage - 1) & ~(std::uintptr_t{kLargePage} - 1)) - address;
     // Advice only: a kernel that declines leaves small pages.
-    madvise(start, static_cast<std::size_t>(size), MADV_HUGEPAGE);
+    Advise(start, static_cast<std::size_t>(size), MADV_HUGEPAGE);
   }
   buffer.data_ = start;
   buffer.size_ = static_cast<std::size_t>(size);
@@ -157,7 +169,7 @@ PixelBuffer PixelBuffer::Reserved(std::uint64_t size) {
   return buffer;
 }
 
-std::optional<PixelBuffer> PixelBuffer::MapFile(int fd, std::uint64_t offset, std::uint64_t size) {
+std::optional<PixelBuffer> PixelBuffer::MapFile(int fd, std::uint64_t offset, std::uint64_t size, bool enter) {
   struct stat info {};
   if (size == 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   const auto fileSize = static_cast<std::uint64_t>(info.st_size);
@@ -185,11 +197,28 @@ std::optional<PixelBuffer> PixelBuffer::MapFile(int fd, std::uint64_t offset, st
   // Fails with EFAULT when the file was cut short since the size was taken:
   // then the caller reads it, and finds it short. Kernels without the advice
   // (EINVAL) enter the pages on first access instead.
-  if (madvise(region, buffer.regionSize_, MADV_POPULATE_READ) != 0 && errno != EINVAL) return std::nullopt;
+  if (enter && madvise(region, buffer.regionSize_, MADV_POPULATE_READ) != 0 && errno != EINVAL) return std::nullopt;
   buffer.data_ = static_cast<unsigned char*>(region) + (offset - start);
   buffer.size_ = static_cast<std::size_t>(size);
   FenceOff(region, buffer.regionSize_, buffer.data_, buffer.size_);
   return buffer;
+}
+
+bool PixelBuffer::EnterPages(std::size_t offset, std::size_t size) {
+  SENSOR_PRECONDITION(offset <= size_ && size <= size_ - offset);
+  if (!Mapped() || size == 0) return true;
+  return Advise(data_ + offset, size, MADV_POPULATE_READ) == 0 || errno == EINVAL;
+}
+
+PixelBuffer PixelBuffer::Narrowed(std::size_t offset, std::size_t size) && {
+  SENSOR_PRECONDITION(offset <= size_ && size <= size_ - offset);
+  if (size == 0) return PixelBuffer();
+  PixelBuffer narrowed(std::move(*this));
+  ASAN_UNPOISON_MEMORY_REGION(narrowed.data_ + offset, size);
+  narrowed.data_ += offset;
+  narrowed.size_ = size;
+  FenceOff(narrowed.region_, narrowed.regionSize_, narrowed.data_, narrowed.size_);
+  return narrowed;
 }
 
 bool PixelBuffer::Intact() const {

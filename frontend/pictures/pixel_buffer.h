@@ -42,19 +42,30 @@ class PixelBuffer {
   // the kernel's zeroing of the fresh pages and the fill then use every
   // processor the run may. Nothing when any part fails; throws std::bad_alloc
   // when the memory cannot be had. Every byte ends as a fill on one thread
-  // would leave it.
+  // would leave it. A large buffer's byte `alignedAt` begins a large page (a
+  // file's pixel data, read with the file's headers before it).
   template <class Fill>
-  static std::optional<PixelBuffer> Filled(std::uint64_t size, const Fill& fill) {
-    return FilledWith(size, [](const void* f, unsigned char* part, std::size_t offset, std::size_t count) {
+  static std::optional<PixelBuffer> Filled(std::uint64_t size, const Fill& fill, std::uint64_t alignedAt = 0) {
+    return FilledWith(size, alignedAt, [](const void* f, unsigned char* part, std::size_t offset, std::size_t count) {
       return (*static_cast<const Fill*>(f))(part, offset, count);
     }, &fill);
   }
 
   // The `size` bytes at `offset` of the open regular file `fd`, mapped
-  // privately and their pages entered before the call returns; nothing when
-  // the file cannot be mapped (a file system without mappings, a range past
-  // the file's end, no address space), so that the caller reads it instead.
-  static std::optional<PixelBuffer> MapFile(int fd, std::uint64_t offset, std::uint64_t size);
+  // privately, their pages entered before the call returns when `enter`
+  // (else see EnterPages); nothing when the file cannot be mapped (a file
+  // system without mappings, a range past the file's end, no address space),
+  // so that the caller reads it instead.
+  static std::optional<PixelBuffer> MapFile(int fd, std::uint64_t offset, std::uint64_t size, bool enter = true);
+
+  // Enters the pages of a mapping's bytes offset .. offset + size - 1 in one
+  // call, before they are read, instead of one fault per small page; false
+  // when the file was cut short beneath them. True for memory of its own.
+  bool EnterPages(std::size_t offset, std::size_t size);
+
+  // The buffer cut to its bytes offset .. offset + size - 1 (a file's pixel
+  // data, mapped or read with the file's headers), which it keeps in place.
+  PixelBuffer Narrowed(std::size_t offset, std::size_t size) &&;
 
   unsigned char* data() { return data_; }
   const unsigned char* data() const { return data_; }
@@ -75,8 +86,9 @@ class PixelBuffer {
 
  private:
   using FillCall = bool (*)(const void* fill, unsigned char* part, std::size_t offset, std::size_t count);
-  static PixelBuffer Reserved(std::uint64_t size);
-  static std::optional<PixelBuffer> FilledWith(std::uint64_t size, FillCall call, const void* fill);
+  static PixelBuffer Reserved(std::uint64_t size, std::uint64_t alignedAt = 0);
+  static std::optional<PixelBuffer> FilledWith(std::uint64_t size, std::uint64_t alignedAt, FillCall call,
+                                               const void* fill);
   void Take(PixelBuffer& other) noexcept;
   void Release() noexcept;
 

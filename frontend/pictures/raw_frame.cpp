@@ -11,7 +11,7 @@
 namespace sensor::frontend {
 
 bool AllocateBottomUpBitmap(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
-                            LoadedBitmap& picture) {
+                            Picture& picture) {
   SENSOR_PRECONDITION(width > 0 && height > 0);
   bitmap::InfoFields fields;
   fields.Width = width;
@@ -22,7 +22,7 @@ bool AllocateBottomUpBitmap(std::int32_t width, std::int32_t height, std::uint16
       bitmap::RowStride(bitCount, static_cast<std::uint64_t>(width)) * static_cast<std::uint64_t>(height);
   try {
     picture.Header.assign(info.begin(), info.end());
-    AllocatePixelBuffer(picture.Pixels, size);
+    picture.Pixels = PixelBuffer::Zeroed(size);
   } catch (const std::bad_alloc&) {
     return false;
   } catch (const std::length_error&) {
@@ -31,7 +31,7 @@ bool AllocateBottomUpBitmap(std::int32_t width, std::int32_t height, std::uint16
   return true;
 }
 
-unsigned char* BottomUpRow(LoadedBitmap& picture, std::int32_t height, std::int32_t y) {
+unsigned char* BottomUpRow(Picture& picture, std::int32_t height, std::int32_t y) {
   SENSOR_PRECONDITION(height > 0 && y >= 0 && y < height);
   SENSOR_PRECONDITION(picture.Pixels.size() % static_cast<std::size_t>(height) == 0);
   const std::size_t stride = picture.Pixels.size() / static_cast<std::size_t>(height);
@@ -44,7 +44,7 @@ int BitLength(std::uint64_t value) {
   return bits;
 }
 
-std::optional<RawFrame> RawFrame::Make(std::int64_t width, std::int64_t height, const PictureMode& mode,
+std::optional<RawFrame> RawFrame::Make(std::int64_t width, std::int64_t height, const PictureRequest& mode,
                                        const SampleWords& words, LoadProblem& problem) {
   if (!mode.BayerMode) {
     problem = "a raw picture is analysed in Bayer mode only: give -BayerMode (or BayerMode=1)";

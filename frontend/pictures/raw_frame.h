@@ -12,21 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture.h"
 
 namespace sensor::frontend {
-
-// What a run will make of the picture: the analysis mode, the sensor depth
-// of BitsUsage, and whether the file's samples sit in the top bits of their
-// words (-TopBits, TopBits=1).
-struct PictureMode {
-  bool BayerMode = false;
-  std::int32_t SensorBpp = 0;
-  bool TopBits = false;
-};
-
-// Why a picture was not loaded; empty while nothing is wrong.
-using LoadProblem = std::string;
 
 // How a file holds its samples: in words of `Bits` bits (8 or 16 for TIFF and
 // raw16 frames, 10 or 12 for packed frames, the bit length of a greymap's
@@ -45,7 +33,7 @@ class RawFrame {
   // A frame of width x height samples; nothing, with the problem set, when
   // the run is in colour mode, the sensor depth is not 8, 10 or 12, the size
   // is not positive or the buffer cannot be had.
-  static std::optional<RawFrame> Make(std::int64_t width, std::int64_t height, const PictureMode& mode,
+  static std::optional<RawFrame> Make(std::int64_t width, std::int64_t height, const PictureRequest& mode,
                                       const SampleWords& words, LoadProblem& problem);
 
   std::int32_t Width() const { return width_; }
@@ -56,7 +44,7 @@ class RawFrame {
   // the problem set, when a sample is above the depth's range.
   bool StoreRow(std::int32_t y, const std::uint16_t* samples, LoadProblem& problem);
 
-  LoadedBitmap Finish() && { return std::move(picture_); }
+  Picture Finish() && { return std::move(picture_); }
 
  private:
   RawFrame() = default;
@@ -68,17 +56,17 @@ class RawFrame {
   std::uint32_t low_ = 0;   // mask of the d - 8 low bits
   std::uint32_t max_ = 0;   // 2^d - 1
   SampleWords words_;
-  LoadedBitmap picture_;
+  Picture picture_;
 };
 
 // The picture's header block for a bitmap of width x height pixels of
 // `bitCount` bits stored bottom row first, and its zero-filled pixel buffer;
 // false when the buffer cannot be had.
 bool AllocateBottomUpBitmap(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
-                            LoadedBitmap& picture);
+                            Picture& picture);
 
 // Where picture row y (0 is the top row) of such a bitmap begins.
-unsigned char* BottomUpRow(LoadedBitmap& picture, std::int32_t height, std::int32_t y);
+unsigned char* BottomUpRow(Picture& picture, std::int32_t height, std::int32_t y);
 
 // The number of bits below and at the highest set bit (0 for 0).
 int BitLength(std::uint64_t value);

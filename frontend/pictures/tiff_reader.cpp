@@ -1,7 +1,6 @@
 #include "frontend/pictures/tiff_reader.h"
 
 #include <tiffio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -48,15 +47,47 @@ struct TiffCloser {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
-TiffHandle Open(std::FILE* file, std::string& libraryMessage) {
+// The file's bytes as libtiff reads them: a read position that moves as in
+// a file (a seek may pass the end; a read there gives nothing) and no writes.
+struct MemoryFile {
+  FileBytes Bytes;
+  std::uint64_t At = 0;
+
+  static tmsize_t Read(thandle_t handle, void* to, tmsize_t count) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    if (count < 0) return -1;
+    const std::uint64_t left = file->At < file->Bytes.size() ? file->Bytes.size() - file->At : 0;
+    const auto taken = static_cast<std::size_t>(std::min<std::uint64_t>(left, static_cast<std::uint64_t>(count)));
+    if (taken > 0) std::memcpy(to, file->Bytes.data() + file->At, taken);
+    file->At += taken;
+    return static_cast<tmsize_t>(taken);
+  }
+  static tmsize_t Write(thandle_t, void*, tmsize_t) { return -1; }
+  static toff_t Seek(thandle_t handle, toff_t offset, int whence) {
+    auto* file = static_cast<MemoryFile*>(handle);
+    const std::uint64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? file->At : file->Bytes.size();
+    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return static_cast<toff_t>(-1);
+    // Offsets are unsigned: a step back from SEEK_CUR or SEEK_END wraps
+    // around, as lseek's signed offset would.
+    const std::uint64_t to = base + offset;
+    if (to > static_cast<std::uint64_t>(INT64_MAX)) return static_cast<toff_t>(-1);
+    file->At = to;
+    return to;
+  }
+  static int Close(thandle_t) { return 0; }
+  static toff_t Size(thandle_t handle) { return static_cast<MemoryFile*>(handle)->Bytes.size(); }
+  static int Map(thandle_t, void**, toff_t*) { return 0; }
+  static void Unmap(thandle_t, void*, toff_t) {}
+};
+
+TiffHandle Open(MemoryFile& file, std::string& libraryMessage) {
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   if (options == nullptr) return nullptr;
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, kLibraryAllocationLimit);
   TIFFOpenOptionsSetErrorHandlerExtR(options, KeepFirstError, &libraryMessage);
   TIFFOpenOptionsSetWarningHandlerExtR(options, IgnoreWarning, nullptr);
-  const int fd = dup(fileno(file));
-  TIFF* tiff = fd < 0 ? nullptr : TIFFFdOpenExt(fd, "picture", "rm", options);
-  if (tiff == nullptr && fd >= 0) close(fd);
+  TIFF* tiff = TIFFClientOpenExt("picture", "rm", &file, MemoryFile::Read, MemoryFile::Write, MemoryFile::Seek,
+                                 MemoryFile::Close, MemoryFile::Size, MemoryFile::Map, MemoryFile::Unmap, options);
   TIFFOpenOptionsFree(options);
   return TiffHandle(tiff);
 }
@@ -221,7 +252,7 @@ DngLevels LevelsOf(TIFF* tiff, std::uint16_t bits) {
 
 // How a picture of `bits`-bit words holds its samples: a DNG states its range
 // in WhiteLevel.
-SampleWords WordsOf(TIFF* tiff, bool dng, std::uint16_t bits, const PictureMode& mode) {
+SampleWords WordsOf(TIFF* tiff, bool dng, std::uint16_t bits, const PictureRequest& mode) {
   SampleWords words{bits, false, mode.TopBits};
   std::uint16_t count = 0;
   std::uint32_t* white = nullptr;
@@ -232,7 +263,7 @@ SampleWords WordsOf(TIFF* tiff, bool dng, std::uint16_t bits, const PictureMode&
   return words;
 }
 
-std::optional<LoadedBitmap> ReadRaw(TIFF* tiff, const Region& region, std::uint16_t bits, const PictureMode& mode,
+std::optional<Picture> ReadRaw(TIFF* tiff, const Region& region, std::uint16_t bits, const PictureRequest& mode,
                                     const SampleWords& words, LoadProblem& problem, const std::string& libraryMessage,
                                     bool& outOfRange) {
   SENSOR_PRECONDITION(bits == 8 || bits == 16);
@@ -276,9 +307,9 @@ std::optional<LoadedBitmap> ReadRaw(TIFF* tiff, const Region& region, std::uint1
   return std::move(*frame).Finish();
 }
 
-std::optional<LoadedBitmap> ReadColour(TIFF* tiff, const Region& region, LoadProblem& problem,
-                                       const std::string& libraryMessage) {
-  LoadedBitmap picture;
+std::optional<Picture> ReadColour(TIFF* tiff, const Region& region, LoadProblem& problem,
+                                  const std::string& libraryMessage) {
+  Picture picture;
   const auto height = static_cast<std::int32_t>(region.Height);
   if (!AllocateBottomUpBitmap(static_cast<std::int32_t>(region.Width), height, 24, picture)) {
     problem = "no memory for the picture";
@@ -310,10 +341,11 @@ std::optional<LoadedBitmap> ReadColour(TIFF* tiff, const Region& region, LoadPro
 
 }  // namespace
 
-std::optional<LoadedBitmap> ReadTiff(std::FILE* file, std::uint64_t fileSize, const PictureMode& mode,
-                                     LoadProblem& problem) {
+std::optional<Picture> ReadTiff(FileBytes bytes, const PictureRequest& mode, LoadProblem& problem) {
   std::string libraryMessage;
+  MemoryFile file{bytes};
   const TiffHandle tiff = Open(file, libraryMessage);
+  const std::uint64_t fileSize = bytes.size();
   if (!tiff) {
     problem = "not a readable TIFF file: " + libraryMessage;
     return std::nullopt;
@@ -385,7 +417,7 @@ std::optional<LoadedBitmap> ReadTiff(std::FILE* file, std::uint64_t fileSize, co
   if (colour) return ReadColour(tiff.get(), region, problem, libraryMessage);
   const SampleWords words = WordsOf(tiff.get(), dng, bits, mode);
   bool outOfRange = false;
-  std::optional<LoadedBitmap> picture =
+  std::optional<Picture> picture =
       ReadRaw(tiff.get(), region, bits, mode, words, problem, libraryMessage, outOfRange);
   // A DNG whose white level fills its words holds its samples in their top
   // bits; read so when they do not fit the sensor depth as they stand (a file

@@ -10,15 +10,14 @@
 // (raw_frame.h); its BlackLevel and WhiteLevel are kept with the picture.
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
 #include <optional>
 
 #include "frontend/pictures/raw_frame.h"
 
 namespace sensor::frontend {
 
-std::optional<LoadedBitmap> ReadTiff(std::FILE* file, std::uint64_t fileSize, const PictureMode& mode,
-                                     LoadProblem& problem);
+// The TIFF or DNG picture in `file`, read by libtiff from memory, its samples
+// read as `request` says.
+std::optional<Picture> ReadTiff(FileBytes file, const PictureRequest& request, LoadProblem& problem);
 
 }  // namespace sensor::frontend

@@ -68,7 +68,7 @@ review::ReviewInput ReviewInputOf(const StationFindings& run) {
 
 }  // namespace
 
-std::shared_ptr<const review::ReviewBackdrop> ReviewBackdropOf(LoadedBitmap& picture, const PictureMode& mode) {
+std::shared_ptr<const review::ReviewBackdrop> ReviewBackdropOf(Picture& picture, const PictureRequest& mode) {
   ImageBinding binding;
   if (picture.Header.size() < 40 ||
       BindBitmap(picture.Header.data(), picture.Pixels.data(), binding) != S_OK) {

@@ -5,15 +5,14 @@
 
 #include <memory>
 
-#include "frontend/pictures/bitmap_loader.h"
-#include "frontend/pictures/raw_frame.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/products/run_products.h"
 
 namespace sensor::frontend {
 
 // The picture placed and shrunk for the review, read as the run reads it;
 // null when it cannot be bound.
-std::shared_ptr<const review::ReviewBackdrop> ReviewBackdropOf(LoadedBitmap& picture, const PictureMode& mode);
+std::shared_ptr<const review::ReviewBackdrop> ReviewBackdropOf(Picture& picture, const PictureRequest& mode);
 
 // The review image drawn from the run's findings: every Waferon candidate as a
 // pixel and every counted cluster's peak as a cluster; every counted Glazet

@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "frontend/common/diagnostics.h"
-#include "frontend/pictures/bitmap_loader.h"
-#include "frontend/pictures/raw_frame.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/products/product_paths.h"
 
 namespace sensor::review {
@@ -167,10 +166,10 @@ struct StationFindings {
   RunPaths Paths;               // the paths as given
   std::string OutputFolder;     // the run's folder, ending in '/'; empty: the working directory
   std::vector<SettingFact> Settings;
-  PictureMode Mode;             // what the picture was analysed as
+  PictureRequest Mode;          // what the picture was analysed as
   // The loaded picture; null when it was not loaded. Valid while the run's
   // outputs are written. Glazet paints it: its pixels are then the defect map.
-  const LoadedBitmap* Picture = nullptr;
+  const frontend::Picture* Picture = nullptr;
   // The picture placed and shrunk for the review image when it was loaded,
   // before any painting; only with -ReviewImage (review_product.h).
   std::shared_ptr<const review::ReviewBackdrop> ReviewBackdrop;

@@ -5,8 +5,8 @@ namespace sensor::batch {
 namespace {
 
 bool SameReading(const frontend::PictureRequest& a, const frontend::PictureRequest& b) {
-  return a.Mode.BayerMode == b.Mode.BayerMode && a.Mode.SensorBpp == b.Mode.SensorBpp &&
-         a.Mode.TopBits == b.Mode.TopBits && a.RawLayout == b.RawLayout;
+  return a.BayerMode == b.BayerMode && a.SensorBpp == b.SensorBpp && a.TopBits == b.TopBits &&
+         a.RawLayout == b.RawLayout;
 }
 
 }  // namespace
@@ -16,8 +16,8 @@ void PictureCache::Forget() {
   path_.reset();
 }
 
-frontend::LoadedBitmap* PictureCache::Get(const frontend::ResolvedPath& path,
-                                          const frontend::PictureRequest& request, bool paints) {
+frontend::Picture* PictureCache::Get(const frontend::ResolvedPath& path, const frontend::PictureRequest& request,
+                                     bool paints) {
   painted_.reset();
   // A mapped picture whose file changed since is read anew, as a program of
   // its own would read it.
@@ -35,7 +35,7 @@ frontend::LoadedBitmap* PictureCache::Get(const frontend::ResolvedPath& path,
   if (laterReaders_ > 0 || read_->Pixels.Mapped()) {
     // Painting a mapped picture would copy it a small page at a time on the
     // first writes: one copy of its own costs less.
-    painted_ = frontend::CopyBitmap(*read_);
+    painted_ = frontend::CopyPicture(*read_);
     if (painted_ && !read_->Pixels.Intact()) painted_.reset();  // the file changed during the copy
     if (laterReaders_ == 0) Forget();
     if (!painted_) {  // no room for a copy, or a changed file

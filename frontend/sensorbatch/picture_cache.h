@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 
-#include "frontend/pictures/bitmap_loader.h"
 #include "frontend/pictures/picture_loader.h"
 #include "frontend/station/paths.h"
 
@@ -27,7 +26,7 @@ class PictureCache {
 
   // The picture for the coming job; null when it cannot be loaded. Valid until
   // the next call.
-  frontend::LoadedBitmap* Get(const frontend::ResolvedPath& path, const frontend::PictureRequest& request,
+  frontend::Picture* Get(const frontend::ResolvedPath& path, const frontend::PictureRequest& request,
                               bool paints);
 
  private:
@@ -37,8 +36,8 @@ class PictureCache {
   // depends on the run's mode, depth and layout).
   std::optional<std::string> path_;
   frontend::PictureRequest request_;
-  std::optional<frontend::LoadedBitmap> read_;
-  std::optional<frontend::LoadedBitmap> painted_;
+  std::optional<frontend::Picture> read_;
+  std::optional<frontend::Picture> painted_;
   std::size_t laterReaders_ = 0;
   bool anyPaints_ = false;
 };

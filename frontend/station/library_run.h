@@ -38,7 +38,7 @@ ResultCode RunAnalysisLibrary(RunContext& run, ResultsAfter readAfter, Analyse a
   const bool opened = code == S_OK;
   if (code == S_OK) code = library.set_OutputFolder(run.OutputFolder().c_str());
   if (code == S_OK) {
-    LoadedBitmap* bitmap = run.LoadBitmap();
+    Picture* bitmap = run.LoadBitmap();
     code = bitmap == nullptr ? E_FAIL
                              : library.BindImage(bitmap->Header.data(), bitmap->Pixels.data());
     if (code == S_OK) {

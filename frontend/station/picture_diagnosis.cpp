@@ -18,7 +18,7 @@ Diagnostic DiagnosePicture(const std::optional<std::string>& path, const Picture
   }
   Diagnostic d{DiagnosticClass::Picture, *path, "", ""};
   LoadProblem problem;
-  const std::optional<LoadedBitmap> again = ReadPicture(path, request, problem);
+  const std::optional<Picture> again = ReadPicture(path, request, problem);
   if (!problem.empty()) {
     d.Problem = "refused: " + problem;
     return d;
@@ -49,7 +49,7 @@ Diagnostic DiagnosePicture(const std::optional<std::string>& path, const Picture
   return d;
 }
 
-std::optional<Diagnostic> DiagnoseRefusedBitmap(const std::string& path, const LoadedBitmap& bitmap) {
+std::optional<Diagnostic> DiagnoseRefusedBitmap(const std::string& path, const Picture& bitmap) {
   if (bitmap.Header.size() < bitmap::kInfoHeaderSize) return std::nullopt;
   const unsigned char* header = bitmap.Header.data();
   const auto width = static_cast<std::int32_t>(bitmap::ReadU32(header + 4));

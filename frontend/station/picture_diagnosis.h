@@ -23,6 +23,6 @@ Diagnostic DiagnosePicture(const std::optional<std::string>& path, const Picture
 
 // A loaded bitmap that the libraries refuse to bind: why; nothing when its
 // header is one they bind.
-std::optional<Diagnostic> DiagnoseRefusedBitmap(const std::string& path, const LoadedBitmap& bitmap);
+std::optional<Diagnostic> DiagnoseRefusedBitmap(const std::string& path, const Picture& bitmap);
 
 }  // namespace sensor::frontend

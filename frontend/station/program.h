@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/pictures/raw_frame.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/products/run_findings.h"
 #include "frontend/products/run_products.h"
 #include "frontend/station/limits_file.h"
@@ -48,7 +48,7 @@ struct ProgramDescription {
   // the picture painted (the driver asks RunContext::PaintsPicture); null: every run.
   std::function<bool(const CommonOptions&, const std::string& folder)> PaintsPictureFor;
   // The analysis mode and sensor depth that a raw picture is read for.
-  std::function<PictureMode()> Picture;
+  std::function<PictureRequest()> Picture;
   // Runs the library on the bitmap and gives the run's result code.
   std::function<ResultCode(RunContext&)> RunLibrary;
   // The files the run writes from its findings on request (run_products.h);

@@ -4,13 +4,13 @@
 
 namespace sensor::frontend {
 
-LoadedBitmap* RunContext::LoadBitmap() {
+Picture* RunContext::LoadBitmap() {
   PictureRequest request;
-  if (mode_) request.Mode = mode_();
-  request.Mode.TopBits = options_.TopBits;
+  if (mode_) request = mode_();
+  request.TopBits = options_.TopBits;
   request.RawLayout = options_.RawLayout;
   request.Memory = paints_ ? PixelMemory::Own : PixelMemory::MappedFile;
-  findings_.Mode = request.Mode;
+  findings_.Mode = request;
   request_ = request;
   if (pictures_) {
     loaded_ = pictures_(options_.BMPFileIn, request, paints_);
@@ -19,7 +19,7 @@ LoadedBitmap* RunContext::LoadBitmap() {
     loaded_ = bitmap_ ? &*bitmap_ : nullptr;
   }
   if (loaded_ != nullptr && options_.Products.ReviewImage) {
-    findings_.ReviewBackdrop = ReviewBackdropOf(*loaded_, request.Mode);
+    findings_.ReviewBackdrop = ReviewBackdropOf(*loaded_, request);
   }
   return loaded_;
 }

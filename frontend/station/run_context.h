@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/pictures/picture_loader.h"
 #include "frontend/products/run_findings.h"
 #include "frontend/station/run_host.h"
@@ -21,8 +21,8 @@ namespace sensor::frontend {
 class RunContext {
  public:
   RunContext(CommonOptions& options, VerdictTable& verdicts, StationFindings& findings,
-             std::optional<LoadedBitmap>& bitmap, const std::string& folder,
-             const PictureSource& pictures, bool paints, std::function<PictureMode()> mode = {})
+             std::optional<Picture>& bitmap, const std::string& folder,
+             const PictureSource& pictures, bool paints, std::function<PictureRequest()> mode = {})
       : options_(options),
         verdicts_(verdicts),
         findings_(findings),
@@ -42,12 +42,12 @@ class RunContext {
   // Loads the picture named by BMPFileIn (picture_loader.h); null when it
   // cannot be loaded. The buffers stay valid until the end of the run, past
   // the library's Close.
-  LoadedBitmap* LoadBitmap();
+  Picture* LoadBitmap();
   // Whether the library is to paint the loaded picture, which is then memory
   // of the run's own; else the picture may be a mapped file the library only reads.
   bool PaintsPicture() const { return paints_; }
   // The picture LoadBitmap gave; null before it or when it could not be loaded.
-  const LoadedBitmap* Loaded() const { return loaded_; }
+  const Picture* Loaded() const { return loaded_; }
   // The request of LoadBitmap's reading; nothing before it.
   const std::optional<PictureRequest>& Request() const { return request_; }
 
@@ -55,13 +55,13 @@ class RunContext {
   CommonOptions& options_;
   VerdictTable& verdicts_;
   StationFindings& findings_;
-  std::optional<LoadedBitmap>& bitmap_;
-  LoadedBitmap* loaded_ = nullptr;
+  std::optional<Picture>& bitmap_;
+  Picture* loaded_ = nullptr;
   std::optional<PictureRequest> request_;
   const std::string& folder_;
   const PictureSource& pictures_;
   bool paints_;
-  std::function<PictureMode()> mode_;
+  std::function<PictureRequest()> mode_;
 };
 
 }  // namespace sensor::frontend

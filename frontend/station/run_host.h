@@ -7,7 +7,7 @@
 #include <string>
 
 #include "frontend/common/diagnostics.h"
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/picture.h"
 #include "frontend/pictures/picture_loader.h"
 #include "frontend/products/product_paths.h"
 #include "frontend/station/paths.h"
@@ -23,7 +23,7 @@ using SensorDefectDetectionClass::ResultCode;
 // loaded), valid until the end of the run; a run that paints the picture gets
 // one that no later run sees.
 using PictureSource =
-    std::function<LoadedBitmap*(const ResolvedPath& path, const PictureRequest& request, bool paints)>;
+    std::function<Picture*(const ResolvedPath& path, const PictureRequest& request, bool paints)>;
 
 // What a run's status file reports, for its host.
 struct StationOutcome {

@@ -39,7 +39,7 @@ struct RunState {
   std::string folder;  // decided at start-up
   VerdictTable verdicts;
   StationFindings findings;
-  std::optional<LoadedBitmap> bitmap;
+  std::optional<Picture> bitmap;
   std::string failureMessage;
   ResultCode result = S_OK;
   std::uint32_t startTick = 0;
@@ -194,7 +194,7 @@ void ClassifyRun(RunState& state, const RunContext& context, ResultCode libraryC
 
 // The run's facts beside what the driver found, then every product asked for;
 // false when one could not be written.
-bool WriteRunProducts(const ProgramDescription& program, RunState& state, const LoadedBitmap* picture,
+bool WriteRunProducts(const ProgramDescription& program, RunState& state, const Picture* picture,
                       const std::string& message, int status, const ProductPaths& paths) {
   if (!paths.Any()) return true;
   StationFindings& run = state.findings;

@@ -21,7 +21,7 @@ frontend::ProgramDescription DescribeWaferonrun(
   program.Verdicts = WaferonVerdicts();
   program.Layout = WaferonLayout();
   program.Picture = [&settings] {
-    return frontend::PictureMode{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
+    return frontend::PictureRequest{settings.Params.BayerMode != 0, settings.Params.SensorBpp};
   };
   program.SettingFacts = [&settings] { return WaferonSettingFacts(settings); };
   // Every counted pixel or cluster was a candidate, and the candidates are dumped.

@@ -36,7 +36,7 @@ class Picture:
     top_row_first: bool
 
 def read_picture(
-    path: PathLike,
+    path: Union[PathLike, bytes, bytearray, memoryview],
     raw_layout: Optional[str] = None,
     params: Union[waferon.Params, glazet.Params, ostrel.Params, None] = None,
 ) -> Picture: ...

@@ -1,9 +1,16 @@
-// sensordefect.read_picture: a picture file read by the programs' own readers
-// (picture_loader.h) and handed over as a numpy frame.
+// sensordefect.read_picture: a picture file, or its bytes, read by the
+// programs' own readers (picture_loader.h) and handed over as a numpy frame.
+// The file is read into memory here, never mapped: no signal handler in the
+// interpreter.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <vector>
 
+#include "frontend/common/regular_file.h"
+#include "frontend/pictures/packed_raw_reader.h"
 #include "frontend/pictures/picture_loader.h"
 #include "python/src/binding_support.h"
 #include "python/src/library_bindings.h"
@@ -30,13 +37,13 @@ std::int32_t ReadI32(const unsigned char* p) {
   return static_cast<std::int32_t>(v);
 }
 
-bool BeginsWithBitmapMark(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char mark[2] = {};
-  const bool bitmap = std::fread(mark, 1, 2, file) == 2 && std::memcmp(mark, "BM", 2) == 0;
-  std::fclose(file);
-  return bitmap;
+// The whole of a regular file; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+  const frontend::FileHandle file = frontend::OpenRegularFile(path);
+  struct stat info {};
+  if (!file || fstat(fileno(file.get()), &info) != 0) return false;
+  bytes.resize(static_cast<std::size_t>(info.st_size));
+  return std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() && std::fgetc(file.get()) == EOF;
 }
 
 [[noreturn]] void RaiseOs(const std::string& text) {
@@ -44,26 +51,49 @@ bool BeginsWithBitmapMark(const std::string& path) {
   throw py::error_already_set();
 }
 
-Picture ReadPictureFile(const py::object& pathObject, const py::object& rawLayout, const py::object& params) {
-  const std::string path = PathText(pathObject);
-  frontend::PictureRequest request;
-  request.Mode = frontend::PictureMode{true, 10};
+Picture ReadPictureFile(const py::object& source, const py::object& rawLayout, const py::object& params) {
+  frontend::PictureRequest request{true, 10};
   if (!params.is_none()) {
     if (!py::hasattr(params, "bayer_mode") || !py::hasattr(params, "sensor_bpp")) {
       throw py::type_error("params is the Params of waferon, glazet or ostrel (its bayer_mode and sensor_bpp say how "
                            "raw samples are read), or None for Bayer samples of 10 bits");
     }
-    request.Mode.BayerMode = params.attr("bayer_mode").cast<bool>();
-    request.Mode.SensorBpp = params.attr("sensor_bpp").cast<std::int32_t>();
+    request.BayerMode = params.attr("bayer_mode").cast<bool>();
+    request.SensorBpp = params.attr("sensor_bpp").cast<std::int32_t>();
   }
   if (!rawLayout.is_none()) request.RawLayout = rawLayout.cast<std::string>();
-  request.Memory = frontend::PixelMemory::Own;  // no mapping, no signal handler in the interpreter
+
+  // The bytes: a bytes-like object as it is, or the file's, read here.
+  std::string path;
+  std::vector<unsigned char> read;
+  frontend::FileBytes bytes;
+  std::optional<py::buffer_info> held;
+  if (PyObject_CheckBuffer(source.ptr()) != 0) {
+    held = source.cast<py::buffer>().request();
+    path = "given as " + std::to_string(held->size * held->itemsize) + " bytes";
+    bytes = frontend::FileBytes(static_cast<const unsigned char*>(held->ptr),
+                                static_cast<std::size_t>(held->size * held->itemsize));
+  } else {
+    path = PathText(source);
+    bool readable = false;
+    {
+      py::gil_scoped_release released;
+      readable = ReadWholeFile(path, read);
+    }
+    if (!readable) {
+      read.clear();  // read as no picture at all
+      if (request.RawLayout && frontend::ParseRawLayout(request.RawLayout->c_str())) {
+        throw py::value_error("the picture " + path + " is not loaded: the raw frame " + path + " cannot be read");
+      }
+    }
+    bytes = frontend::FileBytes(read.data(), read.size());
+  }
 
   frontend::LoadProblem problem;
-  std::optional<frontend::LoadedBitmap> loaded;
+  std::optional<frontend::Picture> loaded;
   {
     py::gil_scoped_release released;
-    loaded = frontend::ReadPicture(path, request, problem);
+    loaded = frontend::ReadPictureBytes(bytes, request, problem);
   }
   if (!loaded) {
     if (!problem.empty()) throw py::value_error("the picture " + path + " is not loaded: " + problem);
@@ -85,15 +115,15 @@ Picture ReadPictureFile(const py::object& pathObject, const py::object& rawLayou
   picture.Height = storedHeight < 0 ? -storedHeight : storedHeight;
   picture.BitCount = bitCount;
   picture.TopRowFirst = storedHeight < 0;
-  picture.SensorBpp = request.Mode.SensorBpp;
+  picture.SensorBpp = request.SensorBpp;
   const std::int64_t pixelBytes = bitCount / 8;
   const std::int64_t stride = (static_cast<std::int64_t>(bitCount) * width + 31) / 32 * 4;
   const unsigned char* top = loaded->Pixels.data() + (picture.TopRowFirst ? 0 : (picture.Height - 1) * stride);
 
-  const bool bitmapFile = rawLayout.is_none() && BeginsWithBitmapMark(path);
-  if (bitmapFile || !request.Mode.BayerMode) {
+  const bool bitmapFile = rawLayout.is_none() && bytes.size() >= 2 && std::memcmp(bytes.data(), "BM", 2) == 0;
+  if (bitmapFile || !request.BayerMode) {
     // The bitmap's own bytes, top row first, no copy.
-    auto owner = std::make_shared<frontend::LoadedBitmap>(std::move(*loaded));
+    auto owner = std::make_shared<frontend::Picture>(std::move(*loaded));
     auto* keep = new std::shared_ptr<const void>(owner);
     py::capsule base(keep, [](void* p) { delete static_cast<std::shared_ptr<const void>*>(p); });
     picture.Frame = py::array(py::dtype::of<std::uint8_t>(), {picture.Height, width, static_cast<std::int32_t>(pixelBytes)},
@@ -103,7 +133,7 @@ Picture ReadPictureFile(const py::object& pathObject, const py::object& rawLayou
   }
   // A raw frame, which the readers keep as a station's bitmap keeps samples:
   // first byte v >> (d - 8), second byte the d - 8 low bits.
-  const int shift = request.Mode.SensorBpp - 8;
+  const int shift = request.SensorBpp - 8;
   py::array_t<std::uint16_t> samples({picture.Height, width});
   std::uint16_t* out = samples.mutable_data();
   for (std::int64_t y = 0; y < picture.Height; ++y) {
@@ -143,7 +173,8 @@ analyse() and its channel order is taken.)")
       });
   m.def("read_picture", &ReadPictureFile, "path"_a, "raw_layout"_a = py::none(), "params"_a = py::none(),
         R"(Reads a picture as the programs do: BMP, PGM, TIFF, DNG, or a headerless packed raw
-frame with raw_layout ("raw10,WIDTH,HEIGHT[,STRIDE]", as -RawLayout).
+frame with raw_layout ("raw10,WIDTH,HEIGHT[,STRIDE]", as -RawLayout). path
+is the file's path, or the file's bytes (any bytes-like object).
 
 params: the Params of the run (any library's); its bayer_mode and sensor_bpp
 say how raw samples are read (default: Bayer, 10 bits). Returns a Picture.

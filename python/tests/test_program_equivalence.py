@@ -74,3 +74,19 @@ def test_results_hold_what_the_report_lacks(tmp_path):
     assert blemishes.defect_map.shape == (240, 320)
     assert int((blemishes.defect_map == 255).sum()) == blemishes.candidates > 0
     assert blemishes.blemishes["pixels"].sum() <= blemishes.candidates
+
+
+@pytest.mark.parametrize("options,raw_layout", [(["-BitCount", 24], None), (["-Format", "pgm"], None),
+                                                (["-Format", "dng"], None), (["-Format", "raw10"], "raw10,64,48")])
+def test_a_pictures_bytes_read_as_its_file(tmp_path, options, raw_layout):
+    """Bytes, a bytearray or a memoryview read as the file they hold; cut
+    short, they are refused with the reader's message or as no picture."""
+    picture = simulate(tmp_path, "p", "-BayerMode", "-Size", "64,48", *options, *DEFECTS)
+    data = picture.read_bytes()
+    from_file = sd.read_picture(picture, raw_layout=raw_layout)
+    for source in (data, bytearray(data), memoryview(data)):
+        from_bytes = sd.read_picture(source, raw_layout=raw_layout)
+        assert (from_bytes.width, from_bytes.height, from_bytes.samples) == (64, 48, from_file.samples)
+        assert (from_bytes.frame == from_file.frame).all()
+    with pytest.raises(OSError if options[0] == "-BitCount" else ValueError):
+        sd.read_picture(data[: len(data) // 2], raw_layout=raw_layout)

@@ -1,10 +1,11 @@
-#include "frontend/pictures/bitmap_loader.h"
+#include "frontend/pictures/bitmap_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "common/frontend_interface.h"
+#include "frontend/pictures/picture_loader.h"
 #include "program_runner.h"
 #include "test_image.h"
 
@@ -18,12 +19,38 @@ void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+std::optional<Picture> LoadBitmapFile(const std::optional<std::string>& path,
+                                      PixelMemory memory = PixelMemory::MappedFile) {
+  PictureRequest request;
+  request.Memory = memory;
+  LoadProblem problem;
+  std::optional<Picture> picture = ReadPicture(path, request, problem);
+  EXPECT_EQ(problem, "");  // a bitmap, or no known kind: refused silently
+  return picture;
+}
+
 class BitmapLoader : public ::testing::Test {
  protected:
-  std::optional<LoadedBitmap> Load(const Bytes& bytes, PixelMemory memory = PixelMemory::MappedFile) {
+  // The file read as `memory` says; every other way of reading it (mapped in
+  // place, read into memory of its own, copied from its bytes) must agree.
+  std::optional<Picture> Load(const Bytes& bytes, PixelMemory memory = PixelMemory::MappedFile) {
     const std::string path = folder.File("img.bmp");
     sensor::test::WriteFile(path, std::string(bytes.begin(), bytes.end()));
-    return LoadBitmapFile(path, memory);
+    std::optional<Picture> wanted = LoadBitmapFile(path, memory);
+    const std::optional<Picture> others[] = {LoadBitmapFile(path, memory == PixelMemory::Own ? PixelMemory::MappedFile
+                                                                                              : PixelMemory::Own),
+                                             ReadBitmap(FileBytes(bytes.data(), bytes.size()))};
+    for (const std::optional<Picture>& other : others) {
+      EXPECT_EQ(other.has_value(), wanted.has_value());
+      if (!other || !wanted) continue;
+      EXPECT_EQ(other->Header, wanted->Header);
+      EXPECT_TRUE(Bytes(other->Pixels.begin(), other->Pixels.end()) ==
+                  Bytes(wanted->Pixels.begin(), wanted->Pixels.end()));
+    }
+    if (wanted && !wanted->Pixels.empty()) {
+      EXPECT_EQ(wanted->Pixels.Mapped(), memory == PixelMemory::MappedFile);
+    }
+    return wanted;
   }
 
   sensor::test::TempFolder folder;
@@ -35,7 +62,7 @@ TEST_F(BitmapLoader, ReadsTheHeaderBlockAndExactlyThePixelDataOfA3By2Image) {
   Bytes file = image.FileBytes();
   file.insert(file.end(), {0xEE, 0xEE, 0xEE});  // bytes behind the pixel data are not read
 
-  const std::optional<LoadedBitmap> bitmap = Load(file);
+  const std::optional<Picture> bitmap = Load(file);
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Header.size(), 40u);
   EXPECT_EQ(bitmap->Pixels.size(), 24u);  // stride ceil(72 / 32) x 4 = 12, two rows
@@ -44,7 +71,7 @@ TEST_F(BitmapLoader, ReadsTheHeaderBlockAndExactlyThePixelDataOfA3By2Image) {
 
 TEST_F(BitmapLoader, TakesTheAbsoluteHeightOfATopDownBitmap) {
   sensor::test::TestImage image(3, 2, 32, /*topDown=*/true);
-  const std::optional<LoadedBitmap> bitmap = Load(image.FileBytes());
+  const std::optional<Picture> bitmap = Load(image.FileBytes());
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Pixels.size(), 24u);
   EXPECT_EQ(static_cast<std::int32_t>(bitmap->Header[8] | bitmap->Header[9] << 8 |
@@ -57,7 +84,7 @@ TEST_F(BitmapLoader, ReadsEverythingBeforeThePixelOffsetIntoTheHeaderBlock) {
   Bytes file = image.FileBytes();
   file.insert(file.begin() + 54, 1024, 0x55);  // a 256-entry palette
   PutU32(file, 10, 1078);
-  const std::optional<LoadedBitmap> bitmap = Load(file);
+  const std::optional<Picture> bitmap = Load(file);
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Header.size(), 1064u);
   EXPECT_EQ(bitmap->Pixels.size(), 8u);
@@ -69,7 +96,7 @@ TEST_F(BitmapLoader, TrustsANonZeroImageSize) {
   Bytes file = image.FileBytes();
   EXPECT_FALSE(Load(file));  // shorter than the size the header claims
   file.resize(file.size() + 76, 0);
-  const std::optional<LoadedBitmap> bitmap = Load(file);
+  const std::optional<Picture> bitmap = Load(file);
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->Pixels.size(), 100u);
 }
@@ -133,11 +160,13 @@ TEST_F(BitmapLoader, ReadsAndCopiesALargePictureInPartsByteForByte) {
   }
   const Bytes file = image.FileBytes();
   sensor::SetAnalysisThreads(3);
-  const std::optional<LoadedBitmap> read = Load(file, PixelMemory::Own);
-  const std::optional<LoadedBitmap> copy = read ? CopyBitmap(*read) : std::nullopt;
-  const std::optional<LoadedBitmap> cut = Load(Bytes(file.begin(), file.end() - 1), PixelMemory::Own);
+  const std::optional<Picture> read = Load(file, PixelMemory::Own);
+  const std::optional<Picture> copy = read ? CopyPicture(*read) : std::nullopt;
+  const std::optional<Picture> cut = Load(Bytes(file.begin(), file.end() - 1), PixelMemory::Own);
   sensor::SetAnalysisThreads(0);
   ASSERT_TRUE(read && copy);
+  // The pixel data, read with the file's headers, begins a large page.
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(read->Pixels.data()) % (std::uintptr_t{2} << 20), 0u);
   EXPECT_TRUE(Bytes(read->Pixels.begin(), read->Pixels.end()) == image.PixelBuffer());
   EXPECT_TRUE(Bytes(copy->Pixels.begin(), copy->Pixels.end()) == image.PixelBuffer());
   EXPECT_FALSE(cut);
