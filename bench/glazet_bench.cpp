@@ -10,7 +10,10 @@
 
 #include "glazet/core/bayer_search.h"
 #include "bench_images.h"
+#include "glazet/core/clusters.h"
 #include "glazet/core/colour_search.h"
+#include "glazet/core/pipeline.h"
+#include "glazet/core/working_state.h"
 #include "common/image_binding.h"
 #include "common/levels.h"
 #include "page_faults.h"
@@ -110,6 +113,63 @@ void BM_GlazetSearch(benchmark::State& state) {
   ReportPageFaults(state, faults);
 }
 
+// The stages of the library's part of an Execute, each timed alone on the
+// state a run leaves: 0 the level statistics, 1 the defect map made ready
+// (a reused one zeroed), 2 the search, 3 the cluster count of the search's
+// map, 4 the whole analysis (stages 0 to 3 with their checks). What the
+// station's Execute spends beyond stage 4 is the painting and the map file.
+void BM_GlazetStage(benchmark::State& state) {
+  const Case c = Case::From(state);
+  const int stage = static_cast<int>(state.range(4));
+  const BenchImage& image = c.Image();
+  std::vector<unsigned char> pixels = image.Pixels;
+  glazet::WorkingState work;
+  BindBitmap(image.Header.data(), pixels.data(), work.Binding);
+  work.CandidateLimit = 65535;
+  work.KeepScratch = true;
+  const _PARAMS_Glazet params = c.Params();
+  const glazet::RunOutcome first = glazet::Analyse(work, params);  // memory made, map marked
+  const std::size_t mapBytes = static_cast<std::size_t>(kWidth) * kHeight;
+  std::vector<std::uint8_t> marked(mapBytes);
+  glazet::WindowSearchSetup setup;
+  setup.Image = work.Binding;
+  setup.ScanArea = first.ScanArea;
+  setup.RegionOfInterest = first.RegionOfInterest;
+  setup.SmallSize = c.Small;
+  setup.LargeSize = c.Large;
+  setup.Threshold = params.DefectThreshold;
+  setup.Plane = c.Bayer ? params.ColorPlane : first.ColorPlane;  // colour: the byte offset
+  setup.Sample = SampleRule::For(params.SensorBpp, params.TestBpp);
+  setup.Reference = first.Levels[static_cast<std::size_t>(params.ColorPlane)];
+  setup.Scratch = &work.Scratch;
+  const auto search = c.Bayer ? (c.Local ? glazet::LocalBayerSearch : glazet::GlobalBayerSearch)
+                              : (c.Local ? glazet::LocalColourSearch : glazet::GlobalColourSearch);
+  work.Map.Allocate(kWidth, kHeight);
+  setup.Map = work.Map.Data();
+  search(setup);
+  std::memcpy(marked.data(), work.Map.Data(), mapBytes);
+  const long faults = ThreadPageFaults();
+  for (auto _ : state) {
+    switch (stage) {
+      case 0:
+        benchmark::DoNotOptimize(c.Bayer ? BayerLevels(work.Binding, first.ScanArea, 12, 12)
+                                         : ColourLevels(work.Binding, first.ScanArea));
+        break;
+      case 1: benchmark::DoNotOptimize(work.Map.Allocate(kWidth, kHeight)); break;
+      case 2: benchmark::DoNotOptimize(search(setup)); break;
+      case 3:
+        state.PauseTiming();
+        std::memcpy(work.Map.Data(), marked.data(), mapBytes);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(glazet::CountClusters(work.Map.Data(), kWidth, kHeight, c.Bayer ? 2 : 1, 4));
+        break;
+      default: benchmark::DoNotOptimize(glazet::Analyse(work, params).Candidates); break;
+    }
+    benchmark::ClobberMemory();
+  }
+  ReportPageFaults(state, faults);
+}
+
 void Cases(benchmark::internal::Benchmark* b) {
   b->ArgNames({"bayer", "local", "small", "large"});
   for (int bayer : {1, 0})
@@ -121,6 +181,13 @@ void Cases(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_GlazetExecute)->Apply(Cases);
 BENCHMARK(BM_GlazetSearch)->Apply(Cases);
+BENCHMARK(BM_GlazetStage)->Apply([](benchmark::internal::Benchmark* b) {
+  b->ArgNames({"bayer", "local", "small", "large", "stage"});
+  for (int bayer : {0, 1})
+    for (auto sizes : {std::pair{5, 15}, std::pair{15, 63}})
+      for (int stage = 0; stage <= 4; ++stage) b->Args({bayer, 1, sizes.first, sizes.second, stage});
+  b->Unit(benchmark::kMillisecond);
+});
 
 }  // namespace
 }  // namespace sensor::bench

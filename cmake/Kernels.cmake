@@ -11,6 +11,9 @@
 # copy compiled for one set could stand in for the other's and for the rest
 # of the library (tests/analysis/common checks the objects): the kernels are
 # compiled with optimisation in every build type, Debug included.
+# The sets, as analysis/common/kernels/vector_set_list.h lists them (a set
+# compiled here but not listed there stops the compilation), and each set's flags.
+set(SENSOR_VECTOR_SETS baseline avx2)
 set(SENSOR_KERNEL_FLAGS_baseline "")
 set(SENSOR_KERNEL_FLAGS_avx2 -mavx2 -mpopcnt)
 
@@ -18,7 +21,7 @@ function(sensor_add_kernels target)
   foreach(source ${ARGN})
     get_filename_component(name ${source} NAME_WE)
     get_filename_component(path ${source} ABSOLUTE)
-    foreach(set baseline avx2)
+    foreach(set ${SENSOR_VECTOR_SETS})
       set(copy ${CMAKE_CURRENT_BINARY_DIR}/kernels_${set}/${name}.cpp)
       file(CONFIGURE OUTPUT ${copy} CONTENT "#include \"${path}\"\n" @ONLY)
       target_sources(${target} PRIVATE ${copy})

@@ -51,12 +51,8 @@ struct RowSource {
 template <class Lane>
 void UpdateColumns(const ColumnValues& values, const RowSource& source, std::int64_t enter, std::int64_t leave,
                    Lane* columns) {
-  const CommonKernels& k = ActiveCommonKernels();
-  if constexpr (sizeof(Lane) == 4) {
-    k.UpdateColumns32(values, source.RowOrNull(enter), source.RowOrNull(leave), columns, source.Columns);
-  } else {
-    k.UpdateColumns64(values, source.RowOrNull(enter), source.RowOrNull(leave), columns, source.Columns);
-  }
+  ActiveCommonKernels().UpdateColumns.Of<Lane>()(values, source.RowOrNull(enter), source.RowOrNull(leave), columns,
+                                                  source.Columns);
 }
 
 template <class Lane = std::uint64_t>
@@ -163,13 +159,8 @@ class WindowBand {
   bool Empty() const { return rowLast_ < rowFirst_; }
 
   void BuildPrefix() {
-    const CommonKernels& k = ActiveCommonKernels();
-    const auto step = static_cast<std::size_t>(prefixStep_);
-    if constexpr (sizeof(Lane) == 4) {
-      k.PrefixSums32(columns_.data(), prefix_.data(), columns_.size(), step);
-    } else {
-      k.PrefixSums64(columns_.data(), prefix_.data(), columns_.size(), step);
-    }
+    ActiveCommonKernels().PrefixSums.Of<Lane>()(columns_.data(), prefix_.data(), columns_.size(),
+                                                static_cast<std::size_t>(prefixStep_));
   }
 
   std::int64_t rowStep_ = 1;

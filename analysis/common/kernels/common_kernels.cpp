@@ -1,11 +1,11 @@
 #include "common/kernels/common_kernels.h"
 
-#include "common/kernels/vector_set.h"
+#include "common/kernels/kernel_tables.h"
 
 namespace sensor {
 
 const CommonKernels& ActiveCommonKernels() {
-  return ActiveVectorSet() == VectorSet::Avx2 ? kernels::avx2::kCommonKernels : kernels::baseline::kCommonKernels;
+  return SENSOR_ACTIVE_KERNEL_TABLE(kCommonKernels);
 }
 
 }  // namespace sensor

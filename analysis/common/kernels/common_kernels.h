@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/kernels/kernel_tables.h"
+
 namespace sensor {
 
 // What a band adds up for each of its columns: the Bayer sample (by the sample
@@ -32,14 +34,21 @@ struct ColumnParitySums {
   std::uint64_t Odd = 0;
 };
 
+// prefix[i + step] = prefix[i] + values[i] for i < n, step 1 or 2, wrapping
+// modulo the lane; prefix[0 .. step - 1] are the starting sums, left as they
+// are (window_band.h).
+template <class Lane>
+using PrefixSumsKernel = void (*)(const Lane* __restrict values, Lane* __restrict prefix, std::size_t n,
+                                  std::size_t step);
+
+// Adds the values of row `enter` to columns[0 .. n - 1] and subtracts those
+// of row `leave`; either may be null.
+template <class Lane>
+using UpdateColumnsKernel = void (*)(const ColumnValues& values, const std::uint8_t* enter,
+                                     const std::uint8_t* leave, Lane* __restrict columns, std::int64_t n);
+
 struct CommonKernels {
-  // prefix[i + step] = prefix[i] + values[i] for i < n, step 1 or 2, wrapping
-  // modulo the lane; prefix[0 .. step - 1] are the starting sums, left as
-  // they are (window_band.h).
-  void (*PrefixSums32)(const std::uint32_t* __restrict values, std::uint32_t* __restrict prefix, std::size_t n,
-                       std::size_t step);
-  void (*PrefixSums64)(const std::uint64_t* __restrict values, std::uint64_t* __restrict prefix, std::size_t n,
-                       std::size_t step);
+  ByLaneWidth<PrefixSumsKernel> PrefixSums;
 
   // Adds the blue, green and red bytes of `count` pixels to sums[0 .. 2].
   void (*SumColourRow)(const std::uint8_t* __restrict row, std::int64_t count, int bytesPerPixel,
@@ -49,22 +58,10 @@ struct CommonKernels {
   ColumnParitySums (*SumBayerRow)(const std::uint8_t* __restrict row, std::int64_t columns, int bytesPerPixel,
                                   int shift);
 
-  // Adds the values of row `enter` to columns[0 .. n - 1] and subtracts those
-  // of row `leave`; either may be null.
-  void (*UpdateColumns32)(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
-                          std::uint32_t* __restrict columns, std::int64_t n);
-  void (*UpdateColumns64)(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
-                          std::uint64_t* __restrict columns, std::int64_t n);
+  ByLaneWidth<UpdateColumnsKernel> UpdateColumns;
 };
 
-namespace kernels {
-namespace baseline {
-extern const CommonKernels kCommonKernels;
-}
-namespace avx2 {
-extern const CommonKernels kCommonKernels;
-}
-}  // namespace kernels
+SENSOR_DECLARE_KERNEL_TABLES(CommonKernels, kCommonKernels)
 
 // The table of the active vector set.
 const CommonKernels& ActiveCommonKernels();

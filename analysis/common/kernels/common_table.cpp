@@ -12,36 +12,28 @@
 
 namespace sensor::kernels::SENSOR_KERNEL_SET {
 
-SENSOR_KERNEL void PrefixSums32(const std::uint32_t* __restrict values, std::uint32_t* __restrict prefix,
-                                std::size_t n, std::size_t step) {
+template <class Lane>
+SENSOR_KERNEL void PrefixSums(const Lane* __restrict values, Lane* __restrict prefix, std::size_t n,
+                              std::size_t step) {
   SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
   SENSOR_KERNEL_PRECONDITION(n == 0 || (values != nullptr && prefix != nullptr));
-  BuildPrefix32(values, prefix, n, step);
+  if constexpr (sizeof(Lane) == 4) {
+    BuildPrefix32(values, prefix, n, step);
+  } else {
+    BuildPrefix64(values, prefix, n, step);
+  }
 }
 
-SENSOR_KERNEL void PrefixSums64(const std::uint64_t* __restrict values, std::uint64_t* __restrict prefix,
-                                std::size_t n, std::size_t step) {
-  SENSOR_KERNEL_PRECONDITION(step == 1 || step == 2);
-  SENSOR_KERNEL_PRECONDITION(n == 0 || (values != nullptr && prefix != nullptr));
-  BuildPrefix64(values, prefix, n, step);
-}
-
-SENSOR_KERNEL void UpdateColumns32(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
-                                   std::uint32_t* __restrict columns, std::int64_t n) {
-  SENSOR_KERNEL_PRECONDITION(ValidColumnValues(values));
-  SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (columns != nullptr && (enter != nullptr || leave != nullptr))));
-  UpdateColumns(values, enter, leave, columns, n);
-}
-
-SENSOR_KERNEL void UpdateColumns64(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
-                                   std::uint64_t* __restrict columns, std::int64_t n) {
+template <class Lane>
+SENSOR_KERNEL void UpdateColumnSums(const ColumnValues& values, const std::uint8_t* enter, const std::uint8_t* leave,
+                                   Lane* __restrict columns, std::int64_t n) {
   SENSOR_KERNEL_PRECONDITION(ValidColumnValues(values));
   SENSOR_KERNEL_PRECONDITION(n >= 0 && (n == 0 || (columns != nullptr && (enter != nullptr || leave != nullptr))));
   UpdateColumns(values, enter, leave, columns, n);
 }
 
 extern const CommonKernels kCommonKernels = {
-    &PrefixSums32, &PrefixSums64, &SumColourRow, &SumBayerRow, &UpdateColumns32, &UpdateColumns64,
+    SENSOR_BY_LANE_WIDTH(PrefixSums), &SumColourRow, &SumBayerRow, SENSOR_BY_LANE_WIDTH(UpdateColumnSums),
 };
 
 }  // namespace sensor::kernels::SENSOR_KERNEL_SET

@@ -12,5 +12,10 @@
 #error "kernel sources are compiled once per vector set, with SENSOR_KERNEL_SET naming the set"
 #endif
 
+#include "common/kernels/vector_set_list.h"
+
+static_assert(sensor::IsVectorSetName(SENSOR_VECTOR_SET_STRINGIFY(SENSOR_KERNEL_SET)),
+              "SENSOR_KERNEL_SET is not in the list of vector sets (vector_set_list.h)");
+
 // The attribute of every kernel and of its row-loop helpers.
 #define SENSOR_KERNEL [[gnu::flatten]]

@@ -300,69 +300,114 @@ inline std::int64_t SumBayer24Wide(const std::uint8_t* __restrict p, std::int64_
   return 16 * groups;
 }
 
-// Sums of the samples of the even and the odd columns of one row. A sample is
-// (b0 << shift) | (b1 & 3) with shift 2 or 4, or b0 alone (shift 0); its low two
-// bits never overlap the shifted byte, so the sum of the samples is the sum of
-// byte 0 shifted plus the sum of the low parts.
+// The paths of the row sums. Every path adds what it sums to its arguments;
+// the kernels below are the drivers that choose a path by the pixel size (and
+// the vector set this copy is compiled for).
+
+// Colour sums of 32-bit pixels.
+inline void SumColour32Path(const std::uint8_t* __restrict p, std::int64_t count, std::uint64_t* __restrict sums) {
+#if defined(__AVX2__)
+  SumColour32Avx2(p, count, sums);
+#else
+  SumColour32(p, count, sums);
+#endif
+}
+
+// Colour sums of 24-bit pixels.
+inline void SumColour24Path(const std::uint8_t* __restrict p, std::int64_t count, std::uint64_t* __restrict sums) {
+#if defined(__AVX2__)
+  SumColour24Avx2(p, count, sums);
+#else
+  SumColour24Wide(p, count, sums);
+#endif
+}
+
+// The Bayer sums below: high[parity] sums byte 0 of the pixels of that column
+// parity, low[parity] the low two bits of their byte 1. A sample is
+// (b0 << shift) | (b1 & 3) with shift 2 or 4, or b0 alone (shift 0); its low
+// two bits never overlap the shifted byte, so the sum of the samples is the
+// sum of byte 0 shifted plus the sum of the low parts.
+
+// `pairs` pairs of 32-bit pixels: two pixels are one 64-bit word, byte 0 of
+// each lands in its own 32-bit lane, and so does the low part of byte 1;
+// 2^16 pairs cannot carry.
+inline void SumBayerWords32(const std::uint8_t* __restrict p, std::int64_t pairs, std::uint64_t (&high)[2],
+                            std::uint64_t (&low)[2]) {
+  constexpr std::uint64_t kHigh = 0x000000FF000000FFull, kLow = 0x0000000300000003ull;
+  while (pairs > 0) {
+    const std::int64_t chunk = pairs < 65536 ? pairs : 65536;
+    std::uint64_t h = 0, l = 0;
+    for (std::int64_t i = 0; i < chunk; ++i) {
+      std::uint64_t w;
+      std::memcpy(&w, p + 8 * i, sizeof w);
+      h += w & kHigh;
+      l += (w >> 8) & kLow;
+    }
+    high[0] += h & 0xFFFFFFFFu;
+    high[1] += h >> 32;
+    low[0] += l & 0xFFFFFFFFu;
+    low[1] += l >> 32;
+    p += 8 * chunk;
+    pairs -= chunk;
+  }
+}
+
+// 24-bit pixels in vector groups, as many as fill whole groups; returns the
+// pixels summed (an even count).
+inline std::int64_t SumBayerGroups24(const std::uint8_t* __restrict p, std::int64_t columns,
+                                     std::uint64_t (&high)[2], std::uint64_t (&low)[2]) {
+#if defined(__AVX2__)
+  std::uint64_t parts[4] = {0, 0, 0, 0};  // high even, high odd, low even, low odd
+  const std::int64_t summed = SumPositions24Avx2<4>(p, columns, kBayerMasks24.data(), kBayerWeights24, parts);
+  high[0] += parts[0];
+  high[1] += parts[1];
+  low[0] += parts[2];
+  low[1] += parts[3];
+  return summed;
+#else
+  return SumBayer24Wide(p, columns, high, low);
+#endif
+}
+
+// `pairs` pairs of pixels one by one; 2^16 pairs of bytes below 256 fit
+// 32-bit partial sums.
+template <int kBytesPerPixel>
+inline void SumBayerPairs(const std::uint8_t* __restrict p, std::int64_t pairs, std::uint64_t (&high)[2],
+                          std::uint64_t (&low)[2]) {
+  while (pairs > 0) {
+    const std::int64_t chunk = pairs < 65536 ? pairs : 65536;
+    std::uint32_t he = 0, ho = 0, le = 0, lo = 0;
+    for (std::int64_t i = 0; i < chunk; ++i) {
+      const std::uint8_t* q = p + 2 * kBytesPerPixel * i;
+      he += q[0];
+      le += q[1] & 3u;
+      ho += q[kBytesPerPixel];
+      lo += q[kBytesPerPixel + 1] & 3u;
+    }
+    high[0] += he;
+    high[1] += ho;
+    low[0] += le;
+    low[1] += lo;
+    p += 2 * kBytesPerPixel * chunk;
+    pairs -= chunk;
+  }
+}
+
+// The driver of the Bayer paths: the even and odd column sums of one row.
 template <int kBytesPerPixel>
 inline ColumnParitySums SumBayerPixels(const std::uint8_t* __restrict p, std::int64_t columns, int shift) {
   std::uint64_t high[2] = {0, 0}, low[2] = {0, 0};
-  std::int64_t pairs = columns / 2;
+  std::int64_t summed = 0;
   if constexpr (kBytesPerPixel == 4) {
-    // Two pixels are one 64-bit word: byte 0 of each lands in its own 32-bit
-    // lane, and so does the low part of byte 1; 2^16 pairs cannot carry.
-    constexpr std::uint64_t kHigh = 0x000000FF000000FFull, kLow = 0x0000000300000003ull;
-    while (pairs > 0) {
-      const std::int64_t chunk = pairs < 65536 ? pairs : 65536;
-      std::uint64_t h = 0, l = 0;
-      for (std::int64_t i = 0; i < chunk; ++i) {
-        std::uint64_t w;
-        std::memcpy(&w, p + 8 * i, sizeof w);
-        h += w & kHigh;
-        l += (w >> 8) & kLow;
-      }
-      high[0] += h & 0xFFFFFFFFu;
-      high[1] += h >> 32;
-      low[0] += l & 0xFFFFFFFFu;
-      low[1] += l >> 32;
-      p += 8 * chunk;
-      pairs -= chunk;
-    }
+    SumBayerWords32(p, columns / 2, high, low);
   } else {
-#if defined(__AVX2__)
-    std::uint64_t parts[4] = {0, 0, 0, 0};  // high even, high odd, low even, low odd
-    const std::int64_t summed = SumPositions24Avx2<4>(p, columns, kBayerMasks24.data(), kBayerWeights24, parts);
-    high[0] += parts[0];
-    high[1] += parts[1];
-    low[0] += parts[2];
-    low[1] += parts[3];
-#else
-    const std::int64_t summed = SumBayer24Wide(p, columns, high, low);
-#endif
-    p += kBytesPerPixel * summed;
-    pairs = (columns - summed) / 2;
-    while (pairs > 0) {
-      // 2^16 pairs of bytes below 256 fit 32-bit partial sums.
-      const std::int64_t chunk = pairs < 65536 ? pairs : 65536;
-      std::uint32_t he = 0, ho = 0, le = 0, lo = 0;
-      for (std::int64_t i = 0; i < chunk; ++i) {
-        const std::uint8_t* q = p + 2 * kBytesPerPixel * i;
-        he += q[0];
-        le += q[1] & 3u;
-        ho += q[kBytesPerPixel];
-        lo += q[kBytesPerPixel + 1] & 3u;
-      }
-      high[0] += he;
-      high[1] += ho;
-      low[0] += le;
-      low[1] += lo;
-      p += 2 * kBytesPerPixel * chunk;
-      pairs -= chunk;
-    }
+    summed = SumBayerGroups24(p, columns, high, low);
+    SumBayerPairs<kBytesPerPixel>(p + kBytesPerPixel * summed, (columns - summed) / 2, high, low);
   }
   if (columns % 2 != 0) {  // one last even column
-    high[0] += p[0];
-    low[0] += p[1] & 3u;
+    const std::uint8_t* last = p + kBytesPerPixel * (columns - 1);
+    high[0] += last[0];
+    low[0] += last[1] & 3u;
   }
   if (shift == 0) return ColumnParitySums{high[0], high[1]};
   return ColumnParitySums{(high[0] << shift) + low[0], (high[1] << shift) + low[1]};
@@ -372,19 +417,11 @@ SENSOR_KERNEL void SumColourRow(const std::uint8_t* __restrict row, std::int64_t
                                 std::uint64_t* __restrict sums) {
   SENSOR_KERNEL_PRECONDITION(bytesPerPixel == 3 || bytesPerPixel == 4);
   SENSOR_KERNEL_PRECONDITION(count >= 0 && sums != nullptr && (count == 0 || row != nullptr));
-#if defined(__AVX2__)
   if (bytesPerPixel == 4) {
-    SumColour32Avx2(row, count, sums);
+    SumColour32Path(row, count, sums);
   } else {
-    SumColour24Avx2(row, count, sums);
+    SumColour24Path(row, count, sums);
   }
-#else
-  if (bytesPerPixel == 4) {
-    SumColour32(row, count, sums);
-  } else {
-    SumColour24Wide(row, count, sums);
-  }
-#endif
 }
 
 SENSOR_KERNEL ColumnParitySums SumBayerRow(const std::uint8_t* __restrict row, std::int64_t columns,

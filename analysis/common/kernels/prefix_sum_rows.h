@@ -29,13 +29,17 @@ inline void Store128(void* p, __m128i x) { _mm_storeu_si128(static_cast<__m128i*
 #if defined(__AVX2__)
 // Eight 32-bit columns turned into their running sums after `carry`, the sum
 // of everything before them, which moves on by their total.
+// The halves' totals, swapped across the halves once, give both the low
+// half's total for the high half and the total of all eight: one
+// lane-crossing shuffle per eight columns.
 inline __m256i RunningSumsOfEight(__m256i x, __m256i& carry) {
   x = _mm256_add_epi32(x, _mm256_slli_si256(x, 4));
   x = _mm256_add_epi32(x, _mm256_slli_si256(x, 8));
-  const __m256i low = _mm256_permute2x128_si256(x, x, 0x08);
-  x = _mm256_add_epi32(x, _mm256_shuffle_epi32(low, _MM_SHUFFLE(3, 3, 3, 3)));
+  const __m256i totals = _mm256_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));       // low | high
+  const __m256i swapped = _mm256_permute2x128_si256(totals, totals, 0x01);       // high | low
+  x = _mm256_add_epi32(x, _mm256_blend_epi32(_mm256_setzero_si256(), swapped, 0xF0));
   const __m256i sums = _mm256_add_epi32(x, carry);
-  carry = _mm256_add_epi32(carry, _mm256_permutevar8x32_epi32(x, _mm256_set1_epi32(7)));
+  carry = _mm256_add_epi32(carry, _mm256_add_epi32(totals, swapped));
   return sums;
 }
 #endif

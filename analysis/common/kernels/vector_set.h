@@ -18,11 +18,16 @@
 
 #include <vector>
 
+#include "common/kernels/vector_set_list.h"
+
 namespace sensor {
 
-enum class VectorSet { Baseline, Avx2 };
+#define SENSOR_VECTOR_SET_ENUMERATOR_(name, Enumerator, ...) Enumerator,
+// In the order of vector_set_list.h, which is the order of their widths.
+enum class VectorSet { SENSOR_FOR_EACH_VECTOR_SET(SENSOR_VECTOR_SET_ENUMERATOR_, ) };
+#undef SENSOR_VECTOR_SET_ENUMERATOR_
 
-// "baseline" or "avx2".
+// The set's name in vector_set_list.h: "baseline", "avx2".
 const char* VectorSetName(VectorSet set);
 
 // Whether this processor runs the set.

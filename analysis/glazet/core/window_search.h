@@ -156,7 +156,7 @@ std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t
   const std::int64_t windowColumns = 2 * (half / q) + 1;
   SumThresholds limits;
   std::int64_t limitsCount = -1;
-  const auto markRun = ActiveGlazetKernels().GlobalRun<Sum>();
+  const auto markRun = ActiveGlazetKernels().MarkGlobalRun.template Of<Sum>();
 
   std::int64_t candidates = 0;
   for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
@@ -190,118 +190,207 @@ std::int64_t GlobalBandScan(const WindowSearchSetup& setup, const TestLattice& t
   return candidates;
 }
 
-// Local band scan: the inner window (the small one, or its part inside the
-// large one) against the band around the large window's mean. Both bands sum
-// the same columns, so that a lattice index names the same column in both.
-// With 32-bit sums a row whose centred run the screen can judge goes through
-// one kernel call (MarkLocalRow32) that moves the bands, rebuilds their prefix
-// sums and marks the run.
+namespace detail {
+
+// One local band scan: what its rows share, and one function for each path a
+// row takes. The inner window (the small one, or its part inside the large
+// one) is held against the band around the large window's mean. Both bands
+// sum the same columns, so that a lattice index names the same column in both.
+template <class Windows, class Sum, class Rows>
+class LocalScan {
+ public:
+  using Real = ScreenReal<Sum>;
+  static constexpr std::int64_t q = Windows::kStep;
+
+  template <class MakeRows>
+  LocalScan(const WindowSearchSetup& setup, const TestLattice& t, PartBands& bands, const MakeRows& makeRows,
+            std::int64_t maxValue)
+      : setup_(setup),
+        t_(t),
+        place_{setup.ScanArea},
+        band_(RelativeBand::For(setup.Threshold)),
+        smallHalf_(Windows::Half(setup.SmallSize)),
+        largeHalf_(Windows::Half(setup.LargeSize)),
+        innerHalf_(Windows::kInnerIsOverlap ? std::min(smallHalf_, largeHalf_) : smallHalf_),
+        maxValue_(maxValue),
+        outerSums_(bands.template Of<Sum>()[0]),
+        innerSums_(bands.template Of<Sum>()[1]),
+        rows_(makeRows(ResetBands())),
+        centred_(CentredColumns(t, setup.ScanArea, std::max(smallHalf_, largeHalf_))),
+        kernels_(ActiveGlazetKernels()) {}
+
+  // Tests row y by the path it takes; returns its candidates.
+  std::int64_t Row(std::int64_t y) {
+    const RowWindows w = WindowsOfRow(y);
+    if (centred_.Empty()) return PlainRow(w);
+    UpdateScreen(w);
+    std::uint8_t* map = setup_.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup_.Image.Width);
+    const std::int64_t index = outerSums_.IndexOf(centred_.First);
+    std::int64_t candidates = 0;
+    bool unsure = false;
+    if (!FusedRow(w, index, map, candidates, unsure)) {
+      CoverBands(w);
+      if (screen_.Usable()) candidates += ScreenedRun(index, map, unsure);
+    }
+    candidates += PlainColumns(w, t_.FirstColumn, centred_.First - q);
+    if (!screen_.Usable()) {
+      candidates += PlainColumns(w, centred_.First, centred_.Last);
+    } else if (unsure) {
+      candidates += RetestUnsure(w, index);
+    }
+    return candidates + PlainColumns(w, centred_.Last + q, t_.LastColumn);
+  }
+
+ private:
+  // The rows of a tested row's large and inner windows.
+  struct RowWindows {
+    std::int64_t Y;
+    Span LargeRows, InnerRows;
+    std::int64_t OuterRowCount, InnerRowCount;
+  };
+
+  Span InnerSpan(const Span& small, const Span& large) const {
+    return Windows::kInnerIsOverlap ? Overlap(small, large) : small;
+  }
+
+  // Both bands over every column any window of the lattice touches; returns
+  // the first of them.
+  std::int64_t ResetBands() {
+    std::int64_t firstColumn = place_.Columns(t_.FirstColumn, largeHalf_).First;
+    std::int64_t lastColumn = place_.Columns(t_.LastColumn, largeHalf_).Last;
+    if (!Windows::kInnerIsOverlap) {
+      firstColumn = std::min(firstColumn, place_.Columns(t_.FirstColumn, smallHalf_).First);
+      lastColumn = std::max(lastColumn, place_.Columns(t_.LastColumn, smallHalf_).Last);
+    }
+    outerSums_.Reset(firstColumn, lastColumn, q);
+    innerSums_.Reset(firstColumn, lastColumn, q);
+    return firstColumn;
+  }
+
+  RowWindows WindowsOfRow(std::int64_t y) const {
+    const Span largeRows = place_.Rows(y, largeHalf_);
+    const Span innerRows = InnerSpan(place_.Rows(y, smallHalf_), largeRows);
+    return RowWindows{y, largeRows, innerRows, largeRows.Count(q), innerRows.Count(q)};
+  }
+
+  void CoverBands(const RowWindows& w) {
+    outerSums_.Cover(w.LargeRows.First, w.LargeRows.Last, rows_);
+    innerSums_.Cover(w.InnerRows.First, w.InnerRows.Last, rows_);
+  }
+
+  // The screen for the centred windows' sample counts of this row.
+  void UpdateScreen(const RowWindows& w) {
+    const std::int64_t innerCount = (2 * (innerHalf_ / q) + 1) * w.InnerRowCount;
+    const std::int64_t outerCount = (2 * (largeHalf_ / q) + 1) * w.OuterRowCount;
+    if (innerCount == screenInner_ && outerCount == screenOuter_) return;
+    screen_ = RelativeScreen<Real>::For(band_, innerCount, outerCount, maxValue_ * innerCount,
+                                        maxValue_ * outerCount);
+    screenInner_ = innerCount;
+    screenOuter_ = outerCount;
+  }
+
+  // The plain rule at column x; 1 when it marks the pixel.
+  std::int64_t TestPlain(const RowWindows& w, std::int64_t x) const {
+    const Span large = place_.Columns(x, largeHalf_);
+    const Span inner = InnerSpan(place_.Columns(x, smallHalf_), large);
+    const double innerMean =
+        WindowMean(innerSums_.WindowSum(inner.First, inner.Last), inner.Count(q) * w.InnerRowCount);
+    const double outerMean =
+        WindowMean(outerSums_.WindowSum(large.First, large.Last), large.Count(q) * w.OuterRowCount);
+    if (!band_.Outside(innerMean, outerMean)) return 0;
+    setup_.Mark(x, w.Y);
+    return 1;
+  }
+
+  // The plain rule on the tested columns `first` ... `last`.
+  std::int64_t PlainColumns(const RowWindows& w, std::int64_t first, std::int64_t last) const {
+    std::int64_t candidates = 0;
+    for (std::int64_t x = first; x <= last; x += q) candidates += TestPlain(w, x);
+    return candidates;
+  }
+
+  // Path 1: a row without a centred run, every column by the plain rule.
+  std::int64_t PlainRow(const RowWindows& w) {
+    CoverBands(w);
+    return PlainColumns(w, t_.FirstColumn, t_.LastColumn);
+  }
+
+  // Path 2: with 32-bit sums and a screen that can judge, one kernel call
+  // (MarkLocalRow32) moves the bands, rebuilds their prefix sums and marks the
+  // centred run. False when the row takes another path.
+  bool FusedRow(const RowWindows& w, std::int64_t index, std::uint8_t* map, std::int64_t& candidates,
+                bool& unsure) {
+    if constexpr (sizeof(Sum) == 4) {
+      if (!screen_.Usable()) return false;
+      const std::int64_t outerHalf = largeHalf_ / q, innerHalf = innerHalf_ / q;
+      BandRowMove outerMove, innerMove;
+      if (!outerSums_.MoveByKernel(w.LargeRows.First, w.LargeRows.Last, rows_, outerHalf, outerMove)) {
+        outerSums_.Cover(w.LargeRows.First, w.LargeRows.Last, rows_);
+        outerMove = outerSums_.StillForKernel(outerHalf);
+      }
+      if (!innerSums_.MoveByKernel(w.InnerRows.First, w.InnerRows.Last, rows_, innerHalf, innerMove)) {
+        innerSums_.Cover(w.InnerRows.First, w.InnerRows.Last, rows_);
+        innerMove = innerSums_.StillForKernel(innerHalf);
+      }
+      candidates += kernels_.MarkLocalRow32(rows_.Values(), outerSums_.Columns(), innerMove, outerMove, index,
+                                            centred_.Count(q), screen_, map + centred_.First, q, unsure);
+      return true;
+    } else {
+      (void)w, (void)index, (void)map, (void)candidates, (void)unsure;
+      return false;
+    }
+  }
+
+  // Path 3: the bands moved, the centred run marked by the run kernel.
+  std::int64_t ScreenedRun(std::int64_t index, std::uint8_t* map, bool& unsure) const {
+    const CentredRun<Sum> inner{innerSums_.Prefix(), index, innerHalf_ / q};
+    const CentredRun<Sum> outer{outerSums_.Prefix(), index, largeHalf_ / q};
+    return kernels_.MarkLocalRun.template Of<Sum>()(inner, outer, centred_.Count(q), screen_,
+                                                   map + centred_.First, q, unsure);
+  }
+
+  // (Path 4, a screen that cannot judge: the centred run by the plain rule.)
+
+  // The few pixels of the centred run on the edge of the band, which the
+  // screen left unmarked, get the plain test.
+  std::int64_t RetestUnsure(const RowWindows& w, std::int64_t index) const {
+    std::int64_t candidates = 0;
+    for (std::int64_t i = 0; i < centred_.Count(q); ++i) {
+      const Real innerSum = static_cast<Real>(CentredSum(innerSums_.Prefix(), index + i, innerHalf_ / q));
+      const Real outerSum = static_cast<Real>(CentredSum(outerSums_.Prefix(), index + i, largeHalf_ / q));
+      if (screen_.Judge(innerSum, outerSum) == RelativeScreen<Real>::kUnsure) {
+        candidates += TestPlain(w, centred_.First + i * q);
+      }
+    }
+    return candidates;
+  }
+
+  const WindowSearchSetup& setup_;
+  const TestLattice& t_;
+  const AreaPlacer<Windows> place_;
+  const RelativeBand band_;
+  const std::int64_t smallHalf_, largeHalf_, innerHalf_, maxValue_;
+  LatticeBand<Sum>& outerSums_;
+  LatticeBand<Sum>& innerSums_;
+  const Rows rows_;
+  const Span centred_;
+  const GlazetKernels& kernels_;
+  RelativeScreen<Real> screen_;
+  std::int64_t screenInner_ = -1, screenOuter_ = -1;
+};
+
+}  // namespace detail
+
+// Local band scan: the driver of detail::LocalScan, one row at a time.
 template <class Windows, class Sum, class MakeRows>
 std::int64_t LocalBandScan(const WindowSearchSetup& setup, const TestLattice& t, PartBands& bands,
                            const MakeRows& makeRows, std::int64_t maxValue) {
-  constexpr std::int64_t q = Windows::kStep;
-  const detail::AreaPlacer<Windows> place{setup.ScanArea};
-  const RelativeBand band = RelativeBand::For(setup.Threshold);
-  const std::int64_t smallHalf = Windows::Half(setup.SmallSize);
-  const std::int64_t largeHalf = Windows::Half(setup.LargeSize);
-  auto innerSpan = [](const Span& small, const Span& large) {
-    return Windows::kInnerIsOverlap ? Overlap(small, large) : small;
-  };
-
-  LatticeBand<Sum>& outerSums = bands.template Of<Sum>()[0];
-  LatticeBand<Sum>& innerSums = bands.template Of<Sum>()[1];
-  std::int64_t firstColumn = place.Columns(t.FirstColumn, largeHalf).First;
-  std::int64_t lastColumn = place.Columns(t.LastColumn, largeHalf).Last;
-  if (!Windows::kInnerIsOverlap) {
-    firstColumn = std::min(firstColumn, place.Columns(t.FirstColumn, smallHalf).First);
-    lastColumn = std::max(lastColumn, place.Columns(t.LastColumn, smallHalf).Last);
-  }
-  outerSums.Reset(firstColumn, lastColumn, q);
-  innerSums.Reset(firstColumn, lastColumn, q);
-  const auto rows = makeRows(firstColumn);
-  const Span centred =
-      detail::CentredColumns(t, setup.ScanArea, std::max(smallHalf, largeHalf));
-  const std::int64_t innerHalf =
-      Windows::kInnerIsOverlap ? std::min(smallHalf, largeHalf) : smallHalf;
-  using Real = ScreenReal<Sum>;
-  RelativeScreen<Real> screen;
-  std::int64_t screenInner = -1, screenOuter = -1;
-  const GlazetKernels& kernels = ActiveGlazetKernels();
-  const auto markRun = kernels.LocalRun<Sum>();
-
+  using Rows = decltype(makeRows(std::int64_t{0}));
+  detail::LocalScan<Windows, Sum, Rows> scan(setup, t, bands, makeRows, maxValue);
   std::int64_t candidates = 0;
-  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += q) {
+  for (std::int64_t y = t.FirstRow; y <= t.LastRow; y += Windows::kStep) {
     if (CallCancelled()) break;  // the caller's result is "cancelled": what is marked no longer counts
-    const Span largeRows = place.Rows(y, largeHalf);
-    const Span rowsInside = innerSpan(place.Rows(y, smallHalf), largeRows);
-    const std::int64_t outerRowCount = largeRows.Count(q), innerRowCount = rowsInside.Count(q);
-    auto plain = [&](std::int64_t x) {
-      const Span large = place.Columns(x, largeHalf);
-      const Span inner = innerSpan(place.Columns(x, smallHalf), large);
-      const double innerMean =
-          WindowMean(innerSums.WindowSum(inner.First, inner.Last), inner.Count(q) * innerRowCount);
-      const double outerMean =
-          WindowMean(outerSums.WindowSum(large.First, large.Last), large.Count(q) * outerRowCount);
-      if (band.Outside(innerMean, outerMean)) {
-        setup.Mark(x, y);
-        ++candidates;
-      }
-    };
-    if (centred.Empty()) {
-      outerSums.Cover(largeRows.First, largeRows.Last, rows);
-      innerSums.Cover(rowsInside.First, rowsInside.Last, rows);
-      for (std::int64_t x = t.FirstColumn; x <= t.LastColumn; x += q) plain(x);
-      continue;
-    }
-    const std::int64_t innerCount = (2 * (innerHalf / q) + 1) * innerRowCount;
-    const std::int64_t outerCount = (2 * (largeHalf / q) + 1) * outerRowCount;
-    if (innerCount != screenInner || outerCount != screenOuter) {
-      screen = RelativeScreen<Real>::For(band, innerCount, outerCount, maxValue * innerCount,
-                                   maxValue * outerCount);
-      screenInner = innerCount;
-      screenOuter = outerCount;
-    }
-    std::uint8_t* map = setup.Map + static_cast<std::size_t>(y) * static_cast<std::size_t>(setup.Image.Width);
-    const std::int64_t index = outerSums.IndexOf(centred.First);
-    bool unsure = false;
-    bool judged = false;
-    if constexpr (sizeof(Sum) == 4) {
-      if (screen.Usable()) {
-        BandRowMove outerMove, innerMove;
-        if (!outerSums.MoveByKernel(largeRows.First, largeRows.Last, rows, largeHalf / q, outerMove)) {
-          outerSums.Cover(largeRows.First, largeRows.Last, rows);
-          outerMove = outerSums.StillForKernel(largeHalf / q);
-        }
-        if (!innerSums.MoveByKernel(rowsInside.First, rowsInside.Last, rows, innerHalf / q, innerMove)) {
-          innerSums.Cover(rowsInside.First, rowsInside.Last, rows);
-          innerMove = innerSums.StillForKernel(innerHalf / q);
-        }
-        candidates += kernels.MarkLocalRow32(rows.Values(), outerSums.Columns(), innerMove, outerMove, index,
-                                             centred.Count(q), screen, map + centred.First, q, unsure);
-        judged = true;
-      }
-    }
-    if (!judged) {
-      outerSums.Cover(largeRows.First, largeRows.Last, rows);
-      innerSums.Cover(rowsInside.First, rowsInside.Last, rows);
-      if (screen.Usable()) {
-        const CentredRun<Sum> inner{innerSums.Prefix(), index, innerHalf / q};
-        const CentredRun<Sum> outer{outerSums.Prefix(), index, largeHalf / q};
-        candidates += markRun(inner, outer, centred.Count(q), screen, map + centred.First, q, unsure);
-      }
-    }
-    for (std::int64_t x = t.FirstColumn; x < centred.First; x += q) plain(x);
-    if (!screen.Usable()) {
-      for (std::int64_t x = centred.First; x <= centred.Last; x += q) plain(x);
-    } else if (unsure) {
-      // The few pixels on the edge of the band get the plain test.
-      for (std::int64_t i = 0; i < centred.Count(q); ++i) {
-        const Real innerSum = static_cast<Real>(detail::CentredSum(innerSums.Prefix(), index + i, innerHalf / q));
-        const Real outerSum = static_cast<Real>(detail::CentredSum(outerSums.Prefix(), index + i, largeHalf / q));
-        if (screen.Judge(innerSum, outerSum) == RelativeScreen<Real>::kUnsure) plain(centred.First + i * q);
-      }
-    }
-    for (std::int64_t x = centred.Last + q; x <= t.LastColumn; x += q) plain(x);
+    candidates += scan.Row(y);
   }
   return candidates;
 }

@@ -1,11 +1,11 @@
 #include "glazet/kernels/glazet_kernels.h"
 
-#include "common/kernels/vector_set.h"
+#include "common/kernels/kernel_tables.h"
 
 namespace sensor::glazet {
 
 const GlazetKernels& ActiveGlazetKernels() {
-  return ActiveVectorSet() == VectorSet::Avx2 ? kernels::avx2::kGlazetKernels : kernels::baseline::kGlazetKernels;
+  return SENSOR_ACTIVE_KERNEL_TABLE(kGlazetKernels);
 }
 
 }  // namespace sensor::glazet

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "common/kernels/common_kernels.h"
+#include "common/kernels/kernel_tables.h"
 #include "glazet/core/band_screens.h"
 
 namespace sensor::glazet {
@@ -52,17 +53,15 @@ struct BandRowMove {
 struct GlazetKernels {
   // Marks the run's windows whose sum lies outside the limits; returns the
   // candidates.
-  GlobalRunMarks<std::uint32_t> MarkGlobalRun32;
-  GlobalRunMarks<std::uint64_t> MarkGlobalRun64;
+  ByLaneWidth<GlobalRunMarks> MarkGlobalRun;
   // Marks the pixels whose inner against outer window sums the screen finds
   // certainly outside; returns the candidates and sets `unsure` when the
   // screen was unsure of some pixel (left unmarked for the plain rule).
-  LocalRunMarks<std::uint32_t> MarkLocalRun32;
-  LocalRunMarks<std::uint64_t> MarkLocalRun64;
+  ByLaneWidth<LocalRunMarks> MarkLocalRun;
   // A whole row of a local scan with 32-bit sums over `columns` lattice
   // columns: moves both bands (each of `values` of its rows), rebuilds their
   // prefix sums and marks the centred run of n pixels from lattice index
-  // `index` as MarkLocalRun32 does.
+  // `index` as MarkLocalRun does.
   std::int64_t (*MarkLocalRow32)(const ColumnValues& values, std::int64_t columns, const BandRowMove& inner,
                                  const BandRowMove& outer, std::int64_t index, std::int64_t n,
                                  RelativeScreen<float> screen, std::uint8_t* __restrict map, std::int64_t step,
@@ -71,33 +70,9 @@ struct GlazetKernels {
   // 32-bit pixel keeps its fourth byte.
   void (*PaintRow)(std::uint8_t* __restrict pixels, const std::uint8_t* __restrict marks, std::size_t width,
                    int bytesPerPixel);
-
-  template <class Sum>
-  GlobalRunMarks<Sum> GlobalRun() const {
-    if constexpr (sizeof(Sum) == 4) {
-      return MarkGlobalRun32;
-    } else {
-      return MarkGlobalRun64;
-    }
-  }
-  template <class Sum>
-  LocalRunMarks<Sum> LocalRun() const {
-    if constexpr (sizeof(Sum) == 4) {
-      return MarkLocalRun32;
-    } else {
-      return MarkLocalRun64;
-    }
-  }
 };
 
-namespace kernels {
-namespace baseline {
-extern const GlazetKernels kGlazetKernels;
-}
-namespace avx2 {
-extern const GlazetKernels kGlazetKernels;
-}
-}  // namespace kernels
+SENSOR_DECLARE_KERNEL_TABLES(GlazetKernels, kGlazetKernels)
 
 // The table of the active vector set.
 const GlazetKernels& ActiveGlazetKernels();

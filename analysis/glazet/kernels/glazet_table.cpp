@@ -11,8 +11,7 @@
 namespace sensor::glazet::kernels::SENSOR_KERNEL_SET {
 
 extern const GlazetKernels kGlazetKernels = {
-    &MarkGlobalRun<std::uint32_t>, &MarkGlobalRun<std::uint64_t>, &MarkLocalRun<std::uint32_t>,
-    &MarkLocalRun<std::uint64_t>,  &MarkLocalRow32, &PaintRow,
+    SENSOR_BY_LANE_WIDTH(MarkGlobalRun), SENSOR_BY_LANE_WIDTH(MarkLocalRun), &MarkLocalRow32, &PaintRow,
 };
 
 }  // namespace sensor::glazet::kernels::SENSOR_KERNEL_SET

@@ -37,11 +37,7 @@ void ExpectKernelMatchesPlainSums() {
       const std::vector<Lane> expected = PlainPrefix(values, step, start);
       std::vector<Lane> prefix(n + step, Lane{0});
       for (std::size_t i = 0; i < step; ++i) prefix[i] = start[i];
-      if constexpr (sizeof(Lane) == 4) {
-        k.PrefixSums32(values.data(), prefix.data(), n, step);
-      } else {
-        k.PrefixSums64(values.data(), prefix.data(), n, step);
-      }
+      k.PrefixSums.Of<Lane>()(values.data(), prefix.data(), n, step);
       ASSERT_EQ(prefix, expected) << sizeof(Lane) * 8 << "-bit lanes, step " << step << ", " << n << " columns";
     }
   }
@@ -65,7 +61,7 @@ TEST(VectorSet, StartsOnTheWidestAvailableSetUnlessTheEnvironmentAsksForTheBasel
   EXPECT_EQ(ActiveVectorSet(), baseline ? VectorSet::Baseline : sets.back());
   // Switching reaches every table; a set the processor lacks is refused and
   // the one in force stays.
-  const CommonKernels* tables[] = {&kernels::baseline::kCommonKernels, &kernels::avx2::kCommonKernels};
+  const CommonKernels* tables[] = SENSOR_KERNEL_TABLES(kCommonKernels);
   for (VectorSet set : {VectorSet::Avx2, VectorSet::Baseline, VectorSet::Avx2}) {
     const VectorSet before = ActiveVectorSet();
     EXPECT_EQ(SetVectorSet(set), VectorSetAvailable(set));
@@ -82,7 +78,7 @@ TEST(PrefixSums, AStepOtherThanOneOrTwoStopsACheckedBuild) {
 #else
   std::uint32_t values[4] = {1, 2, 3, 4}, prefix[8] = {};
   // A kernel stops without a message (kernel objects refer to no symbol).
-  EXPECT_DEATH(kernels::baseline::kCommonKernels.PrefixSums32(values, prefix, 4, 3), "");
+  EXPECT_DEATH(kernels::baseline::kCommonKernels.PrefixSums.Lane32(values, prefix, 4, 3), "");
 #endif
 }
 
