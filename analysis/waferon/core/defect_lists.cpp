@@ -1,5 +1,7 @@
 #include "waferon/core/defect_lists.h"
 
+#include "common/precondition.h"
+
 namespace sensor::waferon {
 
 void CandidateList::Append(const DefectRecord& record, bool hot) {
@@ -31,6 +33,11 @@ void CandidateList::Release() {
   std::vector<DefectRecord>().swap(records_);
   std::vector<std::int8_t>().swap(hot_);
   firstAt_.Release();
+}
+
+void VisitedList::AddAll(const CandidateList& candidates) {
+  SENSOR_PRECONDITION(seen_.Size() <= candidates.firstAt_.Size());
+  seen_.CopyFrom(candidates.firstAt_);
 }
 
 }  // namespace sensor::waferon

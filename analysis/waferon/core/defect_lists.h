@@ -39,6 +39,8 @@ class CandidateList {
   void Release();
 
  private:
+  friend class VisitedList;
+
   std::vector<DefectRecord> records_;
   std::vector<std::int8_t> hot_;
   PositionIndex firstAt_;  // position -> index of its first record
@@ -53,6 +55,11 @@ class VisitedList {
   // Makes room for `positions` in all. May throw std::bad_alloc; the list is
   // then unchanged.
   void Reserve(std::size_t positions) { seen_.Reserve(positions); }
+  // Records every candidate position as visited. Only candidate positions
+  // are ever visited, and the two lists are emptied together, so the
+  // candidates' index of positions is taken as the visited one. May throw
+  // std::bad_alloc; the list is then unchanged.
+  void AddAll(const CandidateList& candidates);
   void Clear() { seen_.Clear(); }
   void Release() { seen_.Release(); }
 

@@ -29,6 +29,10 @@ class PositionIndex {
   // std::bad_alloc; the index is then unchanged.
   void Reserve(std::size_t positions);
 
+  // Becomes a copy of `other`, in the memory it holds when that is enough.
+  // May throw std::bad_alloc; the index is then unchanged.
+  void CopyFrom(const PositionIndex& other);
+
   // Forgets every position; Clear keeps the memory, Release returns it.
   void Clear();
   void Release();
