@@ -441,6 +441,7 @@ void CountClusters(const CandidateList& candidates, VisitedList& visited,
   // Every candidate may join a cluster: room for all of them up front spares
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
+  candidates.IndexPositions();
   ClusterGrid ownMemory;
   GridLookup bits(candidates, visited, grid != nullptr ? *grid : ownMemory);
   if (bits.Usable()) {
@@ -461,6 +462,7 @@ void CountSinglePixels(const CandidateList& candidates, VisitedList& visited,
   // A record counts when it is the first at its position and the position was
   // not visited before; every position is visited after. Read so, the records
   // are judged apart from one another, in parts on the analysis threads.
+  candidates.IndexPositions();
   const std::span<const DefectRecord> records(candidates.Records());
   const auto n = static_cast<std::int64_t>(records.size());
   const int parts = PartsFor(n, kCandidateWork);
