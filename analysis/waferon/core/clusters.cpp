@@ -366,7 +366,7 @@ constexpr std::int64_t kCandidateWork = 64;
 // and no growth can cross it: no record of the rows just above has a candidate
 // below it (down left, down or down right) in the rows below the cut. Growth
 // never moves up, so the parts then grow their clusters apart and the visits
-// of one never change another. Fewer parts than asked when cuts are scarce;
+// of one never change another. Fewer parts than asked where cuts are scarce;
 // one part for a list whose rows go back up (runs appended to one another).
 template <class Lookup>
 std::vector<std::size_t> Cuts(std::span<const DefectRecord> records, const Lookup& lookup, std::int32_t step,
@@ -386,11 +386,16 @@ std::vector<std::size_t> Cuts(std::span<const DefectRecord> records, const Looku
     }
     return false;
   };
+  // Each cut is looked for from where its part would begin to where the next
+  // one would: a part without one joins the part before.
+  const auto startOf = [&](int part) {
+    return static_cast<std::size_t>(PartStart(0, static_cast<std::int64_t>(n), part, parts));
+  };
   for (int part = 1; part < parts; ++part) {
-    std::size_t cut = std::max(cuts.back() + 1, static_cast<std::size_t>(PartStart(0, static_cast<std::int64_t>(n), part, parts)));
-    while (cut < n && (records[cut].Y == records[cut - 1].Y || crossed(cut))) ++cut;
-    if (cut >= n) break;
-    cuts.push_back(cut);
+    const std::size_t end = startOf(part + 1);
+    std::size_t cut = std::max(cuts.back() + 1, startOf(part));
+    while (cut < end && (records[cut].Y == records[cut - 1].Y || crossed(cut))) ++cut;
+    if (cut < end) cuts.push_back(cut);
   }
   cuts.push_back(n);
   return cuts;

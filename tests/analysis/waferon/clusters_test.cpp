@@ -262,7 +262,8 @@ SENSOR_VECTOR_SET_TEST(WaferonClusters, CountsInPartsEqualOneThreadOnListsCutBet
                      [](const DefectRecord& a, const DefectRecord& b) { return a.Y < b.Y; });
     if (trial % 4 == 1) records.push_back({width + 20000, height + 20000, 1.0, 0, 0});  // too sparse for the grid
     if (trial % 5 == 2) {
-      const std::vector<DefectRecord> first(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(records.size() / 2));
+      const auto half = static_cast<std::ptrdiff_t>(records.size() / 2);
+      const std::vector<DefectRecord> first(records.begin(), records.begin() + half);
       records.insert(records.end(), first.begin(), first.end());  // the rows go back up
     }
     const CandidateList list = ListOf(records);
