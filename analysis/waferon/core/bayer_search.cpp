@@ -93,141 +93,211 @@ SearchOutcome GlobalScan(const SearchSetup& setup, ScanSink& sink, PartScratch& 
   return SearchOutcome::Completed;
 }
 
+// The local search over one part's rows: one driver loop (Run) and one
+// function for each way a row or a pixel goes.
+//
+// Each row moves its band (by the samples kept in the band's ring, or by the
+// pixels when the windows are too tall for a ring), then is searched one of
+// two ways: pixel by pixel by the exact rule when the window sums are too
+// large for the integer gate, or else its inner pixels marked through the gate
+// all at once and its edge pixels screened one by one, the marked and the
+// screened ones that may pass then scored exactly.
+template <int kBpp, int kShift, bool kPercent, class Lane>
+class LocalRows {
+ public:
+  LocalRows(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch)
+      : setup_(setup),
+        sink_(sink),
+        r_(setup.Region),
+        h_(setup.WindowSize & ~std::int32_t{1}),
+        n_(r_.Columns()),
+        columns_(scratch.Columns),
+        source_{setup.Image.PixelAt(r_.Left, 0), setup.Image.RowStep, n_},
+        bands_(scratch.Bands<Lane>()),
+        mayPass_(scratch.MayPass),
+        rings_(scratch.Rings),
+        ownSamples_(scratch.OwnSamples),
+        markInner_(ActiveWaferonKernels().BayerInner<Lane, kPercent>()),
+        moveRing_(ActiveWaferonKernels().SampleRing<Lane>()) {
+    PlaceSiteWindows(r_.Left, r_.Right, h_, columns_);
+    // Columns whose window is neither moved nor cut: i - h .. i + h.
+    innerBegin_ = std::min(h_, n_);
+    innerEnd_ = std::max(innerBegin_, n_ - h_);
+    // One band per row parity: the windows of a row cover rows of its parity.
+    for (int b = 0; b < 2; ++b) bands_[b].Reset(static_cast<std::size_t>(n_), 2, 2);
+    mayPass_.resize(static_cast<std::size_t>(n_));
+    // Each band keeps the samples of the rows it covers, row y in slot
+    // (y / 2) % slots: a band covers at most h + 1 rows, and no more than the
+    // region has of its parity, so the rows entering and leaving together and
+    // the rows they pass never share a slot. The pixels of a row are then read
+    // once, when it enters. Windows taller than the ring allows take their
+    // samples from the pixels at every move instead.
+    slots_ = std::min<std::int64_t>(h_ + 2, (std::int64_t{r_.Rows()} + 1) / 2 + 1);
+    ringed_ = slots_ <= kMostRingSlots;
+    if (ringed_) {
+      for (int k = 0; k < 2; ++k) rings_[k].resize(static_cast<std::size_t>(slots_ * n_));
+    } else {
+      ownSamples_.resize(static_cast<std::size_t>(n_));  // the samples of the row searched
+    }
+  }
+
+  SearchOutcome Run(std::int32_t first, std::int32_t last) {
+    for (std::int32_t y = first; y <= last; ++y) {
+      if (sink_.Cancelled()) return SearchOutcome::Stopped;
+      const std::int64_t dy = std::int64_t{y} - r_.Top;
+      const Span rows = PlaceSiteWindow(y, h_, r_.Top, r_.Bottom);
+      WindowBand<Lane>& band = bands_[dy & 1];
+      MoveBand(band, dy & 1, rows);
+      // The row the next row's band takes in, asked for while this row is searched.
+      if (y < last) PrefetchBytes(source_.Row(PlaceSiteWindow(y + 1, h_, r_.Top, r_.Bottom).Last), n_ * kBpp);
+
+      Row row{y, dy, rows.Count(2), band, source_.Row(y), RowSites(dy, setup_.Thresholds, sink_.TableFloor()), {}};
+      for (int k = 0; k < 2; ++k) row.Enabled[k] = setup_.Enabled[static_cast<std::size_t>(row.Sites.Colour[k])];
+      if (!(NarrowRow(row) ? ScanGated(row) : ScanExactly(row))) return SearchOutcome::Stopped;
+    }
+    return SearchOutcome::Completed;
+  }
+
+ private:
+  // The row being searched.
+  struct Row {
+    std::int32_t Y;
+    std::int64_t Dy;        // from the region's top
+    std::int64_t RowCount;  // rows its windows cover
+    const WindowBand<Lane>& Band;
+    const std::uint8_t* Pixels;
+    RowSites Sites;
+    bool Enabled[2];
+  };
+
+  std::uint16_t* Slot(std::int64_t parity, std::int64_t y) const {
+    return rings_[parity].data() + (y / 2 % slots_) * n_;
+  }
+
+  // Moves the band of the row's parity onto `rows`.
+  void MoveBand(WindowBand<Lane>& band, std::int64_t parity, Span rows) {
+    if (!ringed_) {
+      const ColumnValues samples{ColumnValues::kSample, kBpp, kShift, 0, 1};
+      band.Cover(rows.First, rows.Last, [&](std::int64_t enter, std::int64_t leave, Lane* column) {
+        UpdateColumns(samples, source_, enter, leave, column);
+      });
+      return;
+    }
+    band.Cover(rows.First, rows.Last, [&](std::int64_t enter, std::int64_t leave, Lane* column) {
+      const bool entering = enter != kNoRow;
+      moveRing_(entering ? source_.Row(enter) : nullptr, entering ? Slot(parity, enter) : nullptr,
+               leave != kNoRow ? Slot(parity, leave) : nullptr, column, n_, kBpp, kShift);
+    });
+  }
+
+  // Whether the row's inner windows, which all hold the same number of
+  // sites, are small enough for the integer gate.
+  bool NarrowRow(const Row& row) const { return FitsNarrowGate((h_ + 1) * row.RowCount, kMaxSample); }
+
+  // Every pixel of the row by the exact rule.
+  bool ScanExactly(Row& row) {
+    for (std::int64_t i = 0; i < n_; ++i) {
+      if (!ScoreExactly(row, i)) return false;
+    }
+    return true;
+  }
+
+  // The row through the integer gate: most pixels are ruled out on integers
+  // before any division. The gate only rises along the row, so the pixels
+  // that pass the gate of its start include every one that may pass.
+  bool ScanGated(Row& row) {
+    const std::int64_t innerOthers = (h_ + 1) * row.RowCount - 1;
+    const auto gate = NarrowGate<kPercent>::For(row.Sites.LowerGate(), innerOthers);
+    for (std::int64_t i = 0; i < innerBegin_; ++i) {
+      if (!ScoreScreened(row, gate, i)) return false;
+    }
+    if (!ScanInner(row, gate)) return false;
+    for (std::int64_t i = innerEnd_; i < n_; ++i) {
+      if (!ScoreScreened(row, gate, i)) return false;
+    }
+    return true;
+  }
+
+  // The inner pixels, marked through the gate the whole row at once; the
+  // marked ones by the exact rule.
+  bool ScanInner(Row& row, const NarrowGate<kPercent>& gate) {
+    std::uint8_t* marks = mayPass_.data();
+    markInner_(row.Band.Prefix(), RowSamples(row), marks, innerBegin_, innerEnd_, h_, gate);
+    for (std::int64_t i = NextMarked(marks, innerBegin_, innerEnd_); i < innerEnd_;
+         i = NextMarked(marks, i + 1, innerEnd_)) {
+      if (!ScoreExactly(row, i)) return false;
+    }
+    return true;
+  }
+
+  // The row's own samples: kept by its band, which covers it, or read from
+  // its pixels without a ring.
+  const std::uint16_t* RowSamples(const Row& row) {
+    if (ringed_) return Slot(row.Dy & 1, row.Y);
+    for (std::int64_t i = 0; i < n_; ++i) {
+      ownSamples_[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(SampleAt<kBpp, kShift>(row.Pixels, i));
+    }
+    return ownSamples_.data();
+  }
+
+  // An edge pixel whose window, moved inward, holds as many sites as the
+  // inner ones (every pixel of a region wider than its windows) goes through
+  // the same gate before the exact rule.
+  bool ScoreScreened(Row& row, const NarrowGate<kPercent>& gate, std::int64_t i) {
+    const auto at = static_cast<std::size_t>(i);
+    if (columns_.Count[at] * row.RowCount == gate.Count) {  // as many sites as an inner window
+      const Lane sum =
+          row.Band.Sum(static_cast<std::size_t>(columns_.First[at]), static_cast<std::size_t>(columns_.Last[at]));
+      const auto own = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(row.Pixels, i));
+      if (!gate.MayPass(static_cast<std::int32_t>(sum), own)) return true;
+    }
+    return ScoreExactly(row, i);
+  }
+
+  // The exact rule: the mean of the other sites of the window. False when
+  // the search stops.
+  bool ScoreExactly(Row& row, std::int64_t i) {
+    const int k = static_cast<int>(i & 1);
+    if (!row.Enabled[k]) return true;
+    const auto at = static_cast<std::size_t>(i);
+    const std::uint32_t own = SampleAt<kBpp, kShift>(row.Pixels, i);
+    const std::uint64_t sum = row.Band.Sum(static_cast<std::size_t>(columns_.First[at]),
+                                           static_cast<std::size_t>(columns_.Last[at]));  // exact
+    const std::int64_t others = columns_.Count[at] * row.RowCount - 1;
+    const double mean = others > 0 ? static_cast<double>(sum - own) / static_cast<double>(others) : 0.0;
+    const double s = PercentScore(mean, own, kPercent);
+    RowSites& sites = row.Sites;
+    if (!(s > sites.Gate[k])) return true;
+    if (!sink_.Take(static_cast<std::int32_t>(r_.Left + i), row.Y, s, sites.Colour[k], s > sites.Candidate[k],
+                    static_cast<double>(own) > mean)) {
+      return false;
+    }
+    sites.Regate(sink_.TableFloor());
+    return true;
+  }
+
+  const SearchSetup& setup_;
+  ScanSink& sink_;
+  const Rect& r_;
+  const std::int64_t h_;
+  const std::int64_t n_;
+  AxisWindows& columns_;
+  const RowSource source_;
+  WindowBand<Lane>* bands_;
+  std::vector<std::uint8_t>& mayPass_;
+  std::vector<std::uint16_t>* rings_;
+  std::vector<std::uint16_t>& ownSamples_;
+  const BayerInnerMarks<Lane, kPercent> markInner_;
+  const SampleRingMove<Lane> moveRing_;
+  std::int64_t innerBegin_ = 0, innerEnd_ = 0;
+  std::int64_t slots_ = 0;
+  bool ringed_ = false;
+};
+
 template <int kBpp, int kShift, bool kPercent, class Lane>
 SearchOutcome LocalScan(const SearchSetup& setup, ScanSink& sink, PartScratch& scratch, std::int32_t first,
                         std::int32_t last) {
-  const Rect& r = setup.Region;
-  const std::int64_t h = setup.WindowSize & ~std::int32_t{1};
-  const std::int64_t n = r.Columns();
-  AxisWindows& columns = scratch.Columns;
-  PlaceSiteWindows(r.Left, r.Right, h, columns);
-  // Columns whose window is neither moved nor cut: i - h .. i + h.
-  const std::int64_t innerBegin = std::min(h, n), innerEnd = std::max(innerBegin, n - h);
-
-  // One band per row parity: the windows of a row cover rows of its parity.
-  const std::uint8_t* origin = setup.Image.PixelAt(r.Left, 0);
-  const std::ptrdiff_t rowStep = setup.Image.RowStep;
-  const RowSource source{origin, rowStep, n};
-  const auto markInner = ActiveWaferonKernels().BayerInner<Lane, kPercent>();
-  WindowBand<Lane>* bands = scratch.Bands<Lane>();
-  for (int b = 0; b < 2; ++b) bands[b].Reset(static_cast<std::size_t>(n), 2, 2);
-  std::vector<std::uint8_t>& mayPass = scratch.MayPass;
-  mayPass.resize(static_cast<std::size_t>(n));
-
-  // Each band keeps the samples of the rows it covers, row y in slot
-  // (y / 2) % slots: a band covers at most h + 1 rows, and no more than the
-  // region has of its parity, so the rows entering and leaving together and
-  // the rows they pass never share a slot. The pixels of a row are then read
-  // once, when it enters. Windows taller than the ring allows take their
-  // samples from the pixels at every move instead.
-  const std::int64_t slots = std::min<std::int64_t>(h + 2, (std::int64_t{r.Rows()} + 1) / 2 + 1);
-  const bool ringed = slots <= kMostRingSlots;
-  std::vector<std::uint16_t>* rings = scratch.Rings;
-  std::vector<std::uint16_t>& ownSamples = scratch.OwnSamples;  // without rings: the samples of the row searched
-  if (ringed) {
-    for (int k = 0; k < 2; ++k) rings[k].resize(static_cast<std::size_t>(slots * n));
-  } else {
-    ownSamples.resize(static_cast<std::size_t>(n));
-  }
-  const auto moveRing = ActiveWaferonKernels().SampleRing<Lane>();
-  const auto slotOf = [&](std::int64_t parity, std::int64_t y) {
-    return rings[parity].data() + (y / 2 % slots) * n;
-  };
-  const ColumnValues samples{ColumnValues::kSample, kBpp, kShift, 0, 1};
-
-  for (std::int32_t y = first; y <= last; ++y) {
-    if (sink.Cancelled()) return SearchOutcome::Stopped;
-    const std::int64_t dy = std::int64_t{y} - r.Top;
-    const Span rows = PlaceSiteWindow(y, h, r.Top, r.Bottom);
-    const std::int64_t rowCount = rows.Count(2);
-    WindowBand<Lane>& band = bands[dy & 1];
-    band.Cover(rows.First, rows.Last, [&](std::int64_t enter, std::int64_t leave, Lane* column) {
-      if (!ringed) {
-        UpdateColumns(samples, source, enter, leave, column);
-        return;
-      }
-      const bool entering = enter != kNoRow;
-      moveRing(entering ? source.Row(enter) : nullptr, entering ? slotOf(dy & 1, enter) : nullptr,
-               leave != kNoRow ? slotOf(dy & 1, leave) : nullptr, column, n, kBpp, kShift);
-    });
-    // The row the next row's band takes in, asked for while this row is searched.
-    if (y < last) PrefetchBytes(source.Row(PlaceSiteWindow(y + 1, h, r.Top, r.Bottom).Last), n * kBpp);
-
-    RowSites sites(dy, setup.Thresholds, sink.TableFloor());
-    const bool enabled[2] = {setup.Enabled[static_cast<std::size_t>(sites.Colour[0])],
-                             setup.Enabled[static_cast<std::size_t>(sites.Colour[1])]};
-    const std::uint8_t* row = origin + y * rowStep;
-
-    // The exact rule: the mean of the other sites of the window. False when
-    // the search stops.
-    auto scoreExactly = [&](std::int64_t i) {
-      const int k = static_cast<int>(i & 1);
-      if (!enabled[k]) return true;
-      const auto at = static_cast<std::size_t>(i);
-      const std::uint32_t own = SampleAt<kBpp, kShift>(row, i);
-      const std::uint64_t sum = band.Sum(static_cast<std::size_t>(columns.First[at]),
-                                         static_cast<std::size_t>(columns.Last[at]));  // exact
-      const std::int64_t others = columns.Count[at] * rowCount - 1;
-      const double mean =
-          others > 0 ? static_cast<double>(sum - own) / static_cast<double>(others) : 0.0;
-      const double s = PercentScore(mean, own, kPercent);
-      if (!(s > sites.Gate[k])) return true;
-      if (!sink.Take(static_cast<std::int32_t>(r.Left + i), y, s, sites.Colour[k],
-                     s > sites.Candidate[k], static_cast<double>(own) > mean)) {
-        return false;
-      }
-      sites.Regate(sink.TableFloor());
-      return true;
-    };
-
-    // Inner windows all hold the same number of sites: there most pixels
-    // are ruled out on integers before any division, the whole row at once.
-    // The gate only rises along the row, so the pixels marked at its start
-    // include every one that may pass.
-    const std::int64_t innerOthers = (h + 1) * rowCount - 1;
-    if (!FitsNarrowGate(innerOthers + 1, kMaxSample)) {
-      for (std::int64_t i = 0; i < n; ++i) {
-        if (!scoreExactly(i)) return SearchOutcome::Stopped;
-      }
-      continue;
-    }
-    const auto gate = NarrowGate<kPercent>::For(sites.LowerGate(), innerOthers);
-    // An edge pixel whose window, moved inward, holds as many sites as the
-    // inner ones (every pixel of a region wider than its windows) goes through
-    // the same gate before the exact rule.
-    auto screenedExactly = [&](std::int64_t i) {
-      const auto at = static_cast<std::size_t>(i);
-      if (columns.Count[at] * rowCount - 1 == innerOthers) {
-        const Lane sum = band.Sum(static_cast<std::size_t>(columns.First[at]),
-                                  static_cast<std::size_t>(columns.Last[at]));
-        const auto own = static_cast<std::int32_t>(SampleAt<kBpp, kShift>(row, i));
-        if (!gate.MayPass(static_cast<std::int32_t>(sum), own)) return true;
-      }
-      return scoreExactly(i);
-    };
-    for (std::int64_t i = 0; i < innerBegin; ++i) {
-      if (!screenedExactly(i)) return SearchOutcome::Stopped;
-    }
-    // The row's own samples: kept by its band, which covers it.
-    const std::uint16_t* own = ownSamples.data();
-    if (ringed) {
-      own = slotOf(dy & 1, y);
-    } else {
-      for (std::int64_t i = 0; i < n; ++i) ownSamples[static_cast<std::size_t>(i)] =
-          static_cast<std::uint16_t>(SampleAt<kBpp, kShift>(row, i));
-    }
-    const Lane* prefix = band.Prefix();
-    std::uint8_t* marks = mayPass.data();
-    markInner(prefix, own, marks, innerBegin, innerEnd, h, gate);
-    for (std::int64_t i = NextMarked(marks, innerBegin, innerEnd); i < innerEnd;
-         i = NextMarked(marks, i + 1, innerEnd)) {
-      if (!scoreExactly(i)) return SearchOutcome::Stopped;
-    }
-    for (std::int64_t i = innerEnd; i < n; ++i) {
-      if (!screenedExactly(i)) return SearchOutcome::Stopped;
-    }
-  }
-  return SearchOutcome::Completed;
+  return LocalRows<kBpp, kShift, kPercent, Lane>(setup, sink, scratch).Run(first, last);
 }
 
 using Scan = RowScan;

@@ -1,11 +1,16 @@
 #include "waferon/core/clusters.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <new>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "common/large_pages.h"
+#include "common/parallel_rows.h"
 #include "waferon/kernels/waferon_kernels.h"
 #include "common/precondition.h"
 #include "common/sample_rule.h"
@@ -16,11 +21,17 @@ namespace {
 // Positions are formed in 64 bits; one outside the 32-bit range holds nothing.
 bool Fits(std::int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
-// Membership asked of the lists' position indexes.
+// Positions one part of a split count visited, in the order visited.
+using Visits = std::vector<std::pair<std::int32_t, std::int32_t>>;
+
+// Membership asked of the lists' position indexes. A part of a split count
+// keeps its own visits in `own` and `visits` and leaves the visited list as it
+// is, which the parts only read.
 class IndexLookup {
  public:
-  IndexLookup(const CandidateList& candidates, VisitedList& visited)
-      : candidates_(candidates), visited_(visited) {}
+  IndexLookup(const CandidateList& candidates, VisitedList& visited, PositionIndex* own = nullptr,
+              Visits* visits = nullptr)
+      : candidates_(candidates), visited_(visited), own_(own), visits_(visits) {}
 
   bool IsCandidate(std::int64_t x, std::int64_t y) const {
     return Fits(x) && Fits(y) &&
@@ -28,23 +39,33 @@ class IndexLookup {
   }
   // A candidate the growth may still enter.
   bool Unvisited(std::int64_t x, std::int64_t y) const {
-    return IsCandidate(x, y) &&
-           !visited_.Contains(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+    return IsCandidate(x, y) && !Seen(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
   }
   // Asked of candidate positions only.
   bool Visited(std::int32_t x, std::int32_t y) const {
     SENSOR_PRECONDITION(IsCandidate(x, y));
-    return visited_.Contains(x, y);
+    return Seen(x, y);
   }
   void Visit(std::int32_t x, std::int32_t y) {
     SENSOR_PRECONDITION(IsCandidate(x, y));
-    visited_.Add(x, y);
+    if (own_ == nullptr) {
+      visited_.Add(x, y);
+      return;
+    }
+    own_->Insert(x, y, 0);
+    visits_->emplace_back(x, y);
   }
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const { return candidates_.FirstAt(x, y); }
 
  private:
+  bool Seen(std::int32_t x, std::int32_t y) const {
+    return visited_.Contains(x, y) || (own_ != nullptr && own_->Contains(x, y));
+  }
+
   const CandidateList& candidates_;
   VisitedList& visited_;
+  PositionIndex* own_;
+  Visits* visits_;
 };
 
 // The same answers from two bits per position over the candidates' bounding
@@ -133,6 +154,16 @@ class GridLookup {
     const std::uint64_t i = IndexOf(x, y);
     bits_[i / 32] |= std::uint64_t{2} << (2 * (i % 32));
   }
+  // The same for a part of a split count, beside the other parts: the bit is
+  // set in one indivisible step (the parts' rows may share a word), the
+  // position goes to the part's visits instead of the visited list.
+  void VisitInPart(std::int32_t x, std::int32_t y, Visits& visits) {
+    SENSOR_PRECONDITION(IsCandidate(x, y));
+    visits.emplace_back(x, y);
+    const std::uint64_t i = IndexOf(x, y);
+    std::atomic_ref<std::uint64_t>(bits_[i / 32]).fetch_or(std::uint64_t{2} << (2 * (i % 32)),
+                                                           std::memory_order_relaxed);
+  }
 
  private:
   bool Inside(std::int64_t x, std::int64_t y) const {
@@ -142,15 +173,19 @@ class GridLookup {
     SENSOR_PRECONDITION(Inside(x, y));
     return static_cast<std::uint64_t>((y - top_) * width_ + (x - left_));
   }
+  // Read as one whole word: another part may be setting a bit of it.
   std::uint64_t Pair(std::int64_t x, std::int64_t y) const {
     const std::uint64_t i = IndexOf(x, y);
-    return bits_[i / 32] >> (2 * (i % 32)) & 3;
+    return Word(i / 32) >> (2 * (i % 32)) & 3;
+  }
+  std::uint64_t Word(std::uint64_t w) const {
+    return std::atomic_ref<std::uint64_t>(const_cast<std::uint64_t&>(bits_[w])).load(std::memory_order_relaxed);
   }
 
   // The number of the candidate position at grid index i.
   std::size_t Number(std::uint64_t i) const {
     const std::uint64_t below = (std::uint64_t{1} << (2 * (i % 32))) - 1;
-    return before_[i / 32] + CountPairs(bits_[i / 32] & kCandidateBits & below);
+    return before_[i / 32] + CountPairs(Word(i / 32) & kCandidateBits & below);
   }
 
   // The set bits of a word whose bits lie at even places only. Counted in the
@@ -172,6 +207,22 @@ class GridLookup {
   decltype(ClusterGrid::Before)& before_;  // candidate positions in the words before each word
   decltype(ClusterGrid::First)& first_;    // first record of each numbered candidate position
   std::int64_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+// One part's view of the grid in a split count: its visits are kept for the
+// visited list, which the parts leave as it is.
+class GridPart {
+ public:
+  GridPart(GridLookup& grid, Visits& visits) : grid_(grid), visits_(visits) {}
+  bool IsCandidate(std::int64_t x, std::int64_t y) const { return grid_.IsCandidate(x, y); }
+  bool Unvisited(std::int64_t x, std::int64_t y) const { return grid_.Unvisited(x, y); }
+  bool Visited(std::int32_t x, std::int32_t y) const { return grid_.Visited(x, y); }
+  const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const { return grid_.FirstAt(x, y); }
+  void Visit(std::int32_t x, std::int32_t y) { grid_.VisitInPart(x, y, visits_); }
+
+ private:
+  GridLookup& grid_;
+  Visits& visits_;
 };
 
 // The highest-scoring member of a cluster (the first of equal scores met) and
@@ -252,17 +303,25 @@ bool HasNeighbour(const Lookup& lookup, std::int32_t x, std::int32_t y, std::int
   return false;
 }
 
+// What the count found over a stretch of the list, in the order found.
+struct PartCount {
+  std::int32_t Centre = 0, Side = 0;
+  std::vector<DefectRecord> Peaks;  // with the member count in Reserved
+  // A part of a split count: the positions it visited, and (counting through
+  // the indexes) their index.
+  Visits Visited;
+  PositionIndex Own;
+};
+
+// Grows a cluster from every record of [begin, end) of the list, in order.
 template <class Lookup>
-void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clusterTable,
-               const Geometry& regions, const _PARAMS_Waferon& params, std::int32_t step,
-               _RESULT_Waferon& results, std::vector<DefectRecord>& peaks) {
-  std::int32_t centre = 0, side = 0;
+void CountRange(std::span<const DefectRecord> records, Lookup& lookup, const Geometry& regions,
+                const _PARAMS_Waferon& params, std::int32_t step, PartCount& out) {
   std::vector<Frame> stack;
-  for (const DefectRecord& node : candidates.Records()) {
+  for (const DefectRecord& node : records) {
     if (lookup.Visited(node.X, node.Y)) continue;
     if (!HasNeighbour(lookup, node.X, node.Y, step)) continue;
-    const ClusterPeak peak =
-        Grow(lookup, regions.SearchRegion, node.X, node.Y, step, stack);
+    const ClusterPeak peak = Grow(lookup, regions.SearchRegion, node.X, node.Y, step, stack);
     if (peak.Members < params.ClusterSize) continue;
     Zone zone;
     double threshold;
@@ -271,19 +330,100 @@ void CountWith(const CandidateList& candidates, Lookup& lookup, ResultTable* clu
         !(threshold < peak.Score)) {
       continue;
     }
-    ++(zone == Zone::Centre ? centre : side);
-    if (clusterTable != nullptr) {
-      clusterTable->Offer(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour, 0});
-    }
+    ++(zone == Zone::Centre ? out.Centre : out.Side);
     // A cluster holds no more members than the candidate list, which is far
     // shorter than the 32-bit range.
-    peaks.push_back(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour,
-                                 static_cast<std::int32_t>(std::min<std::int64_t>(peak.Members, INT32_MAX))});
+    out.Peaks.push_back(DefectRecord{peak.X, peak.Y, peak.Score, peak.Colour,
+                                     static_cast<std::int32_t>(std::min<std::int64_t>(peak.Members, INT32_MAX))});
+  }
+}
+
+// The parts' findings in list order: counts, table offers, peaks and visits.
+void Join(std::span<PartCount> parts, VisitedList& visited, ResultTable* clusterTable,
+          _RESULT_Waferon& results, std::vector<DefectRecord>& peaks) {
+  std::int32_t centre = 0, side = 0;
+  for (PartCount& part : parts) {
+    centre += part.Centre;
+    side += part.Side;
+    for (const DefectRecord& p : part.Peaks) {
+      if (clusterTable != nullptr) clusterTable->Offer(DefectRecord{p.X, p.Y, p.Score, p.Colour, 0});
+      peaks.push_back(p);
+    }
+    for (const auto& [x, y] : part.Visited) visited.Add(x, y);
   }
   results.CenterClusters = centre;
   results.SideClusters = side;
   results.CenterPixels = 0;
   results.SidePixels = 0;
+}
+
+// Candidates counted per part of a split count: growth and lookups cost about
+// as much as searching this many pixels.
+constexpr std::int64_t kCandidateWork = 64;
+
+// Where a list whose rows never go back up may be cut for a split count: the
+// first record of each part, then the list's end. A cut lies between two rows
+// and no growth can cross it: no record of the rows just above has a candidate
+// below it (down left, down or down right) in the rows below the cut. Growth
+// never moves up, so the parts then grow their clusters apart and the visits
+// of one never change another. Fewer parts than asked where cuts are scarce;
+// one part for a list whose rows go back up (runs appended to one another).
+template <class Lookup>
+std::vector<std::size_t> Cuts(std::span<const DefectRecord> records, const Lookup& lookup, std::int32_t step,
+                              int parts) {
+  const std::size_t n = records.size();
+  std::vector<std::size_t> cuts{0};
+  for (std::size_t k = 1; k < n; ++k) {
+    if (records[k].Y < records[k - 1].Y) return {0, n};
+  }
+  const std::int64_t s = step;
+  auto crossed = [&](std::size_t cut) {
+    const std::int64_t below = records[cut].Y;
+    for (std::size_t j = cut; j-- > 0 && records[j].Y + s >= below;) {
+      for (std::int64_t dx = -1; dx <= 1; ++dx) {
+        if (lookup.IsCandidate(records[j].X + dx * s, records[j].Y + s)) return true;
+      }
+    }
+    return false;
+  };
+  // Each cut is looked for from where its part would begin to where the next
+  // one would: a part without one joins the part before.
+  const auto startOf = [&](int part) {
+    return static_cast<std::size_t>(PartStart(0, static_cast<std::int64_t>(n), part, parts));
+  };
+  for (int part = 1; part < parts; ++part) {
+    const std::size_t end = startOf(part + 1);
+    std::size_t cut = std::max(cuts.back() + 1, startOf(part));
+    while (cut < end && (records[cut].Y == records[cut - 1].Y || crossed(cut))) ++cut;
+    if (cut < end) cuts.push_back(cut);
+  }
+  cuts.push_back(n);
+  return cuts;
+}
+
+// The count over the list in parts on the analysis threads (one part: straight
+// through, on the calling thread). `shared` answers for the whole list; each
+// part asks its own view, made by view(shared, part's own count).
+template <class Lookup, class View>
+void CountInParts(const CandidateList& candidates, VisitedList& visited, Lookup& shared, const View& view,
+                  ResultTable* clusterTable, const Geometry& regions, const _PARAMS_Waferon& params,
+                  std::int32_t step, _RESULT_Waferon& results, std::vector<DefectRecord>& peaks) {
+  const std::span<const DefectRecord> records(candidates.Records());
+  const int asked = PartsFor(static_cast<std::int64_t>(records.size()), kCandidateWork);
+  const std::vector<std::size_t> cuts =
+      asked > 1 ? Cuts(records, shared, step, asked) : std::vector<std::size_t>{0, records.size()};
+  const int parts = static_cast<int>(cuts.size()) - 1;
+  std::vector<PartCount> found(static_cast<std::size_t>(parts));
+  if (parts <= 1) {
+    CountRange(records, shared, regions, params, step, found[0]);
+  } else {
+    RethrowFirst(RunParts(parts, [&](int part) {
+      const auto k = static_cast<std::size_t>(part);
+      auto mine = view(shared, found[k]);
+      CountRange(records.subspan(cuts[k], cuts[k + 1] - cuts[k]), mine, regions, params, step, found[k]);
+    }));
+  }
+  Join(found, visited, clusterTable, results, peaks);
 }
 
 }  // namespace
@@ -306,31 +446,52 @@ void CountClusters(const CandidateList& candidates, VisitedList& visited,
   // Every candidate may join a cluster: room for all of them up front spares
   // the visited list its rehashing as it grows.
   visited.Reserve(visited.Size() + candidates.Size());
+  candidates.IndexPositions();
   ClusterGrid ownMemory;
   GridLookup bits(candidates, visited, grid != nullptr ? *grid : ownMemory);
   if (bits.Usable()) {
-    CountWith(candidates, bits, clusterTable, regions, params, step, results, peaks);
+    CountInParts(candidates, visited, bits, [](GridLookup& g, PartCount& part) { return GridPart(g, part.Visited); },
+                 clusterTable, regions, params, step, results, peaks);
     return;
   }
   IndexLookup lookup(candidates, visited);
-  CountWith(candidates, lookup, clusterTable, regions, params, step, results, peaks);
+  CountInParts(
+      candidates, visited, lookup,
+      [&](IndexLookup&, PartCount& part) { return IndexLookup(candidates, visited, &part.Own, &part.Visited); },
+      clusterTable, regions, params, step, results, peaks);
 }
 
 void CountSinglePixels(const CandidateList& candidates, VisitedList& visited,
                        const Geometry& regions, const _PARAMS_Waferon& params,
                        _RESULT_Waferon& results) {
-  std::int32_t centre = 0, side = 0;
-  for (const DefectRecord& node : candidates.Records()) {
-    if (visited.Contains(node.X, node.Y)) continue;
-    Zone zone;
-    double threshold;
-    if (ZoneThreshold(regions, node.X, node.Y, params.CenterPixelThreshold,
-                      params.SidePixelThreshold, zone, threshold) &&
-        threshold < node.Score) {
-      ++(zone == Zone::Centre ? centre : side);
+  // A record counts when it is the first at its position and the position was
+  // not visited before; every position is visited after. Read so, the records
+  // are judged apart from one another, in parts on the analysis threads.
+  candidates.IndexPositions();
+  const std::span<const DefectRecord> records(candidates.Records());
+  const auto n = static_cast<std::int64_t>(records.size());
+  const int parts = PartsFor(n, kCandidateWork);
+  std::vector<std::array<std::int32_t, 2>> counts(static_cast<std::size_t>(parts), {0, 0});
+  RethrowFirst(RunParts(parts, [&](int part) {
+    std::array<std::int32_t, 2>& mine = counts[static_cast<std::size_t>(part)];
+    for (std::int64_t k = PartStart(0, n, part, parts); k < PartStart(0, n, part + 1, parts); ++k) {
+      const DefectRecord& node = records[static_cast<std::size_t>(k)];
+      if (visited.Contains(node.X, node.Y) || candidates.FirstAt(node.X, node.Y) != &node) continue;
+      Zone zone;
+      double threshold;
+      if (ZoneThreshold(regions, node.X, node.Y, params.CenterPixelThreshold,
+                        params.SidePixelThreshold, zone, threshold) &&
+          threshold < node.Score) {
+        ++mine[zone == Zone::Centre ? 0 : 1];
+      }
     }
-    visited.Add(node.X, node.Y);
+  }));
+  std::int32_t centre = 0, side = 0;
+  for (const auto& [c, s] : counts) {
+    centre += c;
+    side += s;
   }
+  visited.AddAll(candidates);
   results.CenterPixels = centre;
   results.SidePixels = side;
 }

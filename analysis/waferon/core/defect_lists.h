@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/precondition.h"
 #include "waferon/core/position_index.h"
 #include "sensordefect/Waferon.h"
 
@@ -25,9 +26,19 @@ class CandidateList {
   // unchanged.
   void Append(const DefectRecord& record, bool hot = false);
 
+  // Brings the index of positions up to the records appended since it was
+  // last brought up; asked before FirstAt and Contains, on one thread. The
+  // searches append without indexing, which only the counts after them need.
+  // Indexes in parts on the analysis threads. May throw std::bad_alloc; the
+  // index is then as it was.
+  void IndexPositions() const;
+
   // The first candidate at (x, y), or nullptr.
   const DefectRecord* FirstAt(std::int32_t x, std::int32_t y) const;
-  bool Contains(std::int32_t x, std::int32_t y) const { return firstAt_.Contains(x, y); }
+  bool Contains(std::int32_t x, std::int32_t y) const {
+    SENSOR_PRECONDITION(indexed_ == records_.size());
+    return firstAt_.Contains(x, y);
+  }
 
   const std::vector<DefectRecord>& Records() const { return records_; }
   // One entry per record: 1 when the pixel lay above its reference, else 0.
@@ -39,9 +50,13 @@ class CandidateList {
   void Release();
 
  private:
+  friend class VisitedList;
+
   std::vector<DefectRecord> records_;
   std::vector<std::int8_t> hot_;
-  PositionIndex firstAt_;  // position -> index of its first record
+  // Position -> index of its first record, for the first `indexed_` records.
+  mutable PositionIndex firstAt_;
+  mutable std::size_t indexed_ = 0;
 };
 
 class VisitedList {
@@ -53,6 +68,11 @@ class VisitedList {
   // Makes room for `positions` in all. May throw std::bad_alloc; the list is
   // then unchanged.
   void Reserve(std::size_t positions) { seen_.Reserve(positions); }
+  // Records every candidate position as visited. Only candidate positions
+  // are ever visited, and the two lists are emptied together, so the
+  // candidates' index of positions is taken as the visited one. May throw
+  // std::bad_alloc; the list is then unchanged.
+  void AddAll(const CandidateList& candidates);
   void Clear() { seen_.Clear(); }
   void Release() { seen_.Release(); }
 

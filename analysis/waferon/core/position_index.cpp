@@ -89,6 +89,21 @@ void PositionIndex::Erase(std::int32_t x, std::int32_t y) {
   keys_[hole] = kEmpty;
 }
 
+void PositionIndex::CopyFrom(const PositionIndex& other) {
+  if (&other == this) return;
+  if (keys_.capacity() < other.keys_.size() || values_.capacity() < other.values_.size()) {
+    PositionIndex copy(other);
+    *this = std::move(copy);
+    return;
+  }
+  keys_.assign(other.keys_.begin(), other.keys_.end());  // within the capacity: nothing thrown
+  values_.assign(other.values_.begin(), other.values_.end());
+  size_ = other.size_;
+  shift_ = other.shift_;
+  hasEmptyKey_ = other.hasEmptyKey_;
+  emptyKeyValue_ = other.emptyKeyValue_;
+}
+
 void PositionIndex::Clear() {
   std::fill(keys_.begin(), keys_.end(), kEmpty);
   size_ = 0;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/parallel_rows.h"
+
 namespace sensor::waferon {
 
 class PositionIndex {
@@ -25,9 +27,23 @@ class PositionIndex {
 
   void Erase(std::int32_t x, std::int32_t y);
 
+  // Inserts positionOf(k) -> base + k for k = 0 .. count - 1 in that order,
+  // as Insert would one by one, in `parts` parts on the analysis threads:
+  // each part takes the keys whose home slot lies in its share of the table
+  // and leaves those whose probe would run past its share for the calling
+  // thread after. May throw std::bad_alloc: before anything changes when the
+  // room cannot be made, else (a part's leftovers) with some keys stored,
+  // after which the index is to be cleared.
+  template <class PositionOf>
+  void InsertInParts(std::size_t count, std::uint32_t base, const PositionOf& positionOf, int parts);
+
   // Makes room for `positions` in all without growing again. May throw
   // std::bad_alloc; the index is then unchanged.
   void Reserve(std::size_t positions);
+
+  // Becomes a copy of `other`, in the memory it holds when that is enough.
+  // May throw std::bad_alloc; the index is then unchanged.
+  void CopyFrom(const PositionIndex& other);
 
   // Forgets every position; Clear keeps the memory, Release returns it.
   void Clear();
@@ -49,6 +65,11 @@ class PositionIndex {
   void Grow() { Rehash(keys_.empty() ? 64 : keys_.size() * 2); }
   void Rehash(std::size_t capacity);
 
+  // InsertInParts for one part: slots [lo, hi); the keys left over go to `left`.
+  template <class PositionOf>
+  std::size_t InsertShare(std::size_t count, std::uint32_t base, const PositionOf& positionOf, std::size_t lo,
+                          std::size_t hi, std::vector<std::size_t>& left);
+
   std::vector<std::uint64_t> keys_;
   std::vector<std::uint32_t> values_;
   std::size_t size_ = 0;   // positions stored, (-1, -1) included
@@ -57,5 +78,54 @@ class PositionIndex {
   bool hasEmptyKey_ = false;
   std::uint32_t emptyKeyValue_ = 0;
 };
+
+template <class PositionOf>
+std::size_t PositionIndex::InsertShare(std::size_t count, std::uint32_t base, const PositionOf& positionOf,
+                                       std::size_t lo, std::size_t hi, std::vector<std::size_t>& left) {
+  std::size_t stored = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    const auto [x, y] = positionOf(k);
+    const std::uint64_t key = Key(x, y);
+    const std::size_t home = Home(key);
+    if (home < lo || home >= hi) continue;
+    if (key == kEmpty) {
+      left.push_back(k);
+      continue;
+    }
+    std::size_t i = home;
+    while (i < hi && keys_[i] != kEmpty && keys_[i] != key) ++i;
+    if (i == hi) {
+      left.push_back(k);  // its probe goes on in another share
+    } else if (keys_[i] == kEmpty) {
+      keys_[i] = key;
+      values_[i] = base + static_cast<std::uint32_t>(k);
+      ++stored;
+    }
+  }
+  return stored;
+}
+
+template <class PositionOf>
+void PositionIndex::InsertInParts(std::size_t count, std::uint32_t base, const PositionOf& positionOf, int parts) {
+  Reserve(size_ + count);
+  std::vector<std::vector<std::size_t>> left(static_cast<std::size_t>(parts));
+  std::vector<std::size_t> stored(static_cast<std::size_t>(parts), 0);
+  const std::size_t capacity = keys_.size();
+  RethrowFirst(RunParts(parts, [&](int part) {
+    const auto p = static_cast<std::size_t>(part);
+    stored[p] = InsertShare(count, base, positionOf, capacity * p / static_cast<std::size_t>(parts),
+                            capacity * (p + 1) / static_cast<std::size_t>(parts), left[p]);
+  }));
+  for (const std::size_t s : stored) size_ += s;
+  // A key left over by its share stays left over at its later records too
+  // (the slots it ran past only fill), so each part's leftovers, in order,
+  // keep the first value of every position.
+  for (const auto& keys : left) {
+    for (const std::size_t k : keys) {
+      const auto [x, y] = positionOf(k);
+      Insert(x, y, base + static_cast<std::uint32_t>(k));
+    }
+  }
+}
 
 }  // namespace sensor::waferon

@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 
+#include "common/parallel_rows.h"
 #include "waferon/core/clusters.h"
 #include "waferon/station/module_state.h"
 #include "reference_rules.h"
@@ -227,6 +228,113 @@ SENSOR_VECTOR_SET_TEST(WaferonClusters, TheGridAndTheIndexesGiveTheSameCounts) {
       ASSERT_EQ(gridTable[i].X, indexTable[i].X) << "trial " << trial;
       ASSERT_EQ(gridTable[i].Y, indexTable[i].Y) << "trial " << trial;
       ASSERT_EQ(gridTable[i].Score, indexTable[i].Score) << "trial " << trial;
+    }
+  }
+}
+
+SENSOR_VECTOR_SET_TEST(WaferonClusters, CountsInPartsEqualOneThreadOnListsCutBetweenRows) {
+  // Lists in scan order (the rows never go back up) with blobs several rows
+  // tall, so that many places where the parts might be cut are crossed by a
+  // growth, repeated positions, members outside the region and positions
+  // visited before; dense ones counted through the grid, sparse ones (one
+  // candidate far away) through the indexes; and lists whose rows go back up,
+  // as a second run appends them. Two and three threads give one thread's
+  // counts, peaks in order, table and visited positions.
+  std::mt19937 random(47);
+  for (int trial = 0; trial < 120; ++trial) {
+    const std::int32_t step = 1 + static_cast<std::int32_t>(trial % 2);
+    const std::int32_t width = 8 + static_cast<std::int32_t>(random() % 60);
+    const std::int32_t height = 8 + static_cast<std::int32_t>(random() % 120);
+    std::vector<DefectRecord> records;
+    const int blobs = 1 + static_cast<int>(random() % 40);
+    for (int b = 0; b < blobs; ++b) {
+      const std::int32_t x0 = static_cast<std::int32_t>(random() % width);
+      const std::int32_t y0 = static_cast<std::int32_t>(random() % height);
+      const int size = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < size; ++i) {
+        records.push_back({x0 + step * static_cast<std::int32_t>(random() % 3),
+                           y0 + step * static_cast<std::int32_t>(random() % 6),
+                           static_cast<double>(random() % 6), static_cast<std::int32_t>(random() % 5), 0});
+      }
+    }
+    if (trial % 3 == 0) records.push_back(records[random() % records.size()]);  // a repeated position
+    std::stable_sort(records.begin(), records.end(),
+                     [](const DefectRecord& a, const DefectRecord& b) { return a.Y < b.Y; });
+    if (trial % 4 == 1) records.push_back({width + 20000, height + 20000, 1.0, 0, 0});  // too sparse for the grid
+    if (trial % 5 == 2) {
+      const auto half = static_cast<std::ptrdiff_t>(records.size() / 2);
+      const std::vector<DefectRecord> first(records.begin(), records.begin() + half);
+      records.insert(records.end(), first.begin(), first.end());  // the rows go back up
+    }
+    const CandidateList list = ListOf(records);
+    const Geometry g{Rect{1, 1, width - 2, height + 10}, Rect{width / 4, height / 4, width / 2, height / 2}};
+    const _PARAMS_Waferon p = Thresholds(static_cast<double>(random() % 4), static_cast<double>(random() % 4),
+                                         1 + static_cast<std::int32_t>(random() % 3));
+    std::vector<Position> before;
+    for (const DefectRecord& r : records)
+      if (random() % 16 == 0) before.emplace_back(r.X, r.Y);
+
+    auto count = [&](int threads, ClusterGrid& grid, VisitedList& visited, Counts& out) {
+      for (const auto& [x, y] : before) visited.Add(x, y);
+      ResultTable table(8);
+      SetAnalysisThreads(threads, true);
+      CountClusters(list, visited, &table, g, p, step, out.Result, out.Peaks, &grid);
+      CountSinglePixels(list, visited, g, p, out.Result);
+      SetAnalysisThreads(0);
+      table.Sort();
+      out.Table.assign(table.Entries().begin(), table.Entries().end());
+    };
+    ClusterGrid oneGrid;
+    VisitedList oneVisited;
+    Counts one;
+    count(1, oneGrid, oneVisited, one);
+    {
+      // The single-pixel count alone against its rule: each record in list
+      // order counts unless its position was visited, then is visited.
+      std::set<Position> seen(before.begin(), before.end());
+      std::int32_t expected[2] = {0, 0};
+      for (const DefectRecord& r : records) {
+        if (!seen.insert({r.X, r.Y}).second) continue;
+        Zone zone;
+        double threshold;
+        if (ZoneThreshold(g, r.X, r.Y, p.CenterPixelThreshold, p.SidePixelThreshold, zone, threshold) &&
+            threshold < r.Score) {
+          ++expected[zone == Zone::Centre ? 0 : 1];
+        }
+      }
+      VisitedList visited;
+      for (const auto& [x, y] : before) visited.Add(x, y);
+      _RESULT_Waferon alone{};
+      SetAnalysisThreads(1 + trial % 3, true);
+      CountSinglePixels(list, visited, g, p, alone);
+      SetAnalysisThreads(0);
+      EXPECT_EQ(alone.CenterPixels, expected[0]) << "trial " << trial;
+      EXPECT_EQ(alone.SidePixels, expected[1]) << "trial " << trial;
+      EXPECT_EQ(visited.Size(), seen.size()) << "trial " << trial;
+    }
+    for (int threads : {2, 3}) {
+      ClusterGrid grid;
+      VisitedList visited;
+      Counts split;
+      count(threads, grid, visited, split);
+      const std::string where = "trial " + std::to_string(trial) + ", threads " + std::to_string(threads);
+      EXPECT_EQ(split.Result.CenterClusters, one.Result.CenterClusters) << where;
+      EXPECT_EQ(split.Result.SideClusters, one.Result.SideClusters) << where;
+      EXPECT_EQ(split.Result.CenterPixels, one.Result.CenterPixels) << where;
+      EXPECT_EQ(split.Result.SidePixels, one.Result.SidePixels) << where;
+      ASSERT_EQ(split.Peaks.size(), one.Peaks.size()) << where;
+      for (std::size_t i = 0; i < one.Peaks.size(); ++i) {
+        EXPECT_EQ(split.Peaks[i].X, one.Peaks[i].X) << where << ", peak " << i;
+        EXPECT_EQ(split.Peaks[i].Y, one.Peaks[i].Y) << where << ", peak " << i;
+        EXPECT_EQ(split.Peaks[i].Score, one.Peaks[i].Score) << where << ", peak " << i;
+        EXPECT_EQ(split.Peaks[i].Reserved, one.Peaks[i].Reserved) << where << ", peak " << i;
+      }
+      for (std::size_t i = 0; i < one.Table.size(); ++i) {
+        EXPECT_EQ(split.Table[i].X, one.Table[i].X) << where << ", entry " << i;
+        EXPECT_EQ(split.Table[i].Score, one.Table[i].Score) << where << ", entry " << i;
+      }
+      EXPECT_EQ(visited.Size(), oneVisited.Size()) << where;
+      for (const DefectRecord& r : records) ASSERT_TRUE(visited.Contains(r.X, r.Y)) << where;
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <random>
 
+#include "common/parallel_rows.h"
 #include "waferon/core/position_index.h"
 
 namespace sensor::waferon {
@@ -49,6 +50,46 @@ TEST(WaferonPositionIndex, AgreesWithAMapThroughInsertsErasesAndGrowth) {
   EXPECT_EQ(index.Size(), 0u);
   EXPECT_FALSE(index.Contains(-1, -1));
   EXPECT_FALSE(index.Contains(5, 5));
+}
+
+TEST(WaferonPositionIndex, InsertsInPartsKeepTheFirstValueOfEveryPositionAsOneByOne) {
+  // Batches with repeated positions and (-1, -1), into indexes already
+  // holding some, in one to four parts: every position holds the value of its
+  // first insert, through its own share or left over past the share's end.
+  std::mt19937 random(13);
+  using Position = std::pair<std::int32_t, std::int32_t>;
+  for (int trial = 0; trial < 200; ++trial) {
+    const int spread = 2 + static_cast<int>(random() % 200);
+    auto position = [&]() -> Position {
+      if (random() % 50 == 0) return {-1, -1};
+      return {static_cast<std::int32_t>(random() % static_cast<unsigned>(spread)) - 1,
+              static_cast<std::int32_t>(random() % 7)};
+    };
+    std::vector<Position> earlier(random() % 40), batch(1 + random() % 400);
+    for (Position& p : earlier) p = position();
+    for (Position& p : batch) p = position();
+    const int parts = 1 + trial % 4;
+    PositionIndex one, split;
+    for (std::size_t k = 0; k < earlier.size(); ++k) {
+      one.Insert(earlier[k].first, earlier[k].second, static_cast<std::uint32_t>(k));
+      split.Insert(earlier[k].first, earlier[k].second, static_cast<std::uint32_t>(k));
+    }
+    const auto base = static_cast<std::uint32_t>(earlier.size());
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+      one.Insert(batch[k].first, batch[k].second, base + static_cast<std::uint32_t>(k));
+    }
+    SetAnalysisThreads(parts, true);
+    split.InsertInParts(batch.size(), base, [&](std::size_t k) { return batch[k]; }, parts);
+    SetAnalysisThreads(0);
+    ASSERT_EQ(split.Size(), one.Size()) << "trial " << trial;
+    for (const auto& list : {earlier, batch}) {
+      for (const auto& [x, y] : list) {
+        const std::uint32_t* found = split.Find(x, y);
+        ASSERT_NE(found, nullptr) << "trial " << trial;
+        ASSERT_EQ(*found, *one.Find(x, y)) << "trial " << trial << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(WaferonPositionIndex, ReservingRoomKeepsEveryPositionAndItsValue) {
